@@ -1,0 +1,48 @@
+#pragma once
+#include "clsRecordset.h"
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+#include <QMetaType>
+
+// The host's database connection as the component uses it: forward-only text
+// queries, statements, the connection string and the host's transaction. The host
+// owns the connection; the component never opens or closes it.
+class clsConnection
+{
+public:
+    // `connectionName` names a QSqlDatabase connection that the host has opened.
+    explicit clsConnection(const QString& connectionName = QLatin1String(QSqlDatabase::defaultConnection));
+
+    QSqlDatabase Database() const { return QSqlDatabase::database(m_name, false); }
+    QString Name() const { return m_name; }
+    bool IsOpen() const;
+    bool IsPostgres() const;
+
+    clsRecordset Open(const QString& sql);   // throws clsDatabaseError
+    int Execute(const QString& sql);         // rows affected; throws clsDatabaseError
+    QString ConnectionString() const;
+
+    // Transactions begun here are counted, so a save can tell whether the host is
+    // already inside one and must not commit it.
+    bool InTransaction() const { return m_transactionDepth > 0; }
+    bool BeginTrans();
+    bool CommitTrans();
+    bool RollbackTrans();
+
+    // Failed statements so far; a save compares it before and after to decide on rollback.
+    qint64 FailureCount() const { return m_failures; }
+
+    // Called with each text before it runs; may throw clsDatabaseError (fault injection).
+    using StatementHook = std::function<void(const QString& sql)>;
+    void SetStatementHook(StatementHook hook) { m_hook = std::move(hook); }
+
+private:
+    [[noreturn]] void Fail(const QString& description);
+    void RunHook(const QString& sql);
+    QString m_name;
+    int m_transactionDepth = 0;
+    qint64 m_failures = 0;
+    StatementHook m_hook;
+};
+Q_DECLARE_METATYPE(clsConnection*)

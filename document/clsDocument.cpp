@@ -1,0 +1,389 @@
+#include "clsDocument.h"
+#include "clsConnection.h"
+#include "clsDatabaseError.h"
+#include "clsDesignerView.h"
+#include "clsMenuManager.h"
+#include "clsReportFilter.h"
+#include "modPublicDefine.h"
+#include "columns/clsFieldsManager.h"
+#include "expressions/clsExpressionManager.h"
+#include "expressions/clsFunctionManager.h"
+#include "labels/clsLabelManager.h"
+#include "properties/clsPropertysManager.h"
+#include "ranges/clsRangeManager.h"
+#include <QSqlError>
+
+namespace {
+const QString kModule = QStringLiteral("clsDocument");
+
+// Stands in for the designer window where no window exists (tests, command-line hosts).
+class clsHeadlessDesigner : public clsDesignerView
+{
+public:
+    bool IsShown() const override { return m_shown; }
+    void SetShown(bool shown) override { m_shown = shown; }
+    void SetCaption(const QString& caption) override { m_caption = caption; }
+    QString Caption() const override { return m_caption; }
+    void RefreshFormatReport() override {}
+    void ShowModeless() override {}
+    void GiveFocus() override {}
+
+private:
+    bool m_shown = false;
+    QString m_caption = QStringLiteral("定义报表格式");
+};
+
+std::function<clsDesignerView*()>& DesignerProvider()
+{
+    static std::function<clsDesignerView*()> provider;
+    return provider;
+}
+}
+
+void clsDocument::SetDesignerProvider(std::function<clsDesignerView*()> provider)
+{
+    DesignerProvider() = std::move(provider);
+}
+
+clsDesignerView* clsDocument::Designer()
+{
+    static clsHeadlessDesigner headless;
+    if (DesignerProvider()) {
+        if (clsDesignerView* view = DesignerProvider()())
+            return view;
+    }
+    return &headless;
+}
+
+clsDocument::clsDocument()
+{
+    InitDocument();
+}
+
+clsDocument::~clsDocument()
+{
+    ReleaseAll();
+}
+
+void clsDocument::ReleaseAll()
+{
+    m_AdoConn = nullptr;
+    m_lngReportID = 0;
+    m_strReportName.clear();
+    m_strSystemID.clear();
+    m_strOprName.clear();
+    m_objPrintSetting.reset();
+    m_objExpression.reset();
+    m_objFunction.reset();
+    m_objLabel.reset();
+    m_objRange.reset();
+    m_objFields.reset();
+    m_objFilter.reset();
+    m_objMenu.reset();
+    m_objPropertys.reset();
+    m_blnDocChanged = false;
+    m_blnUserDefine = false;
+}
+
+void clsDocument::InitDocument()
+{
+    g_objDocument = this;
+    ReleaseAll();
+}
+
+bool clsDocument::RunMode() const
+{
+    return g_blnRunMode;
+}
+
+void clsDocument::SetRunMode(bool runMode)
+{
+    g_blnRunMode = runMode;
+}
+
+qint32 clsDocument::FindReportDefine(const QString& StrReportName, const QString& StrSystemID, bool& userDefine)
+{
+    qint32 id = -1;
+    try {
+        if (!m_AdoConn)
+            throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        clsRecordset rs = m_AdoConn->Open(
+            QStringLiteral("Select ID,Note,Relation,DatabaseEx,IsBaseTable  From Rpt_GlbDEF Where SystemID='")
+            + SqlQuote(StrSystemID) + QStringLiteral("' and Name='") + SqlQuote(StrReportName)
+            + QStringLiteral("'"));
+        if (!rs.Eof()) {
+            rs.MoveFirst();
+            id = rs.Long(QStringLiteral("ID"));
+            userDefine = rs.Long(QStringLiteral("isbasetable")) == 0;
+        }
+        rs.Close();
+    } catch (const std::exception& e) {
+        ReportException(e, kModule, QString(), PromptIcon::Information);
+    }
+    return id;
+}
+
+bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& StrReportName, const QString& StrSystemID,
+                               const QString& StrOprName)
+{
+    m_blnDocChanged = false;
+
+    // The lookup runs on the connection handed in, before anything is replaced.
+    clsConnection* previous = m_AdoConn;
+    m_AdoConn = Adoconn;
+    bool userDefine = false;
+    const qint32 id = FindReportDefine(StrReportName, StrSystemID, userDefine);
+    m_AdoConn = previous;
+
+    if (id == -1 && !g_blnRunMode) {
+        ShowMessage(QStringLiteral("没有找到报表定义..."));
+        return false;
+    }
+
+    SetApplicationHelpFile(GetHelpPath() + QStringLiteral("自定义报表.chm"));
+
+    InitDocument();
+    m_AdoConn = Adoconn;
+    m_lngReportID = id;
+    m_strReportName = StrReportName;
+    m_strSystemID = StrSystemID;
+    m_strOprName = StrOprName;
+    m_blnDocChanged = false;
+    m_blnUserDefine = userDefine;
+    m_objPrintSetting = std::make_unique<clsPrintSetting>();
+    m_objExpression = std::make_unique<clsExpressionManager>();
+    m_objFunction = std::make_unique<clsFunctionManager>();
+    m_objLabel = std::make_unique<clsLabelManager>();
+    m_objRange = std::make_unique<clsRangeManager>();
+    m_objFilter = std::make_unique<clsReportFilter>();
+    m_objMenu = std::make_unique<clsMenuManager>();
+    m_objPropertys = std::make_unique<clsPropertysManager>();
+
+    auto fields = std::make_unique<clsFieldsManager>();
+    bool ok = false;
+    m_objFields = std::move(fields);  // managers reach each other through the document while loading
+    m_objFields->LoadAllObjects(id, ok);
+    if (!ok && !g_blnRunMode) {
+        ShowMessage(QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。") + QStringLiteral("\r\n")
+                    + QStringLiteral("（系统有自动分析数据源得到报表最新格式的能力），..."));
+        m_objFields.reset();
+        return false;
+    }
+
+    m_objPrintSetting = std::make_unique<clsPrintSetting>();
+    LoadPrintSetting(id);
+    m_objRange = std::make_unique<clsRangeManager>();
+    m_objRange->LoadRangeDefine(id, ok);
+    m_objLabel = std::make_unique<clsLabelManager>();
+    m_objLabel->LoadReportLabels(id, ok);
+    m_objFilter = std::make_unique<clsReportFilter>();
+    m_objFunction = std::make_unique<clsFunctionManager>();
+    m_objFunction->LoadDefFunctions(ok);
+    m_objMenu = std::make_unique<clsMenuManager>();
+    m_objExpression = std::make_unique<clsExpressionManager>();
+    m_objPropertys = std::make_unique<clsPropertysManager>();
+    m_objPropertys->LoadAllPropertys(ok);
+
+    ShowDesigner();
+    return true;
+}
+
+void clsDocument::ShowDesigner()
+{
+    clsDesignerView* view = Designer();
+    const QString caption = QStringLiteral("报表格式定义-") + m_strReportName;
+    if (view->IsShown()) {
+        view->SetCaption(caption);
+        view->RefreshFormatReport();
+        view->GiveFocus();
+    } else {
+        view->SetShown(true);
+        view->SetCaption(caption);
+        view->ShowModeless();
+        view->GiveFocus();
+        view->RefreshFormatReport();
+    }
+}
+
+void clsDocument::CloseDocument(bool blnEnd)
+{
+    if (m_blnDocChanged) {
+        if (AskYesNo(QStringLiteral("格式定义已经改变是否保存?")))
+            SaveReportFormat();
+    }
+    if (!blnEnd && m_objRange)
+        m_objRange->DeleteAllObjects();
+    m_blnDocChanged = false;
+}
+
+bool clsDocument::LockReportForSave()
+{
+    if (!m_AdoConn)
+        return false;
+    // One conditional update: whichever designer's update touches the row holds the lock.
+    try {
+        const int rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID =")
+                                            + QString::number(m_lngReportID)
+                                            + QStringLiteral(" and (Cols = 0 or Cols is null)"));
+        return rows == 1;
+    } catch (const clsDatabaseError&) {
+        return false;
+    }
+}
+
+void clsDocument::UnlockReportForSave()
+{
+    if (!m_AdoConn)
+        return;
+    try {
+        m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 0 Where ID =") + QString::number(m_lngReportID));
+    } catch (const clsDatabaseError&) {
+    }
+}
+
+// Each kind writes in turn; the first kind whose statements failed (it has reported
+// under the error convention) ends the save.
+bool clsDocument::SaveSteps()
+{
+    const qint64 before = m_AdoConn->FailureCount();
+    const auto failed = [&] { return m_AdoConn->FailureCount() != before; };
+    bool ok = false;
+    if (m_objLabel)
+        m_objLabel->SaveReportLabels(m_lngReportID, ok);
+    if (failed())
+        return false;
+    if (m_objRange)
+        m_objRange->SaveRangeDefine(m_lngReportID, ok);
+    if (failed())
+        return false;
+    if (m_objFields) {
+        m_objFields->SaveAllObjects(ok);
+        if (m_objFields->LastSaveRefused())
+            return false;
+    }
+    if (failed())
+        return false;
+    SavePrintSetting(m_lngReportID);
+    return !failed();
+}
+
+void clsDocument::SaveReportFormat()
+{
+    m_blnLastSaveWritten = false;
+    if (!m_AdoConn)
+        return;
+    // Lock, every kind and unlock commit together: a failure leaves the previous
+    // format and no stale lock. A host that is already inside a transaction keeps it.
+    const bool ownTransaction = !m_AdoConn->InTransaction() && m_AdoConn->BeginTrans();
+    if (!LockReportForSave()) {
+        if (ownTransaction)
+            m_AdoConn->RollbackTrans();
+        return;
+    }
+    if (!SaveSteps()) {
+        if (ownTransaction)
+            m_AdoConn->RollbackTrans();
+        else
+            UnlockReportForSave();
+        return;
+    }
+    UnlockReportForSave();
+    if (ownTransaction && !m_AdoConn->CommitTrans()) {
+        const QString description = m_AdoConn->Database().lastError().text();
+        m_AdoConn->RollbackTrans();
+        ReportError(description, kModule);
+        return;
+    }
+    m_blnDocChanged = false;
+    m_blnLastSaveWritten = true;
+}
+
+bool clsDocument::LoadPrintSetting(qint32 LngReportID)
+{
+    try {
+        if (!m_AdoConn)
+            throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        if (!m_objPrintSetting)
+            m_objPrintSetting = std::make_unique<clsPrintSetting>();
+        clsRecordset rs = m_AdoConn->Open(QStringLiteral("Select  * from Rpt_FldDEF where ModeEx =")
+                                          + QStringLiteral("27") + QStringLiteral(" and ID =")
+                                          + QString::number(LngReportID));
+        if (!rs.Eof()) {
+            clsPrintSetting& p = *m_objPrintSetting;
+            p.StrPrintDrive = rs.Text(QStringLiteral("Condition"));
+            p.LngPaperType = rs.Long(QStringLiteral("iSize"));
+            p.LngOrientation = rs.Long(QStringLiteral("OrderEx"));
+            p.LngPrintTop = rs.Long(QStringLiteral("TopEx"));
+            p.LngPrintLeft = rs.Long(QStringLiteral("LeftEx"));
+            p.LngPrintRight = rs.Long(QStringLiteral("Width"));
+            p.LngPrintButton = rs.Long(QStringLiteral("Height"));
+            p.blnListFrame = rs.Long(QStringLiteral("iColSize")) == 1;
+        }
+        rs.Close();
+        return true;
+    } catch (const std::exception& e) {
+        ReportException(e, kModule);
+        return false;
+    }
+}
+
+bool clsDocument::SavePrintSetting(qint32 LngReportID)
+{
+    try {
+        if (!m_AdoConn)
+            throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        if (!m_objPrintSetting)
+            m_objPrintSetting = std::make_unique<clsPrintSetting>();
+        const clsPrintSetting& p = *m_objPrintSetting;
+        const QString id = QString::number(LngReportID);
+        m_AdoConn->Execute(QStringLiteral("delete from Rpt_FldDEF where ID =") + id + QStringLiteral(" and  ModeEx =")
+                           + QStringLiteral("27"));
+        m_AdoConn->Execute(QStringLiteral("Insert into  Rpt_FldDEF (ID,ModeEx,Condition,")
+                           + QStringLiteral("iSize,OrderEx,TopEx,LeftEx,Width,Height,iColSize ) ")
+                           + QStringLiteral(" values( ") + id + QStringLiteral(",27,'") + SqlQuote(p.StrPrintDrive)
+                           + QStringLiteral("',") + QString::number(p.LngPaperType) + QLatin1Char(',')
+                           + QString::number(p.LngOrientation) + QLatin1Char(',') + QString::number(p.LngPrintTop)
+                           + QLatin1Char(',') + QString::number(p.LngPrintLeft) + QLatin1Char(',')
+                           + QString::number(p.LngPrintRight) + QLatin1Char(',')
+                           + QString::number(p.LngPrintButton) + QLatin1Char(',')
+                           + QString::number(p.blnListFrame ? 1 : 0) + QStringLiteral(") "));
+        return true;
+    } catch (const std::exception& e) {
+        ReportException(e, kModule);
+        return false;
+    }
+}
+
+bool clsDocument::GetPrintSetting(QString& StrPrintDrive, qint32& LngPaperType, qint32& LngOrientation, qint32& left,
+                                  qint32& Right, qint32& Button, qint32& top, bool& blnListFrame) const
+{
+    if (m_objPrintSetting) {
+        const clsPrintSetting& p = *m_objPrintSetting;
+        StrPrintDrive = p.StrPrintDrive;
+        LngPaperType = p.LngPaperType;
+        LngOrientation = p.LngOrientation;
+        left = p.LngPrintLeft;
+        Right = p.LngPrintRight;
+        Button = p.LngPrintButton;
+        top = p.LngPrintTop;
+        blnListFrame = p.blnListFrame;
+    }
+    return false;
+}
+
+void clsDocument::SetPrintSetting(const QString& StrPrintDrive, qint32 LngPaperType, qint32 LngOrientation,
+                                  qint32 left, qint32 Right, qint32 Button, qint32 top, bool blnListFrame)
+{
+    m_blnDocChanged = true;
+    if (!m_objPrintSetting)
+        m_objPrintSetting = std::make_unique<clsPrintSetting>();
+    clsPrintSetting& p = *m_objPrintSetting;
+    p.StrPrintDrive = StrPrintDrive;
+    p.LngPaperType = LngPaperType;
+    p.LngOrientation = LngOrientation;
+    p.LngPrintLeft = left;
+    p.LngPrintRight = Right;
+    p.LngPrintButton = Button;
+    p.LngPrintTop = top;
+    p.blnListFrame = blnListFrame;
+}

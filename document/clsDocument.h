@@ -1,0 +1,93 @@
+#pragma once
+#include "clsPrintSetting.h"
+#include <QString>
+#include <functional>
+#include <memory>
+
+class clsConnection;
+class clsDesignerView;
+class clsExpressionManager;
+class clsFunctionManager;
+class clsLabelManager;
+class clsRangeManager;
+class clsFieldsManager;
+class clsReportFilter;
+class clsMenuManager;
+class clsPropertysManager;
+
+// The component's entry object: opens a report's format from the host's database,
+// owns every manager, shows the designer and saves the format back.
+class clsDocument
+{
+public:
+    clsDocument();
+    ~clsDocument();
+    clsDocument(const clsDocument&) = delete;
+    clsDocument& operator=(const clsDocument&) = delete;
+
+    // Public fields the host reads and writes. The connection is the host's.
+    clsConnection* m_AdoConn = nullptr;
+    qint32 m_lngReportID = 0;
+    QString m_strReportName;
+    QString m_strSystemID;
+    QString m_strOprName;
+
+    clsPrintSetting* GetPrintObject() const { return m_objPrintSetting.get(); }
+    bool UserDefine() const { return m_blnUserDefine; }
+    bool DocChanged() const { return m_blnDocChanged; }
+    void SetDocChanged(bool changed) { m_blnDocChanged = changed; }
+    bool RunMode() const;
+    void SetRunMode(bool runMode);
+
+    bool OpenDocument(clsConnection* Adoconn, const QString& StrReportName, const QString& StrSystemID,
+                      const QString& StrOprName);
+    void CloseDocument(bool blnEnd);
+    void SaveReportFormat();
+
+    bool LoadPrintSetting(qint32 LngReportID);
+    bool SavePrintSetting(qint32 LngReportID);
+    bool GetPrintSetting(QString& StrPrintDrive, qint32& LngPaperType, qint32& LngOrientation, qint32& left,
+                         qint32& Right, qint32& Button, qint32& top, bool& blnListFrame) const;
+    void SetPrintSetting(const QString& StrPrintDrive, qint32 LngPaperType, qint32 LngOrientation, qint32 left,
+                         qint32 Right, qint32 Button, qint32 top, bool blnListFrame);
+
+    // In-component accessors: the current instance of each manager, or nullptr.
+    clsExpressionManager* ExpressionManager() const { return m_objExpression.get(); }
+    clsFunctionManager* FunctionManager() const { return m_objFunction.get(); }
+    clsLabelManager* LabelManager() const { return m_objLabel.get(); }
+    clsRangeManager* RangeManager() const { return m_objRange.get(); }
+    clsFieldsManager* FieldsManager() const { return m_objFields.get(); }
+    clsReportFilter* ReportFilter() const { return m_objFilter.get(); }
+    clsMenuManager* MenuManager() const { return m_objMenu.get(); }
+    clsPropertysManager* PropertysManager() const { return m_objPropertys.get(); }
+
+    // Whether the last SaveReportFormat wrote and committed the format.
+    bool LastSaveWritten() const { return m_blnLastSaveWritten; }
+
+    // The designer window is one instance the document shows but does not own. The
+    // component installs the provider; without one a headless view stands in.
+    static void SetDesignerProvider(std::function<clsDesignerView*()> provider);
+    static clsDesignerView* Designer();
+
+private:
+    void InitDocument();
+    void ReleaseAll();
+    qint32 FindReportDefine(const QString& StrReportName, const QString& StrSystemID, bool& userDefine);
+    bool LockReportForSave();
+    void UnlockReportForSave();
+    void ShowDesigner();
+    bool SaveSteps();
+
+    std::unique_ptr<clsPrintSetting> m_objPrintSetting;
+    bool m_blnDocChanged = false;
+    std::unique_ptr<clsExpressionManager> m_objExpression;
+    std::unique_ptr<clsFunctionManager> m_objFunction;
+    std::unique_ptr<clsLabelManager> m_objLabel;
+    std::unique_ptr<clsRangeManager> m_objRange;
+    std::unique_ptr<clsFieldsManager> m_objFields;
+    std::unique_ptr<clsReportFilter> m_objFilter;
+    std::unique_ptr<clsMenuManager> m_objMenu;
+    std::unique_ptr<clsPropertysManager> m_objPropertys;
+    bool m_blnUserDefine = false;
+    bool m_blnLastSaveWritten = false;
+};

@@ -1,0 +1,29 @@
+#include "clsPrompt.h"
+#include <cstdio>
+
+namespace {
+class clsConsolePrompt : public clsPrompt
+{
+public:
+    void Beep() override {}
+    PromptAnswer Message(const QString& text, PromptIcon, const QString& title, PromptButtons buttons) override
+    {
+        std::fprintf(stderr, "[%s] %s\n", title.toUtf8().constData(), text.toUtf8().constData());
+        return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+    }
+};
+clsConsolePrompt g_console;
+clsPrompt* g_current = nullptr;
+}
+
+clsPrompt& clsPrompt::Current()
+{
+    return g_current ? *g_current : static_cast<clsPrompt&>(g_console);
+}
+
+clsPrompt* clsPrompt::Install(clsPrompt* prompt)
+{
+    clsPrompt* previous = g_current;
+    g_current = prompt;
+    return previous;
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <QString>
+
+// How the component talks to the user: a beep, a message box, a yes/no question.
+// The component installs a window-backed prompt; tests install a recording one.
+enum class PromptIcon { None, Exclamation, Information, Question, Critical };
+enum class PromptButtons { Ok, YesNo };
+enum class PromptAnswer { Ok, Yes, No };
+
+class clsPrompt
+{
+public:
+    virtual ~clsPrompt() = default;
+    virtual void Beep() = 0;
+    virtual PromptAnswer Message(const QString& text, PromptIcon icon, const QString& title,
+                                 PromptButtons buttons) = 0;
+
+    // The prompt in use; a console prompt (stderr, answers No) until one is installed.
+    static clsPrompt& Current();
+    // Installs `prompt` (not owned) and returns the previous one; nullptr restores the console prompt.
+    static clsPrompt* Install(clsPrompt* prompt);
+};

@@ -1,0 +1,78 @@
+#include "clsRecordset.h"
+#include "clsDatabaseError.h"
+#include "modPublicDefine.h"
+#include <QSqlError>
+#include <QSqlRecord>
+
+clsRecordset::clsRecordset(QSqlQuery&& query) : m_query(std::move(query))
+{
+    const QSqlRecord rec = m_query.record();
+    m_fields.reserve(rec.count());
+    for (int i = 0; i < rec.count(); ++i)
+        m_fields.insert(rec.fieldName(i).toLower(), i);
+    m_eof = !m_query.next();
+}
+
+void clsRecordset::MoveNext()
+{
+    if (m_eof)
+        throw clsDatabaseError(QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前的记录已被删除，所需的操作要求一个当前的记录。"));
+    m_eof = !m_query.next();
+    if (m_eof && m_query.lastError().isValid())
+        throw clsDatabaseError(m_query.lastError().text());
+}
+
+void clsRecordset::Close()
+{
+    m_query.finish();
+    m_query = QSqlQuery();
+    m_fields.clear();
+    m_eof = true;
+}
+
+int clsRecordset::IndexOf(const QString& name) const
+{
+    const auto it = m_fields.constFind(name.toLower());
+    if (it == m_fields.constEnd())
+        throw clsDatabaseError(QStringLiteral("在对应所需名称或序数的集合中，未找到项目。(%1)").arg(name));
+    return it.value();
+}
+
+bool clsRecordset::HasField(const QString& name) const
+{
+    return m_fields.contains(name.toLower());
+}
+
+QVariant clsRecordset::Value(const QString& name) const
+{
+    const int index = IndexOf(name);
+    if (m_eof)
+        throw clsDatabaseError(QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前的记录已被删除，所需的操作要求一个当前的记录。"));
+    return m_query.value(index);
+}
+
+bool clsRecordset::IsNull(const QString& name) const
+{
+    return Value(name).isNull();
+}
+
+QString clsRecordset::Text(const QString& name) const
+{
+    const QVariant v = Value(name);
+    return v.isNull() ? QString() : v.toString().trimmed();
+}
+
+qint32 clsRecordset::Long(const QString& name) const
+{
+    return CLng(Value(name));
+}
+
+double clsRecordset::Double(const QString& name) const
+{
+    return CDbl(Value(name));
+}
+
+bool clsRecordset::Boolean(const QString& name) const
+{
+    return CBool(Value(name));
+}

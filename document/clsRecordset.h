@@ -1,0 +1,35 @@
+#pragma once
+#include <QHash>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+// A forward-only, read-only result: the rows of one query read once from first to
+// last, fields found by name in any letter case. Reading a missing field or a value
+// that does not convert raises clsDatabaseError.
+class clsRecordset
+{
+public:
+    clsRecordset() = default;
+    explicit clsRecordset(QSqlQuery&& query);
+
+    bool Eof() const { return m_eof; }
+    void MoveNext();
+    // Forward-only: only valid before the first MoveNext, where it does nothing.
+    void MoveFirst() {}
+    void Close();
+
+    bool HasField(const QString& name) const;
+    QVariant Value(const QString& name) const;   // Null stays Null
+    bool IsNull(const QString& name) const;
+    QString Text(const QString& name) const;     // trimmed, Null as empty text
+    qint32 Long(const QString& name) const;      // Null as 0, halves to even
+    double Double(const QString& name) const;    // Null as 0
+    bool Boolean(const QString& name) const;     // Null as False, non-zero number as True
+
+private:
+    int IndexOf(const QString& name) const;
+    QSqlQuery m_query;
+    QHash<QString, int> m_fields;  // lower-case name -> column
+    bool m_eof = true;
+};

@@ -1,0 +1,63 @@
+#pragma once
+#include "clsPrompt.h"
+#include <QString>
+#include <QVariant>
+
+class clsDocument;
+class clsConnection;
+
+// The one open document; every new clsDocument points it at itself.
+extern clsDocument* g_objDocument;
+// Set by the host through clsDocument::RunMode: errors stay silent and a missing
+// report or column list does not stop the open.
+extern bool g_blnRunMode;
+
+QString AddBackslash(const QString& path);
+QString CutAtNul(const QString& text);
+
+// Folder of the help file. Read from the settings key of the suite's installation,
+// overridden by the environment variable QXRF_HELP_PATH (a folder that holds the file).
+QString GetHelpPath();
+// The help file set by the last successful open; F1 and the Help menu open it.
+QString ApplicationHelpFile();
+void SetApplicationHelpFile(const QString& path);
+
+// True when the connection is an account database of the older kind (fst00000 answers,
+// accinformation does not). Failures of both queries are its answer, never an error.
+bool ProbeAccountDatabase(clsConnection* conn);
+
+qint32 MmToTwips(qint32 mm);          // mm * 56; overflow raises std::overflow_error
+qint32 TwipsToMm(qint32 twips);       // twips / 56, halves to the even number
+qint32 RoundHalfEven(double value);
+
+// Conversions of stored or typed values, as the suite's runtime does them.
+// Empty text and Null give 0; text that is not a number raises clsDatabaseError.
+qint32 CLng(const QVariant& value);
+double CDbl(const QVariant& value);
+bool CBool(const QVariant& value);
+// Lenient forms for typed input: `ok` tells whether the text was a number.
+qint32 ToLong(const QString& text, bool* ok = nullptr);
+
+// The one routine that prepares a text for SQL: doubles every single quote.
+// The caller puts the surrounding quotes, so the statement texts read as written.
+QString SqlQuote(const QString& text);
+
+// The title every message of the component carries.
+QString MessageTitle();
+
+// Beep, then a message box (exclamation, OK, title "格式" unless given).
+void ShowMessage(const QString& text, PromptIcon icon = PromptIcon::Exclamation,
+                 const QString& title = QString());
+// Beep, then a Yes/No question with a question icon; True for Yes.
+bool AskYesNo(const QString& text, const QString& title = QString());
+
+// The error convention: silent in RunMode; otherwise the description, CR LF and
+// "错误位于模块：" + module + "." + routine, titled "格式".
+void ReportError(const QString& description, const QString& module, const QString& routine = QString(),
+                 PromptIcon icon = PromptIcon::Exclamation);
+// Same, for an exception caught by a routine's handler.
+void ReportException(const std::exception& error, const QString& module, const QString& routine = QString(),
+                     PromptIcon icon = PromptIcon::Exclamation);
+
+// Marks the open document changed; every accepted edit calls it.
+void MarkDocChanged();

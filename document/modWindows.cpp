@@ -1,0 +1,26 @@
+#include "modWindows.h"
+#include "clsMessagePrompt.h"
+#include "clsPrintSetting.h"
+#include <QPrinterInfo>
+
+void RegisterFilterComponent();  // plugins/filter
+
+void InitializeComponentWindows()
+{
+    static clsMessagePrompt prompt;
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    clsPrompt::Install(&prompt);
+    clsPrintSetting::SetDefaultPrinterProvider([] { return QPrinterInfo::defaultPrinterName(); });
+    RegisterFilterComponent();
+}
+
+namespace {
+// Runs when the shared library is loaded, so a host only has to link the component.
+struct AutoInit
+{
+    AutoInit() { InitializeComponentWindows(); }
+} g_autoInit;
+}

@@ -1,0 +1,6 @@
+#include "clsFunctionManager.h"
+
+void clsFunctionManager::LoadDefFunctions(bool& ok)
+{
+    ok = true;
+}

@@ -1,0 +1,15 @@
+#pragma once
+#include "document/clsFont.h"
+#include <QString>
+
+// One row of the property grid: caption (also the key), value kind, edit kind.
+struct ClsPropDiscription
+{
+    QString StrPropName;
+    qint32 lngDataType = 0;   // 0 number, 1 text, 4 font
+    qint32 LngRefType = 0;    // 0 typed, 1 list, 3 expression editor, 4 font dialog, 5 format list
+    bool blnReadOnly = false;
+    QString StrMemo;
+    QString strValue;
+    clsFont objFont;
+};

@@ -1,0 +1,6 @@
+#include "clsPropertysManager.h"
+
+void clsPropertysManager::LoadAllPropertys(bool& ok)
+{
+    ok = true;
+}

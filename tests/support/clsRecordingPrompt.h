@@ -1,0 +1,39 @@
+#pragma once
+#include "document/clsPrompt.h"
+#include <QList>
+#include <QString>
+
+// Records every beep and message instead of showing it; answers questions from a queue.
+class clsRecordingPrompt : public clsPrompt
+{
+public:
+    struct Entry
+    {
+        QString text;
+        PromptIcon icon;
+        QString title;
+        PromptButtons buttons;
+    };
+
+    clsRecordingPrompt() { m_previous = clsPrompt::Install(this); }
+    ~clsRecordingPrompt() override { clsPrompt::Install(m_previous); }
+
+    void Beep() override { ++beeps; }
+    PromptAnswer Message(const QString& text, PromptIcon icon, const QString& title, PromptButtons buttons) override
+    {
+        messages.append({text, icon, title, buttons});
+        if (buttons == PromptButtons::YesNo)
+            return answers.isEmpty() ? PromptAnswer::No : answers.takeFirst();
+        return PromptAnswer::Ok;
+    }
+
+    QString LastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
+    void Clear() { messages.clear(); beeps = 0; }
+
+    QList<Entry> messages;
+    QList<PromptAnswer> answers;
+    int beeps = 0;
+
+private:
+    clsPrompt* m_previous = nullptr;
+};

@@ -1,0 +1,138 @@
+#include "clsTestDatabase.h"
+#include "document/clsDatabaseError.h"
+#include "document/clsDefinitionStore.h"
+#include <QDir>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUuid>
+
+namespace {
+QTemporaryDir& TempDir()
+{
+    static QTemporaryDir dir(QDir(qEnvironmentVariable("QXRF_TEST_TMP", QDir::tempPath())).filePath(QStringLiteral("qxrfdb-XXXXXX")));
+    return dir;
+}
+
+QString UniqueName()
+{
+    return QStringLiteral("t%1").arg(QUuid::createUuid().toString(QUuid::Id128).left(16));
+}
+
+void ApplyPg(QSqlDatabase& db, const QString& options)
+{
+    for (const QString& part : options.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed().toLower();
+        const QString value = part.section(QLatin1Char('='), 1);
+        if (key == QLatin1String("host")) db.setHostName(value);
+        else if (key == QLatin1String("port")) db.setPort(value.toInt());
+        else if (key == QLatin1String("dbname")) db.setDatabaseName(value);
+        else if (key == QLatin1String("user")) db.setUserName(value);
+        else if (key == QLatin1String("password")) db.setPassword(value);
+    }
+}
+}
+
+QString clsTestDatabase::PostgresOptions()
+{
+    const QString env = qEnvironmentVariable("QXRF_PG");
+    return env.isEmpty() ? QStringLiteral("host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf") : env;
+}
+
+bool clsTestDatabase::InCI()
+{
+    return qEnvironmentVariable("CI").compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+void clsTestDatabase::AddBackendColumn()
+{
+    QTest::addColumn<QString>("backend");
+}
+
+clsTestDatabase::clsTestDatabase(const QString& backend, bool withSchema, bool withDemo)
+    : m_backend(backend), m_name(UniqueName())
+{
+    if (backend == QLatin1String("sqlite")) {
+        m_path = TempDir().filePath(m_name + QStringLiteral(".db"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(m_path);
+        if (!db.open()) {
+            m_error = db.lastError().text();
+            return;
+        }
+    } else {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        ApplyPg(db, PostgresOptions());
+        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        if (!db.open()) {
+            m_error = db.lastError().text();
+            return;
+        }
+        m_schema = m_name.toLower();
+        QSqlQuery q(db);
+        if (!q.exec(QStringLiteral("CREATE SCHEMA ") + m_schema) || !q.exec(QStringLiteral("SET search_path TO ") + m_schema)) {
+            m_error = q.lastError().text();
+            return;
+        }
+    }
+    m_conn = std::make_unique<clsConnection>(m_name);
+    try {
+        if (withSchema)
+            clsDefinitionStore::CreateSchema(*m_conn);
+        if (withDemo)
+            clsDefinitionStore::LoadDemoData(*m_conn);
+    } catch (const clsDatabaseError& e) {
+        m_error = e.Description();
+        return;
+    }
+    m_ready = true;
+}
+
+std::unique_ptr<clsConnection> clsTestDatabase::OpenAnother()
+{
+    const QString name = m_name + QStringLiteral("_%1").arg(m_extraConnections.size() + 1);
+    QSqlDatabase db = QSqlDatabase::cloneDatabase(m_name, name);
+    if (!db.open())
+        return nullptr;
+    if (!m_schema.isEmpty())
+        QSqlQuery(db).exec(QStringLiteral("SET search_path TO ") + m_schema);
+    m_extraConnections.append(name);
+    return std::make_unique<clsConnection>(name);
+}
+
+QVariant clsTestDatabase::Scalar(const QString& sql)
+{
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    if (!q.exec(sql) || !q.next())
+        return QVariant();
+    return q.value(0);
+}
+
+int clsTestDatabase::Count(const QString& where)
+{
+    return Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ") + where).toInt();
+}
+
+clsTestDatabase::~clsTestDatabase()
+{
+    m_conn.reset();
+    for (const QString& name : m_extraConnections) {
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+    if (QSqlDatabase::contains(m_name)) {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            if (!m_schema.isEmpty() && db.isOpen()) {
+                db.rollback();
+                QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA ") + m_schema + QStringLiteral(" CASCADE"));
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    if (!m_path.isEmpty())
+        QFile::remove(m_path);
+}

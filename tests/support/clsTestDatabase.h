@@ -1,0 +1,53 @@
+#pragma once
+#include "document/clsConnection.h"
+#include <QString>
+#include <QtTest>
+#include <memory>
+
+// A fresh, empty report database for one test: an SQLite file in a temporary folder,
+// or a schema of its own on the local PostgreSQL server (QXRF_PG, by default
+// "host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf"), dropped afterwards.
+// With CI=true an unreachable PostgreSQL fails the test instead of skipping it.
+class clsTestDatabase
+{
+public:
+    explicit clsTestDatabase(const QString& backend, bool withSchema = true, bool withDemo = false);
+    ~clsTestDatabase();
+
+    bool Ready() const { return m_ready; }
+    QString Error() const { return m_error; }
+    QString Backend() const { return m_backend; }
+    clsConnection& Conn() { return *m_conn; }
+    // A second connection to the same database (for two designers at once).
+    std::unique_ptr<clsConnection> OpenAnother();
+    // Runs a scalar query, for assertions.
+    QVariant Scalar(const QString& sql);
+    int Count(const QString& whereClauseOnFldDef);
+
+    static QString PostgresOptions();
+    static bool InCI();
+
+    // Adds one row per backend to a _data() table that has a "backend" column first.
+    static void AddBackendColumn();
+    static QStringList Backends() { return {QStringLiteral("sqlite"), QStringLiteral("postgres")}; }
+
+private:
+    QString m_backend;
+    QString m_name;
+    QString m_schema;
+    QString m_path;
+    QStringList m_extraConnections;
+    bool m_ready = false;
+    QString m_error;
+    std::unique_ptr<clsConnection> m_conn;
+};
+
+// Opens the database of the current data row's backend, or skips / fails as above.
+#define QXRF_OPEN_DB(var, ...)                                                                   \
+    QFETCH(QString, backend);                                                                    \
+    clsTestDatabase var(backend, ##__VA_ARGS__);                                                 \
+    if (!var.Ready()) {                                                                          \
+        if (backend == QLatin1String("postgres") && !clsTestDatabase::InCI())                    \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL not reachable: ") + var.Error()));      \
+        QFAIL(qPrintable(backend + QStringLiteral(" database not available: ") + var.Error()));  \
+    }
