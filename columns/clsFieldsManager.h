@@ -1,6 +1,7 @@
 #pragma once
 #include "clsRepcol.h"
 #include "clsTitle.h"
+#include <QString>
 #include <memory>
 #include <vector>
 
@@ -13,6 +14,9 @@ public:
 
     void LoadAllObjects(qint32 ID, bool& ok);
     void SaveAllObjects(bool& ok);
+
+    // `Col` of the column whose name equals the trimmed argument (case ignored); -1 when none.
+    qint32 GetCol(const QString& name) const;
 
     qint32 ReportHelpID() const { return m_lngHelpID; }
     void SetReportHelpID(qint32 id) { m_lngHelpID = id; }

@@ -1,5 +1,6 @@
 #pragma once
 #include "clsLabel.h"
+#include <QString>
 #include <memory>
 #include <vector>
 
@@ -11,4 +12,7 @@ public:
 
     void LoadReportLabels(qint32 ID, bool& ok);
     void SaveReportLabels(qint32 ID, bool& ok);
+
+    // True when a label of that name (argument trimmed, case ignored) exists.
+    bool InLabels(const QString& StrName) const;
 };
