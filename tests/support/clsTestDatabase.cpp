@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -72,6 +73,7 @@ clsTestDatabase::clsTestDatabase(const QString& backend, bool withSchema, bool w
         }
         m_schema = m_name.toLower();
         QSqlQuery q(db);
+        q.exec(QStringLiteral("SET client_min_messages TO warning"));
         if (!q.exec(QStringLiteral("CREATE SCHEMA ") + m_schema) || !q.exec(QStringLiteral("SET search_path TO ") + m_schema)) {
             m_error = q.lastError().text();
             return;
@@ -96,8 +98,10 @@ std::unique_ptr<clsConnection> clsTestDatabase::OpenAnother()
     QSqlDatabase db = QSqlDatabase::cloneDatabase(m_name, name);
     if (!db.open())
         return nullptr;
-    if (!m_schema.isEmpty())
+    if (!m_schema.isEmpty()) {
+        QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO warning"));
         QSqlQuery(db).exec(QStringLiteral("SET search_path TO ") + m_schema);
+    }
     m_extraConnections.append(name);
     return std::make_unique<clsConnection>(name);
 }
@@ -108,6 +112,21 @@ QVariant clsTestDatabase::Scalar(const QString& sql)
     if (!q.exec(sql) || !q.next())
         return QVariant();
     return q.value(0);
+}
+
+QStringList clsTestDatabase::Dump(qint32 reportId)
+{
+    QStringList rows;
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.exec(QStringLiteral("select * from Rpt_FldDEF where ID = %1").arg(reportId));
+    while (q.next()) {
+        QStringList values;
+        for (int i = 0; i < q.record().count(); ++i)
+            values << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+        rows << values.join(QLatin1Char('|'));
+    }
+    rows.sort();
+    return rows;
 }
 
 int clsTestDatabase::Count(const QString& where)

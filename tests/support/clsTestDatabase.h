@@ -23,6 +23,8 @@ public:
     // Runs a scalar query, for assertions.
     QVariant Scalar(const QString& sql);
     int Count(const QString& whereClauseOnFldDef);
+    // Every Rpt_FldDEF row of a report as text, sorted: two dumps compare whole formats.
+    QStringList Dump(qint32 reportId);
 
     static QString PostgresOptions();
     static bool InCI();

@@ -1,0 +1,92 @@
+#include "document/clsConnection.h"
+#include "document/clsDatabaseError.h"
+#include "clsTestDatabase.h"
+#include <QtTest>
+
+class tst_clsConnection : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void reading_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void reading()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,Note) values (7,0,1,'  列一  ',NULL)"));
+        c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,Note) values (7,0,2,'O''Brien','x')"));
+        clsRecordset rs = c.Open(QStringLiteral("Select * from Rpt_FldDEF where ID = 7 order by OrderEx"));
+        QVERIFY(!rs.Eof());
+        QCOMPARE(rs.Text(QStringLiteral("NAME")), QStringLiteral("列一"));
+        QCOMPARE(rs.Text(QStringLiteral("note")), QString());
+        QCOMPARE(rs.Long(QStringLiteral("iColSize")), 0);     // Null as 0
+        QCOMPARE(rs.Long(QStringLiteral("orderex")), 1);
+        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, rs.Value(QStringLiteral("nosuchcolumn")));
+        rs.MoveNext();
+        QCOMPARE(rs.Text(QStringLiteral("Name")), QStringLiteral("O'Brien"));
+        rs.MoveNext();
+        QVERIFY(rs.Eof());
+        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, rs.Text(QStringLiteral("Name")));
+        rs.Close();
+    }
+
+    void failuresCarryTheDriverText_data() { reading_data(); }
+    void failuresCarryTheDriverText()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        const qint64 before = c.FailureCount();
+        try {
+            c.Execute(QStringLiteral("Insert into NoSuchTable values (1)"));
+            QFAIL("no error raised");
+        } catch (const clsDatabaseError& e) {
+            QVERIFY2(e.Description().contains(QLatin1String("nosuchtable"), Qt::CaseInsensitive), qPrintable(e.Description()));
+        }
+        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.Open(QStringLiteral("select * from nowhere")));
+        QCOMPARE(c.FailureCount(), before + 2);
+        QVERIFY(c.ConnectionString().startsWith(QLatin1String("Driver=Q")));
+    }
+
+    void rowsAffectedAndTransactions_data() { reading_data(); }
+    void rowsAffectedAndTransactions()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        c.Execute(QStringLiteral("Insert into Rpt_GlbDEF (ID,Name,SystemID,Cols) values (1,'a','GL',0)"));
+        QVERIFY(!c.InTransaction());
+        QVERIFY(c.BeginTrans());
+        QVERIFY(c.InTransaction());
+        QCOMPARE(c.Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID =1 and (Cols = 0 or Cols is null)")), 1);
+        QCOMPARE(c.Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID =1 and (Cols = 0 or Cols is null)")), 0);
+        QVERIFY(c.RollbackTrans());
+        QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=1")).toInt(), 0);
+    }
+
+    void hookInjectsFaults()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY(db.Ready());
+        db.Conn().SetStatementHook([](const QString& sql) {
+            if (sql.contains(QLatin1String("boom")))
+                throw clsDatabaseError(QStringLiteral("注入的故障"));
+        });
+        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, db.Conn().Execute(QStringLiteral("select 'boom'")));
+        db.Conn().Execute(QStringLiteral("select 1"));
+        QCOMPARE(db.Conn().FailureCount(), 1);
+    }
+
+    void closedConnection()
+    {
+        clsConnection c(QStringLiteral("never-opened"));
+        QVERIFY(!c.IsOpen());
+        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.Execute(QStringLiteral("select 1")));
+        QCOMPARE(c.ConnectionString(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_clsConnection)
+#include "tst_clsConnection.moc"
