@@ -20,8 +20,6 @@ public:
     void AddRow(const QString& note = QString(), int mode = 1);
     void RemoveCurrentRow();
     void MoveCurrentRow(int delta);
-
-protected:
     void accept() override;
 
 private:
