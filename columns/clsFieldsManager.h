@@ -2,30 +2,83 @@
 #include "clsRepcol.h"
 #include "clsTitle.h"
 #include <QString>
+#include <QVariant>
 #include <memory>
 #include <vector>
 
 // The report's columns and composite titles, with their groups, sums and help id.
+//
+// Columns and titles are found by name with a case-insensitive comparison. The lists
+// are public (the canvas and the windows walk and edit them), so no name index is
+// kept alongside them: single lookups scan, and the bulk routines (load, save, the
+// title link step, the level assignment) build a local index for the duration of the
+// call, which keeps them linear in the size of the report.
 class clsFieldsManager
 {
 public:
     std::vector<std::unique_ptr<clsRepcol>> Cols;
     std::vector<std::unique_ptr<clsTitle>> Titles;
 
+    // Columns (ModeEx 0), titles (5), group rows (3), sum rows (4) and the help id (22)
+    // of report `ID`; `ok` is True when at least one column was loaded.
     void LoadAllObjects(qint32 ID, bool& ok);
+    // Validates, derives the title grid from the drawn layout and rewrites every row.
+    // `ok` is False only when a statement failed (already reported).
     void SaveAllObjects(bool& ok);
 
+    // Lookups by name: both sides trimmed, letter case ignored.
+    clsRepcol* FindCol(const QString& name) const;
+    clsTitle* FindTitle(const QString& name) const;
+    bool ColSelected(const QString& name) const;
+    bool TitleSelected(const QString& name) const;
     // `Col` of the column whose name equals the trimmed argument (case ignored); -1 when none.
     qint32 GetCol(const QString& name) const;
 
     qint32 ReportHelpID() const { return m_lngHelpID; }
     void SetReportHelpID(qint32 id) { m_lngHelpID = id; }
 
+    // Property grid access. Reading an unknown column or property gives empty text.
+    // A refused set tells the user (where the system has words for it), changes
+    // nothing and returns False. A rename hands the new name back in the name argument.
+    void ReadColProperty(const QString& colName, const QString& propName, QString& value) const;
+    bool SetColProperty(QString& colName, const QString& propName, const QVariant& value);
+    void ReadTitleProperty(const QString& titleName, const QString& propName, QString& value) const;
+    bool SetTitleProperty(QString& titleName, const QString& propName, const QVariant& value);
+
+    // Names for new objects: "列名" + count + k, and "标题" + (count + 1) or "标题" + count + k.
+    QString NewColName() const;
+    QString NewTitleName() const;
+
+    // Called after a column's or title's name, caption, width, alignment or visibility
+    // changed, with the name its label on the canvas still carries. The canvas
+    // attaches here; the model alone has nothing to refresh.
+    void RefreshColLabel(const QString& oldName);
+    void RefreshTitleLabel(const QString& oldName);
+
+    // The title level check on its own (row unit, snapping, depth): False, after the
+    // message, when the drawn titles form more than five levels.
+    bool CheckTitleLevels() const;
+    // Rewrites the grid values of every drawn title from the drawn layout (see the .cpp).
+    void AssignTitleLevels();
+
     // True when the last SaveAllObjects refused to write (validation failed); the
     // document then rolls the whole save back and keeps the format marked changed.
     bool LastSaveRefused() const { return m_blnSaveRefused; }
 
 private:
+    bool AddColsObjec();
+    void AddColsTitles();
+    void GetGroupCols(qint32 ID);
+    void GetSumCols(qint32 ID);
+    void ReadHelpID();
+
+    bool CheckColsBeforeSave() const;
+    bool AddNewColToDatabase();
+    bool SaveTitles();
+    bool SaveGroupDefine();
+    bool SaveSumDefine();
+    bool SaveReportHelpid();
+
     qint32 m_lngID = 0;
     qint32 m_lngHelpID = 0;
     bool m_blnSaveRefused = false;
