@@ -1,20 +1,525 @@
 #include "clsLabelManager.h"
+#include "document/clsConnection.h"
+#include "document/clsDatabaseError.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "expressions/clsFunction.h"
+#include "properties/modDisplayFormat.h"
+#include "ranges/clsRangeManager.h"
+#include <limits>
+#include <stdexcept>
 
-void clsLabelManager::LoadReportLabels(qint32, bool& ok)
+namespace {
+const QString kModule = QStringLiteral("clsLabelManager");
+
+bool SameText(const QString& a, const QString& b)
 {
-    ok = true;
+    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-void clsLabelManager::SaveReportLabels(qint32, bool& ok)
+clsConnection* Connection()
 {
-    ok = true;
+    return g_objDocument ? g_objDocument->m_AdoConn : nullptr;
+}
+
+clsRangeManager* Ranges()
+{
+    return g_objDocument ? g_objDocument->RangeManager() : nullptr;
+}
+
+// Splits at the first separator: the head as it stands, the rest trimmed. Without a
+// separator the whole text (trimmed) is the head and the rest is empty.
+bool SplitText(const QString& text, const QString& separator, QString& head, QString& rest)
+{
+    const int at = text.indexOf(separator, 0, Qt::CaseInsensitive);
+    if (at >= 0) {
+        head = text.left(at);
+        rest = text.mid(at + separator.size()).trimmed();
+        return true;
+    }
+    head = text.trimmed();
+    rest.clear();
+    return false;
+}
+
+QString BoolText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+// Conversions of one piece of a stored font text; False leaves the property alone.
+bool PieceToBool(const QString& piece, bool& value)
+{
+    if (piece.trimmed().isEmpty())
+        return false;
+    try {
+        value = CBool(QVariant(piece));
+        return true;
+    } catch (const clsDatabaseError&) {
+        return false;
+    }
+}
+
+bool PieceToLong(const QString& piece, qint32& value)
+{
+    if (piece.trimmed().isEmpty())
+        return false;
+    bool ok = false;
+    value = ToLong(piece, &ok);
+    return ok;
+}
+
+bool PieceToShort(const QString& piece, qint16& value)
+{
+    qint32 v = 0;
+    if (!PieceToLong(piece, v) || v < std::numeric_limits<qint16>::min() || v > std::numeric_limits<qint16>::max())
+        return false;
+    value = qint16(v);
+    return true;
+}
+
+// A typed whole number; blank text is not a number here.
+bool TypedLong(const QString& value, qint32& result)
+{
+    return PieceToLong(value, result);
+}
+
+bool TypedMmToTwips(const QString& value, qint32& twips)
+{
+    qint32 mm = 0;
+    if (!TypedLong(value, mm))
+        return false;
+    try {
+        twips = MmToTwips(mm);
+    } catch (const std::overflow_error&) {
+        return false;
+    }
+    return true;
+}
+
+QString MmText(qint32 twips)
+{
+    return QString::number(TwipsToMm(twips), 'f', 2);
+}
+
+QString AlignText(qint32 align)
+{
+    switch (align) {
+    case 0: return QStringLiteral("左对齐");
+    case 1: return QStringLiteral("右对齐");
+    case 2: return QStringLiteral("居中");
+    case 3: return QStringLiteral("默认");
+    default: return QString();
+    }
+}
+
+bool TextToAlign(const QString& text, qint32& align)
+{
+    const QString t = text.trimmed();
+    for (qint32 code = 0; code <= 3; ++code) {
+        if (t == AlignText(code)) {
+            align = code;
+            return true;
+        }
+    }
+    return false;
+}
+}
+
+clsLabel* clsLabelManager::FindLabel(const QString& StrName, bool trimmed) const
+{
+    const QString wanted = trimmed ? StrName.trimmed() : StrName;
+    for (const auto& label : Labels)
+        if (SameText(label->StrName, wanted))
+            return label.get();
+    return nullptr;
 }
 
 bool clsLabelManager::InLabels(const QString& StrName) const
 {
-    const QString wanted = StrName.trimmed();
-    for (const auto& label : Labels)
-        if (label->StrName.compare(wanted, Qt::CaseInsensitive) == 0)
+    return FindLabel(StrName, true) != nullptr;
+}
+
+clsFont* clsLabelManager::GetFontPropObject(const QString& StrName) const
+{
+    clsLabel* label = FindLabel(StrName, true);
+    return label ? &label->tpyFont : nullptr;
+}
+
+QString clsLabelManager::FontToText(const clsFont& font)
+{
+    const QString sep = QStringLiteral(",");
+    return BoolText(font.Bold) + sep + QString::number(font.Charset) + sep + BoolText(font.Italic) + sep + font.Name
+        + sep + QString::number(font.Size) + sep + BoolText(font.Strikethrough) + sep + BoolText(font.Underline) + sep
+        + QString::number(font.Weight);
+}
+
+void clsLabelManager::TextToFont(const QString& text, clsFont& font)
+{
+    QString rest = text;
+    for (int piece = 0; piece < 8; ++piece) {
+        if (rest.isEmpty())
+            return;  // the text ended early: the remaining properties keep their values
+        QString head;
+        const bool more = SplitText(rest, QStringLiteral(","), head, rest);
+        qint32 number = 0;
+        switch (piece) {
+        case 0: PieceToBool(head, font.Bold); break;
+        case 1: PieceToShort(head, font.Charset); break;
+        case 2: PieceToBool(head, font.Italic); break;
+        case 3:
+            if (!head.trimmed().isEmpty())
+                font.Name = head;
+            break;
+        case 4:
+            // Sizes are kept whole; a size that is not positive is no size at all.
+            if (PieceToLong(head, number) && number > 0)
+                font.Size = number;
+            break;
+        case 5: PieceToBool(head, font.Strikethrough); break;
+        case 6: PieceToBool(head, font.Underline); break;
+        case 7: PieceToShort(head, font.Weight); break;
+        }
+        if (!more)
+            return;
+    }
+}
+
+void clsLabelManager::LoadReportLabels(qint32 ID, bool& ok)
+{
+    ok = false;
+    m_lngID = ID;
+    Labels.clear();
+    // Loading never troubles the user: whatever cannot be read is passed over, and a
+    // report whose rows cannot be read at all still opens with its title label.
+    if (clsConnection* conn = Connection()) {
+        try {
+            clsRecordset rs = conn->Open(QStringLiteral("Select  * from Rpt_FldDEF where ID =") + QString::number(ID)
+                                         + QStringLiteral("  and ModeEx =") + QStringLiteral("26")
+                                         + QStringLiteral(" order by OrderEx "));
+            while (!rs.Eof()) {
+                auto label = std::make_unique<clsLabel>();
+                const auto text = [&](const char* field, QString& target) {
+                    try {
+                        target = rs.Text(QString::fromUtf8(field));
+                    } catch (const std::exception&) {
+                    }
+                };
+                const auto number = [&](const char* field, qint32& target) {
+                    try {
+                        target = rs.Long(QString::fromUtf8(field));
+                    } catch (const std::exception&) {
+                    }
+                };
+                text("name", label->StrName);
+                text("nameforeign", label->strRang);
+                text("Formatex", label->StrDispStyle);
+                QString fontText;
+                text("condition", fontText);
+                TextToFont(fontText, label->tpyFont);
+                number("iAlignStyle", label->AlignStyle);
+                QString note;
+                text("note", note);
+                QString head;
+                QString rest;
+                SplitText(note, QStringLiteral(";"), head, rest);
+                label->StrDataSouType = head.trimmed();
+                SplitText(rest, QStringLiteral(";"), label->StrFormat, rest);
+                label->StrFuncGroup = rest.trimmed();
+                number("icolsize", label->LngFirst);
+                text("Expression", label->strSou);
+                number("topex", label->top);
+                number("leftex", label->left);
+                number("height", label->Height);
+                number("width", label->Width);
+                label->BlnVisibled = true;
+                Labels.push_back(std::move(label));
+                rs.MoveNext();
+            }
+            rs.Close();
+            ok = true;
+        } catch (const std::exception&) {
+            // The labels read so far stay.
+        }
+    }
+    if (Labels.empty())
+        AddDefaultLabels();
+}
+
+void clsLabelManager::SaveReportLabels(qint32 ID, bool& ok)
+{
+    ok = false;
+    clsConnection* conn = Connection();
+    if (!conn)
+        return;
+    const QString id = QString::number(ID);
+    try {
+        conn->Execute(QStringLiteral("Delete  from Rpt_FldDEF where ID =") + id + QStringLiteral(" and ModeEx =")
+                      + QStringLiteral("26"));
+        // Every label is written, also one whose BlnVisibled the drawing cleared because
+        // its range is hidden: hiding a range must not lose its labels, which come back
+        // when the range is shown again. So OrderEx is always the list position.
+        for (size_t i = 0; i < Labels.size(); ++i) {
+            const clsLabel& l = *Labels[i];
+            const QString note = l.StrDataSouType + QStringLiteral(";") + l.StrFormat + QStringLiteral(";")
+                + l.StrFuncGroup;
+            conn->Execute(QStringLiteral("Insert into Rpt_FldDEF ( ") + QStringLiteral("ID,ModeEx,OrderEx,Name,nameForeign,")
+                          + QStringLiteral("FormatEx,Condition,iAlignStyle,Note, ")
+                          + QStringLiteral("iColSize,Expression,TopEx,LeftEx,Height,Width ")
+                          + QStringLiteral(") values( ") + id + QStringLiteral(",") + QStringLiteral("26")
+                          + QStringLiteral(",") + QString::number(i + 1) + QStringLiteral(",'") + SqlQuote(l.StrName)
+                          + QStringLiteral("','") + SqlQuote(l.strRang) + QStringLiteral("',") + QStringLiteral("'")
+                          + SqlQuote(l.StrDispStyle) + QStringLiteral("','") + SqlQuote(FontToText(l.tpyFont))
+                          + QStringLiteral("',") + QString::number(l.AlignStyle) + QStringLiteral(",'")
+                          + SqlQuote(note) + QStringLiteral("',") + QString::number(l.LngFirst) + QStringLiteral(",'")
+                          + SqlQuote(l.strSou) + QStringLiteral("',") + QString::number(l.top) + QStringLiteral(",")
+                          + QString::number(l.left) + QStringLiteral(",") + QString::number(l.Height)
+                          + QStringLiteral(",") + QString::number(l.Width) + QStringLiteral(")"));
+        }
+        ok = true;
+    } catch (const std::exception& e) {
+        ReportException(e, kModule, QStringLiteral("SaveReportLabels()"));
+    }
+}
+
+void clsLabelManager::AddDefaultLabels()
+{
+    auto label = std::make_unique<clsLabel>();
+    label->StrName = QStringLiteral("报表标题");
+    if (clsRangeManager* ranges = Ranges())
+        ranges->RangeTypeToName(QStringLiteral("标题区"), QString(), label->strRang);
+    label->StrDataSouType = QStringLiteral("公式");
+    label->strSou = QStringLiteral("GetReportName()");
+    label->StrFuncGroup = QStringLiteral("系统内置公式");
+    label->AlignStyle = 2;
+    label->LngFirst = 0;
+    label->BlnVisibled = true;
+    clsFont& font = label->tpyFont;
+    font.Name = QStringLiteral("宋体");
+    font.Size = 15;
+    font.Bold = true;
+    font.Weight = 800;
+    font.Charset = 134;
+    font.Italic = false;
+    font.Underline = false;
+    font.Strikethrough = false;
+    label->left = 2000;
+    label->top = 100;
+    label->Width = 8000;
+    label->Height = 500;
+    Labels.push_back(std::move(label));
+}
+
+QString clsLabelManager::GetLabelProperty(const QString& StrName, const QString& PropName) const
+{
+    const clsLabel* label = FindLabel(StrName, false);
+    if (!label)
+        return QString();
+    const clsLabel& l = *label;
+    const auto is = [&](const char* name) { return SameText(PropName, QString::fromUtf8(name)); };
+    if (is("名称"))
+        return l.StrName;
+    if (is("所属区域"))
+        return l.strRang;
+    if (is("对齐方式"))
+        return AlignText(l.AlignStyle);
+    if (is("上边距"))
+        return MmText(l.top);
+    if (is("左边距"))
+        return MmText(l.left);
+    if (is("宽度"))
+        return MmText(l.Width);
+    if (is("高度"))
+        return MmText(l.Height);
+    if (is("标签显示方式"))
+        return l.StrDispStyle;
+    if (is("数据源类型"))
+        return l.StrDataSouType;
+    if (is("数据源"))
+        return l.strSou;
+    if (is("是否有效"))
+        return BoolText(l.BlnEnable);
+    if (is("优先级"))
+        return QString::number(l.LngFirst);
+    if (is("显示格式"))
+        return DisplayFormatToEntry(l.StrFormat, FormatOwner::Label);
+    if (is("公式分组"))
+        return l.StrFuncGroup;
+    return QString();
+}
+
+bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropName, const QString& Value)
+{
+    clsLabel* label = FindLabel(StrName, false);
+    if (!label)
+        return false;
+    clsLabel& l = *label;
+    const auto is = [&](const char* name) { return SameText(PropName, QString::fromUtf8(name)); };
+    try {
+        if (is("名称")) {
+            const QString name = Value.trimmed();
+            if (name.isEmpty()) {
+                ShowMessage(QStringLiteral("必须有标签名称..."));
+                return false;
+            }
+            if (name == l.StrName)
+                return true;  // already so: nothing to store, nothing to say
+            // Another label of that name, in any letter case; a change of case alone is allowed.
+            for (const auto& other : Labels) {
+                if (other.get() != label && SameText(other->StrName, name)) {
+                    ShowMessage(QStringLiteral("标签名称重复..."));
+                    return false;
+                }
+            }
+            l.StrName = name;
+            MarkDocChanged();
+            RefreshLabelsList(name);
+            StrName = name;
             return true;
+        }
+        if (is("所属区域")) {
+            const QString target = Value.trimmed();
+            if (SameText(target, l.strRang))
+                return true;
+            if (l.blnlimited) {
+                ShowMessage(QStringLiteral("标签对象不能移动到其他区域，数据源有区域限制..."));
+                return false;
+            }
+            clsRangeManager* ranges = Ranges();
+            const clsRange* range = ranges ? ranges->FindRange(target) : nullptr;
+            // Labels never live in the body range, which holds the columns.
+            if (!range || !ranges->GetRangeVisible(target)
+                || SameText(range->StrRangeType, QStringLiteral("正文区"))) {
+                ShowMessage(QStringLiteral("目标区域不可用..."));
+                return false;
+            }
+            l.strRang = range->StrName;
+            MarkDocChanged();
+            RefreshLabelsList(l.StrName);
+            return true;
+        }
+        if (is("对齐方式")) {
+            qint32 align = 0;
+            if (!TextToAlign(Value, align))
+                return false;
+            if (align != l.AlignStyle) {
+                l.AlignStyle = align;
+                MarkDocChanged();
+                RefreshLabelsList(l.StrName);
+            }
+            return true;
+        }
+        qint32* length = nullptr;
+        if (is("上边距"))
+            length = &l.top;
+        else if (is("左边距"))
+            length = &l.left;
+        else if (is("宽度"))
+            length = &l.Width;
+        else if (is("高度"))
+            length = &l.Height;
+        if (length) {
+            qint32 twips = 0;
+            if (!TypedMmToTwips(Value, twips))
+                return false;
+            *length = twips;
+            MarkDocChanged();
+            RefreshLabelsList(l.StrName);
+            return true;
+        }
+        if (is("标签显示方式")) {
+            l.StrDispStyle = Value;
+            MarkDocChanged();
+            RefreshLabelsList(l.StrName);
+            return true;
+        }
+        if (is("数据源类型")) {
+            l.StrDataSouType = Value;
+            MarkDocChanged();
+            return true;
+        }
+        if (is("数据源")) {
+            l.strSou = Value;
+            MarkDocChanged();
+            RefreshLabelsList(l.StrName);
+            return true;
+        }
+        if (is("是否有效")) {
+            bool enable = false;
+            if (!PieceToBool(Value, enable))
+                return false;
+            l.BlnEnable = enable;
+            MarkDocChanged();
+            return true;
+        }
+        if (is("优先级")) {
+            qint32 first = 0;
+            if (!TypedLong(Value, first))
+                return false;
+            l.LngFirst = first;
+            MarkDocChanged();
+            return true;
+        }
+        if (is("公式分组")) {
+            l.StrFuncGroup = Value;
+            return true;
+        }
+        if (is("显示格式")) {
+            const QString entry = Value.trimmed();
+            // The row percentages are the columns' own; "分组行百分比" is one of them.
+            if (entry == QStringLiteral("行百分比") || entry == QStringLiteral("分组行百分比")) {
+                ShowMessage(QStringLiteral("标签不支持该数据显示格式"), PromptIcon::Information);
+                return false;
+            }
+            l.StrFormat = DisplayFormatToCode(entry);
+            MarkDocChanged();
+            RefreshLabelsList(l.StrName);
+            return true;
+        }
+    } catch (const std::exception&) {
+        // A value the field cannot take: the label stays as it was.
+        return false;
+    }
     return false;
 }
+
+bool clsLabelManager::SetLabelFunction(const QString& StrName, const clsFunction* func, const QString& formulaText)
+{
+    clsLabel* label = FindLabel(StrName, false);
+    if (!label)
+        return false;
+    clsLabel& l = *label;
+    if (func && !func->strLimitRange.trimmed().isEmpty()) {
+        clsRangeManager* ranges = Ranges();
+        const QString kind = ranges ? ranges->GetRangeType(l.strRang) : QString();
+        if (kind.isEmpty() || !func->strLimitRange.contains(kind, Qt::CaseInsensitive)) {
+            ShowMessage(QStringLiteral("区域（") + l.strRang + QStringLiteral("）中不能设置该标签公式..."));
+            return false;
+        }
+    }
+    l.strSou = formulaText;
+    if (func) {
+        l.LngFirst = func->LngFirst;
+        l.blnlimited = func->blnlimited;
+        l.StrFuncGroup = func->blnUserDefine ? QStringLiteral("自定义公式") : QStringLiteral("系统内置公式");
+    } else {
+        // A formula the catalogue does not know carries no range limit.
+        l.blnlimited = false;
+    }
+    MarkDocChanged();
+    RefreshLabelsList(l.StrName);
+    return true;
+}
+
+bool clsLabelManager::SetLabelFont(const QString& StrName, const clsFont& font)
+{
+    clsLabel* label = FindLabel(StrName, false);
+    if (!label)
+        return false;
+    label->tpyFont = font;
+    MarkDocChanged();
+    RefreshLabelsList(label->StrName);
+    return true;
+}
+
+void clsLabelManager::RefreshLabelsList(const QString&) {}

@@ -4,15 +4,51 @@
 #include <memory>
 #include <vector>
 
-// The report's labels: load, save, editing and properties.
+struct clsFunction;
+
+// The report's labels: load, save, lookups and the properties the grid edits.
+// Placing labels on the canvas is the designer's; it reaches the manager through
+// the refresh hook below.
 class clsLabelManager
 {
 public:
     std::vector<std::unique_ptr<clsLabel>> Labels;
 
+    // Reads the report's labels; never reports to the user. A report without labels
+    // (or whose rows cannot be read) gets the default title label.
     void LoadReportLabels(qint32 ID, bool& ok);
+    // Rewrites the report's label rows; `ok` is True when every row was written.
     void SaveReportLabels(qint32 ID, bool& ok);
+    // Appends the title label "报表标题" in the title range; the format is not marked changed.
+    void AddDefaultLabels();
 
     // True when a label of that name (argument trimmed, case ignored) exists.
     bool InLabels(const QString& StrName) const;
+    // The label's own font (changes act on the label), or nullptr when there is no such label.
+    clsFont* GetFontPropObject(const QString& StrName) const;
+
+    // Property grid: the text shown for a property (empty for one it does not know).
+    QString GetLabelProperty(const QString& StrName, const QString& PropName) const;
+    // Checks and stores an entered value. False when refused (the user has been told)
+    // or when the value does not convert; `StrName` receives the new name after a rename.
+    bool EditLabelProperty(QString& StrName, const QString& PropName, const QString& Value);
+    // Makes the label show the formula `formulaText` of the catalogue function `func`,
+    // unless the function is limited to range kinds that do not include the label's range.
+    bool SetLabelFunction(const QString& StrName, const clsFunction* func, const QString& formulaText);
+    // Takes the font chosen in the font dialog.
+    bool SetLabelFont(const QString& StrName, const clsFont& font);
+
+    // Canvas hook: the designer redraws the label's element after a change.
+    void RefreshLabelsList(const QString& StrName);
+
+    // The label of that name (case ignored, trimmed when asked), or nullptr.
+    clsLabel* FindLabel(const QString& StrName, bool trimmed = true) const;
+
+    // The stored font text: Bold, Charset, Italic, Name, Size, Strikethrough, Underline, Weight.
+    static QString FontToText(const clsFont& font);
+    // Applies a stored font text; pieces that do not convert leave their property as it was.
+    static void TextToFont(const QString& text, clsFont& font);
+
+private:
+    qint32 m_lngID = 0;
 };

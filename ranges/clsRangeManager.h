@@ -1,20 +1,64 @@
 #pragma once
 #include "clsRange.h"
+#include <QString>
+#include <array>
 #include <memory>
 #include <vector>
 
-// The report's bands: load, save, lookups and properties.
+// The report's bands: load, save, lookups, visibility and the properties the grid
+// shows. Drawing and laying the bands out on the canvas is left to the designer,
+// which reaches this manager through the hooks below.
 class clsRangeManager
 {
 public:
     std::vector<std::unique_ptr<clsRange>> Ranges;
+    // Heights of the composite-title block and of the column block inside the body
+    // range; the body layout writes them, the column code reads them.
     qint32 pTitleHeight = 0;
     qint32 pColHeight = 0;
 
+    // Reads the report's ranges; a report without any gets the five standard ones
+    // (not written until the next save). `ok` is False after a reported failure.
     void LoadRangeDefine(qint32 ID, bool& ok);
+    // Rewrites the report's range rows; a hidden group range is left out.
     void SaveRangeDefine(qint32 ID, bool& ok);
+
+    // Appends a hidden range; a duplicate name (trimmed, case ignored) is refused.
+    bool AddNewRange(const QString& StrName, const QString& StrRangeType, const QString& strGroupField);
+    // Name of the first range of that kind, or empty. The group field is not matched:
+    // every caller asks for one of the single ranges.
+    void RangeTypeToName(const QString& StrRangeType, const QString& strGroupField, QString& StrName) const;
+    QString GetRangeType(const QString& StrName) const;
+    bool GetRangeVisible(const QString& StrName) const;
+    bool GetRangePart(const QString& StrName, qint32& left, qint32& top, qint32& Width, qint32& Height) const;
+    bool SetRangePart(const QString& StrName, qint32 left, qint32 top, qint32 Width, qint32 Height);
+    // Adds `change` (may be negative) to the height; the canvas decides the limits.
+    void ChangeRangeHeight(const QString& StrName, qint32 change);
+    void SetRangeVisible(const QString& StrName, bool visible);
+    // Name of the visible range under canvas height Y (X plays no part); a point below
+    // every range belongs to the lowest one.
+    void GetPointRange(qint32 X, qint32 Y, QString& StrName) const;
+
+    // Property grid: the text shown for a property, and storing an entered value.
+    // Lengths are shown and entered in millimetres.
+    QString ReadRangeProperty(const QString& StrName, const QString& PropName) const;
+    bool SetRangeProperty(const QString& StrName, const QString& PropName, const QString& Value);
+
+    // Check marks of the window's menu items that show or hide the standard ranges.
+    // An empty name sets all five; a name other than a standard range's sets none.
+    void ListMenu(const QString& StrName, bool mark);
+    // Mark of one of "mnuHead", "mnuFoot", "mnuPageHead", "mnuPageFoot", "mnuText".
+    bool MenuChecked(const QString& menuName) const;
+
+    // Canvas hooks: the designer lays the ranges out again after one was shown or
+    // hidden, and clears its dynamically created elements before a full redraw.
+    void ReDrawAllRangesAndObject();
     void DeleteAllObjects();
+
+    // The range of that name (case ignored, trimmed when asked), or nullptr.
+    clsRange* FindRange(const QString& StrName, bool trimmed = true) const;
 
 private:
     qint32 m_lngID = 0;
+    std::array<bool, 5> m_menuChecked{};
 };
