@@ -183,6 +183,22 @@ private:
 
 void clsDefinitionStore::LoadDemoData(clsConnection& conn)
 {
+    // Hundreds of small inserts: on an SQLite file each would otherwise be its own
+    // synced transaction.
+    const bool own = !conn.InTransaction() && conn.BeginTrans();
+    try {
+        WriteDemoRows(conn);
+    } catch (...) {
+        if (own)
+            conn.RollbackTrans();
+        throw;
+    }
+    if (own)
+        conn.CommitTrans();
+}
+
+void clsDefinitionStore::WriteDemoRows(clsConnection& conn)
+{
     const QString range = QStringLiteral("(1,2,3,4,5)");
     conn.Execute(QStringLiteral("delete from Rpt_FldDEF where ID in ") + range);
     conn.Execute(QStringLiteral("delete from Rpt_FltDEF where id in ") + range);

@@ -21,4 +21,7 @@ public:
     static QString OpenSqliteFile(const QString& path, const QString& connectionName, bool withDemo = true);
     // Opens a PostgreSQL database from "host=... port=... dbname=... user=... password=...".
     static QString OpenPostgres(const QString& options, const QString& connectionName);
+
+private:
+    static void WriteDemoRows(clsConnection& conn);
 };

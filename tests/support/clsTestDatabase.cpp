@@ -136,6 +136,8 @@ int clsTestDatabase::Count(const QString& where)
 
 clsTestDatabase::~clsTestDatabase()
 {
+    while (m_conn && m_conn->InTransaction())
+        m_conn->RollbackTrans();
     m_conn.reset();
     for (const QString& name : m_extraConnections) {
         QSqlDatabase::database(name, false).close();
@@ -145,7 +147,6 @@ clsTestDatabase::~clsTestDatabase()
         {
             QSqlDatabase db = QSqlDatabase::database(m_name, false);
             if (!m_schema.isEmpty() && db.isOpen()) {
-                db.rollback();
                 QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA ") + m_schema + QStringLiteral(" CASCADE"));
             }
             db.close();
