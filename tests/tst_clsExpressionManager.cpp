@@ -1,0 +1,262 @@
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include "columns/clsFieldsManager.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "expressions/clsExpressionManager.h"
+#include "labels/clsLabelManager.h"
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QtTest>
+
+// The checker over a document whose columns are a, b, x, 金额 and whose labels are
+// a, b, PREV_a and 标题.
+class tst_clsExpressionManager : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<clsTestDatabase> m_db;
+    std::unique_ptr<clsDocument> m_doc;
+
+    void SetColumns(const QStringList& names)
+    {
+        auto& cols = m_doc->FieldsManager()->Cols;
+        cols.clear();
+        int n = 0;
+        for (const QString& name : names) {
+            auto col = std::make_unique<clsRepcol>();
+            col->name = name;
+            col->Col = ++n;
+            cols.push_back(std::move(col));
+        }
+    }
+    void SetLabels(const QStringList& names)
+    {
+        auto& labels = m_doc->LabelManager()->Labels;
+        labels.clear();
+        for (const QString& name : names) {
+            auto label = std::make_unique<clsLabel>();
+            label->StrName = name;
+            labels.push_back(std::move(label));
+        }
+    }
+    static void AddCases()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("message");
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_db = std::make_unique<clsTestDatabase>(QStringLiteral("sqlite"));
+        QVERIFY2(m_db->Ready(), qPrintable(m_db->Error()));
+        m_doc = std::make_unique<clsDocument>();
+        m_doc->SetRunMode(true);
+        m_doc->OpenDocument(&m_db->Conn(), QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
+        m_doc->SetRunMode(false);
+        QVERIFY(m_doc->FieldsManager() && m_doc->LabelManager() && m_doc->ExpressionManager());
+    }
+    void init()
+    {
+        g_objDocument = m_doc.get();
+        SetColumns({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral(" x "), QStringLiteral("金额")});
+        SetLabels({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("PREV_a"), QStringLiteral("标题")});
+    }
+    void cleanupTestCase()
+    {
+        m_doc.reset();
+        m_db.reset();
+    }
+
+    void fieldExpression_data()
+    {
+        AddCases();
+        const QString seq = QStringLiteral("表达式输入错误:");
+        QTest::newRow("empty") << "" << true << "";
+        QTest::newRow("blank") << "   " << true << "";
+        QTest::newRow("sum") << "[a]+[b]" << true << "";
+        QTest::newRow("case ignored") << "[A]&[B]" << true << "";
+        QTest::newRow("name trimmed") << "[ a ]/2" << true << "";
+        QTest::newRow("bare words") << "金额*2-a" << true << "";
+        QTest::newRow("line breaks ignored") << "[a]\r\n+[b\r\n]" << true << "";
+        QTest::newRow("two operands") << "[a][b]+1" << false << seq + "[a][b]+";
+        QTest::newRow("two operators") << "[a]+*[b]" << false << seq + "[a]+*";
+        QTest::newRow("words in a row") << "a b" << false << seq + "a b";
+        QTest::newRow("leading minus") << "-[a]" << true << "";
+        QTest::newRow("trailing minus") << "[a]+1-" << true << "";
+        QTest::newRow("leading plus") << "+[a]" << false << "公式错误:+[a]";
+        QTest::newRow("trailing amp") << "[a]&" << false << "公式错误:[a]&";
+        QTest::newRow("mixed widths") << "([a]+[b]）" << true << "";
+        QTest::newRow("full width") << "（[a]+[b]）*2" << true << "";
+        QTest::newRow("unbalanced") << "([a]+[b]" << false << "表达式错误：([a]+[b]";
+        QTest::newRow("number literal") << "[a]*100" << true << "";
+        QTest::newRow("decimal literal") << "[a]*0.5" << true << "";
+        QTest::newRow("prev column") << "[PREV_a]+1" << true << "";
+        QTest::newRow("prev lower case") << "[prev_a]-[b]" << true << "";
+        QTest::newRow("prev unknown") << "[PREV_zz]" << false << "表达式中定义的列名：PREV_zz 不在报表列集合中";
+        QTest::newRow("unknown column") << "[a]+[zz]" << false << "表达式中定义的列名：zz 不在报表列集合中";
+        QTest::newRow("assignment") << "[x]=[a]+1" << true << "";
+        QTest::newRow("bare target") << "x = [a]" << true << "";
+        QTest::newRow("empty target") << "=[a]" << false << "'=' 左面必须有列名...";
+        QTest::newRow("unknown target") << "[zz]=[a]" << false << "列名[zz] 输入错误...";
+        QTest::newRow("half bracket target") << "x]=[a]" << false << "列名x] 输入错误...";
+        QTest::newRow("open bracket target") << "[x=[a]" << false << "列名[x 输入错误...";
+        QTest::newRow("empty bracket target") << "[ ]=[a]" << false << "列名[ ] 输入错误...";
+        QTest::newRow("after assignment checked") << "[x]=[a]+*1" << false << seq + "[a]+*";
+        QTest::newRow("iif whole form") << "IIF([a]>0,[a],0)" << true << "";
+        QTest::newRow("iif lower case, blanks") << "iif( [zz]>0 , 1 , 0 )" << true << "";
+        QTest::newRow("iif one comma") << "IIF([a]>0,[a])" << false << "不能输入特殊字符 ,";
+        QTest::newRow("sumabs whole form") << "SumAbs([a])" << true << "";
+        QTest::newRow("sumabs inside") << "[b]+SumAbs([a])" << false << seq + "[b]+S";
+        QTest::newRow("parenthesised words") << "(a)(b)" << true << "";
+        QTest::newRow("empty parens") << "[a]+()" << false << seq + "[a]+()";
+        QTest::newRow("operator after open") << "[a]+(-[b])" << false << seq + "[a]+(-";
+        QTest::newRow("operator after full open") << "[a]+（-[b])" << false << seq + "[a]+（-";
+        QTest::newRow("operator before close") << "[a]+([b]-)" << false << seq + "[a]+([b]-)";
+        QTest::newRow("operand before open") << "[a](" << false << seq + "[a](";
+        QTest::newRow("operand after close") << "([a])[b]" << false << seq + "([a])[b]";
+        QTest::newRow("unclosed name") << "[a]+[b" << false << seq + "[a]+[";
+        QTest::newRow("empty name") << "[a]+[ ]" << false << seq + "[a]+[";
+        QTest::newRow("nested bracket") << "[a[b]]" << false << seq + "[";
+        QTest::newRow("bracket in word") << "[a]+b[c]" << false << seq + "[a]+b";
+        QTest::newRow("percent") << "[a]%2" << false << "不能输入特殊字符 %";
+        QTest::newRow("hash") << "#[a]" << false << "不能输入特殊字符 #";
+        QTest::newRow("quote") << "[a]&'x'" << false << "不能输入特殊字符 '";
+        QTest::newRow("bar") << "[a]|[b]" << false << "不能输入特殊字符 |";
+        QTest::newRow("comma") << "[a],[b]" << false << "不能输入特殊字符 ,";
+        QTest::newRow("double quote") << "[a]&\"x\"" << false << "不能输入特殊字符 \"";
+    }
+    void fieldExpression()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QFETCH(QString, message);
+        clsRecordingPrompt prompt;
+        QCOMPARE(m_doc->ExpressionManager()->CheckFieldExpression(text), accepted);
+        if (accepted) {
+            QCOMPARE(prompt.messages.size(), 0);
+            return;
+        }
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.beeps, 1);
+        QCOMPARE(prompt.messages.first().text, message);
+        QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+        QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
+    }
+
+    void labelExpression_data()
+    {
+        AddCases();
+        QTest::newRow("empty") << "" << true << "";
+        QTest::newRow("labels") << "[a]&[b]" << true << "";
+        QTest::newRow("bare label") << "标题+1" << true << "";
+        QTest::newRow("prev is a plain name") << "[PREV_a]" << true << "";
+        QTest::newRow("prev not stripped") << "[PREV_b]" << false << "表达式中定义的标签名：PREV_b 不在报表标签集合中";
+        QTest::newRow("unknown label") << "[zz]&[a]" << false << "表达式中定义的标签名：zz 不在报表标签集合中";
+        QTest::newRow("assignment") << "[a]=1" << false << "标签表达式中不能有赋值运算符: '='";
+        QTest::newRow("iif has commas") << "IIF([a]>0,[a],0)" << false << "不能输入特殊字符 ,";
+        QTest::newRow("sumabs not whole form") << "SumAbs([a])" << false << "表达式输入错误:S";
+        QTest::newRow("leading plus") << "+[a]" << false << "公式错误:+[a]";
+        QTest::newRow("unbalanced") << "([a]" << false << "表达式错误：([a]";
+        QTest::newRow("two operands") << "[a] [b]" << false << "表达式输入错误:[a] [b]";
+    }
+    void labelExpression()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QFETCH(QString, message);
+        clsRecordingPrompt prompt;
+        QCOMPARE(m_doc->ExpressionManager()->CheckLabelExpression(text), accepted);
+        QCOMPARE(prompt.messages.size(), accepted ? 0 : 1);
+        if (!accepted) {
+            QCOMPARE(prompt.messages.first().text, message);
+            QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+        }
+    }
+
+    // A column whose Col is -1 is not found, exactly as GetCol tells it.
+    void firstColumnOfANameAnswers()
+    {
+        SetColumns({QStringLiteral("a"), QStringLiteral("A")});
+        m_doc->FieldsManager()->Cols[0]->Col = -1;
+        clsRecordingPrompt prompt;
+        QCOMPARE(m_doc->FieldsManager()->GetCol(QStringLiteral("a")), -1);
+        QVERIFY(!m_doc->ExpressionManager()->CheckFieldExpression(QStringLiteral("[a]+1")));
+        QCOMPARE(prompt.LastText(), QStringLiteral("表达式中定义的列名：a 不在报表列集合中"));
+    }
+
+    // Sets are built per check: a column added between two checks is seen by the second.
+    void catalogueReadAtEachCheck()
+    {
+        clsRecordingPrompt prompt;
+        QVERIFY(!m_doc->ExpressionManager()->CheckFieldExpression(QStringLiteral("[新列]")));
+        SetColumns({QStringLiteral("新列")});
+        QVERIFY(m_doc->ExpressionManager()->CheckFieldExpression(QStringLiteral("[新列]")));
+    }
+
+    void noManagerFailsSilently()
+    {
+        clsDocument bare;  // points g_objDocument at a document without managers
+        clsExpressionManager checker;
+        clsRecordingPrompt prompt;
+        QVERIFY(!checker.CheckFieldExpression(QStringLiteral("[a]+1")));
+        QVERIFY(!checker.CheckLabelExpression(QStringLiteral("[a]+1")));
+        QCOMPARE(prompt.messages.size(), 0);
+        QVERIFY(!checker.CheckFieldExpression(QStringLiteral("[x]=1")));
+        QCOMPARE(prompt.LastText(), QStringLiteral("列名[x] 输入错误..."));
+        g_objDocument = m_doc.get();
+    }
+
+    // 10,000 operands over 1,000 columns: the check must stay linear in the text.
+    void longExpressionOverWideReport()
+    {
+        QStringList names;
+        for (int i = 0; i < 1000; ++i)
+            names.append(QStringLiteral("列%1").arg(i));
+        SetColumns(names);
+        QStringList operands;
+        for (int i = 0; i < 10000; ++i)
+            operands.append(i % 3 == 0 ? QStringLiteral("[PREV_列%1]").arg(i % 1000) : QStringLiteral("[列%1]").arg(999 - i % 1000));
+        const QString text = QStringLiteral("(") + operands.join(QLatin1Char('+')) + QStringLiteral(")*2");
+        clsRecordingPrompt prompt;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(m_doc->ExpressionManager()->CheckFieldExpression(text));
+        const qint64 ms = timer.elapsed();
+        qDebug("10000 operands over 1000 columns checked in %lld ms", ms);
+        QVERIFY(ms < 3000);
+        QCOMPARE(prompt.messages.size(), 0);
+    }
+
+    // Random texts from the characters that matter: never a crash, never a hang, and a
+    // refusal always comes with exactly one message.
+    void randomTexts()
+    {
+        const QString alphabet = QStringLiteral("[]()（）+-*/&=ab 1.,%\r\nPREV_IiFfSumAbs金");
+        QRandomGenerator rng(20261205);
+        clsRecordingPrompt prompt;
+        QElapsedTimer timer;
+        timer.start();
+        int runs = 0;
+        while (timer.elapsed() < 800) {
+            QString text;
+            const int len = int(rng.bounded(40));
+            for (int i = 0; i < len; ++i)
+                text.append(alphabet.at(int(rng.bounded(alphabet.size()))));
+            for (int kind = 0; kind < 2; ++kind) {
+                prompt.Clear();
+                const bool ok = kind == 0 ? m_doc->ExpressionManager()->CheckFieldExpression(text)
+                                          : m_doc->ExpressionManager()->CheckLabelExpression(text);
+                QVERIFY2(prompt.messages.size() == (ok ? 0 : 1), qPrintable(text));
+            }
+            ++runs;
+        }
+        QVERIFY(runs > 100);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_clsExpressionManager)
+#include "tst_clsExpressionManager.moc"
