@@ -29,34 +29,40 @@ QStringList clsDefinitionStore::SchemaStatements(bool postgres)
     };
 }
 
+namespace {
+// PostgreSQL lists the tables of every schema; only the connection's own schema counts.
+bool TableExists(clsConnection& conn, const QString& name)
+{
+    if (conn.IsPostgres()) {
+        clsRecordset rs = conn.Open(QStringLiteral("select count(*) as n from information_schema.tables "
+                                                   "where table_schema = current_schema() and table_name = '")
+                                    + SqlQuote(name.toLower()) + QStringLiteral("'"));
+        return rs.Long(QStringLiteral("n")) > 0;
+    }
+    const QStringList tables = conn.Database().tables();
+    for (const QString& t : tables)
+        if (t.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+}
+
 bool clsDefinitionStore::HasSchema(clsConnection& conn)
 {
-    const QStringList tables = conn.Database().tables();
-    for (const QString& wanted : {QStringLiteral("rpt_glbdef"), QStringLiteral("rpt_flddef"), QStringLiteral("rpt_fltdef"),
-                                  QStringLiteral("rpt_fundef"), QStringLiteral("rpt_funpere")}) {
-        bool found = false;
-        for (const QString& t : tables)
-            found = found || t.compare(wanted, Qt::CaseInsensitive) == 0;
-        if (!found)
+    for (const QString& table : {QStringLiteral("Rpt_GlbDEF"), QStringLiteral("Rpt_FldDEF"), QStringLiteral("Rpt_FltDEF"),
+                                 QStringLiteral("rpt_fundef"), QStringLiteral("rpt_funPere")})
+        if (!TableExists(conn, table))
             return false;
-    }
     return true;
 }
 
 void clsDefinitionStore::CreateSchema(clsConnection& conn)
 {
-    const QStringList existing = conn.Database().tables();
-    const auto exists = [&](const QString& name) {
-        for (const QString& t : existing)
-            if (t.compare(name, Qt::CaseInsensitive) == 0)
-                return true;
-        return false;
-    };
     // An index belongs to the table created just before it: both are skipped together.
     bool skip = false;
     for (const QString& statement : SchemaStatements(conn.IsPostgres())) {
         if (statement.startsWith(QLatin1String("CREATE TABLE")))
-            skip = exists(statement.section(QLatin1Char(' '), 2, 2));
+            skip = TableExists(conn, statement.section(QLatin1Char(' '), 2, 2));
         if (!skip)
             conn.Execute(statement);
     }
@@ -233,6 +239,7 @@ void clsDefinitionStore::WriteDemoRows(clsConnection& conn)
     w.Title(QStringLiteral("期末贷方"), QStringLiteral("贷方"), 2, 8, 1, 1);
     for (const char* c : {"期初借方", "期初贷方", "本期借方", "本期贷方", "期末借方", "期末贷方"})
         w.Sum(QString::fromUtf8(c), 0);
+    w.Sum(QStringLiteral("科目级次"), -1);
     w.Group(QStringLiteral("科目编码"), -2, 0);
     w.HelpId(1001);
     w.StandardRanges(true, true, true);
