@@ -5,6 +5,7 @@
 #include "document/clsDefinitionStore.h"
 #include "document/clsDocument.h"
 #include "document/clsPrintSetting.h"
+#include "document/clsPrompt.h"
 #include "document/modPublicDefine.h"
 #include "columns/clsFieldsManager.h"
 #include "labels/clsLabelManager.h"
@@ -59,7 +60,14 @@ int Summarise(clsDocument& doc)
 
 int main(int argc, char** argv)
 {
+    // Without a display the commands still run: windows go offscreen and messages to stderr.
+    const bool headless = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (headless)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (headless || qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen"))
+        clsPrompt::Install(nullptr);
     QApplication::setApplicationName(QStringLiteral("qxreportformat"));
     QApplication::setOrganizationName(QStringLiteral("QXReportFormat"));
 

@@ -1,6 +1,7 @@
 #include "modWindows.h"
 #include "clsMessagePrompt.h"
 #include "clsPrintSetting.h"
+#include "plugins/servers/modFunctionServers.h"
 #include <QPrinterInfo>
 
 void RegisterFilterComponent();  // plugins/filter
@@ -15,6 +16,7 @@ void InitializeComponentWindows()
     clsPrompt::Install(&prompt);
     clsPrintSetting::SetDefaultPrinterProvider([] { return QPrinterInfo::defaultPrinterName(); });
     RegisterFilterComponent();
+    RegisterFunctionServers();
 }
 
 namespace {
