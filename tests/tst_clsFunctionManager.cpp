@@ -1,0 +1,418 @@
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include "document/clsComponentRegistry.h"
+#include "document/clsDatabaseError.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "expressions/clsFunctionManager.h"
+#include <QtTest>
+#include <algorithm>
+
+namespace {
+// A function server whose forms and failures the test decides; it records every call.
+class FakeServer : public clsOutsideObject
+{
+public:
+    struct Log
+    {
+        QStringList members;
+        QList<QVariantList> args;
+    };
+    FakeServer(QStringList forms, std::shared_ptr<Log> log, int failAtItem = -1)
+        : m_forms(std::move(forms)), m_log(std::move(log)), m_failAt(failAtItem) {}
+
+    QVariant Invoke(const QString& member, QVariantList& args) override
+    {
+        m_log->members.append(member);
+        m_log->args.append(args);
+        if (member.compare(QLatin1String("srvCount"), Qt::CaseInsensitive) == 0)
+            return int(m_forms.size());
+        if (member.compare(QLatin1String("srvItemForm"), Qt::CaseInsensitive) == 0) {
+            const int i = args.at(0).toInt();
+            if (i == m_failAt)
+                throw clsOutsideError(QStringLiteral("服务器内部错误"));
+            return m_forms.at(i);
+        }
+        UnknownMember(member);
+    }
+
+private:
+    QStringList m_forms;
+    std::shared_ptr<Log> m_log;
+    int m_failAt;
+};
+
+std::shared_ptr<FakeServer::Log> RegisterFake(const QString& progId, const QStringList& forms, int failAt = -1)
+{
+    auto log = std::make_shared<FakeServer::Log>();
+    clsComponentRegistry::Register(progId, [=] { return std::make_unique<FakeServer>(forms, log, failAt); });
+    return log;
+}
+
+QString Params(const QList<clsPere>& peres)
+{
+    QStringList out;
+    for (const clsPere& p : peres)
+        out.append(p.StrName + (p.bNeedInput ? QLatin1Char('+') : QLatin1Char('-')));
+    return out.join(QLatin1Char(','));
+}
+
+QStringList ServiceCaptions(bool withAnalysis)
+{
+    QStringList out;
+    for (const auto& cls : clsFunctionManager::ServiceClasses())
+        out.append(cls.caption);
+    if (!withAnalysis)
+        out.removeFirst();
+    return out;
+}
+}
+
+class tst_clsFunctionManager : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void Fun(clsConnection& c, int id, const QString& values)
+    {
+        c.Execute(QStringLiteral("Insert into rpt_fundef (ID,cFunName,cFunDefine,cGroupDefine,cLimitRange,bUserDefine,"
+                                 "blimited,ifirst,cSystemID) values (%1,%2)").arg(id).arg(values));
+    }
+    static void Pere(clsConnection& c, int id, int order, const QString& name, const QString& need,
+                     const QString& ref = QStringLiteral("NULL"), const QString& type = QStringLiteral("1"))
+    {
+        c.Execute(QStringLiteral("Insert into rpt_funPere (id,name,cDefault,cRefType,cDataType,bNeed,OrderEX) "
+                                 "values (%1,'%2','缺省%2',%3,%4,%5,%6)").arg(id).arg(name, ref, type, need).arg(order));
+    }
+    // Opens a document on the database (no catalogue row needed in RunMode).
+    static std::unique_ptr<clsDocument> Open(clsTestDatabase& db)
+    {
+        auto doc = std::make_unique<clsDocument>();
+        doc->SetRunMode(true);
+        doc->OpenDocument(&db.Conn(), QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
+        doc->SetRunMode(false);
+        return doc;
+    }
+    static void Catalogue(clsConnection& c)
+    {
+        Fun(c, 1, QStringLiteral("' QC ','取期初 ','账务',' 1,2 ',1,1,2,'AA'"));
+        Fun(c, 2, QStringLiteral("'FX','第一','G1',NULL,0,0,NULL,'GL'"));
+        Fun(c, 3, QStringLiteral("'FX','第二','G2','',2,NULL,5,'GL'"));
+        Fun(c, 4, QStringLiteral("'APF','应付','G1','',0,0,0,'AP'"));
+        Fun(c, 5, QStringLiteral("NULL,NULL,NULL,NULL,NULL,NULL,NULL,'GL'"));
+        Pere(c, 2, 3, QStringLiteral("c"), QStringLiteral("NULL"));
+        Pere(c, 2, 1, QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("'列集合'"), QStringLiteral("NULL"));
+        Pere(c, 2, 2, QStringLiteral("b"), QStringLiteral("0"));
+        Pere(c, 2, 4, QStringLiteral("d"), QStringLiteral("-1"));
+        Pere(c, 3, 1, QStringLiteral("z"), QStringLiteral("1"));
+        Pere(c, 4, 1, QStringLiteral("q"), QStringLiteral("1"));
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        for (const auto& cls : clsFunctionManager::ServiceClasses())
+            clsComponentRegistry::Unregister(cls.progId);
+        g_blnRunMode = false;
+    }
+
+    void loadFunctions_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void loadFunctions()
+    {
+        QXRF_OPEN_DB(db);
+        Catalogue(db.Conn());
+        if (backend == QLatin1String("sqlite")) {  // only SQLite keeps text in an integer column
+            Pere(db.Conn(), 3, 2, QStringLiteral("t"), QStringLiteral("'true'"));
+            Pere(db.Conn(), 3, 3, QStringLiteral("u"), QStringLiteral("'abc'"));
+        }
+        auto doc = Open(db);
+        clsFunctionManager* fm = doc->FunctionManager();
+        clsRecordingPrompt prompt;
+        bool ok = false;
+        fm->LoadDefFunctions(ok);
+        QVERIFY(ok);
+        QCOMPARE(prompt.messages.size(), 0);
+
+        QList<qint32> ids;
+        for (const auto& f : fm->mFuncs)
+            ids.append(f->id);
+        std::sort(ids.begin(), ids.end());
+        QCOMPARE(ids, (QList<qint32>{1, 2, 3, 5}));
+        const auto byId = [&](qint32 id) -> clsFunction& {
+            for (const auto& f : fm->mFuncs)
+                if (f->id == id)
+                    return *f;
+            return *fm->mFuncs.front();
+        };
+        const clsFunction& qc = byId(1);
+        QCOMPARE(qc.StrName, QStringLiteral("QC"));
+        QCOMPARE(qc.strFuncDefine, QStringLiteral("取期初"));
+        QCOMPARE(qc.StrGroup, QStringLiteral("账务"));
+        QCOMPARE(qc.strLimitRange, QStringLiteral("1,2"));
+        QVERIFY(qc.blnUserDefine && qc.blnlimited && !qc.blnSysService);
+        QCOMPARE(qc.LngFirst, 2);
+        QVERIFY(qc.Peres.isEmpty());
+
+        const clsFunction& fx1 = byId(2);
+        QCOMPARE(Params(fx1.Peres), QStringLiteral("a+,b-,c-,d+"));
+        QCOMPARE(fx1.Peres.at(0).strRefType, QStringLiteral("列集合"));
+        QCOMPARE(fx1.Peres.at(0).strDefault, QStringLiteral("缺省a"));
+        QCOMPARE(fx1.Peres.at(0).lngDataType, 0);
+        QCOMPARE(fx1.Peres.at(1).lngDataType, 1);
+        QCOMPARE(fx1.LngFirst, 0);
+        QVERIFY(fx1.strLimitRange.isEmpty());
+
+        const clsFunction& fx2 = byId(3);
+        QVERIFY(!fx2.blnUserDefine && !fx2.blnlimited);
+        QCOMPARE(Params(fx2.Peres), backend == QLatin1String("sqlite") ? QStringLiteral("z+,t+,u-") : QStringLiteral("z+"));
+
+        const clsFunction& empty = byId(5);
+        QVERIFY(empty.StrName.isEmpty() && empty.strFuncDefine.isEmpty() && empty.StrGroup.isEmpty());
+        QCOMPARE(empty.LngFirst, 0);
+
+        // Same name in two classes: the object is the first in list order, the parameters
+        // are told apart by class.
+        const clsFunction* first = nullptr;
+        for (const auto& f : fm->mFuncs)
+            if (!first && f->StrName == QLatin1String("FX"))
+                first = f.get();
+        QCOMPARE(fm->GetFuncObject(QStringLiteral(" fx ")), first);
+        QCOMPARE(fm->GetFuncParameter(QStringLiteral(" g2 "), QStringLiteral("FX")), &byId(3).Peres);
+        QCOMPARE(fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("fx")), &byId(2).Peres);
+        QCOMPARE(fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("APF")), nullptr);
+    }
+
+    void classList_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("accountDatabase");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(" suite database"))) << b << false;
+            QTest::newRow(qPrintable(b + QStringLiteral(" account database"))) << b << true;
+        }
+    }
+    void classList()
+    {
+        QXRF_OPEN_DB(db);
+        QFETCH(bool, accountDatabase);
+        Catalogue(db.Conn());
+        Fun(db.Conn(), 6, QStringLiteral("'CWF','分析','青禾财务分析函数','',0,0,0,'AA'"));
+        if (accountDatabase)
+            db.Conn().Execute(QStringLiteral("CREATE TABLE fst00000 (x INTEGER)"));
+        auto doc = Open(db);
+        clsFunctionManager* fm = doc->FunctionManager();
+        QStringList got = fm->FuncClasses();
+        const QStringList tableClasses = got.mid(0, 5);
+        QStringList sorted = tableClasses;
+        sorted.sort();
+        QCOMPARE(sorted, (QStringList{QString(), QStringLiteral("G1"), QStringLiteral("G2"), QStringLiteral("账务"),
+                                      QStringLiteral("青禾财务分析函数")}));
+        QCOMPARE(got.mid(5), accountDatabase ? QStringList() : ServiceCaptions(false));
+
+        // The cursor walks the list, stops once past the end, then starts over.
+        QStringList walked;
+        QString caption;
+        bool restart = true;
+        while (fm->EnumerateDefFuncClass(caption, restart)) {
+            walked.append(caption);
+            restart = false;
+        }
+        QCOMPARE(walked, got);
+        QVERIFY(fm->EnumerateDefFuncClass(caption, false));
+        QCOMPARE(caption, got.first());
+    }
+
+    void emptyCatalogue_data() { loadFunctions_data(); }
+    void emptyCatalogue()
+    {
+        QXRF_OPEN_DB(db);
+        auto doc = Open(db);
+        clsFunctionManager* fm = doc->FunctionManager();
+        QVERIFY(fm->mFuncs.empty());
+        QCOMPARE(fm->FuncClasses(), ServiceCaptions(false));
+        QString name = QStringLiteral("old");
+        QString define;
+        bool restart = true;
+        QVERIFY(!fm->EnumerateFunctions(QStringLiteral("G1"), name, define, restart));
+        QVERIFY(name.isEmpty());
+    }
+
+    void enumerateFunctions_data() { loadFunctions_data(); }
+    void enumerateFunctions()
+    {
+        QXRF_OPEN_DB(db);
+        Catalogue(db.Conn());
+        Fun(db.Conn(), 7, QStringLiteral("'GX','第三','g1','',0,0,0,'AA'"));
+        auto doc = Open(db);
+        clsFunctionManager* fm = doc->FunctionManager();
+        QStringList names;
+        QString name;
+        QString define;
+        bool restart = true;
+        while (fm->EnumerateFunctions(QStringLiteral(" G1 "), name, define, restart)) {
+            names.append(name + QLatin1Char('=') + define);
+            restart = false;
+        }
+        names.sort();
+        QCOMPARE(names, (QStringList{QStringLiteral("FX=第一"), QStringLiteral("GX=第三")}));
+        QVERIFY(name.isEmpty());
+        QVERIFY(!fm->EnumerateFunctions(QStringLiteral("G1"), name, define, restart));  // stays past the end
+        restart = true;
+        QVERIFY(fm->EnumerateFunctions(QStringLiteral("G1"), name, define, restart));
+    }
+
+    void loadFailures_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("failOn");
+        QTest::addColumn<QString>("routine");
+        QTest::addColumn<bool>("loaded");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(" functions"))) << b << "from rpt_fundef where" << "LoadDefFunctions()" << false;
+            QTest::newRow(qPrintable(b + QStringLiteral(" parameters"))) << b << "from rpt_funPere" << "LoadDefFunctions()" << false;
+            QTest::newRow(qPrintable(b + QStringLiteral(" classes"))) << b << "group by cGroupDefine" << "LoadAllFuncClass()" << true;
+        }
+    }
+    void loadFailures()
+    {
+        QXRF_OPEN_DB(db);
+        QFETCH(QString, failOn);
+        QFETCH(QString, routine);
+        QFETCH(bool, loaded);
+        Catalogue(db.Conn());
+        auto doc = Open(db);
+        db.Conn().SetStatementHook([&](const QString& sql) {
+            if (sql.contains(failOn))
+                throw clsDatabaseError(QStringLiteral("表不存在"));
+        });
+        clsRecordingPrompt prompt;
+        bool ok = !loaded;
+        doc->FunctionManager()->LoadDefFunctions(ok);
+        db.Conn().SetStatementHook({});
+        QCOMPARE(ok, loaded);
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.LastText(), QStringLiteral("表不存在\r\n错误位于模块：clsFunctionManager.") + routine);
+        QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+    }
+
+    void serverForm_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("define");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("params");
+        QTest::newRow("three kinds") << "T|CODE(<a>,[<b>],〈c〉)" << "T" << "CODE" << "a+,b-,c+";
+        QTest::newRow("optional full width") << " 取数 | QC ( < 科目 > , [〈期间〉] )" << " 取数 " << "QC" << "科目+,期间-";
+        QTest::newRow("empty list") << "T|CODE()" << "T" << "CODE" << "";
+        QTest::newRow("no parenthesis") << "T|CODE" << "T" << "CODE" << "";
+        QTest::newRow("no bar") << " 只有定义 (<a>)" << "只有定义" << "" << "a+";
+        QTest::newRow("empty piece ends") << "T|F(<a>,,<b>)" << "T" << "F" << "a+";
+        QTest::newRow("nameless skipped") << "T|F(x,<>,<a>)" << "T" << "F" << "a+";
+        QTest::newRow("bar after parenthesis") << "T(<a|b>)" << "T" << "" << "a|b+";
+    }
+    void serverForm()
+    {
+        QFETCH(QString, form);
+        clsFunction f;
+        clsFunctionManager::ParseServerForm(form, f);
+        QTEST(f.strFuncDefine, "define");
+        QTEST(f.StrName, "name");
+        QTEST(Params(f.Peres), "params");
+        for (const clsPere& p : f.Peres)
+            QCOMPARE(p.lngDataType, 1);
+    }
+
+    void readServers()
+    {
+        clsDocument doc;
+        clsFunctionManager fm;
+        auto gz = RegisterFake(QStringLiteral("QXSvrGZ.ClsMain"),
+                               {QStringLiteral("合计|GZHJ(<项目>)"), QStringLiteral("人数|GZRS()")});
+        auto zw = RegisterFake(QStringLiteral("QXSvrZW.ClsMain"), {QStringLiteral("余额|QC(<科目>,[<期间>])")});
+        RegisterFake(QStringLiteral("QXSvrCHHS.ClsMain"), {});
+        clsRecordingPrompt prompt;
+        QVERIFY(fm.AnalyzerZ9Functions());
+
+        QStringList routines;
+        for (const auto& m : prompt.messages) {
+            QVERIFY(m.text.startsWith(QStringLiteral("ActiveX 部件不能创建对象\r\n错误位于模块：clsFunctionManager.")));
+            routines.append(m.text.section(QLatin1Char('.'), 1));
+        }
+        QCOMPARE(routines, (QStringList{"AnalyzerFuncCW()", "AnalyzerFuncGD()", "AnalyzerFuncYS()", "AnalyzerFuncCG()",
+                                        "AnalyzerFuncXS()", "AnalyzerFuncCB()", "AnalyzerFuncZJ()", "AnalyzerFuncKC()"}));
+
+        QCOMPARE(int(fm.mZ9Funcs.size()), 3);
+        const clsFunction& hj = *fm.mZ9Funcs[0];
+        QCOMPARE(hj.StrName, QStringLiteral("GZHJ"));
+        QCOMPARE(hj.strFuncDefine, QStringLiteral("合计"));
+        QCOMPARE(hj.StrGroup, QStringLiteral("青禾工资分析函数"));
+        QVERIFY(hj.blnSysService && !hj.blnUserDefine);
+        QCOMPARE(hj.LngFirst, 1);
+        QCOMPARE(hj.id, 1);
+        QCOMPARE(fm.mZ9Funcs[1]->id, 3);  // entries before it (1) + index (1) + 1
+        QCOMPARE(fm.mZ9Funcs[2]->id, 3);
+        QCOMPARE(fm.mZ9Funcs[2]->StrGroup, QStringLiteral("青禾账务函数"));
+        QVERIFY(fm.mZ9Funcs[1]->Peres.isEmpty());
+
+        // srvCount is a property read; srvItemForm gets the index as a whole number.
+        QCOMPARE(gz->members, (QStringList{"srvCount", "srvItemForm", "srvItemForm"}));
+        QVERIFY(gz->args.at(0).isEmpty());
+        QCOMPARE(gz->args.at(1).size(), 1);
+        QCOMPARE(gz->args.at(1).at(0).typeId(), int(QMetaType::Int));
+        QCOMPARE(gz->args.at(2).at(0).toInt(), 1);
+        QCOMPARE(zw->members.size(), 2);
+    }
+
+    void serverFailsMidway()
+    {
+        clsDocument doc;
+        clsFunctionManager fm;
+        RegisterFake(QStringLiteral("QXSvrGZ.ClsMain"), {QStringLiteral("A|GA()"), QStringLiteral("B|GB()")}, 1);
+        RegisterFake(QStringLiteral("QXSvrKC.ClsMain"), {QStringLiteral("C|KA()")});
+        clsRecordingPrompt prompt;
+        QVERIFY(fm.AnalyzerZ9Functions());
+        QCOMPARE(int(fm.mZ9Funcs.size()), 2);
+        QCOMPARE(fm.mZ9Funcs[0]->StrName, QStringLiteral("GA"));
+        QCOMPARE(fm.mZ9Funcs[1]->StrName, QStringLiteral("KA"));
+        QVERIFY(prompt.messages.size() == 10);
+        QCOMPARE(prompt.messages.at(1).text, QStringLiteral("服务器内部错误\r\n错误位于模块：clsFunctionManager.AnalyzerFuncGZ()"));
+    }
+
+    void serviceClassesOnDemand()
+    {
+        clsDocument doc;
+        clsFunctionManager fm;
+        g_blnRunMode = true;  // silences the classes without a server
+        QString name;
+        QString define;
+        bool restart = true;
+        QVERIFY(!fm.EnumerateFunctions(QStringLiteral("青禾工资分析函数"), name, define, restart));
+        QVERIFY(!fm.GetFuncObject(QStringLiteral("GZHJ")));
+
+        RegisterFake(QStringLiteral("QXSvrGZ.ClsMain"), {QStringLiteral("合计|GZHJ(<项目>)"), QStringLiteral("人数|GZRS()")});
+        RegisterFake(QStringLiteral("QXSvrZW.ClsMain"), {QStringLiteral("余额|GZRS(<科目>)")});
+        // Parameters are never read from the servers on their own.
+        QCOMPARE(fm.GetFuncParameter(QStringLiteral("青禾工资分析函数"), QStringLiteral("GZHJ")), nullptr);
+        QStringList names;
+        restart = true;
+        while (fm.EnumerateFunctions(QStringLiteral("青禾工资分析函数"), name, define, restart)) {
+            names.append(name);
+            restart = false;
+        }
+        QCOMPARE(names, (QStringList{"GZHJ", "GZRS"}));
+        clsFunction* rs = fm.GetFuncObject(QStringLiteral("gzrs"));
+        QVERIFY(rs);
+        QCOMPARE(rs->StrGroup, QStringLiteral("青禾工资分析函数"));
+        QList<clsPere>* zwPeres = fm.GetFuncParameter(QStringLiteral("青禾账务函数"), QStringLiteral("GZRS"));
+        QVERIFY(zwPeres);
+        QCOMPARE(Params(*zwPeres), QStringLiteral("科目+"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_clsFunctionManager)
+#include "tst_clsFunctionManager.moc"
