@@ -90,8 +90,10 @@ int IndexOfText(const QStringList& texts, const QString& text)
 }
 
 // Drawn titles snapped to whole title rows, shared by the level check and the level
-// assignment. A title never laid out (cx and cy both 0) takes no part: it has no
-// position to derive anything from and keeps the grid values it was loaded with.
+// assignment. A title never laid out takes no part: it has no position to derive
+// anything from and keeps the grid values it was loaded with. Loading already fills
+// `cx` (the width of the columns under a title) but only drawing gives a height, so
+// a title without a drawn height counts as never laid out.
 struct SnappedTitle
 {
     clsTitle* title;
@@ -114,10 +116,10 @@ TitleSnap SnapTitles(const std::vector<std::unique_ptr<clsTitle>>& titles)
     TitleSnap snap;
     qint64 smallest = 0;
     for (const auto& t : titles) {
-        if (t->cx == 0 && t->cy == 0)
+        if (t->cy <= 0)
             continue;
         snap.items.push_back({t.get(), t->Y, t->X, t->cx, 0});
-        if (t->cy > 0 && (smallest == 0 || t->cy < smallest))
+        if (smallest == 0 || t->cy < smallest)
             smallest = t->cy;
     }
     if (snap.items.empty())

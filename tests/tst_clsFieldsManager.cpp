@@ -1,0 +1,467 @@
+#include "tst_fieldsRows.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include "document/clsDatabaseError.h"
+#include <QtTest>
+
+using namespace fieldsRows;
+
+class tst_clsFieldsManager : public QObject
+{
+    Q_OBJECT
+
+    static void AddBackends()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+
+    // Three columns for the in-memory property cases.
+    static void Fill(clsFieldsManager& fm)
+    {
+        const auto add = [&](const QString& name, const QString& field, qint32 dtype, const QString& condition) {
+            auto c = std::make_unique<clsRepcol>();
+            c->name = c->Caption = name;
+            c->Expression = field;
+            c->Dtype = dtype;
+            c->StrCondition = condition;
+            c->Width = 1000;
+            c->Col = qint32(fm.Cols.size()) + 1;
+            fm.Cols.push_back(std::move(c));
+        };
+        add(QStringLiteral("金额"), QStringLiteral("je"), 0, QString());
+        add(QStringLiteral("摘要"), QStringLiteral("zy"), 1, QString());
+        add(QStringLiteral("计算"), QString(), 0, QStringLiteral("[金额]*2"));
+        add(QStringLiteral("Amt"), QStringLiteral("amt"), 0, QString());
+    }
+
+private Q_SLOTS:
+    void cleanup() { g_blnRunMode = false; }
+
+    void roundTripWithQuotes_data() { AddBackends(); }
+    void roundTripWithQuotes()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        ColRow a;
+        a.name = QStringLiteral("O'Neil金额");
+        a.order = 1;
+        a.field = QStringLiteral("a'b");
+        a.format = QStringLiteral("#,##0.00'元'");
+        a.note = QStringLiteral("n'ote");
+        a.condition = QStringLiteral("[x]+'y'");
+        a.width = 1500;
+        a.align = 3;
+        a.height = 400;
+        InsertCol(c, 4, a);
+        ColRow b;
+        b.name = QStringLiteral("摘'要");
+        b.order = 2;
+        b.field = QStringLiteral("zy");
+        b.dtype = 1;
+        b.visible = 0;
+        InsertCol(c, 4, b);
+        ColRow d;
+        d.name = QStringLiteral("停'用");
+        d.order = 9;  // a disabled column keeps its number: keep it clear of the others
+        d.field = QStringLiteral("ty'");
+        d.topEx = 1;
+        InsertCol(c, 4, d);
+        ColRow e;
+        e.name = QStringLiteral("数'量");
+        e.order = 4;
+        e.field = QStringLiteral("sl");
+        InsertCol(c, 4, e);
+        InsertTitle(c, 4, QStringLiteral("总'计"), QStringLiteral("Tot'al"), 1, 1, 2, 1);
+        InsertTitle(c, 4, QStringLiteral("明'细"), QString(), 2, 1, 1, 1);
+        InsertGroup(c, 4, QStringLiteral("摘'要"), -1, 1);
+        InsertSum(c, 4, QStringLiteral("O'Neil金额"), 2);
+        // Every numeric column has its sum row, as after any save (a sum row marks a
+        // column numeric on load).
+        InsertSum(c, 4, QStringLiteral("数'量"), -1);
+        InsertSum(c, 4, QStringLiteral("停'用"), 0);
+        InsertHelpId(c, 4, 77);
+
+        Doc env(c);
+        clsRecordingPrompt prompt;
+        clsFieldsManager first;
+        Load(first, 4);
+        const QStringList before = Snapshot(first);
+
+        bool ok = false;
+        first.SaveAllObjects(ok);
+        QVERIFY(ok);
+        QVERIFY(!first.LastSaveRefused());
+        const QStringList written = RawRows(c, 4);
+        QCOMPARE(db.Scalar(QStringLiteral("select Expression from Rpt_FldDEF where ModeEx=0 and ID=4 and OrderEx=1")).toString(),
+                 QStringLiteral("a'b"));
+        first.SaveAllObjects(ok);
+        QCOMPARE(RawRows(c, 4), written);  // a second save replaces, never duplicates
+
+        clsFieldsManager second;
+        Load(second, 4);
+        QCOMPARE(Snapshot(second), before);
+        second.SaveAllObjects(ok);
+        QCOMPARE(RawRows(c, 4), written);  // load then save writes back what was read
+        QCOMPARE(prompt.messages.size(), 0);
+    }
+
+    void renumbering_data() { AddBackends(); }
+    void renumbering()
+    {
+        QXRF_OPEN_DB(db);
+        InsertCol(db.Conn(), 1, QStringLiteral("a"), 3);
+        ColRow off;
+        off.name = QStringLiteral("off");
+        off.order = 5;
+        off.topEx = 1;
+        InsertCol(db.Conn(), 1, off);
+        InsertCol(db.Conn(), 1, QStringLiteral("b"), 7);
+        InsertCol(db.Conn(), 1, QStringLiteral("c"), 9);
+        Doc env(db.Conn());
+        clsFieldsManager fm;
+        Load(fm, 1);
+        QCOMPARE(fm.Cols.size(), size_t(4));
+        QCOMPARE(fm.GetCol(QStringLiteral(" A ")), 1);
+        QCOMPARE(fm.GetCol(QStringLiteral("off")), 5);
+        QCOMPARE(fm.GetCol(QStringLiteral("b")), 2);
+        QCOMPARE(fm.GetCol(QStringLiteral("c")), 3);
+        QCOMPARE(fm.GetCol(QStringLiteral("none")), -1);
+        QVERIFY(!fm.FindCol(QStringLiteral("off"))->BlnEnable);
+    }
+
+    void columnRowReading_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("topEx");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<int>("iSize");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("loadedWidth");
+        QTest::addColumn<int>("dtype");
+        QTest::addColumn<bool>("number");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            const auto row = [&](const char* name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(name))); };
+            *row("disabled width 0 stays 0") << b << 1 << 0 << QString() << 1 << false << 0 << 1 << false;
+            *row("enabled width 0 gets 1000") << b << 0 << 0 << QString() << 1 << true << 1000 << 1 << false;
+            *row("SUM with blanks is numeric") << b << 0 << 500 << QStringLiteral(" SUM ") << 1 << true << 500 << 0 << true;
+            *row("avg is numeric") << b << 0 << 500 << QStringLiteral("avg") << 2 << true << 500 << 0 << true;
+            *row("summary is only a note") << b << 0 << 500 << QStringLiteral("summary") << 1 << true << 500 << 1 << false;
+        }
+    }
+    void columnRowReading()
+    {
+        QXRF_OPEN_DB(db);
+        QFETCH(int, topEx);
+        QFETCH(int, width);
+        QFETCH(QString, note);
+        QFETCH(int, iSize);
+        ColRow r;
+        r.name = QStringLiteral("x");
+        r.topEx = topEx;
+        r.width = width;
+        r.note = note;
+        r.dtype = iSize;
+        InsertCol(db.Conn(), 2, r);
+        InsertCol(db.Conn(), 2, QStringLiteral("other"), 2);  // keeps the load ok when x is disabled
+        Doc env(db.Conn());
+        clsFieldsManager fm;
+        Load(fm, 2);
+        const clsRepcol* x = fm.FindCol(QStringLiteral("x"));
+        QVERIFY(x);
+        QTEST(x->BlnEnable, "enabled");
+        QTEST(int(x->Width), "loadedWidth");
+        QTEST(int(x->Dtype), "dtype");
+        QTEST(x->blnNumber, "number");
+        QCOMPARE(x->Caption, QStringLiteral("x"));
+        QCOMPARE(x->strnote, note.trimmed());
+    }
+
+    void noColumnRowsReadsNothingElse_data() { AddBackends(); }
+    void noColumnRowsReadsNothingElse()
+    {
+        QXRF_OPEN_DB(db);
+        InsertTitle(db.Conn(), 3, QStringLiteral("t"), QString(), 1, 1, 1, 1);
+        InsertGroup(db.Conn(), 3, QStringLiteral("a"), -1, 0);
+        InsertHelpId(db.Conn(), 3, 12);
+        InsertCol(db.Conn(), 99, QStringLiteral("elsewhere"), 1);
+        QStringList statements;
+        db.Conn().SetStatementHook([&](const QString& sql) { statements << sql; });
+        Doc env(db.Conn());
+        clsFieldsManager fm;
+        Load(fm, 3, false);
+        QVERIFY(fm.Cols.empty());
+        QVERIFY(fm.Titles.empty());
+        QCOMPARE(fm.ReportHelpID(), 0);
+        QCOMPARE(statements,
+                 QStringList{QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=0 and ID = 3 Order by  OrderEx ")});
+    }
+
+    void noConnectionDoesNothing()
+    {
+        clsDocument doc;
+        clsFieldsManager fm;
+        bool ok = true;
+        fm.LoadAllObjects(1, ok);
+        QVERIFY(!ok);
+        Fill(fm);
+        fm.SaveAllObjects(ok);
+        QVERIFY(ok);
+        QVERIFY(!fm.LastSaveRefused());
+    }
+
+    void validationNamesTheColumnAndWritesNothing_data() { AddBackends(); }
+    void validationNamesTheColumnAndWritesNothing()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 5, QStringLiteral("a"), 1);
+        ColRow off;
+        off.name = QStringLiteral("off");  // disabled: never validated
+        off.order = 2;
+        off.field.clear();
+        off.topEx = 1;
+        InsertCol(c, 5, off);
+        ColRow empty;
+        empty.name = QStringLiteral("空列");
+        empty.order = 3;
+        empty.field.clear();
+        InsertCol(c, 5, empty);
+        Doc env(c);
+        clsFieldsManager fm;
+        Load(fm, 5);
+        const QStringList stored = RawRows(c, 5);
+        fm.SetReportHelpID(9);
+
+        clsRecordingPrompt prompt;
+        bool ok = false;
+        fm.SaveAllObjects(ok);
+        QVERIFY(ok);
+        QVERIFY(fm.LastSaveRefused());
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.beeps, 1);
+        QCOMPARE(prompt.LastText(), QStringLiteral("保存失败！报表列名空列必须有对应的字段名或列间表达式..."));
+        QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+        QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
+        QCOMPARE(RawRows(c, 5), stored);
+
+        // An inter-column expression is enough.
+        fm.FindCol(QStringLiteral("空列"))->StrCondition = QStringLiteral("[a]*2");
+        fm.SaveAllObjects(ok);
+        QVERIFY(!fm.LastSaveRefused());
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx=22 and ID=5")).toInt(), 9);
+        QCOMPARE(db.Count(QStringLiteral("ModeEx=0 and ID=5 and TopEx=1")), 1);
+    }
+
+    void failingStatementStopsAndReports_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<bool>("load");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<QString>("routine");
+        QTest::addColumn<bool>("ok");
+        const QString del = QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =");
+        const QString ins = QStringLiteral("Insert into  Rpt_FldDEF (ID,Name,");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            const auto row = [&](const QString& name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + name)); };
+            *row(QStringLiteral("columns")) << b << true << QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=0")
+                                            << QStringLiteral("AddColsObjec()") << false;
+            *row(QStringLiteral("titles")) << b << true << QStringLiteral("Select * From Rpt_FldDEF  Where ModeEx=5")
+                                           << QStringLiteral("AddColsTitles()") << true;
+            *row(QStringLiteral("groups")) << b << true << QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=3")
+                                           << QStringLiteral("GetGroupCols()") << true;
+            *row(QStringLiteral("sums")) << b << true << QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=4")
+                                         << QStringLiteral("GetSumCols()") << true;
+            *row(QStringLiteral("help id")) << b << true << QStringLiteral("Select OrderEx From Rpt_FldDEF Where ModeEx=22")
+                                            << QStringLiteral("ReadHelpID()") << true;
+            *row(QStringLiteral("delete columns")) << b << false << del + QStringLiteral("0")
+                                                   << QStringLiteral("AddNewColToDatabase() ") << false;
+            *row(QStringLiteral("insert column")) << b << false << ins + QStringLiteral("ModeEx,OrderEx, ")
+                                                  << QStringLiteral("SaveNewColProperty() ") << false;
+            *row(QStringLiteral("delete titles")) << b << false << del + QStringLiteral("5") << QString() << false;
+            *row(QStringLiteral("insert title")) << b << false << ins + QStringLiteral("nameForeign,ModeEx,TopEx")
+                                                 << QStringLiteral("SaveProperty() ") << false;
+            *row(QStringLiteral("delete groups")) << b << false << del + QStringLiteral("3")
+                                                  << QStringLiteral("SaveGroupDefine() ") << false;
+            *row(QStringLiteral("insert group")) << b << false << ins + QStringLiteral("nameForeign,ModeEx,OrderEx,iSize")
+                                                 << QStringLiteral("SaveGroupProperty() ") << false;
+            *row(QStringLiteral("delete sums")) << b << false << del + QStringLiteral("4")
+                                                << QStringLiteral("SaveSumDefine() ") << false;
+            *row(QStringLiteral("insert sum")) << b << false << ins + QStringLiteral("nameForeign,ModeEx,OrderEx  )")
+                                               << QStringLiteral("SaveSumProperty() ") << false;
+            *row(QStringLiteral("help id write")) << b << false << del + QStringLiteral("22")
+                                                  << QStringLiteral("SaveReportHelpid() ") << false;
+        }
+    }
+    void failingStatementStopsAndReports()
+    {
+        QXRF_OPEN_DB(db);
+        QFETCH(bool, load);
+        QFETCH(QString, failing);
+        QFETCH(QString, routine);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 6, QStringLiteral("a"), 1);
+        InsertGroup(c, 6, QStringLiteral("a"), -1, 0);
+        Doc env(c);
+        clsFieldsManager fm;
+        if (!load)
+            Load(fm, 6);
+        QStringList statements;
+        c.SetStatementHook([&](const QString& sql) {
+            statements << sql;
+            if (sql.startsWith(failing))
+                throw clsDatabaseError(QStringLiteral("注入的故障"));
+        });
+        clsRecordingPrompt prompt;
+        bool ok = !load;
+        if (load)
+            fm.LoadAllObjects(6, ok);
+        else
+            fm.SaveAllObjects(ok);
+        QTEST(ok, "ok");
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.LastText(), QStringLiteral("注入的故障\r\n错误位于模块：clsFieldsManager.") + routine);
+        QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+        if (!load)  // a save stops at the failing statement
+            QVERIFY(statements.last().startsWith(failing));
+    }
+
+    void errorsAreSilentInRunMode()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY(db.Ready());
+        InsertCol(db.Conn(), 1, QStringLiteral("a"), 1);
+        Doc env(db.Conn());
+        env.doc.SetRunMode(true);
+        db.Conn().SetStatementHook([](const QString&) { throw clsDatabaseError(QStringLiteral("x")); });
+        clsRecordingPrompt prompt;
+        clsFieldsManager fm;
+        bool ok = true;
+        fm.LoadAllObjects(1, ok);
+        QVERIFY(!ok);
+        QCOMPARE(prompt.messages.size(), 0);
+    }
+
+    void setColProperty_data()
+    {
+        QTest::addColumn<QString>("col");
+        QTest::addColumn<QString>("prop");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QString>("readBack");
+        const QString none;
+        QTest::newRow("name empty") << "金额" << "列名" << "  " << false << "列名必须输入..." << false << "金额";
+        QTest::newRow("name of another, other case") << "金额" << "列名" << "AMT" << false << "列名不能重复..." << false << "金额";
+        QTest::newRow("own name with blanks") << "金额" << "列名" << " 金额 " << true << none << false << "金额";
+        QTest::newRow("own name, other case") << "Amt" << "列名" << "AMT" << true << none << true << "AMT";
+        QTest::newRow("caption") << "金额" << "列标题" << " 收入 " << true << none << true << "收入";
+        QTest::newRow("group without field") << "计算" << "分组" << "分组" << false << "当前列不可分组..." << false << "不能分组";
+        QTest::newRow("groupable without field") << "计算" << "分组" << "未分组" << false << "当前列不可分组..." << false << "不能分组";
+        QTest::newRow("group with field") << "金额" << "分组" << "分组" << true << none << true << "分组";
+        QTest::newRow("sum on text column") << "摘要" << "合计" << "汇总" << false << "只有数值列才能设置合计属性..." << false << "不汇总";
+        QTest::newRow("sum on number") << "金额" << "合计" << "余额汇总方案" << true << none << true << "余额汇总方案";
+        QTest::newRow("sum unknown text") << "金额" << "合计" << "平均" << false << none << false << "不汇总";
+        QTest::newRow("field used elsewhere") << "计算" << "字段" << " JE " << false << "列（金额）中设置了相同的字段...1" << false << "";
+        QTest::newRow("field own") << "金额" << "字段" << "je" << true << none << false << "je";
+        QTest::newRow("data type unknown") << "金额" << "列数据类型" << "整数" << false << none << false << "数值";
+        QTest::newRow("data type") << "摘要" << "列数据类型" << "日期" << true << none << true << "日期";
+        QTest::newRow("width mm") << "金额" << "列宽" << "18" << true << none << true << "18.00";
+        QTest::newRow("width not a number") << "金额" << "列宽" << "abc" << false << none << false << "18.00";
+        QTest::newRow("align") << "金额" << "对齐方式" << "右对齐" << true << none << true << "右对齐";
+        QTest::newRow("align unknown") << "金额" << "对齐方式" << "上" << false << none << false << "默认";
+        QTest::newRow("format named") << "金额" << "显示格式" << "行百分比" << true << none << true << "行百分比";
+        QTest::newRow("format text") << "金额" << "显示格式" << "#,##0.00" << true << none << true << "#,##0.00";
+        QTest::newRow("hidden") << "金额" << "显示" << "不显示" << true << none << true << "不显示";
+        QTest::newRow("subtotal") << "金额" << "小计" << "小计" << true << none << true << "小计";
+        QTest::newRow("running total off") << "金额" << "累计" << "不累计" << true << none << true << "不累计";
+        QTest::newRow("note") << "金额" << "备注" << "n'1" << true << none << true << "n'1";
+        QTest::newRow("column number") << "金额" << "列号" << "5" << true << none << false << "5";
+        QTest::newRow("row height empty") << "金额" << "行高" << "" << true << none << false << "0";
+        QTest::newRow("expression clears grouping") << "金额" << "列间表达式" << " [a]+1 " << true << none << true << "[a]+1";
+        QTest::newRow("unknown property") << "金额" << "颜色" << "红" << false << none << false << "";
+        QTest::newRow("unknown column") << "无此列" << "列名" << "x" << false << none << false << "";
+    }
+    void setColProperty()
+    {
+        QFETCH(QString, col);
+        QFETCH(QString, prop);
+        QFETCH(QString, value);
+        QFETCH(bool, accepted);
+        QFETCH(QString, message);
+        clsDocument doc;
+        clsFieldsManager fm;
+        Fill(fm);
+        const QStringList before = Snapshot(fm);
+        clsRecordingPrompt prompt;
+        QString name = col;
+        QCOMPARE(fm.SetColProperty(name, prop, value), accepted);
+        QTEST(doc.DocChanged(), "changed");
+        if (message.isEmpty()) {
+            QCOMPARE(prompt.messages.size(), 0);
+        } else {
+            QCOMPARE(prompt.messages.size(), 1);
+            QCOMPARE(prompt.beeps, 1);
+            QCOMPARE(prompt.LastText(), message);
+            QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+            QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
+        }
+        if (!accepted)
+            QCOMPARE(Snapshot(fm), before);
+        QString read;
+        fm.ReadColProperty(name, prop, read);
+        if (!accepted && prop == QStringLiteral("字段"))
+            return;
+        QTEST(read, "readBack");
+    }
+
+    void setColPropertyEffects()
+    {
+        clsDocument doc;
+        clsFieldsManager fm;
+        Fill(fm);
+        QString name = QStringLiteral(" 金额 ");
+        QVERIFY(fm.SetColProperty(name, QStringLiteral("列名"), QStringLiteral(" 收入 ")));
+        QCOMPARE(name, QStringLiteral("收入"));
+        clsRepcol* c = fm.FindCol(name);
+        QVERIFY(c);
+        QVERIFY(fm.SetColProperty(name, QStringLiteral("分组"), QStringLiteral("分组")));
+        QVERIFY(fm.SetColProperty(name, QStringLiteral("列间表达式"), QStringLiteral("[a]")));
+        QCOMPARE(c->TpyGroup, 0);
+        QVERIFY(fm.SetColProperty(name, QStringLiteral("列宽"), QStringLiteral("18")));
+        QCOMPARE(c->Width, 1008);
+        QVERIFY(fm.SetColProperty(name, QStringLiteral("显示格式"), QStringLiteral("Z9数量显示格式")));
+        QCOMPARE(c->StrFormat, QStringLiteral("QUANTITY"));
+        QVERIFY(fm.SetColProperty(name, QStringLiteral("行高"), QVariant()));
+        QCOMPARE(c->Height, 0);
+        // A text column loses any sum it carried when its sum is read.
+        clsRepcol* text = fm.FindCol(QStringLiteral("摘要"));
+        text->lngSum = 0;
+        QString read;
+        fm.ReadColProperty(QStringLiteral("摘要"), QStringLiteral("合计"), read);
+        QCOMPARE(read, QStringLiteral("不汇总"));
+        QCOMPARE(text->lngSum, -1);
+        c->blnSelected = true;
+        QVERIFY(fm.ColSelected(QStringLiteral(" 收入")));
+        QVERIFY(!fm.ColSelected(QStringLiteral("摘要")));
+        QVERIFY(!fm.ColSelected(QStringLiteral("无此列")));
+    }
+
+    void newColName()
+    {
+        clsFieldsManager fm;
+        QCOMPARE(fm.NewColName(), QStringLiteral("列名01"));
+        Fill(fm);
+        fm.Cols.pop_back();
+        QCOMPARE(fm.NewColName(), QStringLiteral("列名31"));
+        fm.Cols.back()->name = QStringLiteral("列名31");
+        QCOMPARE(fm.NewColName(), QStringLiteral("列名32"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_clsFieldsManager)
+#include "tst_clsFieldsManager.moc"

@@ -1,0 +1,348 @@
+#include "tst_fieldsRows.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include <QtTest>
+
+using namespace fieldsRows;
+
+class tst_clsTitles : public QObject
+{
+    Q_OBJECT
+
+    static void AddBackends()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+
+    static QString Grid(const clsTitle* t)
+    {
+        return t ? QStringLiteral("%1,%2,%3,%4,%5").arg(t->top).arg(t->left).arg(t->Width).arg(t->Height).arg(t->Col)
+                 : QStringLiteral("missing");
+    }
+
+    static clsRepcol* AddCol(clsFieldsManager& fm, const QString& name, qint32 X, qint32 width)
+    {
+        auto c = std::make_unique<clsRepcol>();
+        c->name = name;
+        c->Expression = name;
+        c->Width = c->cx = width;
+        c->X = X;
+        c->cy = 300;
+        c->Col = qint32(fm.Cols.size()) + 1;
+        fm.Cols.push_back(std::move(c));
+        return fm.Cols.back().get();
+    }
+
+    static clsTitle* AddTitle(clsFieldsManager& fm, const QString& name, qint32 X, qint32 Y, qint32 cx, qint32 cy)
+    {
+        auto t = std::make_unique<clsTitle>();
+        t->name = name;
+        t->X = X;
+        t->Y = Y;
+        t->cx = cx;
+        t->cy = cy;
+        t->top = t->left = t->Width = t->Height = 1;
+        t->blnVisible = true;
+        fm.Titles.push_back(std::move(t));
+        return fm.Titles.back().get();
+    }
+
+private Q_SLOTS:
+    void cleanup() { g_blnRunMode = false; }
+
+    void loadWithoutTitleRows_data() { AddBackends(); }
+    void loadWithoutTitleRows()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 1, QStringLiteral("a"), 1, 1000);
+        ColRow off;
+        off.name = QStringLiteral("off");
+        off.order = 2;
+        off.topEx = 1;
+        InsertCol(c, 1, off);
+        ColRow hidden;
+        hidden.name = QStringLiteral("b");
+        hidden.order = 3;
+        hidden.visible = 0;
+        hidden.width = 1200;
+        InsertCol(c, 1, hidden);
+        Doc env(c);
+        clsFieldsManager fm;
+        Load(fm, 1);
+        QCOMPARE(fm.Titles.size(), size_t(2));  // none for the disabled column
+        const clsTitle* a = fm.FindTitle(QStringLiteral("a"));
+        const clsTitle* b = fm.FindTitle(QStringLiteral("b"));
+        QCOMPARE(Grid(a), QStringLiteral("1,1,1,1,1"));
+        QCOMPARE(Grid(b), QStringLiteral("1,2,1,1,2"));
+        QCOMPARE(b->nameForeign, QStringLiteral("b"));
+        QCOMPARE(b->cx, 1200);
+        QVERIFY(a->blnVisible);
+        QVERIFY(!b->blnVisible);
+    }
+
+    void linkStep_data() { AddBackends(); }
+    void linkStep()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 2, QStringLiteral("c1"), 1, 1000);
+        InsertCol(c, 2, QStringLiteral("c2"), 2, 1500);
+        InsertCol(c, 2, QStringLiteral("c3"), 3, 800);
+        InsertTitle(c, 2, QStringLiteral("合计"), QString(), 1, 1, 2, 1);  // over c1 and c2
+        InsertTitle(c, 2, QStringLiteral("本月"), QStringLiteral("This month"), 2, 1, 1, 1, 0);
+        InsertTitle(c, 2, QStringLiteral("累计"), QStringLiteral("YTD"), 2, 2, 1, 1);
+        Doc env(c);
+        clsFieldsManager fm;
+        Load(fm, 2);
+        QCOMPARE(fm.Titles.size(), size_t(4));
+        const clsTitle* span = fm.FindTitle(QStringLiteral("合计"));
+        QCOMPARE(span->cx, 2500);
+        QCOMPARE(span->nameForeign, QStringLiteral("合计"));  // empty foreign caption loads as the name
+        const clsTitle* month = fm.FindTitle(QStringLiteral("本月"));
+        QCOMPARE(month->Col, 1);
+        QCOMPARE(month->cx, 1000);
+        QVERIFY(month->blnVisible);  // follows its column
+        QCOMPARE(month->nameForeign, QStringLiteral("This month"));
+        // c3 has no title ending in row 2: one is created over rows 1-2.
+        const clsTitle* created = fm.FindTitle(QStringLiteral("c3"));
+        QCOMPARE(Grid(created), QStringLiteral("1,3,1,2,3"));
+        QCOMPARE(created->cx, 800);
+        QCOMPARE(created->nameForeign, QStringLiteral("c3"));
+    }
+
+    void saveFillsForeignCaption_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("foreign");
+        QTest::addColumn<QString>("stored");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            const auto row = [&](const char* n) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(n))); };
+            *row("after underscore") << b << "收入_Income" << "" << "Income";
+            *row("first underscore only") << b << "a_b_c" << "" << "b_c";
+            *row("nothing after underscore") << b << "收入_ " << "" << "收入";
+            *row("no underscore") << b << "收入" << "  " << "收入";
+            *row("caption kept") << b << "收入_Income" << "Revenue" << "Revenue";
+            *row("quotes") << b << "O'x_It's" << "" << "It's";
+        }
+    }
+    void saveFillsForeignCaption()
+    {
+        QXRF_OPEN_DB(db);
+        QFETCH(QString, name);
+        QFETCH(QString, foreign);
+        QFETCH(QString, stored);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 3, QStringLiteral("a"), 1);
+        Doc env(c);
+        clsFieldsManager fm;
+        Load(fm, 3);
+        clsTitle* t = fm.Titles.front().get();
+        t->name = name;
+        t->nameForeign = foreign;
+        bool ok = false;
+        fm.SaveAllObjects(ok);
+        QVERIFY(ok);
+        QCOMPARE(t->nameForeign, stored);
+        QCOMPARE(db.Scalar(QStringLiteral("select nameForeign from Rpt_FldDEF where ModeEx=5 and ID=3")).toString(), stored);
+        QCOMPARE(db.Scalar(QStringLiteral("select Name from Rpt_FldDEF where ModeEx=5 and ID=3")).toString(), name);
+    }
+
+    void levelCheck_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<int>("span");
+        QTest::addColumn<bool>("refused");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(" five levels"))) << b << 1500 << false;
+            QTest::newRow(qPrintable(b + QStringLiteral(" six levels"))) << b << 1700 << true;
+        }
+    }
+    // Row unit 300: one 300-high title at the top and one reaching down to the span.
+    void levelCheck()
+    {
+        QXRF_OPEN_DB(db);
+        QFETCH(int, span);
+        QFETCH(bool, refused);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 4, QStringLiteral("a"), 1);
+        InsertCol(c, 4, QStringLiteral("b"), 2);
+        InsertHelpId(c, 4, 5);
+        Doc env(c);
+        clsFieldsManager fm;
+        Load(fm, 4);
+        const QStringList stored = RawRows(c, 4);
+        fm.Cols[0]->X = 0;
+        fm.Cols[0]->cx = 1000;
+        fm.Cols[1]->X = 1000;
+        fm.Cols[1]->cx = 1000;
+        clsTitle* a = fm.FindTitle(QStringLiteral("a"));
+        clsTitle* b = fm.FindTitle(QStringLiteral("b"));
+        a->X = 0, a->cx = 1000, a->Y = 2000, a->cy = 300;
+        // Snapped spans: the lower title is 1500 high and starts span - 1500 below the other.
+        b->X = 1000, b->cx = 1000, b->Y = 2000 + span - 1500, b->cy = 1500;
+        fm.SetReportHelpID(6);
+        clsRecordingPrompt prompt;
+        QCOMPARE(fm.CheckTitleLevels(), !refused);
+        prompt.Clear();
+        bool ok = false;
+        fm.SaveAllObjects(ok);
+        QVERIFY(ok);
+        QCOMPARE(fm.LastSaveRefused(), refused);
+        if (refused) {
+            QCOMPARE(prompt.messages.size(), 1);
+            QCOMPARE(prompt.beeps, 1);
+            QCOMPARE(prompt.LastText(), QStringLiteral("标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义..."));
+            QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+            QCOMPARE(RawRows(c, 4), stored);
+        } else {
+            QCOMPARE(prompt.messages.size(), 0);
+            QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx=22 and ID=4")).toInt(), 6);
+            QCOMPARE(Grid(b), QStringLiteral("1,2,1,5,2"));
+        }
+    }
+
+    void snapping_data()
+    {
+        QTest::addColumn<int>("drawn");
+        QTest::addColumn<int>("rows");
+        QTest::addRow("420 is one row") << 420 << 1;
+        QTest::addRow("560 is two rows") << 560 << 2;
+        QTest::addRow("899 is three rows") << 899 << 3;
+    }
+    void snapping()
+    {
+        QFETCH(int, drawn);
+        clsDocument doc;
+        clsFieldsManager fm;
+        AddCol(fm, QStringLiteral("a"), 0, 1000);
+        AddCol(fm, QStringLiteral("b"), 1000, 1000);
+        AddTitle(fm, QStringLiteral("small"), 0, 500, 1000, 300);
+        clsTitle* t = AddTitle(fm, QStringLiteral("tall"), 1000, 500, 1000, drawn);
+        fm.AssignTitleLevels();
+        QTEST(int(t->Height), "rows");
+        QCOMPARE(t->top, 1);
+    }
+
+    // The grid derived from a drawn arrangement:
+    //   row 1: [ 合计 over a,b ]        [ c spans rows 1-2 ]
+    //   row 2: [ 本月 ] [ 累计 ]
+    // drawn at a title-part top of 3000 with rows of 300 twips; d is never drawn.
+    void levelAssignment_data() { AddBackends(); }
+    void levelAssignment()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 7, QStringLiteral("a"), 1, 1000);
+        InsertCol(c, 7, QStringLiteral("b"), 2, 1200);
+        InsertCol(c, 7, QStringLiteral("c"), 3, 800);
+        InsertTitle(c, 7, QStringLiteral("d"), QStringLiteral("D"), 1, 9, 1, 1);
+        Doc env(c);
+        clsFieldsManager fm;
+        Load(fm, 7);
+        qint32 x = 0;
+        for (auto& col : fm.Cols) {
+            col->X = x;
+            col->cx = col->Width;
+            x += col->Width;
+        }
+        const auto place = [&](const QString& name, qint32 X, qint32 Y, qint32 cx, qint32 cy) {
+            clsTitle* t = fm.FindTitle(name);
+            if (!t) {
+                auto made = std::make_unique<clsTitle>();
+                made->name = name;
+                made->blnVisible = true;
+                fm.Titles.push_back(std::move(made));
+                t = fm.Titles.back().get();
+            }
+            t->X = X, t->Y = Y, t->cx = cx, t->cy = cy;
+        };
+        fm.FindTitle(QStringLiteral("a"))->name = QStringLiteral("本月");
+        fm.FindTitle(QStringLiteral("b"))->name = QStringLiteral("累计");
+        place(QStringLiteral("合计"), 0, 3000, 2200, 310);
+        place(QStringLiteral("本月"), 10, 3290, 980, 300);    // a little off the grid
+        place(QStringLiteral("累计"), 1000, 3300, 1200, 320);
+        place(QStringLiteral("c"), 2200, 3000, 800, 600);
+        bool ok = false;
+        fm.SaveAllObjects(ok);
+        QVERIFY(ok);
+        QVERIFY(!fm.LastSaveRefused());
+        QCOMPARE(Grid(fm.FindTitle(QStringLiteral("合计"))), QStringLiteral("1,1,2,1,0"));
+        QCOMPARE(Grid(fm.FindTitle(QStringLiteral("本月"))), QStringLiteral("2,1,1,1,1"));
+        QCOMPARE(Grid(fm.FindTitle(QStringLiteral("累计"))), QStringLiteral("2,2,1,1,2"));
+        QCOMPARE(Grid(fm.FindTitle(QStringLiteral("c"))), QStringLiteral("1,3,1,2,3"));
+        QCOMPARE(Grid(fm.FindTitle(QStringLiteral("d"))), QStringLiteral("1,9,1,1,0"));  // not drawn: kept
+
+        clsFieldsManager again;
+        Load(again, 7);
+        QCOMPARE(again.Titles.size(), size_t(5));  // every column found its bottom-row title
+        QCOMPARE(again.FindTitle(QStringLiteral("合计"))->cx, 2200);
+        QCOMPARE(again.FindTitle(QStringLiteral("合计"))->nameForeign, QStringLiteral("合计"));
+        QCOMPARE(again.FindTitle(QStringLiteral("累计"))->Col, 2);
+    }
+
+    void setTitleProperty_data()
+    {
+        QTest::addColumn<QString>("prop");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QString>("readBack");
+        const QString none;
+        QTest::newRow("name empty") << "名称" << " " << false << "必须输入标题名..." << false << "Month";
+        QTest::newRow("name of another, other case") << "名称" << "ytd" << false << "列标题名称不能重复..." << false << "Month";
+        QTest::newRow("own name") << "名称" << " Month " << true << none << false << "Month";
+        QTest::newRow("rename") << "名称" << " 本月 " << true << none << true << "本月";
+        QTest::newRow("caption") << "显示标题" << "本'月" << true << none << true << "本'月";
+        QTest::newRow("top") << "顶（行）" << "2" << true << none << true << "2";
+        QTest::newRow("left not a number") << "左（列）" << "x" << false << none << false << "1";
+        QTest::newRow("width") << "宽（列数）" << "3" << true << none << true << "3";
+        QTest::newRow("height same") << "高（行数）" << "1" << true << none << false << "1";
+        QTest::newRow("hidden") << "显示" << "不显示" << true << none << true << "不显示";
+        QTest::newRow("unknown") << "颜色" << "红" << false << none << false << "";
+    }
+    void setTitleProperty()
+    {
+        QFETCH(QString, prop);
+        QFETCH(QString, value);
+        QFETCH(bool, accepted);
+        QFETCH(QString, message);
+        clsDocument doc;
+        clsFieldsManager fm;
+        AddTitle(fm, QStringLiteral("Month"), 0, 0, 0, 0);
+        AddTitle(fm, QStringLiteral("YTD"), 0, 0, 0, 0);
+        clsRecordingPrompt prompt;
+        QString name = QStringLiteral(" month ");
+        QCOMPARE(fm.SetTitleProperty(name, prop, value), accepted);
+        QTEST(doc.DocChanged(), "changed");
+        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(prompt.LastText(), message);
+            QCOMPARE(prompt.beeps, 1);
+            QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+        }
+        QString read;
+        fm.ReadTitleProperty(name, prop, read);
+        QTEST(read, "readBack");
+    }
+
+    void selectionAndNewNames()
+    {
+        clsFieldsManager fm;
+        QCOMPARE(fm.NewTitleName(), QStringLiteral("标题1"));
+        AddTitle(fm, QStringLiteral("标题2"), 0, 0, 0, 0)->blnSelected = true;
+        QCOMPARE(fm.NewTitleName(), QStringLiteral("标题12"));
+        AddTitle(fm, QStringLiteral("x"), 0, 0, 0, 0);
+        QCOMPARE(fm.NewTitleName(), QStringLiteral("标题3"));
+        QVERIFY(fm.TitleSelected(QStringLiteral(" 标题2 ")));
+        QVERIFY(!fm.TitleSelected(QStringLiteral("x")));
+        QVERIFY(!fm.TitleSelected(QStringLiteral("none")));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_clsTitles)
+#include "tst_clsTitles.moc"
