@@ -168,8 +168,9 @@ void clsLabelManager::TextToFont(const QString& text, clsFont& font)
         case 1: PieceToShort(head, font.Charset); break;
         case 2: PieceToBool(head, font.Italic); break;
         case 3:
+            // A blank around a font name would only keep the font from being found.
             if (!head.trimmed().isEmpty())
-                font.Name = head;
+                font.Name = head.trimmed();
             break;
         case 4:
             // Sizes are kept whole; a size that is not positive is no size at all.

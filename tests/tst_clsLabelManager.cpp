@@ -1,0 +1,464 @@
+#include "document/clsConnection.h"
+#include "document/clsDatabaseError.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "expressions/clsFunction.h"
+#include "labels/clsLabelManager.h"
+#include "ranges/clsRangeManager.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include <QtTest>
+
+namespace {
+void OpenReport(clsDocument& doc, clsConnection* conn)
+{
+    doc.SetRunMode(true);
+    doc.OpenDocument(conn, QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
+    doc.SetRunMode(false);
+    doc.SetDocChanged(false);
+}
+
+void InsertLabel(clsConnection& c, int order, const QString& name, const QString& note, const QString& font)
+{
+    c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,nameForeign,FormatEx,Condition,iAlignStyle,"
+                             "Note,iColSize,Expression,TopEx,LeftEx,Height,Width) values (-1,26,%1,'%2','标题区域',"
+                             "'只显示','%3',1,'%4',3,'源',10,20,30,40)")
+                  .arg(order).arg(SqlQuote(name), SqlQuote(font), SqlQuote(note)));
+}
+
+clsLabel* AddLabel(clsLabelManager& m, const QString& name, const QString& range)
+{
+    auto l = std::make_unique<clsLabel>();
+    l->StrName = name;
+    l->strRang = range;
+    m.Labels.push_back(std::move(l));
+    return m.Labels.back().get();
+}
+
+bool SameLabel(const clsLabel& a, const clsLabel& b)
+{
+    return a.StrName == b.StrName && a.strRang == b.strRang && a.tpyFont == b.tpyFont && a.AlignStyle == b.AlignStyle
+        && a.top == b.top && a.left == b.left && a.Height == b.Height && a.Width == b.Width
+        && a.StrDispStyle == b.StrDispStyle && a.StrDataSouType == b.StrDataSouType && a.strSou == b.strSou
+        && a.BlnEnable == b.BlnEnable && a.LngFirst == b.LngFirst && a.StrFormat == b.StrFormat
+        && a.StrFuncGroup == b.StrFuncGroup && a.blnlimited == b.blnlimited;
+}
+
+// A document without database: the standard ranges with the page header shown, the
+// default title label and a label "Abc" in the page header.
+struct Fixture
+{
+    Fixture()
+    {
+        OpenReport(doc, nullptr);
+        doc.RangeManager()->SetRangeVisible(QStringLiteral("页标题区域"), true);
+        abc = AddLabel(labels(), QStringLiteral("Abc"), QStringLiteral("页标题区域"));
+        doc.SetDocChanged(false);
+    }
+    clsLabelManager& labels() { return *doc.LabelManager(); }
+    clsLabel* title() { return labels().Labels.front().get(); }
+    clsDocument doc;
+    clsLabel* abc = nullptr;
+};
+}
+
+class tst_clsLabelManager : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void defaultLabelAndItsRow_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void defaultLabelAndItsRow()
+    {
+        QXRF_OPEN_DB(db);
+        clsDocument doc;
+        OpenReport(doc, &db.Conn());
+        clsLabelManager& m = *doc.LabelManager();
+        QCOMPARE(int(m.Labels.size()), 1);
+        const clsLabel& l = *m.Labels[0];
+        QCOMPARE(l.StrName, QStringLiteral("报表标题"));
+        QCOMPARE(l.strRang, QStringLiteral("标题区域"));
+        QCOMPARE(l.strSou, QStringLiteral("GetReportName()"));
+        QCOMPARE(l.AlignStyle, 2);
+        QCOMPARE(QList<qint32>({l.left, l.top, l.Width, l.Height}), QList<qint32>({2000, 100, 8000, 500}));
+        QVERIFY(!doc.DocChanged());
+
+        bool ok = false;
+        m.SaveReportLabels(-1, ok);
+        QVERIFY(ok);
+        QCOMPARE(db.Count(QStringLiteral("ModeEx = 26")), 1);
+        QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx = 26")).toInt(), 1);
+        QCOMPARE(db.Scalar(QStringLiteral("select Note from Rpt_FldDEF where ModeEx = 26")).toString(),
+                 QStringLiteral("公式;;系统内置公式"));
+        QCOMPARE(db.Scalar(QStringLiteral("select Condition from Rpt_FldDEF where ModeEx = 26")).toString(),
+                 QStringLiteral("True,134,False,宋体,15,False,False,800"));
+    }
+
+    void quotesInEveryTextRoundTrip_data() { defaultLabelAndItsRow_data(); }
+    void quotesInEveryTextRoundTrip()
+    {
+        QXRF_OPEN_DB(db);
+        clsDocument doc;
+        OpenReport(doc, &db.Conn());
+        clsLabelManager& m = *doc.LabelManager();
+        clsLabel* l = AddLabel(m, QStringLiteral("O'名"), QStringLiteral("区'域"));
+        l->StrDispStyle = QStringLiteral("显'示");
+        l->StrDataSouType = QStringLiteral("SQL'查询");
+        l->StrFormat = QStringLiteral("0.00'");
+        l->StrFuncGroup = QStringLiteral("组'别");
+        l->strSou = QStringLiteral("select 'a' from t where x=''");
+        l->tpyFont.Name = QStringLiteral("Arial'Uni");
+        l->tpyFont.Size = 12;
+        l->tpyFont.Italic = true;
+        l->tpyFont.Strikethrough = true;
+        l->tpyFont.Weight = 700;
+        l->tpyFont.Charset = 0;
+        l->AlignStyle = 3;
+        l->LngFirst = 7;
+        l->top = -5;
+        l->left = 6;
+        l->Width = 700;
+        l->Height = 80;
+        // Its range is hidden: the drawing has cleared BlnVisibled, the label must stay stored.
+        l->BlnVisibled = false;
+
+        bool ok = false;
+        m.SaveReportLabels(-1, ok);
+        QVERIFY(ok);
+        m.SaveReportLabels(-1, ok);  // saving twice replaces, never duplicates
+        QVERIFY(ok);
+        QCOMPARE(db.Count(QStringLiteral("ModeEx = 26")), 2);
+        QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx = 26 and Name = 'O''名'")).toInt(), 2);
+
+        clsLabelManager again;
+        again.LoadReportLabels(-1, ok);
+        QVERIFY(ok);
+        QCOMPARE(int(again.Labels.size()), 2);
+        const clsLabel& r = *again.Labels[1];
+        QCOMPARE(r.StrName, l->StrName);
+        QCOMPARE(r.strRang, l->strRang);
+        QCOMPARE(r.StrDispStyle, l->StrDispStyle);
+        QCOMPARE(r.StrDataSouType, l->StrDataSouType);
+        QCOMPARE(r.StrFormat, l->StrFormat);
+        QCOMPARE(r.StrFuncGroup, l->StrFuncGroup);
+        QCOMPARE(r.strSou, l->strSou);
+        QVERIFY(r.tpyFont == l->tpyFont);
+        QCOMPARE(QList<qint32>({r.AlignStyle, r.LngFirst, r.top, r.left, r.Width, r.Height}),
+                 QList<qint32>({3, 7, -5, 6, 700, 80}));
+        QVERIFY(r.BlnVisibled);
+        QVERIFY(SameLabel(*again.Labels[0], *m.Labels[0]));
+    }
+
+    void noteSplit_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QString>("group");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            const QByteArray p = b.toLatin1() + ": ";
+            QTest::newRow((p + "no separator").constData()) << b << QStringLiteral("SQL查询") << QStringLiteral("SQL查询") << QString() << QString();
+            QTest::newRow((p + "three parts").constData()) << b << QStringLiteral(" 公式 ;0.00; 系统内置公式 ") << QStringLiteral("公式")
+                                                           << QStringLiteral("0.00") << QStringLiteral("系统内置公式");
+            QTest::newRow((p + "two parts").constData()) << b << QStringLiteral("文本;#,0.00") << QStringLiteral("文本") << QStringLiteral("#,0.00") << QString();
+            QTest::newRow((p + "empty").constData()) << b << QString() << QString() << QString() << QString();
+            QTest::newRow((p + "format keeps its tail").constData()) << b << QStringLiteral("文本;00 ;x;y") << QStringLiteral("文本")
+                                                                     << QStringLiteral("00 ") << QStringLiteral("x;y");
+        }
+    }
+    void noteSplit()
+    {
+        QXRF_OPEN_DB(db);
+        QFETCH(QString, note);
+        QFETCH(QString, kind);
+        QFETCH(QString, format);
+        QFETCH(QString, group);
+        InsertLabel(db.Conn(), 1, QStringLiteral("L"), note, QStringLiteral("False,134,False,宋体,9,False,False,400"));
+        clsDocument doc;
+        OpenReport(doc, &db.Conn());
+        const clsLabelManager& m = *doc.LabelManager();
+        QCOMPARE(int(m.Labels.size()), 1);
+        const clsLabel& l = *m.Labels[0];
+        QCOMPARE(l.StrDataSouType, kind);
+        QCOMPARE(l.StrFormat, format);
+        QCOMPARE(l.StrFuncGroup, group);
+        QCOMPARE(l.StrDispStyle, QStringLiteral("只显示"));
+        QCOMPARE(l.strSou, QStringLiteral("源"));
+        QCOMPARE(QList<qint32>({l.AlignStyle, l.LngFirst, l.top, l.left, l.Height, l.Width}),
+                 QList<qint32>({1, 3, 10, 20, 30, 40}));
+    }
+
+    void fontText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");  // the font read back, as font text
+        QTest::newRow("stored 10.5 rounds to even") << QStringLiteral("True,134,False,宋体,10.5,False,True,700")
+                                                    << QStringLiteral("True,134,False,宋体,10,False,True,700");
+        QTest::newRow("11.5 rounds up") << QStringLiteral("False,134,False,宋体,11.5,False,False,400")
+                                        << QStringLiteral("False,134,False,宋体,12,False,False,400");
+        QTest::newRow("three pieces") << QStringLiteral("True,0,True") << QStringLiteral("True,0,True,宋体,9,False,False,400");
+        QTest::newRow("empty") << QString() << QStringLiteral("False,134,False,宋体,9,False,False,400");
+        QTest::newRow("bad pieces skipped") << QStringLiteral("yes,99999,1,黑体,big,-1,0,heavy")
+                                            << QStringLiteral("False,134,True,黑体,9,True,False,400");
+        QTest::newRow("empty pieces skipped") << QStringLiteral(",,,,,,,700") << QStringLiteral("False,134,False,宋体,9,False,False,700");
+        QTest::newRow("blanks around pieces") << QStringLiteral("True , 134 , False , 楷体 , 12 , False , False , 700 ")
+                                              << QStringLiteral("True,134,False,楷体,12,False,False,700");
+        QTest::newRow("zero size ignored") << QStringLiteral("False,134,False,宋体,0") << QStringLiteral("False,134,False,宋体,9,False,False,400");
+    }
+    void fontText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        clsFont font;
+        clsLabelManager::TextToFont(text, font);
+        QCOMPARE(clsLabelManager::FontToText(font), expected);
+    }
+
+    void initialFontText()
+    {
+        QCOMPARE(clsLabelManager::FontToText(clsFont()), QStringLiteral("False,134,False,宋体,9,False,False,400"));
+        clsFont f;
+        f.Size = 10.5;
+        QCOMPARE(clsLabelManager::FontToText(f), QStringLiteral("False,134,False,宋体,10.5,False,False,400"));
+    }
+
+    void unreadableRowsAndFailingQuery()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY(db.Ready());
+        // SQLite keeps the text in an INTEGER column: the unreadable value is passed over.
+        db.Conn().Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,TopEx,LeftEx) "
+                                         "values (-1,26,1,'坏行','abc',15)"));
+        clsDocument doc;
+        doc.m_AdoConn = &db.Conn();
+        clsRecordingPrompt prompt;
+        clsLabelManager m;
+        bool ok = false;
+        m.LoadReportLabels(-1, ok);
+        QCOMPARE(int(m.Labels.size()), 1);
+        QCOMPARE(m.Labels[0]->StrName, QStringLiteral("坏行"));
+        QCOMPARE(m.Labels[0]->top, 0);
+        QCOMPARE(m.Labels[0]->left, 15);
+
+        db.Conn().SetStatementHook([](const QString& sql) {
+            if (sql.contains(QLatin1String("ModeEx =26")))
+                throw clsDatabaseError(QStringLiteral("查询失败"));
+        });
+        m.LoadReportLabels(-1, ok);
+        QCOMPARE(int(m.Labels.size()), 1);
+        QCOMPARE(m.Labels[0]->StrName, QStringLiteral("报表标题"));
+        QVERIFY(prompt.messages.isEmpty());
+    }
+
+    void saveFailureIsReported()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY(db.Ready());
+        clsDocument doc;
+        OpenReport(doc, &db.Conn());
+        AddLabel(*doc.LabelManager(), QStringLiteral("坏"), QStringLiteral("标题区域"));
+        AddLabel(*doc.LabelManager(), QStringLiteral("后"), QStringLiteral("标题区域"));
+        db.Conn().SetStatementHook([](const QString& sql) {
+            if (sql.contains(QStringLiteral("'坏'")))
+                throw clsDatabaseError(QStringLiteral("写入失败"));
+        });
+        clsRecordingPrompt prompt;
+        bool ok = true;
+        doc.LabelManager()->SaveReportLabels(-1, ok);
+        QVERIFY(!ok);
+        QCOMPARE(prompt.LastText(), QStringLiteral("写入失败\r\n错误位于模块：clsLabelManager.SaveReportLabels()"));
+        QCOMPARE(db.Count(QStringLiteral("ModeEx = 26")), 1);
+    }
+
+    void fontObjectIsTheLabels()
+    {
+        Fixture f;
+        clsFont* font = f.labels().GetFontPropObject(QStringLiteral(" abc "));
+        QVERIFY(font == &f.abc->tpyFont);
+        font->Size = 20;
+        QCOMPARE(f.abc->tpyFont.Size, 20.0);
+        QVERIFY(!f.labels().GetFontPropObject(QStringLiteral("没有")));
+
+        clsFont chosen;
+        chosen.Name = QStringLiteral("黑体");
+        QVERIFY(f.labels().SetLabelFont(QStringLiteral("Abc"), chosen));
+        QVERIFY(f.abc->tpyFont == chosen);
+        QVERIFY(f.doc.DocChanged());
+        QVERIFY(!f.labels().SetLabelFont(QStringLiteral("没有"), chosen));
+    }
+
+    void editRefusals_data()
+    {
+        QTest::addColumn<QString>("prop");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("limited");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("icon");
+        const int excl = int(PromptIcon::Exclamation);
+        QTest::newRow("empty name") << QStringLiteral("名称") << QStringLiteral("   ") << false
+                                    << QStringLiteral("必须有标签名称...") << excl;
+        QTest::newRow("duplicate in other case") << QStringLiteral("名称") << QStringLiteral(" ABC ") << false
+                                                 << QStringLiteral("标签名称重复...") << excl;
+        QTest::newRow("limited label moved") << QStringLiteral("所属区域") << QStringLiteral("页标题区域") << true
+                                             << QStringLiteral("标签对象不能移动到其他区域，数据源有区域限制...") << excl;
+        QTest::newRow("hidden target") << QStringLiteral("所属区域") << QStringLiteral("脚注区域") << false
+                                       << QStringLiteral("目标区域不可用...") << excl;
+        QTest::newRow("missing target") << QStringLiteral("所属区域") << QStringLiteral("没有") << false
+                                        << QStringLiteral("目标区域不可用...") << excl;
+        QTest::newRow("body range") << QStringLiteral("所属区域") << QStringLiteral("正文区域") << false
+                                    << QStringLiteral("目标区域不可用...") << excl;
+        QTest::newRow("row percentage") << QStringLiteral("显示格式") << QStringLiteral("行百分比") << false
+                                        << QStringLiteral("标签不支持该数据显示格式") << int(PromptIcon::Information);
+        QTest::newRow("group row percentage") << QStringLiteral("显示格式") << QStringLiteral("分组行百分比") << false
+                                              << QStringLiteral("标签不支持该数据显示格式") << int(PromptIcon::Information);
+        QTest::newRow("non-numeric top") << QStringLiteral("上边距") << QStringLiteral("十八") << false << QString() << 0;
+        QTest::newRow("blank width") << QStringLiteral("宽度") << QString() << false << QString() << 0;
+        QTest::newRow("overflowing height") << QStringLiteral("高度") << QStringLiteral("2000000000") << false << QString() << 0;
+        QTest::newRow("unknown alignment") << QStringLiteral("对齐方式") << QStringLiteral("两端") << false << QString() << 0;
+        QTest::newRow("non-numeric priority") << QStringLiteral("优先级") << QStringLiteral("高") << false << QString() << 0;
+        QTest::newRow("non-boolean enable") << QStringLiteral("是否有效") << QStringLiteral("也许") << false << QString() << 0;
+        QTest::newRow("unknown property") << QStringLiteral("颜色") << QStringLiteral("红") << false << QString() << 0;
+    }
+    void editRefusals()
+    {
+        QFETCH(QString, prop);
+        QFETCH(QString, value);
+        QFETCH(bool, limited);
+        QFETCH(QString, message);
+        QFETCH(int, icon);
+        Fixture f;
+        clsLabel* title = f.title();
+        title->StrFormat = QStringLiteral("0.00");
+        title->blnlimited = limited;
+        const clsLabel before = *title;
+        clsRecordingPrompt prompt;
+        QString name = QStringLiteral("报表标题");
+        QVERIFY(!f.labels().EditLabelProperty(name, prop, value));
+        QCOMPARE(name, QStringLiteral("报表标题"));
+        QVERIFY(SameLabel(*title, before));
+        QVERIFY(!f.doc.DocChanged());
+        if (message.isEmpty()) {
+            QVERIFY(prompt.messages.isEmpty());
+        } else {
+            QCOMPARE(prompt.messages.size(), 1);
+            QCOMPARE(prompt.beeps, 1);
+            QCOMPARE(prompt.LastText(), message);
+            QCOMPARE(int(prompt.messages.last().icon), icon);
+            QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
+        }
+    }
+
+    void editAccepted_data()
+    {
+        QTest::addColumn<QString>("prop");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("own name with blanks") << QStringLiteral("名称") << QStringLiteral("  报表标题 ") << QStringLiteral("报表标题") << false;
+        QTest::newRow("range kept") << QStringLiteral("所属区域") << QStringLiteral("标题区域") << QStringLiteral("标题区域") << false;
+        QTest::newRow("shown range") << QStringLiteral("所属区域") << QStringLiteral(" 页标题区域") << QStringLiteral("页标题区域") << true;
+        QTest::newRow("alignment") << QStringLiteral("对齐方式") << QStringLiteral("右对齐") << QStringLiteral("右对齐") << true;
+        QTest::newRow("same alignment") << QStringLiteral("对齐方式") << QStringLiteral("居中") << QStringLiteral("居中") << false;
+        QTest::newRow("top 18 mm") << QStringLiteral("上边距") << QStringLiteral("18") << QStringLiteral("18.00") << true;
+        QTest::newRow("left") << QStringLiteral("左边距") << QStringLiteral("3") << QStringLiteral("3.00") << true;
+        QTest::newRow("display") << QStringLiteral("标签显示方式") << QStringLiteral("只打印") << QStringLiteral("只打印") << true;
+        QTest::newRow("source kind") << QStringLiteral("数据源类型") << QStringLiteral("文本") << QStringLiteral("文本") << true;
+        QTest::newRow("source") << QStringLiteral("数据源") << QStringLiteral("合计'") << QStringLiteral("合计'") << true;
+        QTest::newRow("disabled") << QStringLiteral("是否有效") << QStringLiteral("False") << QStringLiteral("False") << true;
+        QTest::newRow("priority") << QStringLiteral("优先级") << QStringLiteral("4") << QStringLiteral("4") << true;
+        QTest::newRow("formula group, unmarked") << QStringLiteral("公式分组") << QStringLiteral("自定义公式") << QStringLiteral("自定义公式") << false;
+        QTest::newRow("quantity format") << QStringLiteral("显示格式") << QStringLiteral("Z9数量显示格式") << QStringLiteral("Z9数量显示格式") << true;
+        QTest::newRow("picture format") << QStringLiteral("显示格式") << QStringLiteral(" #,0.00 ") << QStringLiteral("#,0.00") << true;
+        QTest::newRow("percent code is bare") << QStringLiteral("显示格式") << QStringLiteral("PERCENT") << QStringLiteral("PERCENT") << true;
+    }
+    void editAccepted()
+    {
+        QFETCH(QString, prop);
+        QFETCH(QString, value);
+        QFETCH(QString, shown);
+        QFETCH(bool, changed);
+        Fixture f;
+        clsRecordingPrompt prompt;
+        QString name = QStringLiteral("报表标题");
+        QVERIFY(f.labels().EditLabelProperty(name, prop, value));
+        QCOMPARE(f.labels().GetLabelProperty(name, prop), shown);
+        QCOMPARE(f.doc.DocChanged(), changed);
+        QVERIFY(prompt.messages.isEmpty());
+    }
+
+    void storedValues()
+    {
+        Fixture f;
+        QString name = QStringLiteral("报表标题");
+        clsLabel* t = f.title();
+        QVERIFY(f.labels().EditLabelProperty(name, QStringLiteral("上边距"), QStringLiteral("18")));
+        QCOMPARE(t->top, 1008);
+        QVERIFY(f.labels().EditLabelProperty(name, QStringLiteral("显示格式"), QStringLiteral("Z9数量显示格式")));
+        QCOMPARE(t->StrFormat, QStringLiteral("QUANTITY"));
+        QVERIFY(f.labels().EditLabelProperty(name, QStringLiteral("显示格式"), QStringLiteral("Z9存货单价显示格式")));
+        QCOMPARE(t->StrFormat, QStringLiteral("MONEY"));
+        QVERIFY(f.labels().EditLabelProperty(name, QStringLiteral("对齐方式"), QStringLiteral("默认")));
+        QCOMPARE(t->AlignStyle, 3);
+        QVERIFY(f.labels().EditLabelProperty(name, QStringLiteral("所属区域"), QStringLiteral("页标题区域")));
+        QCOMPARE(t->strRang, QStringLiteral("页标题区域"));
+
+        QVERIFY(f.labels().EditLabelProperty(name, QStringLiteral("名称"), QStringLiteral(" 主标题 ")));
+        QCOMPARE(name, QStringLiteral("主标题"));
+        QCOMPARE(t->StrName, QStringLiteral("主标题"));
+        // A change of letter case alone is a rename, not a duplicate.
+        QVERIFY(f.labels().EditLabelProperty(name = QStringLiteral("Abc"), QStringLiteral("名称"), QStringLiteral("ABC")));
+        QCOMPARE(f.abc->StrName, QStringLiteral("ABC"));
+        QCOMPARE(f.labels().GetLabelProperty(QStringLiteral("没有"), QStringLiteral("名称")), QString());
+        QCOMPARE(f.labels().GetLabelProperty(QStringLiteral("ABC"), QStringLiteral("字体")), QString());
+    }
+
+    void labelFunction_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("limitRange");
+        QTest::addColumn<bool>("userDefined");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("page number in title range") << QStringLiteral("报表标题") << QStringLiteral("页眉区,页尾区") << false << false;
+        QTest::newRow("page number in page header") << QStringLiteral("Abc") << QStringLiteral("页眉区,页尾区") << false << true;
+        QTest::newRow("kind among others") << QStringLiteral("Abc") << QStringLiteral("X,页眉区") << false << true;
+        QTest::newRow("unlimited user formula") << QStringLiteral("报表标题") << QString() << true << true;
+    }
+    void labelFunction()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, limitRange);
+        QFETCH(bool, userDefined);
+        QFETCH(bool, accepted);
+        Fixture f;
+        clsFunction func;
+        func.StrName = QStringLiteral("GetPageNo");
+        func.strLimitRange = limitRange;
+        func.blnlimited = !limitRange.isEmpty();
+        func.blnUserDefine = userDefined;
+        func.LngFirst = 5;
+        clsLabel* l = f.labels().FindLabel(label);
+        const clsLabel before = *l;
+        clsRecordingPrompt prompt;
+        QCOMPARE(f.labels().SetLabelFunction(label, &func, QStringLiteral("GetPageNo()")), accepted);
+        QCOMPARE(f.doc.DocChanged(), accepted);
+        if (!accepted) {
+            QCOMPARE(prompt.LastText(), QStringLiteral("区域（") + l->strRang + QStringLiteral("）中不能设置该标签公式..."));
+            QCOMPARE(prompt.beeps, 1);
+            QVERIFY(SameLabel(*l, before));
+            return;
+        }
+        QVERIFY(prompt.messages.isEmpty());
+        QCOMPARE(l->strSou, QStringLiteral("GetPageNo()"));
+        QCOMPARE(l->LngFirst, 5);
+        QCOMPARE(l->blnlimited, func.blnlimited);
+        QCOMPARE(l->StrFuncGroup, userDefined ? QStringLiteral("自定义公式") : QStringLiteral("系统内置公式"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_clsLabelManager)
+#include "tst_clsLabelManager.moc"
