@@ -90,7 +90,7 @@ int clsFunctionServer::Check(const QString& text, QString& why) const
 
 int clsFunctionServer::CheckArgument(const Function&, const Parameter& param, const QString& value, QString& why) const
 {
-    if (param.name == QLatin1String("会计期间") && !IsPeriod(value)) {
+    if (param.name == QStringLiteral("会计期间") && !IsPeriod(value)) {
         why = QStringLiteral("会计期间%1不正确").arg(value);
         return BadArgument;
     }

@@ -33,11 +33,11 @@ QStringList clsLedgerServer::Arguments(const QStringList& lines) const
 int clsLedgerServer::CheckArgument(const Function& function, const Parameter& param, const QString& value,
                                    QString& why) const
 {
-    if (param.name == QLatin1String("科目编码") && !IsAccountCode(value)) {
+    if (param.name == QStringLiteral("科目编码") && !IsAccountCode(value)) {
         why = QStringLiteral("科目编码%1不正确").arg(value);
         return BadArgument;
     }
-    if (param.name == QLatin1String("币种")) {
+    if (param.name == QStringLiteral("币种")) {
         for (const QChar c : value) {
             if (c.isDigit() || c.isSpace()) {
                 why = QStringLiteral("币种%1不正确").arg(value);

@@ -13,7 +13,7 @@ clsPayrollServer::clsPayrollServer()
 int clsPayrollServer::CheckArgument(const Function& function, const Parameter& param, const QString& value,
                                     QString& why) const
 {
-    if (param.name == QLatin1String("部门编码") && (!IsDigits(value) || value.size() > 12)) {
+    if (param.name == QStringLiteral("部门编码") && (!IsDigits(value) || value.size() > 12)) {
         why = QStringLiteral("部门编码%1不正确").arg(value);
         return BadArgument;
     }
