@@ -377,6 +377,14 @@ void clsFieldsManager::SaveAllObjects(bool& ok)
         ok = true;
         return;
     }
+    // The enabled columns are written with the numbers the titles are matched against:
+    // their places in the list, as drawn. A column added or enabled again since the
+    // load carries no such number yet (0, or the one it was disabled with) and would
+    // otherwise come back at another place. After a load the numbers already agree.
+    qint32 number = 0;
+    for (auto& col : Cols)
+        if (col->BlnEnable)
+            col->Col = ++number;
     AssignTitleLevels();
     if (Connection()) {
         if (!AddNewColToDatabase() || !SaveTitles() || !SaveGroupDefine() || !SaveSumDefine()

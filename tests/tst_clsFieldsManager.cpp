@@ -451,6 +451,85 @@ private Q_SLOTS:
         QVERIFY(!fm.ColSelected(QStringLiteral("无此列")));
     }
 
+    void throughTheDocument_data() { AddBackends(); }
+    void throughTheDocument()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        c.Execute(QStringLiteral("Insert into Rpt_GlbDEF (ID,Name,SystemID,Relation,IsBaseTable,Type,Cols) "
+                                 "values (30,'应收''明细','AR','vimba',0,1,0)"));
+        InsertCol(c, 30, QStringLiteral("客户"), 1);
+        InsertCol(c, 30, QStringLiteral("金额"), 2);
+        InsertHelpId(c, 30, 4);
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&c, QStringLiteral("应收'明细"), QStringLiteral("AR"), QStringLiteral("op")));
+        clsFieldsManager* fm = doc.FieldsManager();
+        QVERIFY(fm);
+        QCOMPARE(fm->Cols.size(), size_t(2));
+        QCOMPARE(fm->ReportHelpID(), 4);
+
+        QString name = QStringLiteral("金额");
+        QVERIFY(fm->SetColProperty(name, QStringLiteral("列标题"), QStringLiteral("本期金额")));
+        QVERIFY(doc.DocChanged());
+        fm->SetReportHelpID(8);
+        doc.SaveReportFormat();
+        QVERIFY(doc.LastSaveWritten());
+        QVERIFY(!doc.DocChanged());
+        QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx=22 and ID=30")).toInt(), 8);
+        QCOMPARE(db.Count(QStringLiteral("ModeEx=5 and ID=30")), 2);
+
+        // A refused save writes nothing of any kind and keeps the format changed.
+        const QStringList stored = RawRows(c, 30);
+        fm->FindCol(QStringLiteral("客户"))->Expression.clear();
+        fm->SetReportHelpID(9);
+        MarkDocChanged();
+        prompt.Clear();
+        doc.SaveReportFormat();
+        QVERIFY(!doc.LastSaveWritten());
+        QVERIFY(doc.DocChanged());
+        QCOMPARE(prompt.LastText(), QStringLiteral("保存失败！报表列名客户必须有对应的字段名或列间表达式..."));
+        QCOMPARE(RawRows(c, 30), stored);
+        QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=30")).toInt(), 0);
+    }
+
+    // A column added since the load (number 0) or enabled again (its old number) is
+    // written at its place in the list, so the next load keeps the order.
+    void savedNumbersFollowTheList_data() { AddBackends(); }
+    void savedNumbersFollowTheList()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 11, QStringLiteral("a"), 1);
+        ColRow off;
+        off.name = QStringLiteral("back");
+        off.order = 1;
+        off.topEx = 1;
+        InsertCol(c, 11, off);
+        InsertCol(c, 11, QStringLiteral("b"), 2);
+        Doc env(c);
+        clsFieldsManager fm;
+        Load(fm, 11);
+        QCOMPARE(fm.Cols[1]->name, QStringLiteral("back"));
+        fm.Cols[1]->BlnEnable = true;
+        auto added = std::make_unique<clsRepcol>();
+        added->name = fm.NewColName();
+        added->Expression = QStringLiteral("x");
+        added->Width = 1000;
+        fm.Cols.push_back(std::move(added));
+        bool ok = false;
+        fm.SaveAllObjects(ok);
+        QVERIFY(ok);
+        clsFieldsManager again;
+        Load(again, 11);
+        QStringList order;
+        for (const auto& col : again.Cols)
+            order << col->name + QLatin1Char(':') + QString::number(col->Col);
+        QCOMPARE(order, QStringList({QStringLiteral("a:1"), QStringLiteral("back:2"), QStringLiteral("b:3"),
+                                     QStringLiteral("列名31:4")}));
+        QCOMPARE(again.Titles.size(), size_t(4));
+    }
+
     void newColName()
     {
         clsFieldsManager fm;
