@@ -329,22 +329,6 @@ private Q_SLOTS:
             QVERIFY(statements.last().startsWith(failing));
     }
 
-    void errorsAreSilentInRunMode()
-    {
-        clsTestDatabase db(QStringLiteral("sqlite"));
-        QVERIFY(db.Ready());
-        InsertCol(db.Conn(), 1, QStringLiteral("a"), 1);
-        Doc env(db.Conn());
-        env.doc.SetRunMode(true);
-        db.Conn().SetStatementHook([](const QString&) { throw clsDatabaseError(QStringLiteral("x")); });
-        clsRecordingPrompt prompt;
-        clsFieldsManager fm;
-        bool ok = true;
-        fm.LoadAllObjects(1, ok);
-        QVERIFY(!ok);
-        QCOMPARE(prompt.messages.size(), 0);
-    }
-
     void setColProperty_data()
     {
         QTest::addColumn<QString>("col");
@@ -359,7 +343,6 @@ private Q_SLOTS:
         QTest::newRow("name of another, other case") << "金额" << "列名" << "AMT" << false << "列名不能重复..." << false << "金额";
         QTest::newRow("own name with blanks") << "金额" << "列名" << " 金额 " << true << none << false << "金额";
         QTest::newRow("own name, other case") << "Amt" << "列名" << "AMT" << true << none << true << "AMT";
-        QTest::newRow("caption") << "金额" << "列标题" << " 收入 " << true << none << true << "收入";
         QTest::newRow("group without field") << "计算" << "分组" << "分组" << false << "当前列不可分组..." << false << "不能分组";
         QTest::newRow("groupable without field") << "计算" << "分组" << "未分组" << false << "当前列不可分组..." << false << "不能分组";
         QTest::newRow("group with field") << "金额" << "分组" << "分组" << true << none << true << "分组";
@@ -375,11 +358,6 @@ private Q_SLOTS:
         QTest::newRow("align") << "金额" << "对齐方式" << "右对齐" << true << none << true << "右对齐";
         QTest::newRow("align unknown") << "金额" << "对齐方式" << "上" << false << none << false << "默认";
         QTest::newRow("format named") << "金额" << "显示格式" << "行百分比" << true << none << true << "行百分比";
-        QTest::newRow("format text") << "金额" << "显示格式" << "#,##0.00" << true << none << true << "#,##0.00";
-        QTest::newRow("hidden") << "金额" << "显示" << "不显示" << true << none << true << "不显示";
-        QTest::newRow("subtotal") << "金额" << "小计" << "小计" << true << none << true << "小计";
-        QTest::newRow("running total off") << "金额" << "累计" << "不累计" << true << none << true << "不累计";
-        QTest::newRow("note") << "金额" << "备注" << "n'1" << true << none << true << "n'1";
         QTest::newRow("column number") << "金额" << "列号" << "5" << true << none << false << "5";
         QTest::newRow("row height empty") << "金额" << "行高" << "" << true << none << false << "0";
         QTest::newRow("expression clears grouping") << "金额" << "列间表达式" << " [a]+1 " << true << none << true << "[a]+1";

@@ -297,12 +297,9 @@ private Q_SLOTS:
         QTest::newRow("name of another, other case") << "名称" << "ytd" << false << "列标题名称不能重复..." << false << "Month";
         QTest::newRow("own name") << "名称" << " Month " << true << none << false << "Month";
         QTest::newRow("rename") << "名称" << " 本月 " << true << none << true << "本月";
-        QTest::newRow("caption") << "显示标题" << "本'月" << true << none << true << "本'月";
         QTest::newRow("top") << "顶（行）" << "2" << true << none << true << "2";
         QTest::newRow("left not a number") << "左（列）" << "x" << false << none << false << "1";
-        QTest::newRow("width") << "宽（列数）" << "3" << true << none << true << "3";
         QTest::newRow("height same") << "高（行数）" << "1" << true << none << false << "1";
-        QTest::newRow("hidden") << "显示" << "不显示" << true << none << true << "不显示";
         QTest::newRow("unknown") << "颜色" << "红" << false << none << false << "";
     }
     void setTitleProperty()
