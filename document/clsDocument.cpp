@@ -231,13 +231,15 @@ bool clsDocument::LockReportForSave()
     }
 }
 
-void clsDocument::UnlockReportForSave()
+bool clsDocument::UnlockReportForSave()
 {
     if (!m_AdoConn)
-        return;
+        return false;
     try {
         m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 0 Where ID =") + QString::number(m_lngReportID));
+        return true;
     } catch (const clsDatabaseError&) {
+        return false;
     }
 }
 
@@ -287,7 +289,12 @@ void clsDocument::SaveReportFormat()
             UnlockReportForSave();
         return;
     }
-    UnlockReportForSave();
+    // Committing after a failed unlock would store the lock itself: roll back instead,
+    // which also takes the lock back.
+    if (!UnlockReportForSave() && ownTransaction) {
+        m_AdoConn->RollbackTrans();
+        return;
+    }
     if (ownTransaction && !m_AdoConn->CommitTrans()) {
         const QString description = m_AdoConn->Database().lastError().text();
         m_AdoConn->RollbackTrans();

@@ -74,7 +74,7 @@ private:
     void ReleaseAll();
     qint32 FindReportDefine(const QString& StrReportName, const QString& StrSystemID, bool& userDefine);
     bool LockReportForSave();
-    void UnlockReportForSave();
+    bool UnlockReportForSave();
     void ShowDesigner();
     bool SaveSteps();
 
