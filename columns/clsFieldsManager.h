@@ -1,6 +1,7 @@
 #pragma once
 #include "clsRepcol.h"
 #include "clsTitle.h"
+#include "designer/clsSceneAlign.h"
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -60,6 +61,21 @@ public:
     bool CheckTitleLevels() const;
     // Rewrites the grid values of every drawn title from the drawn layout (see the .cpp).
     void AssignTitleLevels();
+
+    // Canvas layout (clsFieldsManagerLayout.cpp), written into the document's scene.
+    // `Width` of the enabled column numbered `colNumber`; 0 when none.
+    qint32 GetColWidth(qint32 colNumber) const;
+    // Sum of GetColWidth over `count` numbers from `firstCol`; 0 when count < 1.
+    qint32 GetColsWidth(qint32 firstCol, qint32 count) const;
+    // Column alignment code (0 默认, 1 左对齐, 2 居中, 3 右对齐) as a label alignment.
+    static clsSceneAlign GetLabelAligent(qint32 AlignStyle);
+    // Column captions side by side from the left at `top`; writes X, Y, cx, cy, Height.
+    void DrawColObjects(qint32 top, qint32 labelHeight, bool& ok);
+    // Composite titles in the title part starting at `top` (`labelHeight` is one title
+    // row); `bottom` receives the bottom of the title part.
+    void DrawTitleObjects(qint32 top, qint32 labelHeight, qint32& bottom);
+    void HideColObjects();
+    void HideTitleObjects();
 
     // True when the last SaveAllObjects refused to write (validation failed); the
     // document then rolls the whole save back and keeps the format marked changed.

@@ -5,6 +5,7 @@
 #include "clsMenuManager.h"
 #include "clsReportFilter.h"
 #include "modPublicDefine.h"
+#include "designer/clsCanvasScene.h"
 #include "columns/clsFieldsManager.h"
 #include "expressions/clsExpressionManager.h"
 #include "expressions/clsFunctionManager.h"
@@ -56,6 +57,7 @@ clsDesignerView* clsDocument::Designer()
 }
 
 clsDocument::clsDocument()
+    : m_objScene(std::make_unique<clsCanvasScene>())
 {
     InitDocument();
 }

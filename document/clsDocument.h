@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 
+class clsCanvasScene;
 class clsConnection;
 class clsDesignerView;
 class clsExpressionManager;
@@ -61,6 +62,11 @@ public:
     clsMenuManager* MenuManager() const { return m_objMenu.get(); }
     clsPropertysManager* PropertysManager() const { return m_objPropertys.get(); }
 
+    // What the designer shows on its canvas. Created with the document and kept across
+    // opens, so the window's elements live as long as the document does; a full
+    // redraw clears it first (clsRangeManager::DeleteAllObjects).
+    clsCanvasScene* Scene() const { return m_objScene.get(); }
+
     // Whether the last SaveReportFormat wrote and committed the format.
     bool LastSaveWritten() const { return m_blnLastSaveWritten; }
 
@@ -90,4 +96,5 @@ private:
     std::unique_ptr<clsPropertysManager> m_objPropertys;
     bool m_blnUserDefine = false;
     bool m_blnLastSaveWritten = false;
+    std::unique_ptr<clsCanvasScene> m_objScene;
 };

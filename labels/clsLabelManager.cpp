@@ -3,9 +3,11 @@
 #include "document/clsDatabaseError.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
+#include "designer/clsCanvasScene.h"
 #include "expressions/clsFunction.h"
 #include "properties/modDisplayFormat.h"
 #include "ranges/clsRangeManager.h"
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -524,3 +526,115 @@ bool clsLabelManager::SetLabelFont(const QString& StrName, const clsFont& font)
 }
 
 void clsLabelManager::RefreshLabelsList(const QString&) {}
+
+// ---------------------------------------------------------------------------------
+// Canvas layout
+
+namespace {
+const QString kHiddenStyle = QStringLiteral("隐含");
+
+clsCanvasScene* Scene()
+{
+    return g_objDocument ? g_objDocument->Scene() : nullptr;
+}
+
+// A label's own alignment codes: 0 left, 1 right, 2 centred.
+clsSceneAlign LabelAlign(qint32 AlignStyle)
+{
+    switch (AlignStyle) {
+    case 1:
+        return clsSceneAlign::Right;
+    case 2:
+        return clsSceneAlign::Centre;
+    default:
+        return clsSceneAlign::Left;
+    }
+}
+
+bool InRange(const clsLabel& label, const QString& range)
+{
+    return SameText(label.strRang.trimmed(), range.trimmed());
+}
+
+qint32 Below(qint32 rangeTop, qint32 offset)
+{
+    return qint32(std::clamp<qint64>(qint64(rangeTop) + offset, std::numeric_limits<qint32>::min(),
+                                     std::numeric_limits<qint32>::max()));
+}
+}
+
+void clsLabelManager::ReDrawLabels(const QString& StrRange, qint32 rangeTop, bool visible)
+{
+    clsCanvasScene* scene = Scene();
+    for (const auto& label : Labels) {
+        clsLabel& l = *label;
+        if (!InRange(l, StrRange))
+            continue;
+        l.BlnVisibled = visible;
+        if (!scene)
+            continue;
+        clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Label, l.StrName);
+        view.rect = {l.left, Below(rangeTop, l.top), l.Width, l.Height};
+        view.caption = l.strSou.trimmed().isEmpty() ? l.StrName : l.strSou;
+        view.alignment = LabelAlign(l.AlignStyle);
+        view.font = l.tpyFont;
+        view.hiddenAttribute = SameText(l.StrDispStyle.trimmed(), kHiddenStyle);
+        view.selected = l.blnSelected;
+        view.visible = visible;
+    }
+}
+
+void clsLabelManager::HideRnageAllLabels(const QString& StrRange, bool visible)
+{
+    clsCanvasScene* scene = Scene();
+    for (const auto& label : Labels) {
+        if (!InRange(*label, StrRange))
+            continue;
+        label->BlnVisibled = visible;
+        if (scene)
+            if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, label->StrName))
+                view->visible = visible;
+    }
+}
+
+void clsLabelManager::MoveRangelables(const QString& StrRange, qint32 rangeTop)
+{
+    clsCanvasScene* scene = Scene();
+    if (!scene)
+        return;
+    for (const auto& label : Labels) {
+        if (!InRange(*label, StrRange))
+            continue;
+        if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, label->StrName)) {
+            view->rect.left = label->left;
+            view->rect.top = Below(rangeTop, label->top);
+        }
+    }
+}
+
+void clsLabelManager::NewPartListobject()
+{
+    clsCanvasScene* scene = Scene();
+    const clsRangeManager* ranges = Ranges();
+    if (!scene || !ranges)
+        return;
+    scene->HideSizeHandles(clsCanvasScene::Kind::Label);
+    for (const auto& label : Labels) {
+        const clsLabel& l = *label;
+        if (!l.BlnVisibled)
+            continue;
+        qint32 left = 0, top = 0, width = 0, height = 0;
+        if (!ranges->GetRangePart(l.strRang, left, top, width, height))
+            continue;
+        clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, l.StrName);
+        if (!view)
+            continue;
+        view->rect.left = l.left;
+        view->rect.top = Below(top, l.top);
+        view->rect.width = l.Width;
+        view->rect.height = l.Height;
+        view->selected = l.blnSelected;
+        if (l.blnSelected)
+            scene->ShowSizeHandles(*view);
+    }
+}

@@ -41,6 +41,20 @@ public:
     // Canvas hook: the designer redraws the label's element after a change.
     void RefreshLabelsList(const QString& StrName);
 
+    // Canvas layout, written into the document's scene. Label records keep positions
+    // relative to their range; only the views move.
+    //
+    // Places the views of the range's labels at the range's top and gives each label
+    // the range's visibility.
+    void ReDrawLabels(const QString& StrRange, qint32 rangeTop, bool visible);
+    // Shows or hides the views of the range's labels and sets their BlnVisibled.
+    void HideRnageAllLabels(const QString& StrRange, bool visible);
+    // Moves the views of the range's labels to a new range top.
+    void MoveRangelables(const QString& StrRange, qint32 rangeTop);
+    // Brings the views of the shown labels to their records' places, with the
+    // selection marks of the selected ones.
+    void NewPartListobject();
+
     // The label of that name (case ignored, trimmed when asked), or nullptr.
     clsLabel* FindLabel(const QString& StrName, bool trimmed = true) const;
 

@@ -3,6 +3,13 @@
 #include "document/clsDatabaseError.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
+#include "columns/clsFieldsManager.h"
+#include "designer/clsCanvasScene.h"
+#include "labels/clsLabelManager.h"
+#include <QHash>
+#include <QSet>
+#include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 namespace {
@@ -391,6 +398,358 @@ bool clsRangeManager::MenuChecked(const QString& menuName) const
     return false;
 }
 
-void clsRangeManager::ReDrawAllRangesAndObject() {}
+// ---------------------------------------------------------------------------------
+// Canvas layout
 
-void clsRangeManager::DeleteAllObjects() {}
+namespace {
+const QString kGroupMark = QStringLiteral("[分组]");
+// The sheet is 2500 mm wide; strips and the title separator run across all of it.
+constexpr qint32 kSheetWidthMm = 2500;
+constexpr qint32 kSheetHeightMm = 1000;
+constexpr qint32 kVRulerTicks = 300;
+constexpr qint32 kHRulerTicks = 400;
+// Titles start this far below the top of the body's working area, and the columns
+// this far below the title block.
+constexpr qint32 kTitleGap = 20;
+constexpr qint32 kColumnGap = 80;
+
+clsCanvasScene* Scene()
+{
+    return g_objDocument ? g_objDocument->Scene() : nullptr;
+}
+
+clsLabelManager* LabelManager()
+{
+    return g_objDocument ? g_objDocument->LabelManager() : nullptr;
+}
+
+clsFieldsManager* FieldsManager()
+{
+    return g_objDocument ? g_objDocument->FieldsManager() : nullptr;
+}
+
+// Millimetres from a scroll bar or a stored paper size, as twips that cannot overflow.
+qint32 SafeMmToTwips(qint32 mm)
+{
+    constexpr qint32 limit = std::numeric_limits<qint32>::max() / 56;
+    return MmToTwips(std::clamp(mm, -limit, limit));
+}
+
+qint32 Saturate(qint64 value)
+{
+    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
+}
+
+void FillRuler(clsSceneRuler& ruler, qint32 start, qint32 count)
+{
+    ruler.start = start;
+    ruler.ticks.clear();
+    ruler.ticks.reserve(size_t(count));
+    for (qint32 i = 1; i <= count; ++i) {
+        const qint64 c = qint64(start) + i - 1;
+        const qint32 kind = c % 10 == 0 ? 3 : (c % 5 == 0 ? 2 : 1);
+        ruler.ticks.push_back({MmToTwips(i), 30 * kind});
+    }
+}
+
+clsRange* FirstOfKind(const clsRangeManager& m, const char* kind)
+{
+    const QString wanted = QString::fromUtf8(kind);
+    for (const auto& range : m.Ranges)
+        if (SameText(range->StrRangeType, wanted))
+            return range.get();
+    return nullptr;
+}
+
+// The range layout shared by a full draw and a redraw after a range was shown or
+// hidden. A redraw also takes away what a hidden range had on the canvas.
+void WalkRanges(clsRangeManager& m, bool redraw)
+{
+    qint32 y = 0;
+    QSet<const clsRange*> placed;
+
+    const auto place = [&](clsRange* r, bool detail) {
+        if (placed.contains(r))
+            return;
+        placed.insert(r);
+        if (detail)
+            m.DrawDetailRange(r->StrName, r->Height, y, true);
+        else
+            m.DrawRange(r->StrName, r->Height, y, true);
+    };
+    const auto single = [&](const char* kind, bool detail) {
+        clsRange* r = FirstOfKind(m, kind);
+        if (!r)
+            return;
+        if (r->blnVisible) {
+            m.ListMenu(r->StrName, true);
+            place(r, detail);
+        } else if (redraw) {
+            m.ListMenu(r->StrName, false);
+            m.HideRangeViews(r->StrName);
+        }
+    };
+    // Group ranges by the column they belong to (first of each kind wins), built once
+    // so the column walk stays linear.
+    QHash<QString, clsRange*> headers;
+    QHash<QString, clsRange*> footers;
+    for (const auto& range : m.Ranges) {
+        QHash<QString, clsRange*>* byField = nullptr;
+        if (SameText(range->StrRangeType, QStringLiteral("分组标题区")))
+            byField = &headers;
+        else if (SameText(range->StrRangeType, QStringLiteral("分组脚注区")))
+            byField = &footers;
+        const QString key = range->strGroupField.trimmed().toLower();
+        if (byField && !byField->contains(key))
+            byField->insert(key, range.get());
+    }
+    const auto groups = [&](const QHash<QString, clsRange*>& byField) {
+        clsFieldsManager* fields = FieldsManager();
+        if (!fields || byField.isEmpty())
+            return;
+        for (const auto& col : fields->Cols) {
+            if (col->TpyGroup != 2 || !col->BlnEnable || !col->blnVisible)
+                continue;
+            clsRange* r = byField.value(col->name.trimmed().toLower());
+            if (!r)
+                continue;
+            // A group range the user hid is not drawn; the save drops it as well.
+            if (r->blnVisible)
+                place(r, false);
+            else if (redraw)
+                m.HideRangeViews(r->StrName);
+        }
+    };
+
+    single("标题区", false);
+    groups(headers);
+    single("页眉区", false);
+    single("正文区", true);
+    single("页尾区", false);
+    groups(footers);
+    single("脚注区", false);
+
+    clsCanvasScene* scene = Scene();
+    if (!redraw || !scene)
+        return;
+    // Strips left over from an earlier pass: a deleted group's strip goes, any other
+    // strip not laid out this time is hidden with its labels.
+    QStringList removed;
+    QStringList hidden;
+    for (const auto& strip : scene->Elements(clsCanvasScene::Kind::Strip)) {
+        const clsRange* r = m.FindRange(strip->name, true);
+        if (!r && strip->tag.contains(kGroupMark, Qt::CaseInsensitive))
+            removed << strip->name;
+        else if (!r || !placed.contains(r))
+            hidden << strip->name;
+    }
+    for (const QString& name : removed)
+        scene->Remove(clsCanvasScene::Kind::Strip, name);
+    for (const QString& name : hidden)
+        m.HideRangeViews(name);
+}
+}
+
+void clsRangeManager::DrawBackView()
+{
+    clsCanvasScene* scene = Scene();
+    if (!scene)
+        return;
+    DrawBackRange(kSheetWidthMm, kSheetHeightMm);
+    DrawVRote(scene->picLeftRote, 0);
+    DrawHRote(scene->PicTopRote, 0);
+    DrawScroll(2000, 700);
+}
+
+void clsRangeManager::DrawBackRange(qint32 widthMm, qint32 heightMm)
+{
+    clsCanvasScene* scene = Scene();
+    if (!scene)
+        return;
+    scene->picBack = {0, 0, SafeMmToTwips(widthMm), SafeMmToTwips(heightMm)};
+    // The surface lies right of the vertical ruler and grows downwards with the ranges.
+    scene->picDraw.left = clsCanvasScene::RulerThickness;
+    scene->picDraw.top = 0;
+    scene->picDraw.width = std::max(0, scene->picBack.width - clsCanvasScene::RulerThickness);
+}
+
+void clsRangeManager::DrawVRote(clsSceneRuler& ruler, qint32 start)
+{
+    qint32 toolbarBottom = 0;
+    if (const clsCanvasScene* scene = Scene())
+        toolbarBottom = Saturate(qint64(scene->ToolbarTop) + scene->ToolbarHeight);
+    ruler.vertical = true;
+    ruler.rect = {0, Saturate(qint64(toolbarBottom) + 10), clsCanvasScene::RulerThickness, MmToTwips(kVRulerTicks)};
+    FillRuler(ruler, start, kVRulerTicks);
+}
+
+void clsRangeManager::DrawHRote(clsSceneRuler& ruler, qint32 start)
+{
+    qint32 toolbarBottom = 0;
+    if (const clsCanvasScene* scene = Scene())
+        toolbarBottom = Saturate(qint64(scene->ToolbarTop) + scene->ToolbarHeight);
+    ruler.vertical = false;
+    ruler.rect = {0, toolbarBottom, MmToTwips(kHRulerTicks), clsCanvasScene::RulerThickness};
+    FillRuler(ruler, start, kHRulerTicks);
+}
+
+void clsRangeManager::DrawVRotes(qint32 start)
+{
+    if (clsCanvasScene* scene = Scene())
+        DrawVRote(scene->picLeftRote, start);
+}
+
+void clsRangeManager::DrawHRotes(qint32 start)
+{
+    if (clsCanvasScene* scene = Scene())
+        DrawHRote(scene->PicTopRote, start);
+}
+
+void clsRangeManager::DrawScroll(qint32 hMax, qint32 vMax)
+{
+    clsCanvasScene* scene = Scene();
+    if (!scene)
+        return;
+    const auto set = [](clsSceneScrollBar& bar, qint32 max) {
+        bar.min = 0;
+        bar.max = max;
+        bar.smallChange = 2;
+        bar.largeChange = 25;
+        bar.value = std::clamp(bar.value, bar.min, std::max(bar.min, max));
+    };
+    set(scene->HScroll1, hMax);
+    set(scene->VScroll1, vMax);
+}
+
+void clsRangeManager::MoveBackVRange(qint32 mm)
+{
+    if (clsCanvasScene* scene = Scene())
+        scene->picBack.top = -SafeMmToTwips(mm);
+}
+
+void clsRangeManager::MoveBackHRange(qint32 mm)
+{
+    if (clsCanvasScene* scene = Scene())
+        scene->picBack.left = -SafeMmToTwips(mm);
+}
+
+void clsRangeManager::DrawPaperWidthTopic()
+{
+    clsCanvasScene* scene = Scene();
+    if (!scene)
+        return;
+    scene->PaperMarkBack.visible = false;
+    scene->PaperMarkDraw.visible = false;
+    const clsPrintSetting* print = g_objDocument->GetPrintObject();
+    if (!print)
+        return;
+    qint32 width = 0;
+    qint32 height = 0;
+    print->GetPaperSize(print->LngPaperType, width, height);
+    if (print->LngOrientation == 1)
+        width = height;
+    // A paper the catalogue does not know has no width to mark.
+    if (width <= 0)
+        return;
+    const qint32 x = SafeMmToTwips(width);
+    const qint32 bottom = MmToTwips(kSheetHeightMm);
+    scene->PaperMarkBack = {x, 0, x, bottom, true};
+    scene->PaperMarkDraw = {x - clsCanvasScene::RulerThickness, 0, x - clsCanvasScene::RulerThickness, bottom, true};
+}
+
+void clsRangeManager::DrawAllObjects()
+{
+    DeleteAllObjects();
+    ListMenu(QString(), false);
+    DrawAllRanges();
+    for (const char* kind : {"标签", "列", "区域", "标题"})
+        DispalyAllObjects(QString::fromUtf8(kind), true);
+}
+
+void clsRangeManager::DrawAllRanges()
+{
+    WalkRanges(*this, false);
+}
+
+void clsRangeManager::ReDrawAllRangesAndObject()
+{
+    WalkRanges(*this, true);
+}
+
+void clsRangeManager::DrawRange(const QString& StrName, qint32 Height, qint32& y, bool visible)
+{
+    clsRange* range = FindRange(StrName, true);
+    if (!range)
+        return;
+    range->top = Saturate(qint64(y) + clsCanvasScene::StripHeight);
+    clsCanvasScene* scene = Scene();
+    if (scene) {
+        clsSceneElement& strip = scene->Obtain(clsCanvasScene::Kind::Strip, range->StrName);
+        strip.tag = range->StrName;
+        strip.caption = range->StrName;
+        strip.rect = {0, y, MmToTwips(kSheetWidthMm), clsCanvasScene::StripHeight};
+        strip.visible = visible;
+    }
+    y = Saturate(qint64(y) + clsCanvasScene::StripHeight + Height);
+    if (scene && scene->picDraw.height < y)
+        scene->picDraw.height = y;
+    if (clsLabelManager* labels = LabelManager())
+        labels->ReDrawLabels(range->StrName, range->top, visible);
+}
+
+void clsRangeManager::DrawDetailRange(const QString& StrName, qint32 Height, qint32& y, bool visible)
+{
+    const clsRange* range = FindRange(StrName, true);
+    if (!range)
+        return;
+    DrawRange(StrName, Height, y, visible);
+    const qint32 top = range->top;
+    clsCanvasScene* scene = Scene();
+    clsFieldsManager* fields = FieldsManager();
+    const qint32 titleRow = scene ? scene->TitleTemplate().rect.height : 300;
+    const qint32 colHeight = scene ? scene->ColumnTemplate().rect.height : 300;
+
+    qint32 bottom = top + kTitleGap;
+    if (fields)
+        fields->DrawTitleObjects(top + kTitleGap, titleRow, bottom);
+    if (scene)
+        scene->lineBreak = {0, bottom, MmToTwips(kSheetWidthMm), bottom, true};
+    pTitleHeight = bottom - top;
+    if (fields) {
+        bool ok = false;
+        fields->DrawColObjects(Saturate(qint64(bottom) + kColumnGap), colHeight, ok);
+    }
+    // What the range has left under the separator line.
+    pColHeight = Saturate(std::max<qint64>(0, qint64(top) + Height - (qint64(bottom) + clsCanvasScene::LineThickness)));
+}
+
+void clsRangeManager::HideRangeViews(const QString& StrName)
+{
+    if (clsCanvasScene* scene = Scene())
+        if (clsSceneElement* strip = scene->Find(clsCanvasScene::Kind::Strip, StrName))
+            strip->visible = false;
+    if (clsLabelManager* labels = LabelManager())
+        labels->HideRnageAllLabels(StrName, false);
+}
+
+void clsRangeManager::DeleteAllObjects()
+{
+    if (clsCanvasScene* scene = Scene())
+        scene->DeleteAllObjects();
+}
+
+void clsRangeManager::DispalyAllObjects(const QString& kind, bool visible)
+{
+    clsCanvasScene* scene = Scene();
+    if (!scene)
+        return;
+    const QString k = kind.trimmed();
+    if (SameText(k, QStringLiteral("标签")))
+        scene->SetKindShown(clsCanvasScene::Kind::Label, visible);
+    else if (SameText(k, QStringLiteral("列")))
+        scene->SetKindShown(clsCanvasScene::Kind::Column, visible);
+    else if (SameText(k, QStringLiteral("区域")))
+        scene->SetKindShown(clsCanvasScene::Kind::Strip, visible);
+    else if (SameText(k, QStringLiteral("标题")))
+        scene->SetKindShown(clsCanvasScene::Kind::Title, visible);
+}

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+struct clsSceneRuler;
+
 // The report's bands: load, save, lookups, visibility and the properties the grid
 // shows. Drawing and laying the bands out on the canvas is left to the designer,
 // which reaches this manager through the hooks below.
@@ -50,10 +52,41 @@ public:
     // Mark of one of "mnuHead", "mnuFoot", "mnuPageHead", "mnuPageFoot", "mnuText".
     bool MenuChecked(const QString& menuName) const;
 
-    // Canvas hooks: the designer lays the ranges out again after one was shown or
-    // hidden, and clears its dynamically created elements before a full redraw.
+    // Canvas layout. Everything is written into the document's scene (twips); without
+    // a document or scene these do nothing.
+    //
+    // The empty sheet: background, both rulers from 0 and the scroll bars.
+    void DrawBackView();
+    // Background of width x height millimetres at 0,0 with the drawing surface on it.
+    void DrawBackRange(qint32 widthMm, qint32 heightMm);
+    // One ruler, ticks counted from `start`; the V/H variants pick the window's ruler.
+    void DrawVRote(clsSceneRuler& ruler, qint32 start);
+    void DrawHRote(clsSceneRuler& ruler, qint32 start);
+    void DrawVRotes(qint32 start);
+    void DrawHRotes(qint32 start);
+    // Ranges of the scroll bars, in millimetres.
+    void DrawScroll(qint32 hMax, qint32 vMax);
+    // Scrolling: the sheet's top (left) goes to minus that many millimetres.
+    void MoveBackVRange(qint32 mm);
+    void MoveBackHRange(qint32 mm);
+    // The marks at the paper width of the print setting's paper and orientation.
+    void DrawPaperWidthTopic();
+    // Full redraw from nothing.
+    void DrawAllObjects();
+    // Lays the visible ranges out from the top and draws their strips and objects.
+    void DrawAllRanges();
+    // Lays the ranges out again after one was shown or hidden.
     void ReDrawAllRangesAndObject();
+    // Draws one range's strip at y, moves y past the range and draws its labels;
+    // the detail variant also lays out the body's titles and columns.
+    void DrawRange(const QString& StrName, qint32 Height, qint32& y, bool visible);
+    void DrawDetailRange(const QString& StrName, qint32 Height, qint32& y, bool visible);
+    // Hides the range's strip and its labels.
+    void HideRangeViews(const QString& StrName);
+    // Unloads every strip, label, column and title element of the canvas.
     void DeleteAllObjects();
+    // Shows or hides every element of one kind: "标签", "列", "区域" or "标题".
+    void DispalyAllObjects(const QString& kind, bool visible);
 
     // The range of that name (case ignored, trimmed when asked), or nullptr.
     clsRange* FindRange(const QString& StrName, bool trimmed = true) const;
