@@ -1,0 +1,718 @@
+#include "columns/clsFieldsManager.h"
+#include "designer/clsCanvasScene.h"
+#include "document/clsConnection.h"
+#include "document/clsDefinitionStore.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "labels/clsLabelManager.h"
+#include "ranges/clsRangeManager.h"
+#include "clsTestDatabase.h"
+#include <QtTest>
+
+using Kind = clsCanvasScene::Kind;
+
+namespace {
+// A document with every manager and no database: the layout needs none.
+void OpenHeadless(clsDocument& doc)
+{
+    doc.SetRunMode(true);
+    doc.OpenDocument(nullptr, QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
+    doc.SetRunMode(false);
+    doc.SetDocChanged(false);
+    doc.RangeManager()->Ranges.clear();
+    doc.LabelManager()->Labels.clear();
+}
+
+clsRange* AddRange(clsRangeManager& m, const QString& name, const QString& kind, qint32 height, bool visible,
+                   const QString& group = QString())
+{
+    auto r = std::make_unique<clsRange>();
+    r->StrName = name;
+    r->StrRangeType = kind;
+    r->Height = height;
+    r->blnVisible = visible;
+    r->strGroupField = group;
+    m.Ranges.push_back(std::move(r));
+    return m.Ranges.back().get();
+}
+
+// Columns are numbered among the enabled ones, as the load does.
+clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, bool enabled = true, bool visible = true,
+                  qint32 group = 1)
+{
+    auto c = std::make_unique<clsRepcol>();
+    c->name = name;
+    c->Width = width;
+    c->BlnEnable = enabled;
+    c->blnVisible = visible;
+    c->TpyGroup = group;
+    qint32 number = 0;
+    for (const auto& col : f.Cols)
+        if (col->BlnEnable)
+            ++number;
+    c->Col = enabled ? number + 1 : 0;
+    f.Cols.push_back(std::move(c));
+    return f.Cols.back().get();
+}
+
+clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 top, qint32 left, qint32 width, qint32 height,
+                   qint32 cx = 0)
+{
+    auto t = std::make_unique<clsTitle>();
+    t->name = name;
+    t->nameForeign = name + QStringLiteral("标题");
+    t->top = top;
+    t->left = left;
+    t->Width = width;
+    t->Height = height;
+    t->cx = cx;
+    t->blnVisible = true;
+    f.Titles.push_back(std::move(t));
+    return f.Titles.back().get();
+}
+
+clsLabel* AddLabel(clsLabelManager& m, const QString& name, const QString& range, qint32 left, qint32 top)
+{
+    auto l = std::make_unique<clsLabel>();
+    l->StrName = name;
+    l->strRang = range;
+    l->left = left;
+    l->top = top;
+    l->Width = 1000;
+    l->Height = 300;
+    m.Labels.push_back(std::move(l));
+    return m.Labels.back().get();
+}
+
+// The five standard ranges plus the two of one group, visible as asked.
+void StandardRanges(clsRangeManager& m, bool pageHead, bool footers)
+{
+    AddRange(m, QStringLiteral("标题区域"), QStringLiteral("标题区"), 1000, true);
+    AddRange(m, QStringLiteral("页标题区域"), QStringLiteral("页眉区"), 600, pageHead);
+    AddRange(m, QStringLiteral("正文区域"), QStringLiteral("正文区"), 1500, true);
+    AddRange(m, QStringLiteral("页脚注区域"), QStringLiteral("页尾区"), 700, footers);
+    AddRange(m, QStringLiteral("脚注区域"), QStringLiteral("脚注区"), 800, footers);
+    AddRange(m, QStringLiteral("[分组]部门_标题"), QStringLiteral("分组标题区"), 500, true, QStringLiteral("部门"));
+    AddRange(m, QStringLiteral("[分组]部门_脚注"), QStringLiteral("分组脚注区"), 400, true, QStringLiteral("部门"));
+}
+
+// Names of the shown strips from the top down.
+QStringList ShownStrips(const clsCanvasScene& scene)
+{
+    QList<QPair<qint32, QString>> strips;
+    for (const auto& e : scene.Elements(Kind::Strip))
+        if (e->visible)
+            strips.append({e->rect.top, e->name});
+    std::sort(strips.begin(), strips.end());
+    QStringList names;
+    for (const auto& s : strips)
+        names << s.second;
+    return names;
+}
+}
+
+class tst_rangeLayout : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void onlyTitleAndBody()
+    {
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        StandardRanges(m, false, false);
+        doc.FieldsManager()->Cols.clear();
+        m.DrawBackView();
+        m.DrawAllObjects();
+        const clsCanvasScene& scene = *doc.Scene();
+        QCOMPARE(m.FindRange(QStringLiteral("标题区域"))->top, 240);
+        QCOMPARE(scene.Find(Kind::Strip, QStringLiteral("正文区域"))->rect.top, 1240);
+        QCOMPARE(m.FindRange(QStringLiteral("正文区域"))->top, 1480);
+        QVERIFY(scene.picDraw.height >= 2980);
+        const clsSceneElement& strip = *scene.Find(Kind::Strip, QStringLiteral("标题区域"));
+        QCOMPARE(strip.rect, (clsSceneRect{0, 0, MmToTwips(2500), 240}));
+        QCOMPARE(strip.caption, QStringLiteral("标题区域"));
+        QCOMPARE(strip.tag, QStringLiteral("标题区域"));
+        QVERIFY(m.MenuChecked(QStringLiteral("mnuHead")));
+        QVERIFY(m.MenuChecked(QStringLiteral("mnuText")));
+        QVERIFY(!m.MenuChecked(QStringLiteral("mnuPageHead")));
+        // A hidden range has no strip at all after a full redraw.
+        QVERIFY(!scene.Find(Kind::Strip, QStringLiteral("页标题区域")));
+    }
+
+    // groupState: 0 the column groups; 1 it does not group; 2 it groups but is
+    // disabled; 3 it groups but is hidden; 4 the group ranges are hidden.
+    void stackingOrder_data()
+    {
+        QTest::addColumn<bool>("pageHead");
+        QTest::addColumn<bool>("footers");
+        QTest::addColumn<int>("groupState");
+        QTest::addColumn<QStringList>("strips");
+        QTest::addColumn<int>("bodyTop");
+        const QString t = QStringLiteral("标题区域"), ph = QStringLiteral("页标题区域"), b = QStringLiteral("正文区域"),
+                      pf = QStringLiteral("页脚注区域"), f = QStringLiteral("脚注区域"),
+                      gh = QStringLiteral("[分组]部门_标题"), gf = QStringLiteral("[分组]部门_脚注");
+        QTest::newRow("all seven") << true << true << 0 << QStringList{t, gh, ph, b, pf, gf, f} << 3060;
+        QTest::newRow("hidden page header takes no space") << false << true << 0 << QStringList{t, gh, b, pf, gf, f}
+                                                           << 2220;
+        QTest::newRow("column no longer grouping") << true << false << 1 << QStringList{t, ph, b} << 2320;
+        QTest::newRow("grouping column disabled") << false << false << 2 << QStringList{t, b} << 1480;
+        QTest::newRow("grouping column hidden") << false << false << 3 << QStringList{t, b} << 1480;
+        QTest::newRow("group ranges hidden") << false << true << 4 << QStringList{t, b, pf, f} << 1480;
+    }
+    void stackingOrder()
+    {
+        QFETCH(bool, pageHead);
+        QFETCH(bool, footers);
+        QFETCH(int, groupState);
+        QFETCH(QStringList, strips);
+        QFETCH(int, bodyTop);
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        StandardRanges(m, pageHead, footers);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Cols.clear();
+        AddCol(f, QStringLiteral("科目"), 1000);
+        AddCol(f, QStringLiteral("部门"), 1000, groupState != 2, groupState != 3, groupState == 1 ? 1 : 2);
+        if (groupState == 4) {
+            m.SetRangeVisible(QStringLiteral("[分组]部门_标题"), false);
+            m.SetRangeVisible(QStringLiteral("[分组]部门_脚注"), false);
+        }
+        m.DrawAllObjects();
+        QCOMPARE(ShownStrips(*doc.Scene()), strips);
+        QCOMPARE(m.FindRange(QStringLiteral("正文区域"))->top, bodyTop);
+        // Every range lies 240 below its strip, and the next strip starts where it ends.
+        qint32 y = 0;
+        for (const QString& name : strips) {
+            const clsRange* r = m.FindRange(name);
+            QCOMPARE(doc.Scene()->Find(Kind::Strip, name)->rect.top, y);
+            QCOMPARE(r->top, y + 240);
+            y = r->top + r->Height;
+        }
+        QVERIFY(doc.Scene()->picDraw.height >= y);
+    }
+
+    void rulerTicks_data()
+    {
+        QTest::addColumn<bool>("vertical");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("firstLong");
+        QTest::addColumn<int>("firstMiddle");
+        QTest::newRow("vertical from 3") << true << 3 << 8 << 3;
+        QTest::newRow("horizontal from 0") << false << 0 << 1 << 6;
+        QTest::newRow("vertical from 1") << true << 1 << 10 << 5;
+        QTest::newRow("horizontal from 12") << false << 12 << 9 << 4;
+        QTest::newRow("negative start") << true << -7 << 8 << 3;
+    }
+    void rulerTicks()
+    {
+        QFETCH(bool, vertical);
+        QFETCH(int, start);
+        QFETCH(int, firstLong);
+        QFETCH(int, firstMiddle);
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsCanvasScene& scene = *doc.Scene();
+        scene.ToolbarTop = 30;
+        scene.ToolbarHeight = 420;
+        clsRangeManager& m = *doc.RangeManager();
+        vertical ? m.DrawVRotes(start) : m.DrawHRotes(start);
+        const clsSceneRuler& ruler = vertical ? scene.picLeftRote : scene.PicTopRote;
+        QCOMPARE(ruler.ticks.size(), size_t(vertical ? 300 : 400));
+        QCOMPARE(ruler.start, start);
+        int firstLongAt = 0, firstMiddleAt = 0;
+        for (size_t k = 0; k < ruler.ticks.size(); ++k) {
+            const int i = int(k) + 1;
+            QCOMPARE(ruler.ticks[k].position, MmToTwips(i));
+            QVERIFY(ruler.ticks[k].length == 30 || ruler.ticks[k].length == 60 || ruler.ticks[k].length == 90);
+            if (!firstLongAt && ruler.ticks[k].length == 90)
+                firstLongAt = i;
+            if (!firstMiddleAt && ruler.ticks[k].length == 60)
+                firstMiddleAt = i;
+        }
+        QCOMPARE(firstLongAt, firstLong);
+        QCOMPARE(firstMiddleAt, firstMiddle);
+        if (vertical)
+            QCOMPARE(ruler.rect, (clsSceneRect{0, 460, clsCanvasScene::RulerThickness, MmToTwips(300)}));
+        else
+            QCOMPARE(ruler.rect.width, MmToTwips(400));
+    }
+
+    void sheetAndScrolling()
+    {
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        const clsCanvasScene& scene = *doc.Scene();
+        m.DrawBackView();
+        QCOMPARE(scene.picBack, (clsSceneRect{0, 0, MmToTwips(2500), MmToTwips(1000)}));
+        QCOMPARE(scene.picDraw.left, clsCanvasScene::RulerThickness);
+        QCOMPARE(scene.HScroll1.max, 2000);
+        QCOMPARE(scene.VScroll1.max, 700);
+        QCOMPARE(scene.VScroll1.smallChange, 2);
+        QCOMPARE(scene.HScroll1.largeChange, 25);
+        m.MoveBackVRange(100);
+        QCOMPARE(scene.picBack.top, -5600);
+        m.MoveBackHRange(3);
+        QCOMPARE(scene.picBack.left, -168);
+        // Far beyond any scroll bar: clamped instead of overflowing.
+        m.MoveBackVRange(std::numeric_limits<qint32>::max());
+        QVERIFY(scene.picBack.top < 0);
+    }
+
+    void paperWidthMark_data()
+    {
+        QTest::addColumn<int>("paper");
+        QTest::addColumn<int>("orientation");
+        QTest::addColumn<int>("mm");
+        QTest::newRow("A4 portrait") << 9 << 1 << 210;
+        QTest::newRow("A4 landscape") << 9 << 2 << 297;
+        QTest::newRow("unknown paper") << 9999 << 1 << 0;
+    }
+    void paperWidthMark()
+    {
+        QFETCH(int, paper);
+        QFETCH(int, orientation);
+        QFETCH(int, mm);
+        clsDocument doc;
+        OpenHeadless(doc);
+        doc.GetPrintObject()->LngPaperType = paper;
+        doc.GetPrintObject()->LngOrientation = orientation;
+        doc.RangeManager()->DrawPaperWidthTopic();
+        const clsCanvasScene& scene = *doc.Scene();
+        QCOMPARE(scene.PaperMarkBack.visible, mm > 0);
+        QCOMPARE(scene.PaperMarkDraw.visible, mm > 0);
+        if (mm == 0)
+            return;
+        const qint32 x = MmToTwips(mm);
+        QCOMPARE(scene.PaperMarkBack.x1, x);
+        QCOMPARE(scene.PaperMarkBack.x2, x);
+        QCOMPARE(scene.PaperMarkBack.y2, MmToTwips(1000));
+        QCOMPARE(scene.PaperMarkDraw.x1, x - 330);
+    }
+
+    // A left of -1 marks a disabled column, which gets no view.
+    void columnLayout_data()
+    {
+        QTest::addColumn<QList<int>>("widths");
+        QTest::addColumn<QList<bool>>("enabled");
+        QTest::addColumn<QList<bool>>("visible");
+        QTest::addColumn<QList<int>>("lefts");
+        QTest::newRow("three enabled") << QList<int>{1000, 1200, 800} << QList<bool>{true, true, true}
+                                       << QList<bool>{true, true, true} << QList<int>{0, 1000, 2200};
+        QTest::newRow("disabled between takes no place")
+            << QList<int>{1000, 500, 1200, 800} << QList<bool>{true, false, true, true}
+            << QList<bool>{true, true, true, true} << QList<int>{0, -1, 1000, 2200};
+        QTest::newRow("hidden keeps its place") << QList<int>{1000, 1200, 800} << QList<bool>{true, true, true}
+                                                << QList<bool>{true, false, true} << QList<int>{0, 1000, 2200};
+    }
+    void columnLayout()
+    {
+        QFETCH(QList<int>, widths);
+        QFETCH(QList<bool>, enabled);
+        QFETCH(QList<bool>, visible);
+        QFETCH(QList<int>, lefts);
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Cols.clear();
+        for (int i = 0; i < widths.size(); ++i)
+            AddCol(f, QStringLiteral("列") + QString::number(i), widths[i], enabled[i], visible[i])->AlignStyle = 3;
+        bool ok = false;
+        f.DrawColObjects(700, 250, ok);
+        QVERIFY(ok);
+        const clsCanvasScene& scene = *doc.Scene();
+        for (int i = 0; i < widths.size(); ++i) {
+            const clsRepcol& c = *f.Cols[size_t(i)];
+            const clsSceneElement* view = scene.Find(Kind::Column, c.name.toUpper());
+            if (lefts[i] < 0) {
+                QVERIFY(!view);
+                continue;
+            }
+            QVERIFY(view);
+            QCOMPARE(view->rect, (clsSceneRect{lefts[i], 700, widths[i], 250}));
+            QCOMPARE(view->visible, visible[i]);
+            QCOMPARE(view->caption, c.name);
+            QCOMPARE(view->alignment, clsSceneAlign::Right);
+            QCOMPARE(c.X, lefts[i]);
+            QCOMPARE(c.Y, 700);
+            QCOMPARE(c.cx, widths[i]);
+            QCOMPARE(c.cy, 250);
+            QCOMPARE(c.Height, 250);
+        }
+        // Drawing again reuses the same elements.
+        const int count = scene.Count(Kind::Column);
+        f.DrawColObjects(900, 250, ok);
+        QCOMPARE(scene.Count(Kind::Column), count);
+    }
+
+    void canvasWidensToTheColumns()
+    {
+        clsDocument doc;
+        OpenHeadless(doc);
+        doc.RangeManager()->DrawBackView();
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Cols.clear();
+        for (int i = 0; i < 200; ++i)
+            AddCol(f, QStringLiteral("列") + QString::number(i), 1000);
+        bool ok = false;
+        f.DrawColObjects(0, 300, ok);
+        QCOMPARE(doc.Scene()->picDraw.width, 200000);
+    }
+
+    void columnWidthsAndAlignment_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("width");
+        QTest::newRow("one") << 2 << 1 << 1500;
+        QTest::newRow("two") << 2 << 2 << 2700;
+        QTest::newRow("all") << 1 << 3 << 3700;
+        QTest::newRow("past the end") << 3 << 5 << 1200;
+        QTest::newRow("count zero") << 1 << 0 << 0;
+        QTest::newRow("count negative") << 1 << -2 << 0;
+        QTest::newRow("number zero") << 0 << 1 << 0;
+    }
+    void columnWidthsAndAlignment()
+    {
+        QFETCH(int, first);
+        QFETCH(int, count);
+        QFETCH(int, width);
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Cols.clear();
+        AddCol(f, QStringLiteral("a"), 1000);
+        AddCol(f, QStringLiteral("b"), 1500);
+        // A disabled column keeps an old number; it must not count.
+        AddCol(f, QStringLiteral("x"), 9000, false)->Col = 2;
+        AddCol(f, QStringLiteral("c"), 1200);
+        QCOMPARE(f.GetColsWidth(first, count), width);
+        if (count == 1)
+            QCOMPARE(f.GetColWidth(first), width);
+    }
+
+    void labelAlignment_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("align");
+        QTest::newRow("默认") << 0 << int(clsSceneAlign::Centre);
+        QTest::newRow("左对齐") << 1 << int(clsSceneAlign::Left);
+        QTest::newRow("居中") << 2 << int(clsSceneAlign::Centre);
+        QTest::newRow("右对齐") << 3 << int(clsSceneAlign::Right);
+        QTest::newRow("other") << 7 << int(clsSceneAlign::Left);
+        QTest::newRow("negative") << -1 << int(clsSceneAlign::Left);
+    }
+    void labelAlignment()
+    {
+        QFETCH(int, style);
+        QFETCH(int, align);
+        QCOMPARE(int(clsFieldsManager::GetLabelAligent(style)), align);
+    }
+
+    // Columns 1000, 1500, 1200; a two-row title over columns 2 and 3 at row 1, the
+    // column titles of 2 and 3 in row 3, column 1's title over all three rows.
+    void compositeTitleGrid_data()
+    {
+        QTest::addColumn<int>("rowHeight");
+        QTest::newRow("rows of 300") << 300;
+        QTest::newRow("rows of 250") << 250;
+    }
+    void compositeTitleGrid()
+    {
+        QFETCH(int, rowHeight);
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        StandardRanges(m, false, false);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Cols.clear();
+        AddCol(f, QStringLiteral("科目"), 1000);
+        AddCol(f, QStringLiteral("借方"), 1500);
+        AddCol(f, QStringLiteral("贷方"), 1200);
+        AddTitle(f, QStringLiteral("科目"), 1, 1, 1, 3, 1000);
+        clsTitle* both = AddTitle(f, QStringLiteral("发生额"), 1, 2, 2, 2);
+        AddTitle(f, QStringLiteral("借方"), 3, 2, 1, 1, 1500);
+        AddTitle(f, QStringLiteral("贷方"), 3, 3, 1, 1, 1200)->blnDelected = true;
+        clsCanvasScene& scene = *doc.Scene();
+        scene.TitleTemplate().rect.height = rowHeight;
+        m.DrawAllObjects();
+
+        const qint32 bodyTop = m.FindRange(QStringLiteral("正文区域"))->top;
+        const qint32 titleTop = bodyTop + 20;
+        QCOMPARE(both->Y, titleTop);
+        QCOMPARE(both->cy, 2 * rowHeight);
+        QCOMPARE(both->X, 1000);
+        QCOMPARE(both->cx, 2700);
+        QCOMPARE(both->lngTop, 0);
+        const clsTitle& debit = *f.Titles[2];
+        QCOMPARE(debit.Y, titleTop + 2 * rowHeight);
+        QCOMPARE(debit.X, 1000);
+        QCOMPARE(debit.lngTop, 2 * rowHeight);
+        const clsSceneElement* view = scene.Find(Kind::Title, QStringLiteral("发生额"));
+        QCOMPARE(view->rect, (clsSceneRect{1000, titleTop, 2700, 2 * rowHeight}));
+        QCOMPARE(view->caption, QStringLiteral("发生额标题"));
+        QVERIFY(view->visible);
+        QVERIFY(!scene.Find(Kind::Title, QStringLiteral("贷方"))->visible);
+
+        // Separator at the bottom of three rows, columns 80 below it.
+        const qint32 bottom = titleTop + 3 * rowHeight;
+        QVERIFY(scene.lineBreak.visible);
+        QCOMPARE(scene.lineBreak.y1, bottom);
+        QCOMPARE(scene.lineBreak.y2, bottom);
+        QCOMPARE(m.pTitleHeight, bottom - bodyTop);
+        QCOMPARE(f.Cols[0]->Y, bottom + 80);
+        QCOMPARE(m.pColHeight, 1500 - m.pTitleHeight - clsCanvasScene::LineThickness);
+
+        // Drawn once, the titles keep their arrangement and move with the body.
+        both->lngTop = 40;
+        m.FindRange(QStringLiteral("标题区域"))->Height += 500;
+        m.DrawAllObjects();
+        const qint32 movedTop = m.FindRange(QStringLiteral("正文区域"))->top + 20;
+        QCOMPARE(movedTop, titleTop + 500);
+        QCOMPARE(both->Y, movedTop + 40);
+        QCOMPARE(debit.Y, movedTop + 2 * rowHeight);
+        QCOMPARE(scene.lineBreak.y1, movedTop + 3 * rowHeight);
+    }
+
+    void noTitles()
+    {
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        StandardRanges(m, false, false);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Cols.clear();
+        f.Titles.clear();
+        AddCol(f, QStringLiteral("科目"), 1000);
+        m.DrawAllObjects();
+        QCOMPARE(m.pTitleHeight, 20);
+        QCOMPARE(f.Cols[0]->Y, 1480 + 20 + 80);
+        qint32 bottom = -1;
+        f.DrawTitleObjects(777, 300, bottom);
+        QCOMPARE(bottom, 777);
+    }
+
+    void labelsOfARange()
+    {
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        StandardRanges(m, true, false);
+        clsLabelManager& lm = *doc.LabelManager();
+        clsLabel* title = AddLabel(lm, QStringLiteral("报表标题"), QStringLiteral("标题区域"), 4000, 100);
+        title->strSou = QStringLiteral("明细账");
+        title->AlignStyle = 2;
+        title->tpyFont.Bold = true;
+        title->tpyFont.Size = 16;
+        clsLabel* blank = AddLabel(lm, QStringLiteral("标签1"), QStringLiteral(" 页标题区域 "), 0, 50);
+        blank->strSou = QStringLiteral("   ");
+        blank->AlignStyle = 1;
+        blank->StrDispStyle = QStringLiteral("隐含");
+        clsLabel* footer = AddLabel(lm, QStringLiteral("标签2"), QStringLiteral("脚注区域"), 0, 0);
+        m.DrawAllObjects();
+
+        const clsCanvasScene& scene = *doc.Scene();
+        const clsSceneElement* v = scene.Find(Kind::Label, QStringLiteral("报表标题"));
+        QCOMPARE(v->rect, (clsSceneRect{4000, 240 + 100, 1000, 300}));
+        QCOMPARE(v->caption, QStringLiteral("明细账"));
+        QCOMPARE(v->alignment, clsSceneAlign::Centre);
+        QCOMPARE(v->font, title->tpyFont);
+        QVERIFY(!v->hiddenAttribute);
+        QVERIFY(v->visible);
+        const clsSceneElement* b = scene.Find(Kind::Label, QStringLiteral("标签1"));
+        QCOMPARE(b->caption, QStringLiteral("标签1"));
+        QCOMPARE(b->alignment, clsSceneAlign::Right);
+        QVERIFY(b->hiddenAttribute);
+        QCOMPARE(b->rect.top, m.FindRange(QStringLiteral("页标题区域"))->top + 50);
+        // The footer is hidden: its label gets no view and is not drawn.
+        QVERIFY(!scene.Find(Kind::Label, QStringLiteral("标签2")));
+        QVERIFY(title->BlnVisibled);
+
+        // Hiding the page header takes its strip and labels away and moves the body up.
+        m.SetRangeVisible(QStringLiteral("页标题区域"), false);
+        m.ReDrawAllRangesAndObject();
+        QVERIFY(!scene.Find(Kind::Strip, QStringLiteral("页标题区域"))->visible);
+        QVERIFY(!b->visible);
+        QVERIFY(!blank->BlnVisibled);
+        QVERIFY(!m.MenuChecked(QStringLiteral("mnuPageHead")));
+        QCOMPARE(m.FindRange(QStringLiteral("正文区域"))->top, 240 + 1000 + 240);
+
+        // Showing the footer brings its strip and label in.
+        m.SetRangeVisible(QStringLiteral("脚注区域"), true);
+        m.ReDrawAllRangesAndObject();
+        QVERIFY(m.MenuChecked(QStringLiteral("mnuFoot")));
+        QVERIFY(footer->BlnVisibled);
+        QCOMPARE(scene.Find(Kind::Label, QStringLiteral("标签2"))->rect.top, m.FindRange(QStringLiteral("脚注区域"))->top);
+    }
+
+    void labelViewsFollowTheirRange()
+    {
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        StandardRanges(m, false, false);
+        clsLabelManager& lm = *doc.LabelManager();
+        clsLabel* a = AddLabel(lm, QStringLiteral("甲"), QStringLiteral("标题区域"), 100, 200);
+        clsLabel* b = AddLabel(lm, QStringLiteral("乙"), QStringLiteral("标题区域"), 1500, 0);
+        m.DrawAllObjects();
+        clsCanvasScene& scene = *doc.Scene();
+
+        lm.MoveRangelables(QStringLiteral("标题区域"), 5000);
+        QCOMPARE(scene.Find(Kind::Label, QStringLiteral("甲"))->rect.top, 5200);
+        QCOMPARE(a->top, 200);
+
+        a->left = 300;
+        a->top = 250;
+        a->blnSelected = true;
+        lm.NewPartListobject();
+        const clsSceneElement* va = scene.Find(Kind::Label, QStringLiteral("甲"));
+        QCOMPARE(va->rect, (clsSceneRect{300, 240 + 250, 1000, 300}));
+        QCOMPARE(scene.Find(Kind::Label, QStringLiteral("乙"))->rect.top, 240);
+        QCOMPARE(scene.SizeHandles().size(), size_t(4));
+        for (const clsSizeHandle& h : scene.SizeHandles())
+            QCOMPARE(h.owner, QStringLiteral("甲"));
+        a->blnSelected = false;
+        b->blnSelected = true;
+        lm.NewPartListobject();
+        QCOMPARE(scene.SizeHandles().size(), size_t(4));
+        QCOMPARE(scene.SizeHandles().front().owner, QStringLiteral("乙"));
+
+        lm.HideRnageAllLabels(QStringLiteral("标题区域"), false);
+        QVERIFY(!va->visible);
+        QVERIFY(!a->BlnVisibled && !b->BlnVisibled);
+    }
+
+    void deletedGroupLeavesNoStrip()
+    {
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        StandardRanges(m, false, true);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Cols.clear();
+        AddCol(f, QStringLiteral("部门"), 1000, true, true, 2);
+        m.DrawAllObjects();
+        clsCanvasScene& scene = *doc.Scene();
+        QVERIFY(scene.Find(Kind::Strip, QStringLiteral("[分组]部门_标题")));
+        const qint32 bodyBefore = m.FindRange(QStringLiteral("正文区域"))->top;
+
+        // The group is removed: its ranges go and the column stops grouping.
+        auto& ranges = m.Ranges;
+        ranges.erase(std::remove_if(ranges.begin(), ranges.end(),
+                                    [](const auto& r) { return !r->strGroupField.isEmpty(); }),
+                     ranges.end());
+        f.Cols[0]->TpyGroup = 1;
+        m.ReDrawAllRangesAndObject();
+        QVERIFY(!scene.Find(Kind::Strip, QStringLiteral("[分组]部门_标题")));
+        QVERIFY(!scene.Find(Kind::Strip, QStringLiteral("[分组]部门_脚注")));
+        QCOMPARE(m.FindRange(QStringLiteral("正文区域"))->top, bodyBefore - 740);
+        QCOMPARE(ShownStrips(scene), (QStringList{QStringLiteral("标题区域"), QStringLiteral("正文区域"),
+                                                  QStringLiteral("页脚注区域"), QStringLiteral("脚注区域")}));
+
+        // A group range that still exists but whose column stopped grouping is hidden.
+        AddRange(m, QStringLiteral("[分组]部门_标题"), QStringLiteral("分组标题区"), 500, true, QStringLiteral("部门"));
+        f.Cols[0]->TpyGroup = 2;
+        m.ReDrawAllRangesAndObject();
+        QVERIFY(scene.Find(Kind::Strip, QStringLiteral("[分组]部门_标题"))->visible);
+        f.Cols[0]->TpyGroup = 1;
+        m.ReDrawAllRangesAndObject();
+        QVERIFY(!scene.Find(Kind::Strip, QStringLiteral("[分组]部门_标题"))->visible);
+    }
+
+    void displayAndDeleteAllObjects()
+    {
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        StandardRanges(m, false, false);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Cols.clear();
+        AddCol(f, QStringLiteral("甲"), 1000);
+        AddCol(f, QStringLiteral("乙"), 1000, true, false);
+        m.DrawAllObjects();
+        clsCanvasScene& scene = *doc.Scene();
+        const clsSceneElement* shown = scene.Find(Kind::Column, QStringLiteral("甲"));
+        const clsSceneElement* hidden = scene.Find(Kind::Column, QStringLiteral("乙"));
+        QVERIFY(scene.IsDisplayed(*shown));
+        QVERIFY(!scene.IsDisplayed(*hidden));
+        m.DispalyAllObjects(QStringLiteral("列"), false);
+        QVERIFY(!scene.IsDisplayed(*shown));
+        m.DispalyAllObjects(QStringLiteral("列"), true);
+        // Showing the kind again does not bring the hidden column back.
+        QVERIFY(scene.IsDisplayed(*shown));
+        QVERIFY(!scene.IsDisplayed(*hidden));
+        m.DispalyAllObjects(QStringLiteral("区域"), false);
+        QVERIFY(!scene.KindShown(Kind::Strip));
+        m.DispalyAllObjects(QStringLiteral("别的"), false);
+        QVERIFY(scene.KindShown(Kind::Label));
+
+        f.HideColObjects();
+        QVERIFY(!scene.ColumnTemplate().visible);
+        QVERIFY(!scene.Find(Kind::Column, QStringLiteral("甲"))->visible);
+
+        // Closing the format clears the canvas; the scene itself stays with the document.
+        const clsCanvasScene* before = doc.Scene();
+        doc.CloseDocument(false);
+        QCOMPARE(doc.Scene(), before);
+        QCOMPARE(scene.Count(Kind::Strip), 0);
+        QCOMPARE(scene.Count(Kind::Column), 0);
+        QCOMPARE(scene.Count(Kind::Title), 0);
+        QVERIFY(!scene.lineBreak.visible);
+    }
+
+    void demoReportEndToEnd_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void demoReportEndToEnd()
+    {
+        QXRF_OPEN_DB(db);
+        clsDefinitionStore::LoadDemoData(db.Conn());
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("应付账款账龄分析表"), QStringLiteral("AP"),
+                                 QStringLiteral("op")));
+        clsRangeManager& m = *doc.RangeManager();
+        m.DrawBackView();
+        m.DrawPaperWidthTopic();
+        m.DrawAllObjects();
+        const clsCanvasScene& scene = *doc.Scene();
+        QCOMPARE(ShownStrips(scene),
+                 (QStringList{QStringLiteral("标题区域"), QStringLiteral("[分组]供应商分类_标题"),
+                              QStringLiteral("页标题区域"), QStringLiteral("正文区域"),
+                              QStringLiteral("[分组]供应商分类_脚注"), QStringLiteral("脚注区域")}));
+        QCOMPARE(m.FindRange(QStringLiteral("[分组]供应商分类_标题"))->top, 240 + 900 + 240);
+        QCOMPARE(m.FindRange(QStringLiteral("正文区域"))->top, 2960);
+        QCOMPARE(m.FindRange(QStringLiteral("脚注区域"))->top, 2960 + 2400 + 240 + 500 + 240);
+        QVERIFY(scene.picDraw.height >= 6340 + 700);
+        QVERIFY(m.MenuChecked(QStringLiteral("mnuHead")));
+        QVERIFY(!m.MenuChecked(QStringLiteral("mnuPageFoot")));
+
+        // The aging title stands over columns 5 to 9.
+        const clsSceneElement* aging = scene.Find(Kind::Title, QStringLiteral("账龄区间"));
+        QVERIFY(aging);
+        QCOMPARE(aging->rect.left, 1600 + 1200 + 2600 + 1500);
+        QCOMPARE(aging->rect.width, 5 * 1300);
+        QCOMPARE(aging->rect.top, 2960 + 20);
+        QCOMPARE(scene.Count(Kind::Column), 10);
+        const clsSceneElement* last = scene.Find(Kind::Column, QStringLiteral("逾期比例"));
+        QCOMPARE(last->rect.left, 1600 + 1200 + 2600 + 1500 + 5 * 1300);
+        QCOMPARE(last->rect.top, 2960 + m.pTitleHeight + 80);
+        const clsSceneElement* groupLabel = scene.Find(Kind::Label, QStringLiteral("分组名称"));
+        QCOMPARE(groupLabel->rect.top, 1380 + 100);
+        QCOMPARE(groupLabel->caption, QStringLiteral("供应商分类小计"));
+        QVERIFY(scene.PaperMarkBack.visible);
+        QVERIFY(!doc.DocChanged());
+
+        // A hit test works on the laid-out ranges.
+        QString hit;
+        m.GetPointRange(0, 3300, hit);
+        QCOMPARE(hit, QStringLiteral("正文区域"));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_rangeLayout)
+#include "tst_rangeLayout.moc"
