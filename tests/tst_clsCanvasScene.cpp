@@ -1,0 +1,173 @@
+#include "designer/clsCanvasScene.h"
+#include <QtTest>
+
+using Kind = clsCanvasScene::Kind;
+Q_DECLARE_METATYPE(clsCanvasScene::Kind)
+
+class tst_clsCanvasScene : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void lookupIgnoresCaseAndBlanks_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("created");
+        QTest::addColumn<QString>("looked");
+        QTest::newRow("strip") << Kind::Strip << QStringLiteral("[分组]部门_标题") << QStringLiteral(" [分组]部门_标题 ");
+        QTest::newRow("label") << Kind::Label << QStringLiteral("Label1") << QStringLiteral("LABEL1");
+        QTest::newRow("column") << Kind::Column << QStringLiteral("cCode") << QStringLiteral("ccode ");
+        QTest::newRow("title") << Kind::Title << QStringLiteral("标题A") << QStringLiteral("标题a");
+    }
+    void lookupIgnoresCaseAndBlanks()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(QString, created);
+        QFETCH(QString, looked);
+        clsCanvasScene scene;
+        bool isNew = false;
+        clsSceneElement& e = scene.Obtain(kind, created, &isNew);
+        QVERIFY(isNew);
+        QCOMPARE(e.kind, kind);
+        QCOMPARE(e.name, created);
+        QVERIFY(!e.visible);
+        QCOMPARE(scene.Find(kind, looked), &e);
+        QCOMPARE(&scene.Obtain(kind, looked, &isNew), &e);
+        QVERIFY(!isNew);
+        QCOMPARE(scene.Count(kind), 1);
+        // Names are per kind: a column and a title may share one.
+        for (Kind other : {Kind::Strip, Kind::Label, Kind::Column, Kind::Title})
+            if (other != kind)
+                QVERIFY(!scene.Find(other, created));
+    }
+
+    void newElementsStartFromTheirTemplate()
+    {
+        clsCanvasScene scene;
+        QCOMPARE(scene.ColumnTemplate().rect.height, 300);
+        QCOMPARE(scene.TitleTemplate().rect.height, 300);
+        scene.TitleTemplate().rect.height = 270;
+        scene.TitleTemplate().font.Bold = true;
+        const clsSceneElement& t = scene.Obtain(Kind::Title, QStringLiteral("t"));
+        QCOMPARE(t.rect.height, 270);
+        QVERIFY(t.font.Bold);
+        QCOMPARE(scene.Obtain(Kind::Column, QStringLiteral("c")).rect.height, 300);
+    }
+
+    void removeKeepsOrderAndIndex()
+    {
+        clsCanvasScene scene;
+        for (int i = 0; i < 5; ++i)
+            scene.Obtain(Kind::Label, QStringLiteral("L") + QString::number(i)).rect.left = i;
+        scene.ShowSizeHandles(*scene.Find(Kind::Label, QStringLiteral("L2")));
+        scene.ShowSizeHandles(*scene.Find(Kind::Label, QStringLiteral("L3")));
+        QVERIFY(scene.Remove(Kind::Label, QStringLiteral("l2")));
+        QVERIFY(!scene.Remove(Kind::Label, QStringLiteral("l2")));
+        QCOMPARE(scene.Count(Kind::Label), 4);
+        QStringList order;
+        for (const auto& e : scene.Elements(Kind::Label))
+            order << e->name;
+        QCOMPARE(order, (QStringList{"L0", "L1", "L3", "L4"}));
+        for (int i : {0, 1, 3, 4})
+            QCOMPARE(scene.Find(Kind::Label, QStringLiteral("L") + QString::number(i))->rect.left, i);
+        // The removed element's handles went with it.
+        QCOMPARE(scene.SizeHandles().size(), size_t(4));
+        QCOMPARE(scene.SizeHandles().front().owner, QStringLiteral("L3"));
+    }
+
+    void rename()
+    {
+        clsCanvasScene scene;
+        clsSceneElement& a = scene.Obtain(Kind::Column, QStringLiteral("甲"));
+        scene.Obtain(Kind::Column, QStringLiteral("乙"));
+        QVERIFY(!scene.Rename(Kind::Column, QStringLiteral("甲"), QStringLiteral(" 乙")));
+        QVERIFY(!scene.Rename(Kind::Column, QStringLiteral("丙"), QStringLiteral("丁")));
+        QVERIFY(scene.Rename(Kind::Column, QStringLiteral("甲"), QStringLiteral("丙")));
+        QCOMPARE(scene.Find(Kind::Column, QStringLiteral("丙")), &a);
+        QVERIFY(!scene.Find(Kind::Column, QStringLiteral("甲")));
+        QCOMPARE(a.name, QStringLiteral("丙"));
+        // A change of letter case alone is allowed.
+        scene.Obtain(Kind::Label, QStringLiteral("abc"));
+        QVERIFY(scene.Rename(Kind::Label, QStringLiteral("abc"), QStringLiteral("ABC")));
+        QCOMPARE(scene.Find(Kind::Label, QStringLiteral("abc"))->name, QStringLiteral("ABC"));
+    }
+
+    void deleteAllObjectsKeepsTemplates()
+    {
+        clsCanvasScene scene;
+        scene.ColumnTemplate().rect.height = 280;
+        for (Kind k : {Kind::Strip, Kind::Label, Kind::Column, Kind::Title})
+            scene.Obtain(k, QStringLiteral("x"));
+        scene.lineBreak.visible = true;
+        scene.ShowSizeHandles(*scene.Find(Kind::Label, QStringLiteral("x")));
+        scene.DeleteAllObjects();
+        for (Kind k : {Kind::Strip, Kind::Label, Kind::Column, Kind::Title}) {
+            QCOMPARE(scene.Count(k), 0);
+            QVERIFY(!scene.Find(k, QStringLiteral("x")));
+        }
+        QVERIFY(!scene.lineBreak.visible);
+        QVERIFY(scene.SizeHandles().empty());
+        QCOMPARE(scene.ColumnTemplate().rect.height, 280);
+        // Elements can be created again after the clear.
+        QCOMPARE(scene.Obtain(Kind::Label, QStringLiteral("x")).name, QStringLiteral("x"));
+    }
+
+    void sizeHandlesSitOnTheEdges()
+    {
+        clsCanvasScene scene;
+        clsSceneElement& e = scene.Obtain(Kind::Label, QStringLiteral("x"));
+        e.rect = {1000, 2000, 600, 300};
+        scene.ShowSizeHandles(e);
+        scene.ShowSizeHandles(scene.Obtain(Kind::Column, QStringLiteral("c")));
+        QCOMPARE(scene.SizeHandles().size(), size_t(8));
+        const qint32 half = clsCanvasScene::HandleSize / 2;
+        const auto& h = scene.SizeHandles();
+        QCOMPARE(h[0].edge, clsSizeHandle::Top);
+        QCOMPARE(h[0].rect, (clsSceneRect{1300 - half, 2000 - half, 60, 60}));
+        QCOMPARE(h[1].rect.top, 2300 - half);
+        QCOMPARE(h[2].rect, (clsSceneRect{1000 - half, 2150 - half, 60, 60}));
+        QCOMPARE(h[3].rect.left, 1600 - half);
+        scene.HideSizeHandles(Kind::Label);
+        QCOMPARE(scene.SizeHandles().size(), size_t(4));
+        QCOMPARE(scene.SizeHandles().front().ownerKind, Kind::Column);
+        scene.HideAllSizeHandles();
+        QVERIFY(scene.SizeHandles().empty());
+    }
+
+    void kindShownAndElementVisible_data()
+    {
+        QTest::addColumn<bool>("kindShown");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<bool>("displayed");
+        QTest::newRow("both") << true << true << true;
+        QTest::newRow("kind hidden") << false << true << false;
+        QTest::newRow("element hidden") << true << false << false;
+        QTest::newRow("neither") << false << false << false;
+    }
+    void kindShownAndElementVisible()
+    {
+        QFETCH(bool, kindShown);
+        QFETCH(bool, visible);
+        QFETCH(bool, displayed);
+        clsCanvasScene scene;
+        clsSceneElement& e = scene.Obtain(Kind::Title, QStringLiteral("t"));
+        e.visible = visible;
+        scene.SetKindShown(Kind::Title, kindShown);
+        QCOMPARE(scene.IsDisplayed(e), displayed);
+        QVERIFY(scene.KindShown(Kind::Label));
+    }
+
+    void manyElementsStayFast()
+    {
+        clsCanvasScene scene;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 20000; ++i)
+            scene.Obtain(Kind::Column, QStringLiteral("列") + QString::number(i));
+        for (int i = 0; i < 20000; ++i)
+            QVERIFY(scene.Find(Kind::Column, QStringLiteral("列") + QString::number(i)));
+        QVERIFY2(timer.elapsed() < 2000, "lookups by name must not scan");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_clsCanvasScene)
+#include "tst_clsCanvasScene.moc"
