@@ -662,6 +662,50 @@ private Q_SLOTS:
         QVERIFY(!scene.lineBreak.visible);
     }
 
+    void demoTitlesStandOverTheirColumns_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QString>("system");
+        QTest::newRow("科目余额表") << QStringLiteral("sqlite") << QStringLiteral("科目余额表") << QStringLiteral("GL");
+        QTest::newRow("应付账款账龄分析表") << QStringLiteral("sqlite") << QStringLiteral("应付账款账龄分析表")
+                                   << QStringLiteral("AP");
+        QTest::newRow("工资汇总表") << QStringLiteral("sqlite") << QStringLiteral("工资汇总表") << QStringLiteral("WA");
+        QTest::newRow("应收账款明细表") << QStringLiteral("sqlite") << QStringLiteral("应收账款明细表") << QStringLiteral("AR");
+    }
+    void demoTitlesStandOverTheirColumns()
+    {
+        QXRF_OPEN_DB(db);
+        QFETCH(QString, report);
+        QFETCH(QString, system);
+        clsDefinitionStore::LoadDemoData(db.Conn());
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), report, system, QStringLiteral("op")));
+        clsRangeManager& m = *doc.RangeManager();
+        clsFieldsManager& f = *doc.FieldsManager();
+        m.DrawAllObjects();
+        QHash<qint32, const clsRepcol*> byNumber;
+        for (const auto& c : f.Cols)
+            if (c->BlnEnable)
+                byNumber.insert(c->Col, c.get());
+        const qint32 line = doc.Scene()->lineBreak.y1;
+        for (const auto& t : f.Titles) {
+            const clsRepcol* first = byNumber.value(t->left);
+            const clsRepcol* last = byNumber.value(t->left + t->Width - 1);
+            QVERIFY2(first && last, qPrintable(t->name));
+            QCOMPARE(t->X, first->X);
+            QCOMPARE(t->X + t->cx, last->X + last->cx);
+            QVERIFY2(t->Y + t->cy <= line, qPrintable(t->name));
+        }
+        QStringList before, after;
+        for (const auto& t : f.Titles)
+            before << QStringLiteral("%1:%2,%3,%4,%5").arg(t->name).arg(t->top).arg(t->left).arg(t->Width).arg(t->Height);
+        f.AssignTitleLevels();
+        for (const auto& t : f.Titles)
+            after << QStringLiteral("%1:%2,%3,%4,%5").arg(t->name).arg(t->top).arg(t->left).arg(t->Width).arg(t->Height);
+        QCOMPARE(after, before);
+    }
+
     void demoReportEndToEnd_data()
     {
         clsTestDatabase::AddBackendColumn();
