@@ -29,6 +29,11 @@ clsRangeManager* Ranges()
     return g_objDocument ? g_objDocument->RangeManager() : nullptr;
 }
 
+clsCanvasScene* Scene()
+{
+    return g_objDocument ? g_objDocument->Scene() : nullptr;
+}
+
 // Splits at the first separator: the head as it stands, the rest trimmed. Without a
 // separator the whole text (trimmed) is the head and the rest is empty.
 bool SplitText(const QString& text, const QString& separator, QString& head, QString& rest)
@@ -374,6 +379,9 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
                     return false;
                 }
             }
+            // The label's view goes with it under the new name.
+            if (clsCanvasScene* scene = Scene())
+                scene->Rename(clsCanvasScene::Kind::Label, l.StrName, name);
             l.StrName = name;
             MarkDocChanged();
             RefreshLabelsList(name);
@@ -525,18 +533,11 @@ bool clsLabelManager::SetLabelFont(const QString& StrName, const clsFont& font)
     return true;
 }
 
-void clsLabelManager::RefreshLabelsList(const QString&) {}
-
 // ---------------------------------------------------------------------------------
 // Canvas layout
 
 namespace {
 const QString kHiddenStyle = QStringLiteral("隐含");
-
-clsCanvasScene* Scene()
-{
-    return g_objDocument ? g_objDocument->Scene() : nullptr;
-}
 
 // A label's own alignment codes: 0 left, 1 right, 2 centred.
 clsSceneAlign LabelAlign(qint32 AlignStyle)
@@ -551,15 +552,25 @@ clsSceneAlign LabelAlign(qint32 AlignStyle)
     }
 }
 
-bool InRange(const clsLabel& label, const QString& range)
-{
-    return SameText(label.strRang.trimmed(), range.trimmed());
-}
-
 qint32 Below(qint32 rangeTop, qint32 offset)
 {
     return qint32(std::clamp<qint64>(qint64(rangeTop) + offset, std::numeric_limits<qint32>::min(),
                                      std::numeric_limits<qint32>::max()));
+}
+
+void FillLabelView(clsSceneElement& view, const clsLabel& l, qint32 rangeTop)
+{
+    view.rect = {l.left, Below(rangeTop, l.top), l.Width, l.Height};
+    view.caption = l.strSou.trimmed().isEmpty() ? l.StrName : l.strSou;
+    view.alignment = LabelAlign(l.AlignStyle);
+    view.font = l.tpyFont;
+    view.hiddenAttribute = SameText(l.StrDispStyle.trimmed(), kHiddenStyle);
+    view.selected = l.blnSelected;
+}
+
+bool InRange(const clsLabel& label, const QString& range)
+{
+    return SameText(label.strRang.trimmed(), range.trimmed());
 }
 }
 
@@ -574,12 +585,7 @@ void clsLabelManager::ReDrawLabels(const QString& StrRange, qint32 rangeTop, boo
         if (!scene)
             continue;
         clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Label, l.StrName);
-        view.rect = {l.left, Below(rangeTop, l.top), l.Width, l.Height};
-        view.caption = l.strSou.trimmed().isEmpty() ? l.StrName : l.strSou;
-        view.alignment = LabelAlign(l.AlignStyle);
-        view.font = l.tpyFont;
-        view.hiddenAttribute = SameText(l.StrDispStyle.trimmed(), kHiddenStyle);
-        view.selected = l.blnSelected;
+        FillLabelView(view, l, rangeTop);
         view.visible = visible;
     }
 }
@@ -637,4 +643,23 @@ void clsLabelManager::NewPartListobject()
         if (l.blnSelected)
             scene->ShowSizeHandles(*view);
     }
+}
+
+// The label's view, when it has one, shows the label as it now is; whether it is
+// shown stays as the last layout left it.
+void clsLabelManager::RefreshLabelsList(const QString& StrName)
+{
+    clsCanvasScene* scene = Scene();
+    const clsLabel* label = FindLabel(StrName, true);
+    if (!scene || !label)
+        return;
+    clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, label->StrName);
+    if (!view)
+        return;
+    qint32 left = 0, top = 0, width = 0, height = 0;
+    const clsRangeManager* ranges = Ranges();
+    const qint32 rangeTop = ranges && ranges->GetRangePart(label->strRang, left, top, width, height)
+        ? top
+        : view->rect.top - label->top;
+    FillLabelView(*view, *label, rangeTop);
 }

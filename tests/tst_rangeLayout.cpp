@@ -584,6 +584,56 @@ private Q_SLOTS:
         QVERIFY(!a->BlnVisibled && !b->BlnVisibled);
     }
 
+    // A property edit shows on the label's view at once, without a new layout pass.
+    void labelEditsReachTheView_data()
+    {
+        QTest::addColumn<QString>("prop");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("viewName");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("align");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<bool>("hiddenAttribute");
+        QTest::newRow("名称") << QStringLiteral("名称") << QStringLiteral("新名") << QStringLiteral("新名")
+                            << QStringLiteral("新名") << int(clsSceneAlign::Left) << 240 + 100 << false;
+        QTest::newRow("对齐方式") << QStringLiteral("对齐方式") << QStringLiteral("居中") << QStringLiteral("甲")
+                              << QStringLiteral("甲") << int(clsSceneAlign::Centre) << 240 + 100 << false;
+        QTest::newRow("数据源") << QStringLiteral("数据源") << QStringLiteral("合计") << QStringLiteral("甲")
+                             << QStringLiteral("合计") << int(clsSceneAlign::Left) << 240 + 100 << false;
+        QTest::newRow("所属区域") << QStringLiteral("所属区域") << QStringLiteral("页标题区域") << QStringLiteral("甲")
+                              << QStringLiteral("甲") << int(clsSceneAlign::Left) << 1480 + 100 << false;
+        QTest::newRow("标签显示方式") << QStringLiteral("标签显示方式") << QStringLiteral("隐含") << QStringLiteral("甲")
+                                << QStringLiteral("甲") << int(clsSceneAlign::Left) << 240 + 100 << true;
+    }
+    void labelEditsReachTheView()
+    {
+        QFETCH(QString, prop);
+        QFETCH(QString, value);
+        QFETCH(QString, viewName);
+        QFETCH(QString, caption);
+        QFETCH(int, align);
+        QFETCH(int, top);
+        QFETCH(bool, hiddenAttribute);
+        clsDocument doc;
+        OpenHeadless(doc);
+        clsRangeManager& m = *doc.RangeManager();
+        StandardRanges(m, true, false);
+        clsLabelManager& lm = *doc.LabelManager();
+        AddLabel(lm, QStringLiteral("甲"), QStringLiteral("标题区域"), 100, 100);
+        m.DrawAllObjects();
+        QString name = QStringLiteral("甲");
+        QVERIFY(lm.EditLabelProperty(name, prop, value));
+        const clsCanvasScene& scene = *doc.Scene();
+        QCOMPARE(scene.Count(Kind::Label), 1);
+        const clsSceneElement* view = scene.Find(Kind::Label, viewName);
+        QVERIFY(view);
+        QCOMPARE(view->caption, caption);
+        QCOMPARE(int(view->alignment), align);
+        QCOMPARE(view->rect.top, top);
+        QCOMPARE(view->hiddenAttribute, hiddenAttribute);
+        QVERIFY(view->visible);
+    }
+
     void deletedGroupLeavesNoStrip()
     {
         clsDocument doc;
