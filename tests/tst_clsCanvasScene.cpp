@@ -132,41 +132,6 @@ private Q_SLOTS:
         scene.HideAllSizeHandles();
         QVERIFY(scene.SizeHandles().empty());
     }
-
-    void kindShownAndElementVisible_data()
-    {
-        QTest::addColumn<bool>("kindShown");
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<bool>("displayed");
-        QTest::newRow("both") << true << true << true;
-        QTest::newRow("kind hidden") << false << true << false;
-        QTest::newRow("element hidden") << true << false << false;
-        QTest::newRow("neither") << false << false << false;
-    }
-    void kindShownAndElementVisible()
-    {
-        QFETCH(bool, kindShown);
-        QFETCH(bool, visible);
-        QFETCH(bool, displayed);
-        clsCanvasScene scene;
-        clsSceneElement& e = scene.Obtain(Kind::Title, QStringLiteral("t"));
-        e.visible = visible;
-        scene.SetKindShown(Kind::Title, kindShown);
-        QCOMPARE(scene.IsDisplayed(e), displayed);
-        QVERIFY(scene.KindShown(Kind::Label));
-    }
-
-    void manyElementsStayFast()
-    {
-        clsCanvasScene scene;
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < 20000; ++i)
-            scene.Obtain(Kind::Column, QStringLiteral("列") + QString::number(i));
-        for (int i = 0; i < 20000; ++i)
-            QVERIFY(scene.Find(Kind::Column, QStringLiteral("列") + QString::number(i)));
-        QVERIFY2(timer.elapsed() < 2000, "lookups by name must not scan");
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_clsCanvasScene)
