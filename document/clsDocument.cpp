@@ -223,10 +223,18 @@ bool clsDocument::LockReportForSave()
     if (!m_AdoConn)
         return false;
     // One conditional update: whichever designer's update touches the row holds the lock.
+    // Inside the save's transaction the row stays locked until the commit; on PostgreSQL
+    // another designer must not queue behind it but find the lock taken, as it would
+    // find Cols = 1 without a transaction, so its wait is cut short.
+    const bool postgres = m_AdoConn->InTransaction() && m_AdoConn->IsPostgres();
     try {
+        if (postgres)
+            m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = '1ms'"));
         const int rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID =")
                                             + QString::number(m_lngReportID)
                                             + QStringLiteral(" and (Cols = 0 or Cols is null)"));
+        if (postgres)
+            m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = DEFAULT"));
         return rows == 1;
     } catch (const clsDatabaseError&) {
         return false;

@@ -193,8 +193,8 @@ private Q_SLOTS:
         doc.SetPrintSetting(QStringLiteral("打印机'甲"), 8, 2, 100, 110, 120, 130, false);
         const QStringList before = db.Dump(1);
 
-        int statements = 0;
-        db.Conn().SetStatementHook([&](const QString&) { ++statements; });
+        QStringList texts;
+        db.Conn().SetStatementHook([&](const QString& sql) { texts << sql; });
         doc.SaveReportFormat();   // count the statements of a whole save
         QVERIFY(doc.LastSaveWritten());
         const QStringList saved = db.Dump(1);
@@ -205,6 +205,7 @@ private Q_SLOTS:
         clsDefinitionStore::LoadDemoData(db.Conn());
         QCOMPARE(db.Dump(1), before);
 
+        const int statements = texts.size();
         const int k = failAt < 0 ? statements : qMin(failAt, statements);
         int seen = 0;
         db.Conn().SetStatementHook([&](const QString&) {
@@ -219,7 +220,9 @@ private Q_SLOTS:
         QVERIFY(doc.DocChanged());
         QCOMPARE(db.Dump(1), before);
         QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=1")).toInt(), 0);
-        if (k > 1 && k < statements) {   // the lock and unlock fail silently; a kind's statement is reported
+        // The lock and unlock fail silently; a kind's statement is reported.
+        const QString failed = texts[k - 1];
+        if (!failed.contains(QLatin1String("Rpt_GlbDEF")) && !failed.startsWith(QLatin1String("SET "))) {
             QCOMPARE(prompt.messages.size(), 1);
             QVERIFY2(prompt.LastText().startsWith(QStringLiteral("磁盘已满\r\n错误位于模块：")), qPrintable(prompt.LastText()));
         }

@@ -17,6 +17,8 @@ public:
     bool Ready() const { return m_ready; }
     QString Error() const { return m_error; }
     QString Backend() const { return m_backend; }
+    QString Schema() const { return m_schema; }      // PostgreSQL
+    QString Path() const { return m_path; }          // SQLite file
     clsConnection& Conn() { return *m_conn; }
     // A second connection to the same database (for two designers at once).
     std::unique_ptr<clsConnection> OpenAnother();
