@@ -91,6 +91,21 @@ public:
     // The range of that name (case ignored, trimmed when asked), or nullptr.
     clsRange* FindRange(const QString& StrName, bool trimmed = true) const;
 
+    // Group ranges (clsRangeManagerGroups.cpp). A column's group header range is the
+    // range of kind "分组标题区" whose group field is the column, its footer the one of
+    // kind "分组脚注区"; `header` picks which.
+    clsRange* FindGroupRange(const QString& column, bool header) const;
+    // Whether that range exists and is visible.
+    bool GroupRangeShown(const QString& column, bool header) const;
+    // Appends a new shown group range "[分组]" + column + "_标题" (or "_脚注"), printed
+    // only, 1000 twips high. Answers the new range.
+    clsRange* AddGroupRange(const QString& column, bool header);
+    // Shows (creating it when missing) or hides the column's group range.
+    void SetGroupRangeShown(const QString& column, bool header, bool shown);
+    // Takes every group header and footer range of the column out of the list;
+    // answers how many were removed.
+    int RemoveGroupRanges(const QString& column);
+
 private:
     qint32 m_lngID = 0;
     std::array<bool, 5> m_menuChecked{};
