@@ -105,5 +105,6 @@ bool clsConnection::RollbackTrans()
     if (m_transactionDepth == 0)
         return false;
     --m_transactionDepth;
-    return Database().rollback();
+    // A connection that went away has lost its transaction with it.
+    return IsOpen() && Database().rollback();
 }
