@@ -1,4 +1,5 @@
 #include "clsFieldsManager.h"
+#include "designer/clsCanvasScene.h"
 #include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDocument.h"
@@ -719,14 +720,55 @@ QString clsFieldsManager::NewTitleName() const
     return candidate;
 }
 
+// The view keeps the name it was created with until the record's new name is known:
+// a renamed record is the one whose name has no view yet.
 void clsFieldsManager::RefreshColLabel(const QString& oldName)
 {
-    Q_UNUSED(oldName);
+    clsCanvasScene* scene = g_objDocument ? g_objDocument->Scene() : nullptr;
+    if (!scene)
+        return;
+    clsRepcol* c = FindCol(oldName);
+    if (!c) {
+        for (const auto& col : Cols)
+            if (!scene->Find(clsCanvasScene::Kind::Column, col->name)
+                && scene->Rename(clsCanvasScene::Kind::Column, oldName, col->name)) {
+                c = col.get();
+                break;
+            }
+    }
+    if (!c)
+        return;
+    clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Column, c->name);
+    if (!view)
+        return;
+    c->cx = c->Width;
+    view->caption = c->name;
+    view->rect.width = c->Width;
+    view->alignment = GetLabelAligent(c->AlignStyle);
+    view->visible = c->BlnEnable && c->blnVisible;
 }
 
 void clsFieldsManager::RefreshTitleLabel(const QString& oldName)
 {
-    Q_UNUSED(oldName);
+    clsCanvasScene* scene = g_objDocument ? g_objDocument->Scene() : nullptr;
+    if (!scene)
+        return;
+    clsTitle* t = FindTitle(oldName);
+    if (!t) {
+        for (const auto& title : Titles)
+            if (!scene->Find(clsCanvasScene::Kind::Title, title->name)
+                && scene->Rename(clsCanvasScene::Kind::Title, oldName, title->name)) {
+                t = title.get();
+                break;
+            }
+    }
+    if (!t)
+        return;
+    clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Title, t->name);
+    if (!view)
+        return;
+    view->caption = t->nameForeign.trimmed().isEmpty() ? t->name : t->nameForeign;
+    view->visible = t->blnVisible && !t->blnDelected;
 }
 
 // ---------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "clsTitle.h"
 #include "designer/clsSceneAlign.h"
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <memory>
 #include <vector>
@@ -76,6 +77,61 @@ public:
     void DrawTitleObjects(qint32 top, qint32 labelHeight, qint32& bottom);
     void HideColObjects();
     void HideTitleObjects();
+
+    // Editing on the canvas (clsFieldsManagerEditing.cpp). Positions are canvas twips.
+    //
+    // A new column (1000 x 300) at a point of the body's column part, or a new title at
+    // a point of its title part; refused with a message elsewhere. The new object ends
+    // selected alone; `ok` tells whether it was added.
+    void AddNewCol(const QString& rangeName, qint32 X, qint32 Y, bool& ok);
+    void AddNewTitle(const QString& rangeName, qint32 X, qint32 Y, bool& ok);
+    clsRepcol* AddNewColObject(qint32 X, qint32 Y, qint32 width, qint32 height);
+    clsTitle* AddNewTitleObject(qint32 X, qint32 Y, qint32 width, qint32 height);
+
+    // Selection: with `exclusive` the others are cleared first, then the named object's
+    // mark is inverted.
+    void SetSelectedColObject(const QString& name, bool exclusive);
+    void SetSelectedTitleObject(const QString& name, bool exclusive);
+    void ClearColsSelected();
+    void ClearTitles();
+    void ClearAllSelected();
+    bool HasSelection() const;
+    // Size handles around the views of the selected columns, titles, or both.
+    void ListSelectedCols();
+    void ListSelectedTitles();
+    void ListAllSelectTip();
+
+    // Moving: an object whose moved box would leave its part of the body stays put.
+    void MoveColObject(qint32 dx, qint32 dy, bool& ok);
+    void MoveTitleObject(qint32 dx, qint32 dy, bool& ok);
+    bool SetColNewPart(const QString& name, qint32 dx, qint32 dy);
+    bool SetTitleNewPart(const QString& name, qint32 dx, qint32 dy);
+    // The views of the selected objects follow their records, with their marks.
+    void NewPartListCol();
+    void NewPartListTitles();
+    bool ReadColPart(const QString& name, qint32& X, qint32& Y, qint32& cx, qint32& cy) const;
+    bool ReadTitlePart(const QString& name, qint32& X, qint32& Y, qint32& cx, qint32& cy) const;
+
+    // Drags one edge (0 top, 1 bottom, 2 left, 3 right) of every selected column and
+    // title: the vertical edges take dy, the side edges dx.
+    void ChangeSelectedObjectsSize(qint32 dx, qint32 dy, qint32 side);
+    // The separator under the titles was dragged: `newHeight` is the new height of the
+    // title part (separator minus the body's top). Titles and columns move with it, as
+    // far as the body's bounds allow.
+    void ChangeTitleHeight(qint32 newHeight);
+    void ReMoveDetailObjects(qint32 dy);
+    // 0 tops, 1 bottoms, 2 lefts, 3 rights, 4 side by side, 5 stacked.
+    void MoveAllObjectsOrientation(qint32 kind);
+    // Selected columns are disabled (kept, saved with TopEx 1), selected titles removed.
+    void DeleteAllSelectedObjects();
+
+    // Dropping a field from the field list: its disabled column comes back below the
+    // title separator and a title named after the field goes above it.
+    bool DrawFields(const QString& field, qint32 X, qint32 Y, qint32 width, qint32 height);
+    void AddColField(qint32 left, qint32 top, qint32 width, qint32 height, const QString& field, bool& ok);
+    clsTitle* AddTitleField(qint32 left, qint32 top, qint32 width, qint32 height, const QString& name);
+    // What the field list shows: the fields of the disabled columns, in column order.
+    QStringList FieldListItems() const;
 
     // True when the last SaveAllObjects refused to write (validation failed); the
     // document then rolls the whole save back and keeps the format marked changed.

@@ -663,3 +663,341 @@ void clsLabelManager::RefreshLabelsList(const QString& StrName)
         : view->rect.top - label->top;
     FillLabelView(*view, *label, rangeTop);
 }
+
+// ---------------------------------------------------------------------------------
+// Editing on the canvas
+
+namespace {
+const QString kBodyRange = QStringLiteral("正文区");
+
+qint32 Clamp32(qint64 value)
+{
+    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
+}
+
+// A width or height dragged past the opposite edge collapses to a small box that can
+// still be grabbed again.
+constexpr qint32 kCollapsedSize = 5;
+
+bool IsBodyRange(const clsRangeManager& ranges, const QString& name)
+{
+    return SameText(ranges.ReadRangeProperty(name, QStringLiteral("区域类别")).trimmed(), kBodyRange);
+}
+}
+
+QString clsLabelManager::NewLabelName() const
+{
+    const qint64 count = qint64(Labels.size());
+    for (qint64 k = 1;; ++k) {
+        const QString candidate = QStringLiteral("标签") + QString::number(count + k);
+        if (!InLabels(candidate))
+            return candidate;
+    }
+}
+
+clsLabel* clsLabelManager::AddLabels(const QString& StrRange, qint32 x, qint32 y, qint32 Width, qint32 Height,
+                                     std::unique_ptr<clsLabel> templateLabel)
+{
+    clsRangeManager* ranges = Ranges();
+    if (!ranges)
+        return nullptr;
+    qint32 rLeft = 0, rTop = 0, rWidth = 0, rHeight = 0;
+    if (!ranges->GetRangePart(StrRange, rLeft, rTop, rWidth, rHeight))
+        return nullptr;
+    if (IsBodyRange(*ranges, StrRange)) {
+        ShowMessage(StrRange + QStringLiteral("中不能画标签对象..."));
+        return nullptr;
+    }
+    const QString name = NewLabelName();
+    std::unique_ptr<clsLabel> label;
+    if (templateLabel) {
+        label = std::move(templateLabel);
+        label->StrName = name;
+        label->left = Clamp32(qint64(label->left) + label->Width + 20);
+    } else {
+        label = std::make_unique<clsLabel>();
+        label->StrName = name;
+        const clsRange* range = ranges->FindRange(StrRange, false);
+        label->strRang = range ? range->StrName : StrRange;
+        label->top = Clamp32(qint64(y) - rTop);
+        label->left = x;
+        label->Width = Width == 0 ? 1000 : Width;
+        label->Height = Height == 0 ? 300 : Height;
+    }
+    Labels.push_back(std::move(label));
+    clsLabel& added = *Labels.back();
+    added.BlnVisibled = ranges->GetRangeVisible(added.strRang);
+    if (clsCanvasScene* scene = Scene()) {
+        clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Label, added.StrName);
+        FillLabelView(view, added, rTop);
+        view.visible = added.BlnVisibled;
+    }
+    MarkDocChanged();
+    return &added;
+}
+
+bool clsLabelManager::LabelSelected(const QString& StrName) const
+{
+    const clsLabel* label = FindLabel(StrName, true);
+    return label && label->blnSelected;
+}
+
+void clsLabelManager::SetSelectLabelObject(const QString& StrName, bool single)
+{
+    for (const auto& label : Labels) {
+        if (single)
+            label->blnSelected = false;
+    }
+    if (clsLabel* label = FindLabel(StrName, true))
+        label->blnSelected = single ? true : !label->blnSelected;
+}
+
+void clsLabelManager::UnSelectedLabel(const QString& StrName)
+{
+    if (clsLabel* label = FindLabel(StrName, true))
+        label->blnSelected = false;
+}
+
+void clsLabelManager::ClearLabelObject(const QString& StrName)
+{
+    UnSelectedLabel(StrName);
+}
+
+void clsLabelManager::UnSelectedAllLabel()
+{
+    for (const auto& label : Labels)
+        label->blnSelected = false;
+    if (clsCanvasScene* scene = Scene()) {
+        scene->HideSizeHandles(clsCanvasScene::Kind::Label);
+        for (const auto& view : scene->Elements(clsCanvasScene::Kind::Label))
+            view->selected = false;
+    }
+}
+
+void clsLabelManager::ClearLabels()
+{
+    UnSelectedAllLabel();
+}
+
+bool clsLabelManager::HasSelection() const
+{
+    return std::any_of(Labels.begin(), Labels.end(), [](const auto& l) { return l->blnSelected; });
+}
+
+void clsLabelManager::ListSelectedObject()
+{
+    clsCanvasScene* scene = Scene();
+    if (!scene)
+        return;
+    scene->HideSizeHandles(clsCanvasScene::Kind::Label);
+    for (const auto& label : Labels) {
+        clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, label->StrName);
+        if (!view)
+            continue;
+        view->selected = label->blnSelected;
+        if (label->blnSelected && label->BlnVisibled)
+            scene->ShowSizeHandles(*view);
+    }
+}
+
+void clsLabelManager::MoveSelectedLabels(qint32 dx, qint32 dy)
+{
+    clsRangeManager* ranges = Ranges();
+    if (!ranges)
+        return;
+    for (const auto& item : Labels) {
+        clsLabel& l = *item;
+        if (!l.blnSelected)
+            continue;
+        qint32 rLeft = 0, rTop = 0, rWidth = 0, rHeight = 0;
+        ranges->GetRangePart(l.strRang, rLeft, rTop, rWidth, rHeight);
+        const qint32 newLeft = Clamp32(qint64(l.left) + dx);
+        const qint32 newY = Clamp32(qint64(rTop) + l.top + dy);
+        QString target;
+        ranges->GetPointRange(newLeft, newY, target);
+        const bool leaves = !target.isEmpty() && !SameText(target.trimmed(), l.strRang.trimmed());
+        if (leaves && l.blnlimited) {
+            ShowMessage(QStringLiteral("标签（") + l.StrName + QStringLiteral("）不能移动到其他区域 "));
+            continue;
+        }
+        l.left = newLeft;
+        qint32 tLeft = 0, tTop = 0, tWidth = 0, tHeight = 0;
+        // A free label dropped into another band belongs to that band from now on;
+        // the body band holds no labels, so there it stays with its own band.
+        if (leaves && !IsBodyRange(*ranges, target) && ranges->GetRangePart(target, tLeft, tTop, tWidth, tHeight)) {
+            const clsRange* range = ranges->FindRange(target, false);
+            l.strRang = range ? range->StrName : target;
+            l.top = Clamp32(qint64(newY) - tTop);
+        } else {
+            l.top = Clamp32(qint64(l.top) + dy);
+        }
+        MarkDocChanged();
+    }
+}
+
+void clsLabelManager::ChangeSelectedObjectsSize(qint32 dx, qint32 dy, qint32 edge)
+{
+    bool changed = false;
+    for (const auto& item : Labels) {
+        clsLabel& l = *item;
+        if (!l.blnSelected)
+            continue;
+        switch (edge) {
+        case 0:
+            l.top = Clamp32(qint64(l.top) + dy);
+            l.Height = Clamp32(qint64(l.Height) - dy);
+            break;
+        case 1:
+            l.Height = Clamp32(qint64(l.Height) + dy);
+            break;
+        case 2:
+            l.left = Clamp32(qint64(l.left) + dx);
+            l.Width = Clamp32(qint64(l.Width) - dx);
+            break;
+        case 3:
+            l.Width = Clamp32(qint64(l.Width) + dx);
+            break;
+        default:
+            continue;
+        }
+        if (l.Height < 0)
+            l.Height = kCollapsedSize;
+        if (l.Width < 0)
+            l.Width = kCollapsedSize;
+        changed = true;
+    }
+    if (changed)
+        MarkDocChanged();
+    NewPartListobject();
+}
+
+void clsLabelManager::MoveAllObjectsOrientation(qint32 mode)
+{
+    std::vector<clsLabel*> selected;
+    for (const auto& label : Labels)
+        if (label->blnSelected)
+            selected.push_back(label.get());
+    if (selected.empty())
+        return;
+
+    switch (mode) {
+    case 0:
+    case 2: {
+        qint32 reference = 0;
+        for (clsLabel* l : selected) {
+            qint32& value = mode == 0 ? l->top : l->left;
+            if (reference == 0)
+                reference = value;
+            value = reference;
+            MarkDocChanged();
+        }
+        break;
+    }
+    case 1: {
+        qint64 reference = std::numeric_limits<qint64>::min();
+        for (clsLabel* l : selected)
+            reference = std::max(reference, qint64(l->top) + l->Height);
+        for (clsLabel* l : selected) {
+            l->top = Clamp32(reference - l->Height);
+            MarkDocChanged();
+        }
+        break;
+    }
+    case 3: {
+        qint64 reference = std::numeric_limits<qint64>::min();
+        for (clsLabel* l : selected)
+            reference = std::max(reference, qint64(l->left) + l->Width);
+        for (clsLabel* l : selected) {
+            l->left = Clamp32(reference - l->Width);
+            MarkDocChanged();
+        }
+        break;
+    }
+    case 4:
+    case 5: {
+        const clsRangeManager* ranges = Ranges();
+        if (!ranges)
+            return;
+        const bool sideBySide = mode == 4;
+        for (const auto& range : ranges->Ranges) {
+            if (!range->blnVisible || SameText(range->StrRangeType.trimmed(), kBodyRange))
+                continue;
+            std::vector<clsLabel*> group;
+            for (clsLabel* l : selected)
+                if (InRange(*l, range->StrName))
+                    group.push_back(l);
+            if (group.empty())
+                continue;
+            // Equal keys keep the list order.
+            std::stable_sort(group.begin(), group.end(), [&](const clsLabel* a, const clsLabel* b) {
+                return sideBySide ? a->left < b->left : a->top < b->top;
+            });
+            qint32 reference = 0;
+            const clsLabel* previous = nullptr;
+            for (clsLabel* l : group) {
+                qint32& across = sideBySide ? l->top : l->left;
+                if (reference == 0)
+                    reference = across;
+                across = reference;
+                if (previous) {
+                    if (sideBySide)
+                        l->left = Clamp32(qint64(previous->left) + previous->Width);
+                    else
+                        l->top = Clamp32(qint64(previous->top) + previous->Height);
+                }
+                previous = l;
+                MarkDocChanged();
+            }
+        }
+        break;
+    }
+    default:
+        return;
+    }
+    NewPartListobject();
+}
+
+void clsLabelManager::DeleteLabels()
+{
+    clsCanvasScene* scene = Scene();
+    bool removed = false;
+    for (size_t i = Labels.size(); i-- > 0;) {
+        if (!Labels[i]->blnSelected)
+            continue;
+        if (scene)
+            scene->Remove(clsCanvasScene::Kind::Label, Labels[i]->StrName);
+        Labels.erase(Labels.begin() + std::ptrdiff_t(i));
+        removed = true;
+    }
+    if (scene)
+        scene->HideSizeHandles(clsCanvasScene::Kind::Label);
+    if (removed)
+        MarkDocChanged();
+}
+
+int clsLabelManager::CopyLabels(bool blnCopy)
+{
+    int count = 0;
+    if (blnCopy) {
+        for (const auto& label : Labels) {
+            label->blnCopyed = label->blnSelected;
+            if (label->blnCopyed)
+                ++count;
+        }
+        return count;
+    }
+    // The copies go to the end of the list; only the labels marked before the paste
+    // are copied.
+    std::vector<clsLabel*> marked;
+    for (const auto& label : Labels)
+        if (label->blnCopyed)
+            marked.push_back(label.get());
+    for (clsLabel* source : marked) {
+        auto copy = std::make_unique<clsLabel>(*source);
+        copy->blnCopyed = false;
+        copy->blnSelected = false;
+        if (AddLabels(source->strRang, 0, 0, 0, 0, std::move(copy)))
+            ++count;
+    }
+    return count;
+}

@@ -55,6 +55,42 @@ public:
     // selection marks of the selected ones.
     void NewPartListobject();
 
+    // Editing on the canvas. Positions x, y are canvas twips; the records keep
+    // positions relative to their range.
+    //
+    // Draws a new label into a range (refused in the body range). Width and height 0
+    // give 1000 x 300. With a template the template itself is added under the new
+    // name, beside where it was. Answers the new label, or nullptr when refused.
+    clsLabel* AddLabels(const QString& StrRange, qint32 x, qint32 y, qint32 Width = 0, qint32 Height = 0,
+                        std::unique_ptr<clsLabel> templateLabel = nullptr);
+    // The next free name "标签" + (count + k).
+    QString NewLabelName() const;
+
+    // Selection marks.
+    bool LabelSelected(const QString& StrName) const;
+    void SetSelectLabelObject(const QString& StrName, bool single);
+    void UnSelectedLabel(const QString& StrName);
+    void ClearLabelObject(const QString& StrName);
+    void UnSelectedAllLabel();
+    void ClearLabels();
+    // Shows the size handles around every selected label's view.
+    void ListSelectedObject();
+    bool HasSelection() const;
+
+    // Moves every selected label; a range-bound label that would leave its range is
+    // refused with a message and stays.
+    void MoveSelectedLabels(qint32 dx, qint32 dy);
+    // Drags one edge (0 top, 1 bottom, 2 left, 3 right) of every selected label.
+    void ChangeSelectedObjectsSize(qint32 dx, qint32 dy, qint32 edge);
+    // 0 tops, 1 bottoms, 2 lefts, 3 rights, 4 side by side, 5 one under another.
+    void MoveAllObjectsOrientation(qint32 mode);
+    // Removes the selected labels and their views.
+    void DeleteLabels();
+    // Copy (True): the selected labels become the ones to paste, older marks go.
+    // Paste (False): a copy of every marked label is added beside it. Answers how
+    // many labels were marked, respectively added.
+    int CopyLabels(bool blnCopy);
+
     // The label of that name (case ignored, trimmed when asked), or nullptr.
     clsLabel* FindLabel(const QString& StrName, bool trimmed = true) const;
 
