@@ -1,30 +1,597 @@
 #include "clsCanvasController.h"
+#include "clsCanvasScene.h"
+#include "columns/clsFieldsManager.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "labels/clsLabelManager.h"
+#include "ranges/clsRangeManager.h"
+#include <QtCore/qnamespace.h>
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+using Kind = clsCanvasScene::Kind;
+
+// Pointer codes the window turns into cursors.
+constexpr int kArrowCursor = 1;
+constexpr int kCustomCursor = 99;
+// Arrow keys move by this much, with Ctrl by the fine step; Shift+arrows resize.
+constexpr qint32 kKeyStep = 50;
+constexpr qint32 kFineStep = 10;
+constexpr qint32 kResizeStep = 10;
+// The rulers start this far before the drawing surface: the left ruler's positions
+// count from the top ruler's upper edge, the top ruler's from the sheet's left edge.
+constexpr qint32 kLeftRulerOffset = 330;
+constexpr qint32 kTopRulerOffset = 315;
+// Dropped fields become columns of this size, side by side.
+constexpr qint32 kDropWidth = 1000;
+constexpr qint32 kDropHeight = 300;
+
+clsRangeManager* Ranges()
+{
+    return g_objDocument ? g_objDocument->RangeManager() : nullptr;
+}
+
+clsLabelManager* Labels()
+{
+    return g_objDocument ? g_objDocument->LabelManager() : nullptr;
+}
+
+clsFieldsManager* Fields()
+{
+    return g_objDocument ? g_objDocument->FieldsManager() : nullptr;
+}
+
+clsCanvasScene* Scene()
+{
+    return g_objDocument ? g_objDocument->Scene() : nullptr;
+}
+
+qint32 Clamp32(qint64 value)
+{
+    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
+}
+
+// Index + 1 is the State value (None is 0).
+const char* const kStateNames[] = {"AddLabel",   "AddCol",      "AddTitle",        "SelectObject",
+                                   "SelectObjects", "LineSelects", "ColSelects",   "MoveObject",
+                                   "ChangeTitleSize", "ChangeObjectSize", "ChangeRangSize"};
+}
 
 clsCanvasController::clsCanvasController() = default;
 clsCanvasController::~clsCanvasController() = default;
 
-clsCanvasController::State clsCanvasController::StateOf(const QString&) { return State::None; }
-void clsCanvasController::SetToolState(const QString&, qint32, qint32, qint32) {}
-void clsCanvasController::EndToolState(qint32, qint32, bool) {}
-void clsCanvasController::ClearToolState() { m_state = State::None; }
-bool clsCanvasController::IsAdding() const { return false; }
-bool clsCanvasController::IsState(const QString&) const { return false; }
-bool clsCanvasController::Busy() const { return false; }
-QString clsCanvasController::GetRangeAt(qint32, qint32) const { return QString(); }
-void clsCanvasController::Press(CanvasTarget, const QString&, CanvasButton, qint32, qint32, CanvasModifiers) {}
-void clsCanvasController::Move(CanvasTarget, qint32, qint32, CanvasModifiers) {}
-void clsCanvasController::Release(CanvasTarget, qint32, qint32, CanvasModifiers) {}
-void clsCanvasController::DropFields(const QStringList&, qint32, qint32) {}
-void clsCanvasController::EndSelection() {}
-void clsCanvasController::MoveSelection(qint32, qint32) {}
-void clsCanvasController::ResizeSelection(qint32, qint32, qint32) {}
-void clsCanvasController::DeleteSelection() {}
-void clsCanvasController::CopyLabels() {}
-void clsCanvasController::PasteLabels() {}
-void clsCanvasController::Align(int) {}
-void clsCanvasController::ToggleRange(const QString&, bool) {}
-bool clsCanvasController::HandleKey(int, CanvasModifiers) { return false; }
-QRect clsCanvasController::RubberBand() const { return QRect(); }
-QPoint clsCanvasController::DragOffset() const { return QPoint(); }
-qint32 clsCanvasController::DragLineY() const { return 0; }
-int clsCanvasController::Cursor() const { return m_cursor; }
+clsCanvasController::State clsCanvasController::StateOf(const QString& name)
+{
+    const QString wanted = name.trimmed();
+    for (size_t i = 0; i < std::size(kStateNames); ++i)
+        if (wanted.compare(QString::fromLatin1(kStateNames[i]), Qt::CaseInsensitive) == 0)
+            return State(int(i) + 1);
+    return State::None;
+}
+
+// ---------------------------------------------------------------------------------
+// The tool state
+
+void clsCanvasController::SetToolState(const QString& name, qint32 X, qint32 Y, qint32 handleCode)
+{
+    ClearToolState();
+    m_busy = true;
+    m_state = StateOf(name);
+    m_x0 = m_x1 = X;
+    m_y0 = m_y1 = Y;
+    if (m_state == State::ChangeObjectSize)
+        m_handle = handleCode;
+}
+
+void clsCanvasController::ClearToolState()
+{
+    m_state = State::None;
+    m_bandShown = false;
+}
+
+bool clsCanvasController::IsAdding() const
+{
+    return m_state == State::AddLabel || m_state == State::AddCol || m_state == State::AddTitle;
+}
+
+bool clsCanvasController::IsState(const QString& name) const
+{
+    const State s = StateOf(name);
+    return s != State::None && s == m_state;
+}
+
+bool clsCanvasController::Busy() const
+{
+    return m_busy;
+}
+
+QString clsCanvasController::GetRangeAt(qint32 X, qint32 Y) const
+{
+    QString name;
+    if (const clsRangeManager* ranges = Ranges())
+        ranges->GetPointRange(X, Y, name);
+    return name;
+}
+
+void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
+{
+    const State state = m_state;
+    m_state = State::None;
+    clsLabelManager* labels = Labels();
+    clsFieldsManager* fields = Fields();
+    clsRangeManager* ranges = Ranges();
+    const qint32 dx = Clamp32(qint64(X) - m_x0);
+    const qint32 dy = Clamp32(qint64(Y) - m_y0);
+
+    switch (state) {
+    case State::AddCol:
+    case State::AddLabel:
+    case State::AddTitle: {
+        const QString range = GetRangeAt(X, Y);
+        if (range.isEmpty())
+            break;
+        if (state == State::AddLabel) {
+            if (!labels)
+                break;
+            if (clsLabel* added = labels->AddLabels(range, X, Y, 0, 0)) {
+                EndSelection();
+                labels->SetSelectLabelObject(added->StrName, true);
+                ListSelection();
+            }
+            break;
+        }
+        if (!fields)
+            break;
+        bool ok = false;
+        if (labels)
+            labels->ClearLabels();
+        if (state == State::AddCol)
+            fields->AddNewCol(range, X, Y, ok);
+        else
+            fields->AddNewTitle(range, X, Y, ok);
+        if (ok && onShowProperties)
+            onShowProperties();
+        break;
+    }
+    case State::ChangeObjectSize:
+        ResizeSelection(m_handle, dx, dy);
+        break;
+    case State::ChangeRangSize:
+        EndSelection();
+        if (ranges && !m_rangeName.isEmpty()) {
+            ranges->ChangeRangeHeight(m_rangeName, std::max(dy, RangeChangeBound()));
+            ranges->ReDrawAllRangesAndObject();
+        }
+        break;
+    case State::MoveObject:
+        if (dx != 0 || dy != 0)
+            MoveSelection(dx, dy);
+        break;
+    case State::SelectObject:
+        // The press chose the object; the release shows the selection as it now is.
+        Q_UNUSED(ctrl);
+        ListSelection();
+        break;
+    case State::SelectObjects:
+        SelectInRect(std::min(m_x0, X), std::min(m_y0, Y), std::max(m_x0, X), std::max(m_y0, Y));
+        break;
+    case State::LineSelects:
+    case State::ColSelects: {
+        const clsCanvasScene* scene = Scene();
+        const qint32 backLeft = scene ? scene->picBack.left : 0;
+        const qint32 backTop = scene ? scene->picBack.top : 0;
+        if (state == State::LineSelects) {
+            const qint32 y = Clamp32(qint64(m_y0) - backTop - kLeftRulerOffset);
+            SelectInRect(std::numeric_limits<qint32>::min(), y, std::numeric_limits<qint32>::max(), y);
+        } else {
+            const qint32 x = Clamp32(qint64(m_x0) - backLeft - kTopRulerOffset);
+            SelectInRect(x, std::numeric_limits<qint32>::min(), x, std::numeric_limits<qint32>::max());
+        }
+        break;
+    }
+    case State::ChangeTitleSize:
+        EndSelection();
+        if (fields && ranges)
+            fields->ChangeTitleHeight(Clamp32(qint64(ranges->pTitleHeight) + dy));
+        break;
+    case State::None:
+        break;
+    }
+    m_bandShown = false;
+    m_rangeName.clear();
+    m_busy = false;
+}
+
+qint32 clsCanvasController::RangeChangeBound() const
+{
+    // A range may be dragged down to nothing, never past it: its height stays at
+    // least 0, so the ranges below can never overlap the ones above.
+    const clsRangeManager* ranges = Ranges();
+    qint32 l = 0, t = 0, w = 0, h = 0;
+    if (!ranges || !ranges->GetRangePart(m_rangeName, l, t, w, h))
+        return 0;
+    return -std::max(h, 0);
+}
+
+// Hit rule of the rubber band, the ruler line and the ruler strip: a shown view is
+// taken when its box overlaps the area or touches its edge.
+void clsCanvasController::SelectInRect(qint32 left, qint32 top, qint32 right, qint32 bottom)
+{
+    const clsCanvasScene* scene = Scene();
+    clsLabelManager* labels = Labels();
+    clsFieldsManager* fields = Fields();
+    if (!scene)
+        return;
+    const auto hit = [&](const clsSceneElement& e) {
+        return scene->IsDisplayed(e) && qint64(e.rect.left) <= right && qint64(e.rect.Right()) >= left
+            && qint64(e.rect.top) <= bottom && qint64(e.rect.Bottom()) >= top;
+    };
+    if (fields) {
+        for (const auto& view : scene->Elements(Kind::Title))
+            if (hit(*view) && !fields->TitleSelected(view->name))
+                fields->SetSelectedTitleObject(view->name, false);
+        for (const auto& view : scene->Elements(Kind::Column))
+            if (hit(*view) && !fields->ColSelected(view->name))
+                fields->SetSelectedColObject(view->name, false);
+    }
+    if (labels)
+        for (const auto& view : scene->Elements(Kind::Label))
+            if (hit(*view) && !labels->LabelSelected(view->name))
+                labels->SetSelectLabelObject(view->name, false);
+    ListSelection();
+}
+
+void clsCanvasController::ListSelection()
+{
+    if (clsLabelManager* labels = Labels())
+        labels->ListSelectedObject();
+    if (clsFieldsManager* fields = Fields()) {
+        fields->ListSelectedCols();
+        fields->ListSelectedTitles();
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Gestures
+
+void clsCanvasController::SetCursor(int cursor)
+{
+    if (m_cursor == cursor)
+        return;
+    m_cursor = cursor;
+    if (onCursorChanged)
+        onCursorChanged();
+}
+
+void clsCanvasController::SelectObjectView(CanvasTarget target, const QString& name, CanvasModifiers m)
+{
+    clsLabelManager* labels = Labels();
+    clsFieldsManager* fields = Fields();
+    if (!labels || !fields)
+        return;
+    bool wasSelected = false;
+    switch (target) {
+    case CanvasTarget::LabelView:
+        wasSelected = labels->LabelSelected(name);
+        break;
+    case CanvasTarget::ColumnView:
+        wasSelected = fields->ColSelected(name);
+        break;
+    default:
+        wasSelected = fields->TitleSelected(name);
+        break;
+    }
+    // Shift or Ctrl adds the object to the selection or takes it out; a plain press
+    // on an unselected object selects it alone; a plain press on a selected one keeps
+    // the selection for a move.
+    const bool additive = m.shift || m.ctrl;
+    if (!additive && wasSelected) {
+        SetToolState(QStringLiteral("MoveObject"), m_x1, m_y1);
+        return;
+    }
+    if (!additive)
+        EndSelection();
+    switch (target) {
+    case CanvasTarget::LabelView:
+        labels->SetSelectLabelObject(name, false);
+        break;
+    case CanvasTarget::ColumnView:
+        fields->SetSelectedColObject(name, false);
+        break;
+    default:
+        fields->SetSelectedTitleObject(name, false);
+        break;
+    }
+    ListSelection();
+    SetToolState(QStringLiteral("SelectObject"), m_x1, m_y1);
+}
+
+void clsCanvasController::Press(CanvasTarget target, const QString& name, CanvasButton button, qint32 X, qint32 Y,
+                                CanvasModifiers m)
+{
+    const bool left = button == CanvasButton::Left;
+    switch (target) {
+    case CanvasTarget::Canvas:
+        m_bandShown = false;
+        if (!left)
+            return;
+        if (IsAdding()) {
+            EndToolState(X, Y, m.ctrl);
+            SetCursor(kArrowCursor);
+            return;
+        }
+        if (!m.ctrl)
+            EndSelection();
+        SetToolState(QStringLiteral("SelectObjects"), X, Y);
+        return;
+    case CanvasTarget::LabelView:
+    case CanvasTarget::ColumnView:
+    case CanvasTarget::TitleView:
+        if (!left) {
+            ClearToolState();
+            m_busy = false;
+            if (onContextMenu)
+                onContextMenu();
+            return;
+        }
+        m_x1 = X;
+        m_y1 = Y;
+        SelectObjectView(target, name, m);
+        return;
+    case CanvasTarget::SizeHandle: {
+        if (!left)
+            return;
+        bool ok = false;
+        const int code = name.trimmed().toInt(&ok);
+        if (!ok || code < 0 || code > 3)
+            return;
+        SetToolState(QStringLiteral("ChangeObjectSize"), X, Y, code);
+        return;
+    }
+    case CanvasTarget::TitleLine:
+        if (left)
+            SetToolState(QStringLiteral("ChangeTitleSize"), X, Y);
+        return;
+    case CanvasTarget::RangeBar:
+        if (!left)
+            return;
+        SetToolState(QStringLiteral("ChangeRangSize"), X, Y);
+        m_rangeName = name.trimmed().isEmpty() ? GetRangeAt(X, Y) : name.trimmed();
+        return;
+    case CanvasTarget::LeftRuler:
+    case CanvasTarget::TopRuler:
+        if (!left) {
+            if (onContextMenu)
+                onContextMenu();
+            return;
+        }
+        if (!m.ctrl)
+            EndSelection();
+        SetToolState(target == CanvasTarget::LeftRuler ? QStringLiteral("LineSelects") : QStringLiteral("ColSelects"),
+                     X, Y);
+        return;
+    }
+}
+
+void clsCanvasController::Move(CanvasTarget target, qint32 X, qint32 Y, CanvasModifiers)
+{
+    if (target == CanvasTarget::SizeHandle || target == CanvasTarget::RangeBar)
+        SetCursor(kCustomCursor);
+    else if (target == CanvasTarget::Canvas)
+        SetCursor(IsAdding() ? kCustomCursor : kArrowCursor);
+    if (IsAdding())
+        return;
+    m_x1 = X;
+    m_y1 = Y;
+    m_bandShown = m_state == State::SelectObjects;
+}
+
+void clsCanvasController::Release(CanvasTarget target, qint32 X, qint32 Y, CanvasModifiers m)
+{
+    // The Add states end at the next press, not at a release.
+    if (m_state == State::None || IsAdding())
+        return;
+    // The title line is only let go on the line itself.
+    if (target == CanvasTarget::Canvas && m_state == State::ChangeTitleSize)
+        return;
+    EndToolState(X, Y, m.ctrl);
+}
+
+void clsCanvasController::DropFields(const QStringList& fields, qint32 X, qint32 Y)
+{
+    clsRangeManager* ranges = Ranges();
+    clsFieldsManager* manager = Fields();
+    if (!ranges || !manager)
+        return;
+    QString body;
+    ranges->RangeTypeToName(QStringLiteral("正文区"), QString(), body);
+    qint32 l = 0, top = 0, w = 0, height = 0;
+    if (body.isEmpty() || !ranges->GetRangePart(body, l, top, w, height) || Y < top
+        || qint64(Y) >= qint64(top) + height) {
+        ShowMessage(QStringLiteral("字段必须拖放到正文区域中..."));
+        return;
+    }
+    qint64 x = X;
+    for (const QString& field : fields) {
+        manager->DrawFields(field, Clamp32(x), top, kDropWidth, kDropHeight);
+        x += kDropWidth;
+    }
+    if (clsCanvasScene* scene = Scene())
+        if (qint64(scene->picDraw.width) < x + kDropWidth)
+            scene->picDraw.width = Clamp32(x + kDropWidth);
+    manager->ListAllSelectTip();
+    if (onRefreshFieldList)
+        onRefreshFieldList();
+}
+
+// ---------------------------------------------------------------------------------
+// Commands of the window
+
+void clsCanvasController::EndSelection()
+{
+    if (clsLabelManager* labels = Labels())
+        labels->ClearLabels();
+    if (clsFieldsManager* fields = Fields())
+        fields->ClearAllSelected();
+    if (clsCanvasScene* scene = Scene())
+        scene->HideAllSizeHandles();
+}
+
+void clsCanvasController::MoveSelection(qint32 dx, qint32 dy)
+{
+    clsLabelManager* labels = Labels();
+    clsFieldsManager* fields = Fields();
+    if (!labels || !fields)
+        return;
+    bool ok = false;
+    labels->MoveSelectedLabels(dx, dy);
+    fields->MoveColObject(dx, dy, ok);
+    fields->MoveTitleObject(dx, dy, ok);
+    labels->NewPartListobject();
+    fields->NewPartListCol();
+    fields->NewPartListTitles();
+}
+
+void clsCanvasController::ResizeSelection(qint32 handleCode, qint32 dw, qint32 dh)
+{
+    clsLabelManager* labels = Labels();
+    clsFieldsManager* fields = Fields();
+    if (!labels || !fields)
+        return;
+    labels->ChangeSelectedObjectsSize(dw, dh, handleCode);
+    fields->ChangeSelectedObjectsSize(dw, dh, handleCode);
+}
+
+void clsCanvasController::DeleteSelection()
+{
+    clsLabelManager* labels = Labels();
+    clsFieldsManager* fields = Fields();
+    if (!labels || !fields)
+        return;
+    labels->DeleteLabels();
+    fields->DeleteAllSelectedObjects();
+    if (onRefreshFieldList)
+        onRefreshFieldList();
+    EndSelection();
+}
+
+void clsCanvasController::CopyLabels()
+{
+    if (clsLabelManager* labels = Labels())
+        labels->CopyLabels(true);
+}
+
+void clsCanvasController::PasteLabels()
+{
+    if (clsLabelManager* labels = Labels()) {
+        labels->CopyLabels(false);
+        labels->ListSelectedObject();
+    }
+}
+
+void clsCanvasController::Align(int code)
+{
+    clsLabelManager* labels = Labels();
+    clsFieldsManager* fields = Fields();
+    if (!labels || !fields)
+        return;
+    labels->MoveAllObjectsOrientation(code);
+    fields->MoveAllObjectsOrientation(code);
+}
+
+void clsCanvasController::ToggleRange(const QString& rangeType, bool currentlyChecked)
+{
+    clsRangeManager* ranges = Ranges();
+    if (!ranges)
+        return;
+    QString name;
+    ranges->RangeTypeToName(rangeType, QString(), name);
+    if (name.isEmpty())
+        return;
+    ranges->SetRangeVisible(name, !currentlyChecked);
+    ranges->ReDrawAllRangesAndObject();
+}
+
+bool clsCanvasController::HandleKey(int qtKey, CanvasModifiers m)
+{
+    switch (qtKey) {
+    case Qt::Key_F4:
+        if (m.ctrl || m.shift)
+            return false;
+        if (onShowProperties)
+            onShowProperties();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const bool vertical = qtKey == Qt::Key_Up || qtKey == Qt::Key_Down;
+        const qint32 sign = (qtKey == Qt::Key_Up || qtKey == Qt::Key_Left) ? -1 : 1;
+        if (m.ctrl && m.shift)
+            return false;
+        if (m.shift) {
+            if (vertical)
+                ResizeSelection(1, 0, sign * kResizeStep);
+            else
+                ResizeSelection(3, sign * kResizeStep, 0);
+            return true;
+        }
+        const qint32 step = sign * (m.ctrl ? kFineStep : kKeyStep);
+        MoveSelection(vertical ? 0 : step, vertical ? step : 0);
+        return true;
+    }
+    case Qt::Key_Delete:
+        DeleteSelection();
+        return true;
+    case Qt::Key_C:
+        if (!m.ctrl)
+            return false;
+        CopyLabels();
+        return true;
+    case Qt::Key_V:
+        if (!m.ctrl)
+            return false;
+        PasteLabels();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// Feedback while dragging
+
+QRect clsCanvasController::RubberBand() const
+{
+    if (m_state != State::SelectObjects || !m_bandShown)
+        return QRect();
+    return QRect(std::min(m_x0, m_x1), std::min(m_y0, m_y1), std::abs(m_x1 - m_x0), std::abs(m_y1 - m_y0));
+}
+
+QPoint clsCanvasController::DragOffset() const
+{
+    if (m_state != State::MoveObject && m_state != State::ChangeObjectSize)
+        return QPoint();
+    return QPoint(Clamp32(qint64(m_x1) - m_x0), Clamp32(qint64(m_y1) - m_y0));
+}
+
+qint32 clsCanvasController::DragLineY() const
+{
+    if (m_state == State::ChangeTitleSize) {
+        const clsCanvasScene* scene = Scene();
+        const qint32 line = scene ? scene->lineBreak.y1 : m_y0;
+        return Clamp32(qint64(line) + m_y1 - m_y0);
+    }
+    if (m_state == State::ChangeRangSize) {
+        const qint32 dy = std::max(Clamp32(qint64(m_y1) - m_y0), RangeChangeBound());
+        return Clamp32(qint64(m_y0) + dy);
+    }
+    return -1;
+}
+
+int clsCanvasController::Cursor() const
+{
+    return m_cursor;
+}

@@ -57,6 +57,7 @@ public:
     // Feedback the painter shows while dragging (empty rect when none):
     QRect RubberBand() const;
     QPoint DragOffset() const;
+    // Where the dragged title line or range boundary would go; -1 when none is dragged.
     qint32 DragLineY() const; // title line / range bar
 
     // Callbacks to the window (set by frmMainView; may be empty in tests):
@@ -68,11 +69,19 @@ private:
                        MoveObject, ChangeTitleSize, ChangeObjectSize, ChangeRangSize };
     static State StateOf(const QString& name);
 
+    void SetCursor(int cursor);
+    // The smallest change of the dragged range's height the bar accepts.
+    qint32 RangeChangeBound() const;
+    void SelectInRect(qint32 left, qint32 top, qint32 right, qint32 bottom);
+    void SelectObjectView(CanvasTarget target, const QString& name, CanvasModifiers m);
+    void ListSelection();
+
     State m_state = State::None;
-    qint32 m_x0 = 0, m_y0 = 0;     // where the gesture started
-    qint32 m_x1 = 0, m_y1 = 0;     // where the pointer is now
-    qint32 m_handle = 0;           // size handle being dragged
-    QString m_rangeName;           // range whose bar is dragged
-    bool m_dragging = false;
+    bool m_busy = false;
+    qint32 m_x0 = 0, m_y0 = 0; // where the gesture started
+    qint32 m_x1 = 0, m_y1 = 0; // where the pointer is now
+    qint32 m_handle = 0;       // size handle being dragged
+    QString m_rangeName;       // range whose bar is dragged
+    bool m_bandShown = false;
     int m_cursor = 1;
 };
