@@ -9,6 +9,7 @@
 #include "document/clsDocument.h"
 #include "document/clsPrompt.h"
 #include "document/modPublicDefine.h"
+#include "ranges/clsRangeManager.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSqlDatabase>
@@ -144,6 +145,8 @@ void RunCase(clsConnection& c, const QString& backend, int n, int id)
     clsDocument doc;
     t.start();
     const bool opened = doc.OpenDocument(&c, QStringLiteral("合成报表%1").arg(id), QStringLiteral("GL"), QStringLiteral("bench"));
+    if (opened)
+        doc.RangeManager()->DrawAllObjects();   // what the designer does when it shows the report
     const double openMs = t.nsecsElapsed() / 1e6;
     doc.SetDocChanged(true);
     t.restart();

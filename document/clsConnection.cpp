@@ -49,6 +49,7 @@ void clsConnection::RunHook(const QString& sql)
 clsRecordset clsConnection::Open(const QString& sql)
 {
     RunHook(sql);
+    FlushBatch();   // a read must see what was written before it
     if (!IsOpen())
         Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
     QSqlQuery query(Database());
@@ -61,12 +62,99 @@ clsRecordset clsConnection::Open(const QString& sql)
 int clsConnection::Execute(const QString& sql)
 {
     RunHook(sql);
+    if (m_batching && Gather(sql))
+        return 1;
+    FlushBatch();
+    return Run(sql);
+}
+
+int clsConnection::Run(const QString& sql)
+{
     if (!IsOpen())
         Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
     QSqlQuery query(Database());
     if (!query.exec(sql))
         Fail(DescribeError(query.lastError()));
     return query.numRowsAffected();
+}
+
+namespace {
+// Splits "Insert into T (columns) values (...)" into its head and its row; empty when
+// the text is not a single-row insert of that shape.
+bool SplitInsert(const QString& sql, QStringView& head, QStringView& row)
+{
+    static const QString insert = QStringLiteral("insert into");
+    static const QString values = QStringLiteral("values");
+    const QStringView text = QStringView(sql).trimmed();
+    if (!text.startsWith(insert, Qt::CaseInsensitive))
+        return false;
+    const qsizetype columnsEnd = text.indexOf(QLatin1Char(')'));
+    if (columnsEnd < 0)
+        return false;
+    const qsizetype valuesAt = text.indexOf(values, columnsEnd, Qt::CaseInsensitive);
+    if (valuesAt < 0 || !text.endsWith(QLatin1Char(')')))
+        return false;
+    const qsizetype open = text.indexOf(QLatin1Char('('), valuesAt + values.size());
+    if (open < 0 || !text.mid(valuesAt + values.size(), open - valuesAt - values.size()).trimmed().isEmpty())
+        return false;
+    head = text.left(valuesAt + values.size());
+    row = text.mid(open);
+    return true;
+}
+}
+
+bool clsConnection::Gather(const QString& sql)
+{
+    QStringView head, row;
+    if (!SplitInsert(sql, head, row))
+        return false;
+    // Heads are compared without blanks: the writers space their column lists freely.
+    QString key = head.toString();
+    key.remove(QLatin1Char(' '));
+    if (key.compare(m_batchKey, Qt::CaseInsensitive) != 0) {
+        FlushBatch();
+        m_batchKey = key;
+        m_batchHead = head.toString();
+    }
+    m_batchRows.append(row.toString());
+    m_batchChars += row.size();
+    // Keep each statement well inside what drivers take in one go.
+    if (m_batchRows.size() >= 500 || m_batchChars > 512 * 1024)
+        FlushBatch();
+    return true;
+}
+
+void clsConnection::BeginBatch()
+{
+    m_batching = true;
+}
+
+void clsConnection::FlushBatch()
+{
+    if (m_batchRows.isEmpty())
+        return;
+    QString sql = m_batchHead;
+    sql.reserve(m_batchHead.size() + m_batchChars + m_batchRows.size() * 2);
+    sql += QLatin1Char(' ');
+    sql += m_batchRows.join(QLatin1Char(','));
+    m_batchRows.clear();
+    m_batchChars = 0;
+    Run(sql);
+}
+
+void clsConnection::EndBatch()
+{
+    m_batching = false;
+    FlushBatch();
+}
+
+void clsConnection::DiscardBatch()
+{
+    m_batching = false;
+    m_batchRows.clear();
+    m_batchChars = 0;
+    m_batchHead.clear();
+    m_batchKey.clear();
 }
 
 QString clsConnection::ConnectionString() const

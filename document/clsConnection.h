@@ -30,6 +30,17 @@ public:
     bool CommitTrans();
     bool RollbackTrans();
 
+    // Gathering inserts: while a batch is open, consecutive "Insert into T (columns)
+    // values (...)" statements with the same table and columns are sent as one
+    // multi-row insert, so a kind's rows cost one statement instead of one each; any
+    // other statement or read sends what was gathered first, keeping the order. A failure
+    // of gathered rows surfaces at the statement or flush that sends them.
+    void BeginBatch();
+    void FlushBatch();    // throws clsDatabaseError
+    void EndBatch();      // flushes, then stops gathering; throws clsDatabaseError
+    void DiscardBatch();  // drops what was gathered and stops gathering
+    bool Batching() const { return m_batching; }
+
     // Failed statements so far; a save compares it before and after to decide on rollback.
     qint64 FailureCount() const { return m_failures; }
 
@@ -40,7 +51,14 @@ public:
 private:
     [[noreturn]] void Fail(const QString& description);
     void RunHook(const QString& sql);
+    bool Gather(const QString& sql);
+    int Run(const QString& sql);
     QString m_name;
+    bool m_batching = false;
+    QString m_batchHead;          // "Insert into T (columns) values"
+    QString m_batchKey;           // the head without blanks, to compare
+    QStringList m_batchRows;      // "(...)" of each gathered row
+    qsizetype m_batchChars = 0;
     int m_transactionDepth = 0;
     qint64 m_failures = 0;
     StatementHook m_hook;

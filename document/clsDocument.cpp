@@ -65,6 +65,9 @@ clsDocument::clsDocument()
 clsDocument::~clsDocument()
 {
     ReleaseAll();
+    // Windows that outlive the document must not reach a released one.
+    if (g_objDocument == this)
+        g_objDocument = nullptr;
 }
 
 void clsDocument::ReleaseAll()
@@ -255,28 +258,38 @@ bool clsDocument::UnlockReportForSave()
 
 // Each kind writes in turn; the first kind whose statements failed (it has reported
 // under the error convention) ends the save.
+// Each kind writes in turn; the first kind whose statements failed (it has reported
+// under the error convention) ends the save. Rows gathered into multi-row inserts are
+// sent at the end of their kind, so a failure there is reported as that kind's.
 bool clsDocument::SaveSteps()
 {
     const qint64 before = m_AdoConn->FailureCount();
-    const auto failed = [&] { return m_AdoConn->FailureCount() != before; };
+    const auto done = [&](const QString& module, const QString& routine) {
+        try {
+            m_AdoConn->FlushBatch();
+        } catch (const clsDatabaseError& e) {
+            ReportException(e, module, routine);
+        }
+        return m_AdoConn->FailureCount() == before;
+    };
     bool ok = false;
     if (m_objLabel)
         m_objLabel->SaveReportLabels(m_lngReportID, ok);
-    if (failed())
+    if (!done(QStringLiteral("clsLabelManager"), QStringLiteral("SaveReportLabels()")))
         return false;
     if (m_objRange)
         m_objRange->SaveRangeDefine(m_lngReportID, ok);
-    if (failed())
+    if (!done(QStringLiteral("clsRangeManager"), QString()))
         return false;
     if (m_objFields) {
         m_objFields->SaveAllObjects(ok);
         if (m_objFields->LastSaveRefused())
             return false;
     }
-    if (failed())
+    if (!done(QStringLiteral("clsFieldsManager"), QStringLiteral("SaveReportHelpid() ")))
         return false;
     SavePrintSetting(m_lngReportID);
-    return !failed();
+    return done(kModule, QString());
 }
 
 void clsDocument::SaveReportFormat()
@@ -292,7 +305,10 @@ void clsDocument::SaveReportFormat()
             m_AdoConn->RollbackTrans();
         return;
     }
-    if (!SaveSteps()) {
+    m_AdoConn->BeginBatch();
+    const bool saved = SaveSteps();
+    m_AdoConn->DiscardBatch();   // all was sent by a successful save; nothing is kept after a failed one
+    if (!saved) {
         if (ownTransaction)
             m_AdoConn->RollbackTrans();
         else

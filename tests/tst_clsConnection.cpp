@@ -66,6 +66,48 @@ private Q_SLOTS:
         QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=1")).toInt(), 0);
     }
 
+    void batchGathersInsertsInOrder_data() { reading_data(); }
+    void batchGathersInsertsInOrder()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        QStringList sent;
+        c.BeginTrans();
+        c.BeginBatch();
+        for (int i = 1; i <= 1203; ++i)   // three statements: 500, 500, 203 rows
+            c.Execute(QStringLiteral("Insert into  Rpt_FldDEF (ID,ModeEx,OrderEx,Name ) values (5,26,%1,'标签''%1')").arg(i));
+        // Another statement sends what was gathered first, so the delete sees those rows.
+        QCOMPARE(c.Execute(QStringLiteral("delete from Rpt_FldDEF where ID = 5 and OrderEx > 1200")), 3);
+        c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID, ModeEx, OrderEx) values( 5,25,1)"));
+        c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,Name,OrderEx) values (5,25,'(x),(y)',2)"));
+        // A read sends the rest.
+        clsRecordset rs = c.Open(QStringLiteral("select count(*) as n from Rpt_FldDEF where ID = 5"));
+        QCOMPARE(rs.Long(QStringLiteral("n")), 1202);
+        rs.Close();
+        c.EndBatch();
+        c.CommitTrans();
+        QCOMPARE(db.Scalar(QStringLiteral("select Name from Rpt_FldDEF where ID=5 and OrderEx=777 and ModeEx=26")).toString(),
+                 QStringLiteral("标签'777"));
+        QCOMPARE(db.Scalar(QStringLiteral("select Name from Rpt_FldDEF where ID=5 and OrderEx=2 and ModeEx=25")).toString(),
+                 QStringLiteral("(x),(y)"));
+    }
+
+    void batchFailureSurfacesWhenSent_data() { reading_data(); }
+    void batchFailureSurfacesWhenSent()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        c.BeginBatch();
+        c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx) values (6,1)"));
+        c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx) values (6,NULL)"));   // ModeEx is NOT NULL
+        const qint64 before = c.FailureCount();
+        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.FlushBatch());
+        QCOMPARE(c.FailureCount(), before + 1);
+        c.DiscardBatch();
+        QVERIFY(!c.Batching());
+        QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ID=6")).toInt(), 0);
+    }
+
     void hookInjectsFaults()
     {
         clsTestDatabase db(QStringLiteral("sqlite"));
