@@ -10,6 +10,8 @@
 #include "columns/clsFieldsManager.h"
 #include "labels/clsLabelManager.h"
 #include "ranges/clsRangeManager.h"
+#include "designer/clsCanvasScene.h"
+#include "designer/clsScenePainter.h"
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -56,6 +58,36 @@ int Summarise(clsDocument& doc)
         Print(QStringLiteral("  标签: %1").arg(l->Labels.size()));
     return 0;
 }
+
+// Lays the report out exactly as the designer would and writes the canvas to a
+// picture or a PDF page, without any window.
+int Render(clsDocument& doc, const QString& out, double zoom)
+{
+    clsRangeManager* ranges = doc.RangeManager();
+    clsCanvasScene* scene = doc.Scene();
+    if (!ranges || !scene) {
+        Print(QStringLiteral("报表没有可以画出的区域。"));
+        return 1;
+    }
+    ranges->DrawBackView();
+    ranges->DrawPaperWidthTopic();
+    ranges->DrawAllObjects();
+    if (out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        QString error;
+        if (!clsScenePainter::RenderToPdf(*scene, out, &error)) {
+            Print(error);
+            return 2;
+        }
+    } else {
+        const QImage image = clsScenePainter::RenderToImage(*scene, zoom);
+        if (!image.save(out)) {
+            Print(QStringLiteral("无法写入文件: ") + out);
+            return 2;
+        }
+    }
+    Print(QStringLiteral("已输出: ") + out);
+    return 0;
+}
 }
 
 int main(int argc, char** argv)
@@ -74,7 +106,7 @@ int main(int argc, char** argv)
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("报表格式定义"));
     args.addHelpOption();
-    args.addPositionalArgument(QStringLiteral("command"), QStringLiteral("design (default) | init-db | list | show"));
+    args.addPositionalArgument(QStringLiteral("command"), QStringLiteral("design (default) | init-db | list | show | render"));
     const QString defaultDb = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("demo.db"));
     args.addOption({QStringLiteral("db"), QStringLiteral("SQLite report database (created with demo reports when missing)."), QStringLiteral("file"), defaultDb});
     args.addOption({QStringLiteral("pg"), QStringLiteral("PostgreSQL connection: \"host=... port=... dbname=... user=... password=...\"."), QStringLiteral("options")});
@@ -82,6 +114,8 @@ int main(int argc, char** argv)
     args.addOption({QStringLiteral("report"), QStringLiteral("Report name."), QStringLiteral("name"), QStringLiteral("科目余额表")});
     args.addOption({QStringLiteral("operator"), QStringLiteral("Operator name."), QStringLiteral("name"), QStringLiteral("demo")});
     args.addOption({QStringLiteral("demo"), QStringLiteral("init-db: also write the demo reports.")});
+    args.addOption({QStringLiteral("out"), QStringLiteral("render: the picture (.png) or page (.pdf) to write."), QStringLiteral("file"), QStringLiteral("page.png")});
+    args.addOption({QStringLiteral("zoom"), QStringLiteral("render: scale of the picture."), QStringLiteral("factor"), QStringLiteral("1")});
     args.process(app);
 
     const QString command = args.positionalArguments().value(0, QStringLiteral("design"));
@@ -111,10 +145,21 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    // Rendering and a host without a display need no designer window.
+    const bool offscreen = qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
+    if (command == QLatin1String("render") || command == QLatin1String("show") || offscreen)
+        clsDocument::SetDesignerProvider({});
     clsDocument doc;
     if (!doc.OpenDocument(&conn, args.value(QStringLiteral("report")), args.value(QStringLiteral("system")),
                           args.value(QStringLiteral("operator"))))
         return 1;
-    // The designer window arrives with the designer; until then the host reports what it loaded.
-    return Summarise(doc);
+    if (command == QLatin1String("render")) {
+        bool ok = false;
+        const double zoom = args.value(QStringLiteral("zoom")).toDouble(&ok);
+        return Render(doc, args.value(QStringLiteral("out")), ok && zoom > 0 ? zoom : 1.0);
+    }
+    if (command == QLatin1String("show") || offscreen)
+        return Summarise(doc);
+    // The designer window is up; the host's loop runs until it is closed.
+    return app.exec();
 }

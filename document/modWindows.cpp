@@ -1,5 +1,7 @@
 #include "modWindows.h"
+#include "clsDocument.h"
 #include "clsMessagePrompt.h"
+#include "designer/frmMainView.h"
 #include "clsPrintSetting.h"
 #include "plugins/servers/modFunctionServers.h"
 #include <QPrinterInfo>
@@ -14,6 +16,8 @@ void InitializeComponentWindows()
         return;
     done = true;
     clsPrompt::Install(&prompt);
+    // The document shows the one designer window; without a QApplication it keeps its stand-in.
+    clsDocument::SetDesignerProvider([]() -> clsDesignerView* { return frmMainView::Instance(); });
     clsPrintSetting::SetDefaultPrinterProvider([] { return QPrinterInfo::defaultPrinterName(); });
     RegisterFilterComponent();
     RegisterFunctionServers();

@@ -1,0 +1,67 @@
+#pragma once
+#include "clsCanvasScene.h"
+#include <QFont>
+#include <QImage>
+#include <QPointF>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+class QPainter;
+
+// What the canvas shows on top of the scene while a gesture is under way; all in
+// drawing-surface twips. Empty values draw nothing.
+struct clsPaintFeedback
+{
+    // The rubber band of a selection by rectangle.
+    QRect rubberBand;
+    // The selection's outline shifted by this offset while it is dragged.
+    QPoint moveOffset;
+    bool showMoveOutline = false;
+    // A horizontal guide while the title line or a range boundary is dragged.
+    bool showDragLine = false;
+    qint32 dragLineY = 0;
+};
+
+// Paints the designer's canvas from the plain-data scene. One pixel is
+// clsCanvasScene::TwipsPerPixel twips at zoom 1. The painter needs no window: the
+// canvas widget paints through it, and so do the image and PDF renderings.
+class clsScenePainter
+{
+public:
+    explicit clsScenePainter(const clsCanvasScene& scene, double zoom = 1.0);
+
+    double Zoom() const { return m_zoom; }
+    // Pixels per twip at this zoom.
+    double Scale() const;
+    double ToPixels(qint32 twips) const;
+    qint32 ToTwips(double pixels) const;
+
+    // The drawing surface, sheet, strips, titles, columns, labels, separator line,
+    // paper marks, selection handles and the feedback, with the surface's origin
+    // (its top-left twip) at `origin` pixels.
+    void PaintSurface(QPainter& p, const QPointF& origin, const clsPaintFeedback& feedback = {}) const;
+    // A ruler drawn into `area` (pixels): its ticks from the area's leading edge.
+    void PaintRuler(QPainter& p, const clsSceneRuler& ruler, const QRectF& area) const;
+
+    // The part of the drawing surface that holds something: every shown element, the
+    // paper mark and the laid-out height, in twips from the surface's origin.
+    static QSize ContentExtent(const clsCanvasScene& scene);
+    // Pixel size of a rendering at `zoom`: both rulers plus the content extent.
+    static QSize RenderSize(const clsCanvasScene& scene, double zoom = 1.0);
+    // The canvas as an image: top ruler, left ruler, and the surface unscrolled.
+    static QImage RenderToImage(const clsCanvasScene& scene, double zoom = 1.0);
+    // The same as a one-page PDF whose page is the content's size (twips / 20 points).
+    // False with `error` set when the file cannot be written.
+    static bool RenderToPdf(const clsCanvasScene& scene, const QString& fileName, QString* error = nullptr);
+
+    // A label's stored font as the font the canvas paints with at `zoom`.
+    static QFont ToQFont(const clsFont& font, double zoom = 1.0);
+
+private:
+    QRectF PixelRect(const clsSceneRect& r, const QPointF& origin) const;
+    void PaintElement(QPainter& p, const clsSceneElement& e, const QPointF& origin) const;
+
+    const clsCanvasScene& m_scene;
+    double m_zoom;
+};

@@ -1,0 +1,124 @@
+#pragma once
+#include "clsCanvasController.h"
+#include "document/clsDesignerView.h"
+#include <QDialog>
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTextBrowser;
+class QToolBar;
+class clsCanvasWidget;
+
+// The designer window: menus, toolbar, keys, the page canvas between its rulers and
+// scroll bars, and a status line. Every command goes to the tool-state machine or
+// straight to the document's managers; the window keeps no format data of its own.
+class frmMainView : public QMainWindow, public clsDesignerView
+{
+    Q_OBJECT
+public:
+    // The single window of the component, created on first use (nullptr without a
+    // QApplication, so a headless host keeps the document's stand-in view).
+    static frmMainView* Instance();
+    // Destroys the single window, e.g. before the document it shows goes away.
+    static void DestroyInstance();
+
+    ~frmMainView() override;
+
+    // clsDesignerView
+    bool IsShown() const override { return m_blnShown; }
+    void SetShown(bool shown) override { m_blnShown = shown; }
+    void SetCaption(const QString& caption) override;
+    QString Caption() const override;
+    void RefreshFormatReport() override;
+    void ShowModeless() override;
+    void GiveFocus() override;
+
+    // A menu item by its name ("mnuSave", "mnuHead", ...), or nullptr.
+    QAction* Action(const QString& name) const;
+    QMenu* EditMenu() const { return m_mnuEdit; }
+    // Runs the toolbar button with that key (letter case ignored); False for an unknown key.
+    bool TriggerToolbarKey(const QString& key);
+    QStringList ToolbarKeys() const;
+    QAction* ToolbarButton(const QString& key) const;
+
+    clsCanvasWidget* Canvas() const { return m_canvas; }
+    clsCanvasController* Controller() const { return m_controller.get(); }
+    QString StatusText() const;
+    // The help window once F1 opened it, else nullptr.
+    QDialog* HelpWindow() const { return m_help; }
+    // The property window once it was opened, else nullptr.
+    QWidget* PropertyWindow() const { return m_propertys; }
+
+    // Puts the check marks of the five range menus in step with the ranges.
+    void UpdateRangeMenus();
+    // The key table; True when the key did something.
+    bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
+
+public Q_SLOTS:
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuClose_Click();
+    void mnuSetPrint_Click();
+    void mnuExit_Click();
+    void mnuCopy_Click();
+    void mnuPrase_Click();
+    void mnuDelete_Click();
+    void mnuAddLabel_Click();
+    void mnuAddCol_Click();
+    void mnuAddTitle_Click();
+    void mnuProp_Click();
+    void mnuListField_Click();
+    void mnuGroup_Click();
+    void mnuFilter_Click();
+    void mnuHelpList_Click();
+    void mnuAbout_Click();
+    // Align with code 0 top, 1 bottom, 2 left, 3 right, 4 side by side, 5 one under another.
+    void AlignSelection(int code);
+    // One of the five range menus ("mnuHead", "mnuFoot", "mnuPageHead", "mnuPageFoot", "mnuText").
+    void ToggleRangeMenu(const QString& menuName);
+    // Opens the help file in a help window.
+    void ShowHelp();
+    // Repaints the canvas and the rulers, and refreshes the marks and the status line.
+    void RefreshView();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    frmMainView();
+    void CreateMenus();
+    void CreateToolbar();
+    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption);
+    void AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction,
+                       const std::function<void()>& run);
+    void ShowContextMenu();
+    void ShowPropertys();
+    void RefreshFieldList();
+    void UpdateStatus(qint32 x, qint32 y);
+    void EnableDialogItems();
+
+    static frmMainView* s_instance;
+
+    bool m_blnShown = false;
+    std::unique_ptr<clsCanvasController> m_controller;
+    clsCanvasWidget* m_canvas = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    QMenu* m_mnuEdit = nullptr;
+    QLabel* SelTips = nullptr;
+    QHash<QString, QAction*> m_actions;
+    QHash<QString, QAction*> m_toolKeys;
+    QStringList m_toolOrder;
+    QPointer<QDialog> m_help;
+    QPointer<QWidget> m_fieldView;
+    QPointer<QWidget> m_propertys;
+    qint32 m_pointerX = 0;
+    qint32 m_pointerY = 0;
+};

@@ -1,0 +1,157 @@
+#include "designer/clsCanvasScene.h"
+#include "designer/clsScenePainter.h"
+#include "document/clsDocument.h"
+#include "ranges/clsRangeManager.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+
+class tst_renderScene : public QObject
+{
+    Q_OBJECT
+private:
+    static int NonWhite(const QImage& image)
+    {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                if ((line[x] & 0xffffff) != 0xffffff)
+                    ++count;
+        }
+        return count;
+    }
+
+    // The demo report laid out as the designer lays it out, with no window.
+    static void LayOut(clsDocument& doc)
+    {
+        doc.RangeManager()->DrawBackView();
+        doc.RangeManager()->DrawPaperWidthTopic();
+        doc.RangeManager()->DrawAllObjects();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Rendering needs no designer window.
+        clsDocument::SetDesignerProvider({});
+    }
+
+    void rendersTheDemoReport_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        QTest::addColumn<double>("zoom");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(" zoom 1"))) << b << 1.0;
+            QTest::newRow(qPrintable(b + QStringLiteral(" zoom 2"))) << b << 2.0;
+        }
+    }
+    void rendersTheDemoReport()
+    {
+        QFETCH(double, zoom);
+        QXRF_OPEN_DB(db, true, true);
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("op")));
+        LayOut(doc);
+        const clsCanvasScene& scene = *doc.Scene();
+
+        // The picture covers the laid-out height and the paper width, plus both rulers.
+        const QSize extent = clsScenePainter::ContentExtent(scene);
+        QVERIFY(extent.height() >= scene.picDraw.height);
+        QVERIFY(scene.PaperMarkDraw.visible);
+        QVERIFY(extent.width() >= scene.PaperMarkDraw.x1);
+        const QImage image = clsScenePainter::RenderToImage(scene, zoom);
+        const int ruler = int(std::ceil(clsCanvasScene::RulerThickness * zoom / clsCanvasScene::TwipsPerPixel));
+        const QSize expected(ruler + int(std::ceil(extent.width() * zoom / clsCanvasScene::TwipsPerPixel)),
+                             ruler + int(std::ceil(extent.height() * zoom / clsCanvasScene::TwipsPerPixel)));
+        QCOMPARE(image.size(), expected);
+        QCOMPARE(clsScenePainter::RenderSize(scene, zoom), expected);
+        // Strips, titles, columns, labels and rulers leave ink on a good part of the page.
+        QVERIFY2(NonWhite(image) > image.width() * image.height() / 50, qPrintable(QString::number(NonWhite(image))));
+        QVERIFY(prompt.messages.isEmpty());
+    }
+
+    void writesAPdfPage_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void writesAPdfPage()
+    {
+        QXRF_OPEN_DB(db, true, true);
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("op")));
+        LayOut(doc);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("page.pdf"));
+        QString error;
+        QVERIFY2(clsScenePainter::RenderToPdf(*doc.Scene(), path, &error), qPrintable(error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(5) == "%PDF-");
+        QVERIFY(file.size() > 1000);
+    }
+
+    void unwritablePdfIsReported()
+    {
+        clsCanvasScene scene;
+        QString error;
+        const QString path = QStringLiteral("/nonexistent-folder/page.pdf");
+        QVERIFY(!clsScenePainter::RenderToPdf(scene, path, &error));
+        QCOMPARE(error, QStringLiteral("无法写入文件: ") + path);
+    }
+
+    void emptySceneRendersASmallSheet()
+    {
+        // No document and nothing laid out: a tiny picture, never a crash.
+        clsCanvasScene scene;
+        const QImage image = clsScenePainter::RenderToImage(scene);
+        QVERIFY(!image.isNull());
+        QCOMPARE(image.size(), clsScenePainter::RenderSize(scene));
+    }
+
+    void fontFollowsTheStoredFont_data()
+    {
+        QTest::addColumn<double>("size");
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<int>("weight");
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<int>("expectedWeight");
+        // A point is 20 twips, a pixel 15: 9 points are 12 pixels.
+        QTest::newRow("9pt") << 9.0 << false << 400 << 1.0 << 12 << 400;
+        QTest::newRow("9pt zoom 2") << 9.0 << false << 400 << 2.0 << 24 << 400;
+        QTest::newRow("bold flag wins over normal weight") << 12.0 << true << 400 << 1.0 << 16 << 700;
+        QTest::newRow("heavy weight kept") << 10.5 << true << 900 << 1.0 << 14 << 900;
+        QTest::newRow("zero size falls back") << 0.0 << false << 0 << 1.0 << 12 << 400;
+    }
+    void fontFollowsTheStoredFont()
+    {
+        QFETCH(double, size);
+        QFETCH(bool, bold);
+        QFETCH(int, weight);
+        QFETCH(double, zoom);
+        QFETCH(int, pixels);
+        QFETCH(int, expectedWeight);
+        clsFont font;
+        font.Name = QStringLiteral(" 黑体 ");
+        font.Size = size;
+        font.Bold = bold;
+        font.Weight = qint16(weight);
+        font.Italic = true;
+        const QFont f = clsScenePainter::ToQFont(font, zoom);
+        QCOMPARE(f.family(), QStringLiteral("黑体"));
+        QCOMPARE(f.pixelSize(), pixels);
+        QCOMPARE(int(f.weight()), expectedWeight);
+        QVERIFY(f.italic());
+    }
+};
+
+QTEST_MAIN(tst_renderScene)
+#include "tst_renderScene.moc"
