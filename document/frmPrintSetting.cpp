@@ -140,7 +140,7 @@ frmPrintSetting::frmPrintSetting(QWidget* parent) : QDialog(parent)
 
 void frmPrintSetting::LoadSettings()
 {
-    if (g_objDocument && g_objDocument->GetPrintObject())
+    if (g_objDocument)
         g_objDocument->GetPrintSetting(m_strPrintDrive, m_lngPaperType, m_lngOrientation, m_lngLeft, m_lngRight,
                                        m_lngButton, m_lngTop, m_blnListFrame);
     // The catalogue's cursor answers False with its last record, which is not listed.
@@ -214,7 +214,7 @@ void frmPrintSetting::cmdOk_Click()
     m_lngRight = margin(txtRight);
     m_lngButton = margin(txtButton);
     m_lngTop = margin(txttop);
-    if (g_objDocument && g_objDocument->GetPrintObject()) {
+    if (g_objDocument) {
         g_objDocument->SetPrintSetting(m_strPrintDrive, m_lngPaperType, m_lngOrientation, m_lngLeft, m_lngRight,
                                        m_lngButton, m_lngTop, m_blnListFrame);
         if (!g_blnRunMode)

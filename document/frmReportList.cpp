@@ -148,7 +148,10 @@ void frmReportList::OpenSelected()
     QString name;
     if (!item || !g_objDocument || !SplitLine(item->text(), code, name))
         return;
-    if (g_objDocument->OpenDocument(g_objDocument->m_AdoConn, name, code, g_objDocument->m_strOprName))
+    // Copies: the open resets the document's own fields before it stores the new ones.
+    clsConnection* const conn = g_objDocument->m_AdoConn;
+    const QString operatorName = g_objDocument->m_strOprName;
+    if (g_objDocument->OpenDocument(conn, name, code, operatorName))
         accept();
 }
 

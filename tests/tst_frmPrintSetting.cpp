@@ -1,0 +1,187 @@
+#include "columns/clsFieldsManager.h"
+#include "document/clsDocument.h"
+#include "document/frmPrintSetting.h"
+#include "document/modPublicDefine.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QtTest>
+
+class tst_frmPrintSetting : public QObject
+{
+    Q_OBJECT
+private:
+    template <class T>
+    static T* Child(QWidget& w, const char* name)
+    {
+        T* child = w.findChild<T*>(QLatin1String(name));
+        if (!child)
+            qFatal("missing control %s", name);
+        return child;
+    }
+
+    // Demo report 1: A4 landscape, margins top 200, left/right/bottom 180, frame on, help id 1001.
+    struct OpenReport
+    {
+        clsTestDatabase db{QStringLiteral("sqlite"), true, true};
+        clsDocument doc;
+        bool opened = false;
+        OpenReport()
+        {
+            if (db.Ready())
+                opened = doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("张三"));
+        }
+    };
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        g_blnRunMode = false;
+        frmPrintSetting::SetPrinterChooser({});
+    }
+
+    void listsPapersOneToFortyAndShowsTheSettings()
+    {
+        OpenReport r;
+        QVERIFY(r.opened);
+        frmPrintSetting window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("报表打印设置"));
+        auto* papers = Child<QComboBox>(window, "cmbPaper");
+        QCOMPARE(papers->count(), 40);
+        QCOMPARE(papers->itemData(0).toInt(), 1);
+        QCOMPARE(papers->itemData(39).toInt(), 40);
+        QCOMPARE(papers->itemText(39), QStringLiteral("德国标准复写簿， 8 1/2 x 12 英寸"));
+        QCOMPARE(papers->currentData().toInt(), 9);
+        QCOMPARE(Child<QLineEdit>(window, "txttop")->text(), QStringLiteral("200.00"));
+        QCOMPARE(Child<QLineEdit>(window, "txtLeft")->text(), QStringLiteral("180.00"));
+        QVERIFY(Child<QRadioButton>(window, "optLeft")->isChecked());
+        QVERIFY(!Child<QCheckBox>(window, "chktd")->isChecked());
+        QCOMPARE(Child<QLineEdit>(window, "txtHelpId")->text(), QStringLiteral("1001"));
+        QVERIFY(!Child<QLineEdit>(window, "txtHelpId")->isHidden());
+    }
+
+    void marginsAreWholeTenths_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("stored");
+        QTest::newRow("half goes down to even") << "12.5" << 12;
+        QTest::newRow("half goes up to even") << "13.5" << 14;
+        QTest::newRow("blanks around") << " 25 " << 25;
+        QTest::newRow("empty") << "" << 0;
+        QTest::newRow("not a number") << "十二" << 0;
+        QTest::newRow("too large") << "1e20" << 0;
+    }
+    void marginsAreWholeTenths()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, stored);
+        OpenReport r;
+        QVERIFY(r.opened);
+        frmPrintSetting window;
+        Child<QLineEdit>(window, "txtLeft")->setText(text);
+        window.cmdOk_Click();
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(r.doc.GetPrintObject()->LngPrintLeft, stored);
+    }
+
+    void okHandsEverySettingBackInItsPlace()
+    {
+        OpenReport r;
+        QVERIFY(r.opened);
+        r.doc.SetDocChanged(false);
+        frmPrintSetting window;
+        auto* papers = Child<QComboBox>(window, "cmbPaper");
+        papers->setCurrentIndex(papers->findData(8));
+        Q_EMIT papers->activated(papers->currentIndex());
+        Child<QLineEdit>(window, "txttop")->setText(QStringLiteral("11"));
+        Child<QLineEdit>(window, "txtButton")->setText(QStringLiteral("22"));
+        Child<QLineEdit>(window, "txtLeft")->setText(QStringLiteral("33"));
+        Child<QLineEdit>(window, "txtRight")->setText(QStringLiteral("44"));
+        Child<QCheckBox>(window, "chktd")->setChecked(true);
+        Child<QRadioButton>(window, "optTop")->setChecked(true);
+        Child<QLineEdit>(window, "txtHelpId")->setText(QStringLiteral("2002"));
+        window.cmdOk_Click();
+        const clsPrintSetting* p = r.doc.GetPrintObject();
+        QCOMPARE(p->LngPaperType, 8);
+        QCOMPARE(p->LngOrientation, 1);
+        QCOMPARE(p->LngPrintTop, 11);
+        QCOMPARE(p->LngPrintButton, 22);
+        QCOMPARE(p->LngPrintLeft, 33);
+        QCOMPARE(p->LngPrintRight, 44);
+        QCOMPARE(p->blnListFrame, false);
+        QCOMPARE(r.doc.FieldsManager()->ReportHelpID(), 2002);
+        QVERIFY(r.doc.DocChanged());
+    }
+
+    void cancelKeepsTheSettings()
+    {
+        OpenReport r;
+        QVERIFY(r.opened);
+        frmPrintSetting window;
+        Child<QLineEdit>(window, "txtLeft")->setText(QStringLiteral("1"));
+        Child<QCheckBox>(window, "chktd")->setChecked(true);
+        window.cmdCancel_Click();
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+        QCOMPARE(r.doc.GetPrintObject()->LngPrintLeft, 180);
+        QVERIFY(r.doc.GetPrintObject()->blnListFrame);
+        QVERIFY(!r.doc.DocChanged());
+    }
+
+    void runModeHidesAndKeepsTheHelpId()
+    {
+        OpenReport r;
+        QVERIFY(r.opened);
+        g_blnRunMode = true;
+        frmPrintSetting window;
+        QVERIFY(Child<QLineEdit>(window, "txtHelpId")->isHidden());
+        QVERIFY(Child<QLabel>(window, "labHelp")->isHidden());
+        Child<QLineEdit>(window, "txtHelpId")->setText(QStringLiteral("7"));
+        window.cmdOk_Click();
+        QCOMPARE(r.doc.FieldsManager()->ReportHelpID(), 1001);
+    }
+
+    void printerDialogSetsPrinterAndOrientation_data()
+    {
+        QTest::addColumn<bool>("chosen");
+        QTest::addColumn<QString>("printer");
+        QTest::addColumn<int>("orientation");
+        QTest::newRow("portrait chosen") << true << "财务部 激光打印机" << 1;
+        QTest::newRow("dialog cancelled") << false << "" << 2;
+    }
+    void printerDialogSetsPrinterAndOrientation()
+    {
+        QFETCH(bool, chosen);
+        QFETCH(QString, printer);
+        QFETCH(int, orientation);
+        OpenReport r;
+        QVERIFY(r.opened);
+        frmPrintSetting::SetPrinterChooser([&](QString& device, qint32& o) {
+            device = QStringLiteral("财务部 激光打印机");
+            o = 1;
+            return chosen;
+        });
+        frmPrintSetting window;
+        window.cmdRefrech_Click();
+        QCOMPARE(Child<QLabel>(window, "labDrive")->text(), printer);
+        QCOMPARE(Child<QRadioButton>(window, "optTop")->isChecked(), orientation == 1);
+        window.cmdOk_Click();
+        QCOMPARE(r.doc.GetPrintObject()->StrPrintDrive, printer);
+        QCOMPARE(r.doc.GetPrintObject()->LngOrientation, orientation);
+    }
+
+    void withoutAChooserNoDialogOpensOffscreen()
+    {
+        OpenReport r;
+        QVERIFY(r.opened);
+        frmPrintSetting window;
+        window.cmdRefrech_Click();  // would block for ever if it opened the system dialog
+        QCOMPARE(window.PrintDrive(), QString());
+    }
+};
+
+QTEST_MAIN(tst_frmPrintSetting)
+#include "tst_frmPrintSetting.moc"

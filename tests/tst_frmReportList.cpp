@@ -1,0 +1,209 @@
+#include "document/clsDocument.h"
+#include "document/frmReportList.h"
+#include "document/modPublicDefine.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QtTest>
+
+class tst_frmReportList : public QObject
+{
+    Q_OBJECT
+private:
+    static QStringList Lines(frmReportList& window)
+    {
+        QStringList lines;
+        auto* list = window.findChild<QListWidget*>(QStringLiteral("lstReport"));
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text();
+        return lines;
+    }
+    static void AddReport(clsConnection& c, int id, const QString& system, const QString& name,
+                          const QString& relation = QStringLiteral("vimba"), int type = 1, bool withColumn = true)
+    {
+        c.Execute(QStringLiteral("Insert into Rpt_GlbDEF (ID,Name,SystemID,Note,Relation,DatabaseEx,IsBaseTable,Type,Cols) "
+                                 "values (%1,'%2','%3','','%4','',0,%5,0)")
+                      .arg(id).arg(SqlQuote(name), SqlQuote(system), SqlQuote(relation)).arg(type));
+        if (withColumn)
+            c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,Name,ModeEx,OrderEx,Expression,iColSize,Visible,iSize,TopEx,Height) "
+                                     "values (%1,'金额',0,1,'je',1200,-1,0,0,320)").arg(id));
+    }
+    // The demo reports plus a second ledger report, a name with three blanks in a row,
+    // a quoted name and two rows the list leaves out (other relation, type 0).
+    static void AddExtras(clsConnection& c)
+    {
+        AddReport(c, 10, QStringLiteral("GL"), QStringLiteral("1现金日记账"));
+        AddReport(c, 11, QStringLiteral("GL"), QStringLiteral("2银行日记账"), QStringLiteral("other"));
+        AddReport(c, 12, QStringLiteral("GL"), QStringLiteral("3凭证汇总表"), QStringLiteral("vimba"), 0);
+        AddReport(c, 13, QStringLiteral("SA"), QStringLiteral("销售   日报"));
+        AddReport(c, 14, QStringLiteral("PU"), QStringLiteral("采购'到货表"));
+    }
+
+private Q_SLOTS:
+    void cleanup() { g_blnRunMode = false; }
+
+    void selectorHoldsTheNineteenSubsystems()
+    {
+        clsDocument doc;
+        frmReportList window;
+        QCOMPARE(window.windowTitle(), QStringLiteral("打开报表"));
+        auto* systems = window.findChild<QComboBox*>(QStringLiteral("cmbSystem"));
+        QCOMPARE(systems->count(), 19);
+        QCOMPARE(systems->itemText(0), QStringLiteral("应付         AP"));
+        QCOMPARE(systems->itemText(3), QStringLiteral("合并报表(子) CC"));
+        QCOMPARE(systems->itemText(18), QStringLiteral("GSP质量管理     GS"));
+        QCOMPARE(window.findChild<QCheckBox*>(QStringLiteral("chkAll"))->text(), QStringLiteral("显示全部报表"));
+    }
+
+    void selectorHiddenOnAnOlderAccountDatabase_data()
+    {
+        QTest::addColumn<bool>("older");
+        QTest::newRow("current database") << false;
+        QTest::newRow("older account database") << true;
+    }
+    void selectorHiddenOnAnOlderAccountDatabase()
+    {
+        QFETCH(bool, older);
+        clsTestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY(db.Ready());
+        if (older)
+            db.Conn().Execute(QStringLiteral("create table fst00000 (cacc_id varchar(10))"));
+        clsDocument doc;
+        doc.m_AdoConn = &db.Conn();
+        frmReportList window;
+        QCOMPARE(window.findChild<QComboBox*>(QStringLiteral("cmbSystem"))->isHidden(), older);
+        QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label1"))->isHidden(), older);
+    }
+
+    void listsBySubsystemOrAll_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void listsBySubsystemOrAll()
+    {
+        QXRF_OPEN_DB(db, true, true);
+        AddExtras(db.Conn());
+        clsDocument doc;
+        doc.m_AdoConn = &db.Conn();
+        frmReportList window;
+        auto* all = window.findChild<QCheckBox*>(QStringLiteral("chkAll"));
+        auto* systems = window.findChild<QComboBox*>(QStringLiteral("cmbSystem"));
+        QVERIFY(Lines(window).isEmpty());
+
+        all->setChecked(true);
+        QCOMPARE(Lines(window), (QStringList{QStringLiteral("AP   应付账款账龄分析表"), QStringLiteral("AR   应收账款明细表"),
+                                             QStringLiteral("FA   固定资产折旧计算表"), QStringLiteral("GL   1现金日记账"),
+                                             QStringLiteral("GL   科目余额表"), QStringLiteral("PU   采购'到货表"),
+                                             QStringLiteral("SA   销售   日报"), QStringLiteral("WA   工资汇总表")}));
+        QCOMPARE(systems->currentIndex(), -1);
+
+        const int ledger = systems->findText(QStringLiteral("总账         GL"));
+        window.cmbSystem_Click(ledger);
+        QVERIFY(!all->isChecked());
+        QCOMPARE(Lines(window), (QStringList{QStringLiteral("GL   1现金日记账"), QStringLiteral("GL   科目余额表")}));
+
+        window.cmbSystem_Click(systems->findText(QStringLiteral("成本管理     CA")));
+        QVERIFY(Lines(window).isEmpty());
+
+        // Unchecking lists nothing anew.
+        window.cmbSystem_Click(ledger);
+        all->setChecked(true);
+        all->setChecked(false);
+        QCOMPARE(Lines(window).size(), 8);
+    }
+
+    void splitsAtTheFirstThreeBlanks_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("split");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "GL   科目余额表" << true << "GL" << "科目余额表";
+        QTest::newRow("three blanks inside the name") << "SA   销售   日报" << true << "SA" << "销售   日报";
+        QTest::newRow("two characters") << "GL" << false << "" << "";
+        QTest::newRow("blanks only") << "  " << false << "" << "";
+        QTest::newRow("no separator") << "GL 科目余额表" << false << "" << "";
+    }
+    void splitsAtTheFirstThreeBlanks()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, split);
+        QFETCH(QString, code);
+        QFETCH(QString, name);
+        QString c;
+        QString n;
+        QCOMPARE(frmReportList::SplitLine(line, c, n), split);
+        QCOMPARE(c, code);
+        QCOMPARE(n, name);
+    }
+
+    void okOpensTheChosenReport_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("code");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(" three blanks"))) << b << "SA   销售   日报" << "销售   日报" << "SA";
+            QTest::newRow(qPrintable(b + QStringLiteral(" quoted name"))) << b << "PU   采购'到货表" << "采购'到货表" << "PU";
+        }
+    }
+    void okOpensTheChosenReport()
+    {
+        QXRF_OPEN_DB(db, true, true);
+        QFETCH(QString, line);
+        QFETCH(QString, name);
+        QFETCH(QString, code);
+        AddExtras(db.Conn());
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("李四")));
+        frmReportList window;
+        window.findChild<QCheckBox*>(QStringLiteral("chkAll"))->setChecked(true);
+        auto* list = window.findChild<QListWidget*>(QStringLiteral("lstReport"));
+        const auto found = list->findItems(line, Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        list->setCurrentItem(found.first());
+        window.cmdOk_Click();
+        QCOMPARE(prompt.messages.size(), 0);
+        QCOMPARE(window.result(), int(QDialog::Accepted));
+        QCOMPARE(doc.m_strReportName, name);
+        QCOMPARE(doc.m_strSystemID, code);
+        QCOMPARE(doc.m_strOprName, QStringLiteral("李四"));
+        QVERIFY(doc.m_lngReportID >= 13);
+    }
+
+    void shortLinesAndMissingReportsLeaveTheWindowOpen()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
+        frmReportList window;
+        window.findChild<QCheckBox*>(QStringLiteral("chkAll"))->setChecked(true);
+        auto* list = window.findChild<QListWidget*>(QStringLiteral("lstReport"));
+
+        list->addItem(QStringLiteral("GL"));
+        list->setCurrentRow(list->count() - 1);
+        window.cmdOk_Click();
+        QCOMPARE(prompt.messages.size(), 0);
+        QVERIFY(window.result() != QDialog::Accepted);
+
+        // The list went stale: the report was deleted after it was listed.
+        db.Conn().Execute(QStringLiteral("delete from Rpt_GlbDEF where ID = 3"));
+        list->setCurrentItem(list->findItems(QStringLiteral("WA   工资汇总表"), Qt::MatchExactly).first());
+        Q_EMIT list->itemDoubleClicked(list->currentItem());
+        QCOMPARE(prompt.LastText(), QStringLiteral("没有找到报表定义..."));
+        QVERIFY(window.result() != QDialog::Accepted);
+        QCOMPARE(doc.m_strReportName, QStringLiteral("科目余额表"));
+    }
+};
+
+QTEST_MAIN(tst_frmReportList)
+#include "tst_frmReportList.moc"
