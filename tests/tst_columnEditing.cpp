@@ -1,0 +1,456 @@
+#include "columns/clsFieldsManager.h"
+#include "designer/clsCanvasScene.h"
+#include "document/clsConnection.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "ranges/clsRangeManager.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include "tst_fieldsRows.h"
+#include <QtTest>
+
+using Kind = clsCanvasScene::Kind;
+
+namespace {
+const QString kBody = QStringLiteral("正文区域");
+
+clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, const QString& field = QString(),
+                  bool enabled = true)
+{
+    auto c = std::make_unique<clsRepcol>();
+    c->name = c->Caption = name;
+    c->Width = width;
+    c->Expression = field;
+    c->BlnEnable = enabled;
+    c->Col = enabled ? qint32(f.Cols.size()) + 1 : 0;
+    f.Cols.push_back(std::move(c));
+    return f.Cols.back().get();
+}
+
+clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 left)
+{
+    auto t = std::make_unique<clsTitle>();
+    t->name = t->nameForeign = name;
+    t->top = t->Width = t->Height = 1;
+    t->left = left;
+    t->blnVisible = true;
+    f.Titles.push_back(std::move(t));
+    return f.Titles.back().get();
+}
+
+// Body band at 1480, 1500 high; one row of titles a, b, c at 1500 (300 high) over the
+// columns a (1000), b (1200), c (800) at 1880, so the title part is 320 high.
+void OpenLaidOut(clsDocument& doc)
+{
+    doc.SetRunMode(true);
+    doc.OpenDocument(nullptr, QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
+    doc.SetRunMode(false);
+    clsFieldsManager& f = *doc.FieldsManager();
+    f.Cols.clear();
+    f.Titles.clear();
+    AddCol(f, QStringLiteral("a"), 1000, QStringLiteral("fa"));
+    AddCol(f, QStringLiteral("b"), 1200, QStringLiteral("fb"));
+    AddCol(f, QStringLiteral("c"), 800, QStringLiteral("fc"));
+    AddTitle(f, QStringLiteral("ta"), 1);
+    AddTitle(f, QStringLiteral("tb"), 2);
+    AddTitle(f, QStringLiteral("tc"), 3);
+    doc.RangeManager()->DrawAllObjects();
+    doc.SetDocChanged(false);
+}
+
+QList<qint32> Xs(const clsFieldsManager& f)
+{
+    QList<qint32> xs;
+    for (const auto& c : f.Cols)
+        xs << c->X;
+    return xs;
+}
+QList<qint32> Ys(const clsFieldsManager& f)
+{
+    QList<qint32> ys;
+    for (const auto& c : f.Cols)
+        ys << c->Y;
+    return ys;
+}
+}
+
+class tst_columnEditing : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() { g_blnRunMode = false; }
+
+    void layoutAssumed()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        QCOMPARE(doc.RangeManager()->pTitleHeight, 320);
+        QCOMPARE(Ys(*doc.FieldsManager()), (QList<qint32>{1880, 1880, 1880}));
+        QCOMPARE(Xs(*doc.FieldsManager()), (QList<qint32>{0, 1000, 2200}));
+        QCOMPARE(doc.FieldsManager()->Titles.front()->Y, 1500);
+    }
+
+    void addNewCol_data()
+    {
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<qint32>("y");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("title band") << QStringLiteral("标题区域") << 500 << QStringLiteral("标题区域不能画报表列对象...");
+        QTest::newRow("title part") << kBody << 1600 << QStringLiteral("正文区域的标题部分不能画列对象...");
+        QTest::newRow("just above the separator") << kBody << 1799 << QStringLiteral("正文区域的标题部分不能画列对象...");
+        QTest::newRow("at the separator") << kBody << 1800 << QString();
+        QTest::newRow("column part") << kBody << 2000 << QString();
+    }
+    void addNewCol()
+    {
+        QFETCH(QString, range);
+        QFETCH(qint32, y);
+        QFETCH(QString, message);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsRecordingPrompt prompt;
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.SetSelectedColObject(QStringLiteral("a"), true);
+        bool ok = true;
+        f.AddNewCol(range, 3500, y, ok);
+        QCOMPARE(ok, message.isEmpty());
+        QCOMPARE(prompt.LastText(), message);
+        QCOMPARE(doc.DocChanged(), message.isEmpty());
+        if (!message.isEmpty()) {
+            QCOMPARE(f.Cols.size(), size_t(3));
+            QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
+            return;
+        }
+        QCOMPARE(f.Cols.size(), size_t(4));
+        const clsRepcol& c = *f.Cols.back();
+        QCOMPARE(c.name, QStringLiteral("列名31"));
+        QCOMPARE(c.Caption, c.name);
+        QVERIFY(c.BlnEnable && c.blnVisible && c.blnSelected);
+        QCOMPARE((QList<qint32>{c.X, c.Y, c.cx, c.cy, c.Width, c.Height, c.Col}),
+                 (QList<qint32>{3500, y, 1000, 300, 1000, 300, 0}));
+        QVERIFY(!f.ColSelected(QStringLiteral("a")));  // selected alone
+        const clsSceneElement* view = doc.Scene()->Find(Kind::Column, c.name);
+        QVERIFY(view && view->visible);
+        QCOMPARE(view->rect, (clsSceneRect{3500, y, 1000, 300}));
+        QCOMPARE(doc.Scene()->SizeHandles().size(), size_t(4));
+    }
+
+    void newColGrowsTheBody_data()
+    {
+        QTest::addColumn<qint32>("y");
+        QTest::addColumn<qint32>("height");
+        QTest::newRow("well inside") << 2000 << 1500;
+        QTest::newRow("bottom on the edge") << 2680 << 1500;
+        QTest::newRow("past the bottom") << 2900 << 2072;  // 2900 + 300 + 300 - 1480 = 2020, 37 mm
+    }
+    void newColGrowsTheBody()
+    {
+        QFETCH(qint32, y);
+        QFETCH(qint32, height);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        bool ok = false;
+        doc.FieldsManager()->AddNewCol(kBody, 0, y, ok);
+        QVERIFY(ok);
+        qint32 l = 0, t = 0, w = 0, h = 0;
+        doc.RangeManager()->GetRangePart(kBody, l, t, w, h);
+        QCOMPARE(h, height);
+        QVERIFY(t + h - (y + 300) >= 300 || height == 1500);
+    }
+
+    void addNewTitle_data()
+    {
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<qint32>("y");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("title band") << QStringLiteral("标题区域") << 500 << QStringLiteral("标题区域不能画报表列对象...");
+        QTest::newRow("column part") << kBody << 2000 << QStringLiteral("正文区域的列部分不能画标题...");
+        QTest::newRow("at the separator") << kBody << 1800 << QStringLiteral("正文区域的列部分不能画标题...");
+        QTest::newRow("title part") << kBody << 1600 << QString();
+    }
+    void addNewTitle()
+    {
+        QFETCH(QString, range);
+        QFETCH(qint32, y);
+        QFETCH(QString, message);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsRecordingPrompt prompt;
+        clsFieldsManager& f = *doc.FieldsManager();
+        bool ok = true;
+        f.AddNewTitle(range, 3000, y, ok);
+        QCOMPARE(ok, message.isEmpty());
+        QCOMPARE(prompt.LastText(), message);
+        if (!message.isEmpty()) {
+            QCOMPARE(f.Titles.size(), size_t(3));
+            return;
+        }
+        QCOMPARE(f.Titles.size(), size_t(4));
+        const clsTitle& t = *f.Titles.back();
+        QCOMPARE(t.name, QStringLiteral("标题4"));
+        QVERIFY(t.nameForeign.isEmpty());
+        QVERIFY(t.blnVisible && t.blnSelected);
+        QCOMPARE((QList<qint32>{t.X, t.Y, t.cx, t.cy, t.top, t.left, t.Width, t.Height}),
+                 (QList<qint32>{3000, y, 1000, 300, 1, 1, 1, 1}));
+        // A later layout keeps it where it was drawn.
+        doc.RangeManager()->DrawAllObjects();
+        QCOMPARE(f.Titles.back()->Y, y);
+    }
+
+    void selection()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.SetSelectedColObject(QStringLiteral("a"), true);
+        f.SetSelectedColObject(QStringLiteral(" B "), false);
+        f.SetSelectedTitleObject(QStringLiteral("ta"), false);
+        QVERIFY(f.ColSelected(QStringLiteral("a")) && f.ColSelected(QStringLiteral("b")));
+        f.SetSelectedColObject(QStringLiteral("a"), false);  // clicking a selected one takes it out
+        QVERIFY(!f.ColSelected(QStringLiteral("a")));
+        QVERIFY(f.ColSelected(QStringLiteral("b")));
+        f.ListAllSelectTip();
+        QCOMPARE(doc.Scene()->SizeHandles().size(), size_t(8));
+        f.ClearAllSelected();
+        QVERIFY(!f.HasSelection());
+        QCOMPARE(doc.Scene()->SizeHandles().size(), size_t(0));
+    }
+
+    void moveColumns_data()
+    {
+        QTest::addColumn<qint32>("dx");
+        QTest::addColumn<qint32>("dy");
+        QTest::addColumn<QList<qint32>>("xs");
+        QTest::addColumn<QList<qint32>>("ys");
+        QTest::newRow("one would leave on the left") << -500 << 0 << QList<qint32>{0, 500, 1700}
+                                                     << QList<qint32>{1880, 1880, 1880};
+        QTest::newRow("down inside") << 0 << 500 << QList<qint32>{0, 1000, 2200} << QList<qint32>{2380, 2380, 2380};
+        QTest::newRow("bottom on the edge") << 0 << 800 << QList<qint32>{0, 1000, 2200}
+                                            << QList<qint32>{2680, 2680, 2680};
+        QTest::newRow("past the bottom") << 0 << 801 << QList<qint32>{0, 1000, 2200}
+                                         << QList<qint32>{1880, 1880, 1880};
+        QTest::newRow("into the title part") << 0 << -81 << QList<qint32>{0, 1000, 2200}
+                                             << QList<qint32>{1880, 1880, 1880};
+        QTest::newRow("up to the separator") << 0 << -80 << QList<qint32>{0, 1000, 2200}
+                                             << QList<qint32>{1800, 1800, 1800};
+    }
+    void moveColumns()
+    {
+        QFETCH(qint32, dx);
+        QFETCH(qint32, dy);
+        QFETCH(QList<qint32>, xs);
+        QFETCH(QList<qint32>, ys);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsRecordingPrompt prompt;
+        clsFieldsManager& f = *doc.FieldsManager();
+        for (const auto& c : f.Cols)
+            c->blnSelected = true;
+        bool ok = false;
+        f.MoveColObject(dx, dy, ok);
+        f.NewPartListCol();
+        QCOMPARE(Xs(f), xs);
+        QCOMPARE(Ys(f), ys);
+        QCOMPARE(prompt.messages.size(), 0);
+        QCOMPARE(doc.Scene()->Find(Kind::Column, QStringLiteral("c"))->rect.left, xs[2]);
+    }
+
+    void moveTitles()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.SetSelectedTitleObject(QStringLiteral("tb"), true);
+        bool ok = false;
+        f.MoveTitleObject(0, 100, ok);  // would cross the separator
+        QCOMPARE(f.Titles[1]->Y, 1500);
+        f.MoveTitleObject(300, -21, ok);  // would rise above the band
+        QCOMPARE(f.Titles[1]->Y, 1500);
+        QVERIFY(!doc.DocChanged());
+        f.MoveTitleObject(300, -20, ok);
+        QCOMPARE(f.Titles[1]->X, 1300);
+        QCOMPARE(f.Titles[1]->Y, 1480);
+        QVERIFY(doc.DocChanged());
+        doc.RangeManager()->DrawAllObjects();  // the layout keeps the moved title
+        QCOMPARE(f.Titles[1]->Y, 1480);
+    }
+
+    void resize_data()
+    {
+        QTest::addColumn<qint32>("side");
+        QTest::addColumn<qint32>("dx");
+        QTest::addColumn<qint32>("dy");
+        QTest::addColumn<QList<qint32>>("expected");  // X, Y, cx, cy, Width
+        QTest::newRow("bottom edge up past the top") << 1 << 0 << -400 << QList<qint32>{1000, 1880, 1200, 5, 1200};
+        QTest::newRow("top edge down") << 0 << 0 << 100 << QList<qint32>{1000, 1980, 1200, 200, 1200};
+        QTest::newRow("top edge to the bottom") << 0 << 0 << 300 << QList<qint32>{1000, 2180, 1200, 5, 1200};
+        QTest::newRow("left edge") << 2 << 200 << 0 << QList<qint32>{1200, 1880, 1000, 300, 1000};
+        QTest::newRow("right edge") << 3 << 300 << 0 << QList<qint32>{1000, 1880, 1500, 300, 1500};
+    }
+    void resize()
+    {
+        QFETCH(qint32, side);
+        QFETCH(qint32, dx);
+        QFETCH(qint32, dy);
+        QFETCH(QList<qint32>, expected);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.SetSelectedColObject(QStringLiteral("b"), true);
+        f.ChangeSelectedObjectsSize(dx, dy, side);
+        const clsRepcol& c = *f.Cols[1];
+        QCOMPARE((QList<qint32>{c.X, c.Y, c.cx, c.cy, c.Width}), expected);
+        QCOMPARE(f.Cols[0]->cy, 300);
+        QVERIFY(doc.DocChanged());
+    }
+
+    void align_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QList<qint32>>("xs");
+        QTest::addColumn<QList<qint32>>("ys");
+        // a: X 1000 cx 1000 (right 2000), b: X 1500 cx 1000 (right 2500), c unselected.
+        QTest::newRow("tops") << 0 << QList<qint32>{1000, 1500, 2200} << QList<qint32>{1900, 1900, 1880};
+        QTest::newRow("bottoms") << 1 << QList<qint32>{1000, 1500, 2200} << QList<qint32>{2000, 2000, 1880};
+        QTest::newRow("lefts") << 2 << QList<qint32>{1000, 1000, 2200} << QList<qint32>{1900, 2000, 1880};
+        QTest::newRow("rights") << 3 << QList<qint32>{1500, 1500, 2200} << QList<qint32>{1900, 2000, 1880};
+        QTest::newRow("side by side") << 4 << QList<qint32>{1000, 2000, 2200} << QList<qint32>{1900, 1900, 1880};
+        QTest::newRow("stacked") << 5 << QList<qint32>{1000, 1000, 2200} << QList<qint32>{1900, 2200, 1880};
+        QTest::newRow("unknown") << 6 << QList<qint32>{1000, 1500, 2200} << QList<qint32>{1900, 2000, 1880};
+    }
+    void align()
+    {
+        QFETCH(int, kind);
+        QFETCH(QList<qint32>, xs);
+        QFETCH(QList<qint32>, ys);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        clsRepcol& a = *f.Cols[0];
+        clsRepcol& b = *f.Cols[1];
+        a.X = 1000;
+        a.Y = 1900;
+        a.cx = 1000;
+        b.X = 1500;
+        b.Y = 2000;
+        b.cx = 1000;
+        a.blnSelected = b.blnSelected = true;
+        f.MoveAllObjectsOrientation(kind);
+        QCOMPARE(Xs(f), xs);
+        QCOMPARE(Ys(f), ys);
+    }
+
+    void deleteKeepsColumnDisabled_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void deleteKeepsColumnDisabled()
+    {
+        QXRF_OPEN_DB(db);
+        fieldsRows::InsertCol(db.Conn(), 1, QStringLiteral("a"), 1);
+        fieldsRows::InsertCol(db.Conn(), 1, QStringLiteral("b"), 2);
+        fieldsRows::InsertCol(db.Conn(), 1, QStringLiteral("c"), 3);
+        fieldsRows::Doc env(db.Conn());
+        clsRecordingPrompt prompt;
+        clsFieldsManager f;
+        fieldsRows::Load(f, 1);
+        f.SetSelectedColObject(QStringLiteral("b"), true);
+        f.DeleteAllSelectedObjects();
+        QCOMPARE(f.Cols.size(), size_t(3));
+        QVERIFY(!f.Cols[1]->BlnEnable);
+        QVERIFY(!f.Cols[1]->blnSelected);
+        QVERIFY(env.doc.DocChanged());
+        QCOMPARE(f.FieldListItems(), QStringList{QStringLiteral("fld_b")});
+        bool ok = false;
+        f.SaveAllObjects(ok);
+        QVERIFY(ok);
+        QCOMPARE(prompt.messages.size(), 0);
+        QCOMPARE(CLng(db.Scalar(QStringLiteral("select TopEx from Rpt_FldDEF where ModeEx=0 and ID=1 and Name='b'"))), 1);
+        QCOMPARE(CLng(db.Scalar(QStringLiteral("select TopEx from Rpt_FldDEF where ModeEx=0 and ID=1 and Name='a'"))), 0);
+        clsFieldsManager again;
+        fieldsRows::Load(again, 1);
+        QVERIFY(!again.FindCol(QStringLiteral("b"))->BlnEnable);
+        QVERIFY(again.FindCol(QStringLiteral("c"))->BlnEnable);
+    }
+
+    void deleteAdjacentTitles()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        AddTitle(f, QStringLiteral("td"), 4);
+        f.SetSelectedTitleObject(QStringLiteral("tb"), false);
+        f.SetSelectedTitleObject(QStringLiteral("tc"), false);
+        f.DeleteAllSelectedObjects();
+        QStringList names;
+        for (const auto& t : f.Titles)
+            names << t->name;
+        QCOMPARE(names, (QStringList{QStringLiteral("ta"), QStringLiteral("td")}));
+        QVERIFY(!doc.Scene()->Find(Kind::Title, QStringLiteral("tb")));
+        QVERIFY(!doc.Scene()->Find(Kind::Title, QStringLiteral("tc")));
+        QCOMPARE(f.Cols.size(), size_t(3));
+        QVERIFY(doc.DocChanged());
+    }
+
+    void dropField()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        AddCol(f, QStringLiteral("off"), 700, QStringLiteral("fo"), false);
+        AddCol(f, QStringLiteral("nofield"), 700, QString(), false);
+        QCOMPARE(f.FieldListItems(), QStringList{QStringLiteral("fo")});
+
+        QVERIFY(f.DrawFields(QStringLiteral("fo"), 3000, 1480, 1000, 300));
+        const clsRepcol& c = *f.FindCol(QStringLiteral("off"));
+        QVERIFY(c.BlnEnable && c.blnVisible);
+        QCOMPARE(c.Caption, QStringLiteral("fo"));
+        // Separator at 1800, one pixel thick: the column 20 below it, the title above.
+        QCOMPARE((QList<qint32>{c.X, c.Y, c.cx, c.cy, c.Width, c.Height}),
+                 (QList<qint32>{3000, 1835, 1000, 300, 1000, 300}));
+        const clsTitle* t = f.FindTitle(QStringLiteral("fo"));
+        QVERIFY(t);
+        QCOMPARE((QList<qint32>{t->X, t->Y, t->cx, t->cy, t->top, t->left, t->Width, t->Height}),
+                 (QList<qint32>{3000, 1800 - 300 - 20, 1000, 300, 1, 1, 1, 1}));
+        QVERIFY(doc.Scene()->Find(Kind::Column, QStringLiteral("off"))->visible);
+        QVERIFY(f.FieldListItems().isEmpty());
+        QVERIFY(doc.DocChanged());
+
+        // A stale list: no column has the field, nothing is added.
+        doc.SetDocChanged(false);
+        QVERIFY(!f.DrawFields(QStringLiteral("gone"), 0, 1480, 1000, 300));
+        QCOMPARE(f.Titles.size(), size_t(4));
+        QVERIFY(!doc.DocChanged());
+    }
+
+    void titleHeight_data()
+    {
+        QTest::addColumn<qint32>("newHeight");
+        QTest::addColumn<qint32>("moved");
+        QTest::newRow("line down") << 420 << 100;
+        QTest::newRow("line up, titles stop at the band's top") << 0 << -20;
+        QTest::newRow("line down, columns stop at the bottom") << 2000 << 800;
+    }
+    void titleHeight()
+    {
+        QFETCH(qint32, newHeight);
+        QFETCH(qint32, moved);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.ChangeTitleHeight(newHeight);
+        QCOMPARE(Ys(f), (QList<qint32>{1880 + moved, 1880 + moved, 1880 + moved}));
+        QCOMPARE(f.Titles.front()->Y, 1500 + moved);
+        QCOMPARE(doc.RangeManager()->pTitleHeight, 320 + moved);
+        QCOMPARE(doc.Scene()->lineBreak.y1, 1800 + moved);
+        QVERIFY(doc.DocChanged());
+        doc.RangeManager()->DrawAllObjects();
+        QCOMPARE(doc.RangeManager()->pTitleHeight, 320 + moved);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_columnEditing)
+#include "tst_columnEditing.moc"
