@@ -1,0 +1,280 @@
+#include "columns/frmGroupsView.h"
+#include "ranges/clsRangeManager.h"
+#include "tst_fieldsRows.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include <QTableWidget>
+#include <QtTest>
+
+using namespace fieldsRows;
+
+namespace {
+const qint32 kReport = 20;
+const QString kTick = QStringLiteral("√");
+const QString kShown = QStringLiteral("显示");
+const QString kNotShown = QStringLiteral("不显示");
+
+// A report of six columns: four listed in the window, one without a field, one
+// disabled and one hidden. 部门 is grouped with subtotal.
+void InsertReport(clsConnection& c)
+{
+    c.Execute(QStringLiteral("Insert into Rpt_GlbDEF (ID,Name,SystemID,Note,Relation,DatabaseEx,IsBaseTable,Type,Cols) "
+                             "values (%1,'分组表','GL','','vimba','',0,1,0)").arg(kReport));
+    int order = 0;
+    const auto col = [&](const char* name, const char* field, int topEx = 0, int visible = -1, int dtype = 1) {
+        ColRow r;
+        r.name = QString::fromUtf8(name);
+        r.field = QString::fromUtf8(field);
+        r.order = ++order;
+        r.topEx = topEx;
+        r.visible = visible;
+        r.dtype = dtype;
+        if (r.field.isEmpty())
+            r.condition = QStringLiteral("[金额]*2");
+        InsertCol(c, kReport, r);
+    };
+    col("部门", "dept");
+    col("客'户", "ccus");
+    col("计算", "");
+    col("停用", "stopped", 1);
+    col("隐藏", "hidden", 0, 0);
+    col("金额", "je", 0, -1, 0);
+    InsertGroup(c, kReport, QStringLiteral("部门"), -1, 0);
+}
+
+struct OpenGroups
+{
+    explicit OpenGroups(clsConnection& c)
+    {
+        opened = doc.OpenDocument(&c, QStringLiteral("分组表"), QStringLiteral("GL"), QStringLiteral("op"));
+    }
+    clsRangeManager& Ranges() { return *doc.RangeManager(); }
+    QStringList GroupRangeNames()
+    {
+        QStringList names;
+        for (const auto& r : Ranges().Ranges)
+            if (!r->strGroupField.isEmpty())
+                names << r->StrName;
+        return names;
+    }
+    clsDocument doc;
+    bool opened = false;
+};
+
+QStringList Row(const frmGroupsView& w, int row)
+{
+    QStringList cells;
+    for (int c = 0; c < frmGroupsView::ColumnCount; ++c)
+        cells << w.CellText(row, c);
+    return cells;
+}
+}
+
+class tst_frmGroupsView : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void groupRangesOfAColumn()
+    {
+        clsDocument doc;
+        clsRangeManager rm;
+        QVERIFY(rm.AddNewRange(QStringLiteral("正文区域"), QStringLiteral("正文区"), QString()));
+        doc.SetDocChanged(false);
+        clsRange* header = rm.AddGroupRange(QStringLiteral("部门"), true);
+        QCOMPARE(header->StrName, QStringLiteral("[分组]部门_标题"));
+        QCOMPARE(header->StrRangeType, QStringLiteral("分组标题区"));
+        QCOMPARE(header->strGroupField, QStringLiteral("部门"));
+        QCOMPARE(header->strDisplayStyle, QStringLiteral("只打印"));
+        QVERIFY(header->blnVisible);
+        QCOMPARE(header->Height, 1000);
+        QVERIFY(doc.DocChanged());
+        QCOMPARE(rm.FindGroupRange(QStringLiteral(" 部门 "), true), header);
+        QVERIFY(!rm.FindGroupRange(QStringLiteral("部门"), false));
+
+        rm.SetGroupRangeShown(QStringLiteral("部门"), false, false);  // nothing to hide: nothing created
+        QCOMPARE(rm.Ranges.size(), size_t(2));
+        rm.SetGroupRangeShown(QStringLiteral("部门"), false, true);
+        rm.SetGroupRangeShown(QStringLiteral("Dept"), true, true);
+        rm.SetGroupRangeShown(QStringLiteral("部门"), true, false);
+        QCOMPARE(header->strDisplayStyle, QStringLiteral("隐含"));
+        QVERIFY(!rm.GroupRangeShown(QStringLiteral("部门"), true));
+        QVERIFY(rm.GroupRangeShown(QStringLiteral("部门"), false));
+        QCOMPARE(rm.Ranges.size(), size_t(4));
+
+        QCOMPARE(rm.RemoveGroupRanges(QStringLiteral("部门")), 2);
+        QCOMPARE(rm.Ranges.size(), size_t(2));
+        QCOMPARE(rm.Ranges[0]->StrName, QStringLiteral("正文区域"));
+        QCOMPARE(rm.Ranges[1]->StrName, QStringLiteral("[分组]Dept_标题"));
+        QCOMPARE(rm.RemoveGroupRanges(QStringLiteral("部门")), 0);
+    }
+
+    void gridListsEnabledVisibleColumnsWithAField()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY(db.Ready());
+        InsertReport(db.Conn());
+        OpenGroups g(db.Conn());
+        QVERIFY(g.opened);
+        g.Ranges().AddGroupRange(QStringLiteral("部门"), true);
+        frmGroupsView w;
+        QCOMPARE(w.Grid()->objectName(), QStringLiteral("MSHFlexGrid1"));
+        QStringList captions;
+        for (int c = 0; c < w.Grid()->columnCount(); ++c)
+            captions << w.Grid()->horizontalHeaderItem(c)->text();
+        QCOMPARE(captions, (QStringList{QStringLiteral("可选分组汇总列"), QStringLiteral("分组汇总列"), QStringLiteral("分组小计"),
+                                        QStringLiteral("分组累计"), QStringLiteral("分组打印标题"), QStringLiteral("分组打印脚注")}));
+        QCOMPARE(frmGroupsView::WidthsTwips(), (std::array<int, 6>{2000, 1000, 1000, 1000, 1200, 1200}));
+        QCOMPARE(w.RowCount(), 3);
+        QCOMPARE(Row(w, 0), (QStringList{QStringLiteral("部门"), kTick, kTick, QString(), kShown, kNotShown}));
+        QCOMPARE(Row(w, 1), (QStringList{QStringLiteral("客'户"), QString(), QString(), QString(), kNotShown, kNotShown}));
+        QCOMPARE(w.CellText(2, 0), QStringLiteral("金额"));
+    }
+
+    void clicksToggleOrAreRefused_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("groupRanges");
+        const QString none;
+        const QStringList deptRange{QStringLiteral("[分组]部门_标题")};
+        QTest::newRow("clearing the group while its header shows")
+            << 0 << QList<int>{1} << QStringList{QStringLiteral("部门"), kTick, kTick, none, kShown, kNotShown}
+            << QStringLiteral("分组标题区域或分组脚注区域是显示的，不能去掉分组属性") << deptRange;
+        QTest::newRow("header of an ungrouped column")
+            << 1 << QList<int>{4} << QStringList{QStringLiteral("客'户"), none, none, none, kNotShown, kNotShown}
+            << QStringLiteral("当前列没有分组") << deptRange;
+        QTest::newRow("footer of an ungrouped column")
+            << 1 << QList<int>{5} << QStringList{QStringLiteral("客'户"), none, none, none, kNotShown, kNotShown}
+            << QStringLiteral("当前列没有分组") << deptRange;
+        QTest::newRow("group, subtotal, running total")
+            << 1 << QList<int>{1, 2, 3} << QStringList{QStringLiteral("客'户"), kTick, kTick, kTick, kNotShown, kNotShown}
+            << none << deptRange;
+        QTest::newRow("ticked twice")
+            << 1 << QList<int>{1, 2, 3, 1, 2, 3} << QStringList{QStringLiteral("客'户"), none, none, none, kNotShown, kNotShown}
+            << none << deptRange;
+        QTest::newRow("group header created")
+            << 1 << QList<int>{1, 4} << QStringList{QStringLiteral("客'户"), kTick, none, none, kShown, kNotShown}
+            << none << QStringList{QStringLiteral("[分组]部门_标题"), QStringLiteral("[分组]客'户_标题")};
+        QTest::newRow("header hidden again keeps its range")
+            << 1 << QList<int>{1, 4, 5, 4} << QStringList{QStringLiteral("客'户"), kTick, none, none, kNotShown, kShown}
+            << none << QStringList{QStringLiteral("[分组]部门_标题"), QStringLiteral("[分组]客'户_标题"), QStringLiteral("[分组]客'户_脚注")};
+        QTest::newRow("header hidden, then the group cleared")
+            << 0 << QList<int>{4, 1} << QStringList{QStringLiteral("部门"), none, kTick, none, kNotShown, kNotShown}
+            << none << deptRange;
+        QTest::newRow("the name column is no toggle")
+            << 1 << QList<int>{0} << QStringList{QStringLiteral("客'户"), none, none, none, kNotShown, kNotShown}
+            << none << deptRange;
+    }
+    void clicksToggleOrAreRefused()
+    {
+        QFETCH(int, row);
+        QFETCH(QList<int>, clicks);
+        QFETCH(QStringList, cells);
+        QFETCH(QString, message);
+        QFETCH(QStringList, groupRanges);
+        clsTestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY(db.Ready());
+        InsertReport(db.Conn());
+        OpenGroups g(db.Conn());
+        QVERIFY(g.opened);
+        g.Ranges().AddGroupRange(QStringLiteral("部门"), true);
+        g.doc.SetDocChanged(false);
+        clsRecordingPrompt prompt;
+        frmGroupsView w;
+        for (int column : clicks)
+            w.ClickCell(row, column);
+        QCOMPARE(Row(w, row), cells);
+        QCOMPARE(g.GroupRangeNames(), groupRanges);
+        if (message.isEmpty()) {
+            QCOMPARE(prompt.messages.size(), 0);
+        } else {
+            QCOMPARE(prompt.messages.size(), 1);
+            QCOMPARE(prompt.LastText(), message);
+            QCOMPARE(prompt.messages.last().icon, PromptIcon::Exclamation);
+            QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
+            QCOMPARE(prompt.beeps, 1);
+        }
+        QCOMPARE(g.doc.DocChanged(), message.isEmpty() && clicks != QList<int>{0});
+
+        // The column records follow the cells.
+        const clsRepcol* col = g.doc.FieldsManager()->FindCol(cells[0]);
+        QCOMPARE(col->TpyGroup, cells[1] == kTick ? 2 : 1);
+        QCOMPARE(col->BlnGroupSum, cells[2] == kTick);
+        QCOMPARE(col->BlnGroupAccount, cells[3] == kTick);
+        const clsRange* header = g.Ranges().FindGroupRange(cells[0], true);
+        if (header) {
+            QCOMPARE(header->StrRangeType, QStringLiteral("分组标题区"));
+            QCOMPARE(header->blnVisible, cells[4] == kShown);
+            QCOMPARE(header->strDisplayStyle, cells[4] == kShown ? QStringLiteral("只打印") : QStringLiteral("隐含"));
+        }
+    }
+
+    void okRemovesTheRangesOfGroupsShowingNeither()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"));
+        QVERIFY(db.Ready());
+        InsertReport(db.Conn());
+        OpenGroups g(db.Conn());
+        QVERIFY(g.opened);
+        g.Ranges().AddGroupRange(QStringLiteral("部门"), true);
+        g.Ranges().AddGroupRange(QStringLiteral("部门"), false);
+        const size_t standard = g.Ranges().Ranges.size() - 2;
+        frmGroupsView w;
+        w.ClickCell(1, 1);
+        w.ClickCell(1, 5);   // 客'户 keeps its footer
+        w.ClickCell(0, 4);
+        w.ClickCell(0, 5);   // 部门 shows neither now
+        QCOMPARE(g.GroupRangeNames(), (QStringList{QStringLiteral("[分组]部门_标题"), QStringLiteral("[分组]部门_脚注"),
+                                                   QStringLiteral("[分组]客'户_脚注")}));
+        w.cmdOk_Click();
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(g.GroupRangeNames(), QStringList{QStringLiteral("[分组]客'户_脚注")});
+        QCOMPARE(g.Ranges().Ranges.size(), standard + 1);
+    }
+
+    void groupsSurviveSaveAndReload_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void groupsSurviveSaveAndReload()
+    {
+        QXRF_OPEN_DB(db);
+        InsertReport(db.Conn());
+        clsRecordingPrompt prompt;
+        QStringList before;
+        {
+            OpenGroups g(db.Conn());
+            QVERIFY(g.opened);
+            frmGroupsView w;
+            w.ClickCell(0, 2);   // 部门: subtotal off
+            w.ClickCell(0, 3);   // running total on
+            w.ClickCell(0, 5);   // footer shown
+            w.ClickCell(1, 1);   // 客'户 grouped
+            w.ClickCell(1, 2);
+            w.ClickCell(1, 4);   // header shown, then hidden: not written
+            w.ClickCell(1, 4);
+            w.cmdOk_Click();
+            for (int r = 0; r < w.RowCount(); ++r)
+                before << Row(w, r).join(QLatin1Char('|'));
+            g.doc.SaveReportFormat();
+            QVERIFY(g.doc.LastSaveWritten());
+        }
+        QCOMPARE(prompt.messages.size(), 0);
+        OpenGroups again(db.Conn());
+        QVERIFY(again.opened);
+        frmGroupsView w;
+        QStringList after;
+        for (int r = 0; r < w.RowCount(); ++r)
+            after << Row(w, r).join(QLatin1Char('|'));
+        QCOMPARE(after, before);
+        QCOMPARE(after.first(), QStringLiteral("部门|√||√|不显示|显示"));
+        QCOMPARE(again.GroupRangeNames(), QStringList{QStringLiteral("[分组]部门_脚注")});
+    }
+};
+
+QTEST_MAIN(tst_frmGroupsView)
+#include "tst_frmGroupsView.moc"
