@@ -7,6 +7,7 @@
 #include <QPrinterInfo>
 
 void RegisterFilterComponent();  // plugins/filter
+void RegisterQueryDefineComponent();  // plugins/query
 
 void InitializeComponentWindows()
 {
@@ -20,6 +21,7 @@ void InitializeComponentWindows()
     clsDocument::SetDesignerProvider([]() -> clsDesignerView* { return frmMainView::Instance(); });
     clsPrintSetting::SetDefaultPrinterProvider([] { return QPrinterInfo::defaultPrinterName(); });
     RegisterFilterComponent();
+    RegisterQueryDefineComponent();
     RegisterFunctionServers();
 }
 

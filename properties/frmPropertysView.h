@@ -1,0 +1,85 @@
+#pragma once
+#include "ClsPropDiscription.h"
+#include "document/clsFont.h"
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+// The designer's property window: one object's properties in a two-column grid, an
+// object list to switch between the report's objects, and the in-place editors.
+// Every accepted value is written through the manager of the object's kind.
+class frmPropertysView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmPropertysView(QWidget* parent = nullptr);
+
+    QComboBox* cmbObject = nullptr;
+    QTableWidget* MSHFlexGrid1 = nullptr;
+    QLineEdit* txtInput = nullptr;
+    QPushButton* cmdRefrech = nullptr;
+    QListWidget* lstRefresh = nullptr;
+    QLabel* labMsg = nullptr;
+
+    // Shows object `name` of `kind` ("标签", "列", "区域" or "标题"); with `multiple` the
+    // properties common to a selection of several objects.
+    void InitPropertys(const QString& kind, const QString& name, bool multiple);
+
+    QString Kind() const { return m_kind; }
+    QString ObjectName() const { return m_name; }
+    // Grid row of a caption (case ignored), or -1.
+    int RowOf(const QString& caption) const;
+    QString ValueAt(int row) const;
+
+    // Starts editing the value of `row`; false when the row is read-only or missing.
+    bool BeginEdit(int row);
+    // The editor showing for the row being edited (text box or button), or nullptr.
+    QWidget* Editor() const;
+    // Writes `value` for the row being edited; the cell changes only when the write succeeds.
+    bool CommitValue(const QString& value);
+    // Esc: the edit is dropped and the object stays as it was.
+    void CancelEdit();
+    // The button at the cell: opens the choice list, the expression editor or the font dialog.
+    void PressRefresh();
+    // Takes an entry of the choice list as the new value.
+    bool ChooseFromList(const QString& entry);
+    // Switches to the object of a cmbObject entry.
+    void ChooseObject(const QString& entry);
+
+    // The font dialog; tests answer it instead of a real dialog (false = cancelled).
+    using FontHook = std::function<bool(clsFont&)>;
+    static void SetFontHook(FontHook hook);
+
+    // "(" kind ")" and the blanks the object list puts before a name of that kind.
+    static QString EntryText(const QString& kind, const QString& name);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    const std::vector<std::unique_ptr<ClsPropDiscription>>* PropertyList() const;
+    const ClsPropDiscription* Description(int row) const;
+    void FillObjectList();
+    void FillGrid();
+    QString ReadValue(const QString& caption) const;
+    bool WriteValue(const QString& caption, const QString& value);
+    bool WriteLabel(QString& name, const QString& caption, const QString& value);
+    void OpenExpressionEditor();
+    void OpenFontDialog();
+    void HideEditors();
+    void Redraw();
+    QRect ValueCell(int row) const;
+
+    QString m_kind;
+    QString m_name;
+    bool m_multiple = false;
+    int m_editRow = -1;
+};

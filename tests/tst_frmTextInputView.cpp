@@ -1,0 +1,256 @@
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include "columns/clsFieldsManager.h"
+#include "document/clsComponentRegistry.h"
+#include "document/clsDocument.h"
+#include "expressions/frmTextInputView.h"
+#include "labels/clsLabelManager.h"
+#include "plugins/query/frmQueryDefine.h"
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+void RegisterQueryDefineComponent();
+
+namespace {
+// Answers the query component's call with a fixed text and remembers what it was given.
+class clsFakeQuery : public clsOutsideObject
+{
+public:
+    static inline QString given;
+    QVariant Invoke(const QString&, QVariantList& args) override
+    {
+        given = args.value(1).toString();
+        return QStringLiteral("Select ccode From code");
+    }
+};
+}
+
+class tst_frmTextInputView : public QObject
+{
+    Q_OBJECT
+private:
+    static void OpenLedger(clsDocument& doc, clsTestDatabase& db)
+    {
+        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("张三")));
+    }
+
+private Q_SLOTS:
+    void buttonsFollowTheKind_data()
+    {
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("andButton");
+        QTest::addColumn<bool>("list");
+        QTest::addColumn<bool>("func");
+        QTest::addColumn<bool>("sql");
+        QTest::addColumn<QString>("listCaption");
+        QTest::newRow("column expression") << "列" << "表达式" << false << true << false << false << "列名";
+        QTest::newRow("label expression") << "标签" << "表达式" << true << true << false << false << "标签";
+        QTest::newRow("label formula") << "标签" << "公式" << true << false << true << false << "标签";
+        QTest::newRow("label text") << "标签" << "文本" << true << false << false << true << "标签";
+    }
+    void buttonsFollowTheKind()
+    {
+        QFETCH(QString, object);
+        QFETCH(QString, kind);
+        QFETCH(bool, andButton);
+        QFETCH(bool, list);
+        QFETCH(bool, func);
+        QFETCH(bool, sql);
+        QFETCH(QString, listCaption);
+        frmTextInputView editor;
+        editor.mStrClass = object;
+        editor.mStrSouType = kind;
+        editor.strExpression = QStringLiteral("abc");
+        editor.InitControls();
+        QCOMPARE(editor.cmdAnd->isEnabled(), andButton);
+        QCOMPARE(editor.CmdList->isEnabled(), list);
+        QCOMPARE(editor.cmdFunc->isEnabled(), func);
+        QCOMPARE(editor.CmdSql->isEnabled(), sql);
+        QCOMPARE(editor.CmdList->text(), listCaption);
+        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("abc"));
+    }
+
+    void insertsAtTheCursor()
+    {
+        frmTextInputView editor;
+        editor.mStrClass = QStringLiteral("标签");
+        editor.mStrSouType = QStringLiteral("表达式");
+        editor.strExpression = QStringLiteral("[a][b]");
+        editor.InitControls();
+        QTextCursor cursor = editor.txtSou->textCursor();
+        cursor.setPosition(3);
+        editor.txtSou->setTextCursor(cursor);
+        editor.cmdAnd->click();
+        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("[a]&[b]"));
+        QCOMPARE(editor.txtSou->textCursor().position(), 4);
+        editor.cmdLeft->click();
+        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("[a]&([b]"));
+        QCOMPARE(editor.txtSou->textCursor().position(), 5);
+    }
+
+    void listsInsertBracketedNames()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsDocument doc;
+        OpenLedger(doc, db);
+
+        frmTextInputView columns;
+        columns.mStrClass = QStringLiteral("列");
+        columns.mStrSouType = QStringLiteral("表达式");
+        columns.InitControls();
+        columns.CmdList->click();
+        QStringList enabled;
+        for (const auto& c : doc.FieldsManager()->Cols)
+            if (c->BlnEnable)
+                enabled << c->name;
+        QCOMPARE(columns.LstObjects->count(), enabled.size());
+        QVERIFY(!enabled.contains(QStringLiteral("科目级次")));   // a disabled column is not offered
+        QCOMPARE(columns.LstObjects->item(2)->text(), QStringLiteral("期初借方"));
+        columns.InsertObject(QStringLiteral("期初借方"));
+        columns.chkPrev->setChecked(true);
+        columns.InsertObject(QStringLiteral("期初借方"));
+        QCOMPARE(columns.txtSou->toPlainText(), QStringLiteral("[期初借方][PREV_期初借方]"));
+
+        // A deleted label is not offered; the previous-value box means nothing for labels.
+        doc.LabelManager()->FindLabel(QStringLiteral("页码"))->blnDeleted = true;
+        frmTextInputView labels;
+        labels.mStrClass = QStringLiteral("标签");
+        labels.mStrSouType = QStringLiteral("表达式");
+        labels.InitControls();
+        labels.FillObjectList();
+        QCOMPARE(labels.LstObjects->count(), int(doc.LabelManager()->Labels.size()) - 1);
+        QVERIFY(labels.LstObjects->findItems(QStringLiteral("页码"), Qt::MatchExactly).isEmpty());
+        labels.chkPrev->setChecked(true);
+        labels.InsertObject(QStringLiteral("制表人"));
+        QCOMPARE(labels.txtSou->toPlainText(), QStringLiteral("[制表人]"));
+    }
+
+    void confirmRunsTheMatchingCheck_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("object");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("message");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            const auto row = [&](const char* name) -> QTestData& { return QTest::newRow(qPrintable(b + QStringLiteral(": ") + QString::fromUtf8(name))); };
+            row("column expression") << b << "列" << "表达式" << " [期初借方]+[PREV_期初贷方] " << true << "";
+            row("unknown column") << b << "列" << "表达式" << "[期初借方]+[无此列]" << false
+                                                << "表达式中定义的列名：无此列 不在报表列集合中";
+            row("label assignment") << b << "标签" << "表达式" << "[制表人]=[页码]" << false
+                                                  << "标签表达式中不能有赋值运算符: '='";
+            row("table formula") << b << "标签" << "公式" << "SumColumn([期初借方]) " << true << "";
+            row("text unchecked") << b << "标签" << "文本" << "单位'名称=[无此]" << true << "";
+            row("column text unchecked") << b << "列" << "公式" << "+" << true << "";
+        }
+    }
+    void confirmRunsTheMatchingCheck()
+    {
+        QFETCH(QString, object);
+        QFETCH(QString, kind);
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        QFETCH(QString, message);
+        QXRF_OPEN_DB(db, true, true);
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        OpenLedger(doc, db);
+        frmTextInputView editor;
+        editor.mStrClass = object;
+        editor.mStrSouType = kind;
+        editor.strExpression = QStringLiteral("原来的");
+        editor.InitControls();
+        editor.txtSou->setPlainText(text);
+        QCOMPARE(editor.Confirm(), accepted);
+        QCOMPARE(editor.BlnCancel, !accepted);
+        QCOMPARE(editor.result() == QDialog::Accepted, accepted);
+        QCOMPARE(prompt.LastText(), message);
+        QCOMPARE(editor.strExpression, accepted ? text.trimmed() : QStringLiteral("原来的"));
+        QCOMPARE(editor.txtSou->toPlainText(), text);
+    }
+
+    void expressionIsRefusedWithoutAChecker()
+    {
+        clsDocument doc;   // nothing opened: no managers
+        frmTextInputView editor;
+        editor.mStrClass = QStringLiteral("列");
+        editor.mStrSouType = QStringLiteral("表达式");
+        editor.InitControls();
+        editor.txtSou->setPlainText(QStringLiteral("[a]"));
+        QVERIFY(!editor.Confirm());
+        QVERIFY(editor.BlnCancel);
+    }
+
+    void cancelGivesNoResult()
+    {
+        frmTextInputView editor;
+        editor.mStrSouType = QStringLiteral("文本");
+        editor.strExpression = QStringLiteral("旧");
+        editor.InitControls();
+        editor.txtSou->setPlainText(QStringLiteral("新"));
+        editor.cmdCancel->click();
+        QVERIFY(editor.BlnCancel);
+        QCOMPARE(editor.strExpression, QStringLiteral("旧"));
+        QCOMPARE(editor.result(), int(QDialog::Rejected));
+    }
+
+    void sqlButtonTakesTheComposedQuery()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsDocument doc;
+        OpenLedger(doc, db);
+        clsComponentRegistry::Register(QStringLiteral("QXQueryDefine.clsQueryDefine"),
+                                       [] { return std::make_unique<clsFakeQuery>(); });
+        frmTextInputView editor;
+        editor.mStrClass = QStringLiteral("标签");
+        editor.mStrSouType = QStringLiteral("SQL查询");
+        editor.strExpression = QStringLiteral("select 1");
+        editor.InitControls();
+        editor.CmdSql->click();
+        RegisterQueryDefineComponent();
+        QCOMPARE(clsFakeQuery::given, QStringLiteral("select 1"));
+        QVERIFY(editor.blnOpenQuery);
+        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("Select ccode From code"));
+        QVERIFY(editor.Confirm());
+        QCOMPARE(editor.strExpression, QStringLiteral("Select ccode From code"));
+    }
+
+    void missingQueryComponentIsReported()
+    {
+        clsRecordingPrompt prompt;
+        clsComponentRegistry::Unregister(QStringLiteral("QXQueryDefine.clsQueryDefine"));
+        frmTextInputView editor;
+        editor.mStrSouType = QStringLiteral("SQL查询");
+        editor.strExpression = QStringLiteral("select 1");
+        editor.InitControls();
+        editor.OpenQuery();
+        RegisterQueryDefineComponent();
+        QVERIFY(!editor.blnOpenQuery);
+        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("select 1"));
+        QCOMPARE(prompt.LastText(), QStringLiteral("ActiveX 部件不能创建对象\r\n错误位于模块：frmTextInputView.CmdSql_Click()"));
+    }
+
+    void queryWindowComposesASelect()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        frmQueryDefine window(&db.Conn(), QString());
+        QVERIFY(window.Tables().contains(QStringLiteral("rpt_fundef"), Qt::CaseInsensitive));
+        QVERIFY(window.SelectTable(QStringLiteral("RPT_FUNDEF")));
+        QCOMPARE(window.SqlText(), QStringLiteral("Select * From rpt_fundef"));
+        QVERIFY(window.CheckColumn(QStringLiteral("cFunName"), true));
+        QVERIFY(window.CheckColumn(QStringLiteral("cFunDefine"), true));
+        QCOMPARE(window.SqlText(), QStringLiteral("Select cFunName,cFunDefine From rpt_fundef"));
+        QVERIFY(!window.SelectTable(QStringLiteral("无此表")));
+    }
+};
+
+QTEST_MAIN(tst_frmTextInputView)
+#include "tst_frmTextInputView.moc"
