@@ -357,9 +357,14 @@ void clsCanvasWidget::ReleaseRuler(bool vertical, qint32 along, CanvasModifiers 
 
 void clsCanvasWidget::RulerMouse(bool vertical, QMouseEvent* event, bool press)
 {
-    // A ruler point is handed over as the surface position it stands beside.
-    const QPoint at = ToCanvas(vertical ? QPointF(0, event->position().y()) : QPointF(event->position().x(), 0));
-    const qint32 along = vertical ? at.y() : at.x();
+    // Ruler positions are counted as the rulers lay in the window: the left ruler
+    // starts a ruler's thickness above the surface's visible top, the top ruler 315
+    // twips left of its visible left edge; the machine takes the sheet's scroll
+    // position and those offsets back off.
+    constexpr qint32 kTopRulerStart = 315;
+    const double twipsPerPixel = clsCanvasScene::TwipsPerPixel / m_zoom;
+    const double pixel = vertical ? event->position().y() : event->position().x();
+    const qint32 along = qint32(std::lround(pixel * twipsPerPixel)) + (vertical ? clsCanvasScene::RulerThickness : kTopRulerStart);
     if (press)
         PressRuler(vertical, along, ButtonOf(event->button()), ModifiersOf(event->modifiers()));
     else

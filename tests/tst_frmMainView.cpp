@@ -1,0 +1,347 @@
+#include "designer/clsCanvasScene.h"
+#include "designer/clsCanvasWidget.h"
+#include "designer/frmMainView.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "labels/clsLabelManager.h"
+#include "ranges/clsRangeManager.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QtTest>
+#if __has_include("columns/frmGroupsView.h")
+#include "columns/frmGroupsView.h"
+#define HAVE_GROUPS_VIEW 1
+#endif
+#if __has_include("properties/frmPropertysView.h")
+#include "properties/frmPropertysView.h"
+#define HAVE_PROPERTYS_VIEW 1
+#endif
+
+namespace {
+const QString kReport = QStringLiteral("科目余额表");
+const QString kAskSave = QStringLiteral("格式定义已经改变是否保存?");
+
+QStringList LabelNames(const clsDocument& doc)
+{
+    QStringList names;
+    for (const auto& l : doc.LabelManager()->Labels)
+        names << l->StrName;
+    return names;
+}
+
+QString RangeOfType(const clsDocument& doc, const QString& type)
+{
+    QString name;
+    doc.RangeManager()->RangeTypeToName(type, QString(), name);
+    return name;
+}
+
+int Asked(const clsRecordingPrompt& prompt)
+{
+    int n = 0;
+    for (const auto& m : prompt.messages)
+        if (m.text == kAskSave)
+            ++n;
+    return n;
+}
+}
+
+class tst_frmMainView : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void cleanup()
+    {
+        // The window outlives documents in a host; here each test starts with a fresh one.
+        frmMainView::DestroyInstance();
+    }
+
+    void designTimeCaptionAndMenus()
+    {
+        frmMainView* w = frmMainView::Instance();
+        QVERIFY(w);
+        QCOMPARE(w->Caption(), QStringLiteral("定义报表格式"));
+        QVERIFY(!w->IsShown());
+        QCOMPARE(w->Action(QStringLiteral("mnuCopy"))->text(), QStringLiteral("复制            Ctrl+C"));
+        QCOMPARE(w->Action(QStringLiteral("mnuDelete"))->text(), QStringLiteral("删除            Delete"));
+        QCOMPARE(w->Action(QStringLiteral("mnuTitleAuotLeft"))->text(), QStringLiteral("对象自动竖排"));
+        QCOMPARE(w->Action(QStringLiteral("mnuHelpList"))->text(), QStringLiteral("帮助(F1)"));
+        QCOMPARE(w->ToolbarKeys(), (QStringList{"open", "save", "printset", "copy", "prase", "delete", "top", "button", "left", "right", "property"}));
+        QCOMPARE(w->ToolbarButton(QStringLiteral("PrintSet"))->toolTip(), QStringLiteral("设置打印机"));
+        QVERIFY(!w->TriggerToolbarKey(QStringLiteral("zoom")));
+        // Without a document every command is harmless.
+        QVERIFY(w->TriggerToolbarKey(QStringLiteral("DELETE")));
+        QVERIFY(w->HandleKey(Qt::Key_Up, Qt::NoModifier));
+    }
+
+    void toolbarKeysIgnoreCase_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        QTest::addColumn<QString>("key");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            QTest::newRow(qPrintable(b + QStringLiteral(" top"))) << b << QStringLiteral("top");
+            QTest::newRow(qPrintable(b + QStringLiteral(" TOP"))) << b << QStringLiteral("TOP");
+        }
+    }
+    void toolbarKeysIgnoreCase()
+    {
+        // Two labels of the title range, the second lower: "top" aligns it with the first.
+        QFETCH(QString, key);
+        QXRF_OPEN_DB(db, true, true);
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        clsCanvasWidget* canvas = w->Canvas();
+        const QString title = RangeOfType(doc, QStringLiteral("标题区"));
+        qint32 l = 0, t = 0, wd = 0, h = 0;
+        QVERIFY(doc.RangeManager()->GetRangePart(title, l, t, wd, h));
+        QStringList added;
+        for (const QPoint& at : {QPoint(12000, t + 60), QPoint(14000, t + 400)}) {
+            const QStringList before = LabelNames(doc);
+            w->Action(QStringLiteral("mnuAddLabel"))->trigger();
+            canvas->PressAt(at.x(), at.y(), CanvasButton::Left, {});
+            canvas->ReleaseAt(at.x(), at.y(), {});
+            for (const QString& n : LabelNames(doc))
+                if (!before.contains(n))
+                    added << n;
+        }
+        QCOMPARE(added.size(), 2);
+        // Select both with a rubber band around them.
+        canvas->PressAt(11900, t + 20, CanvasButton::Left, {});
+        canvas->MoveTo(15100, t + 800, {});
+        canvas->ReleaseAt(15100, t + 800, {});
+        QVERIFY(w->TriggerToolbarKey(key));
+        const clsLabel* a = doc.LabelManager()->FindLabel(added[0]);
+        const clsLabel* b = doc.LabelManager()->FindLabel(added[1]);
+        QCOMPARE(a->top, b->top);
+        QCOMPARE(a->top, 60);
+    }
+
+    void scriptedSession_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void scriptedSession()
+    {
+        QXRF_OPEN_DB(db, true, true);
+        clsRecordingPrompt prompt;
+        QString labelName;
+        qint32 labelLeft = 0;
+        qint32 labelTop = 0;
+        bool pageHeadShown = false;
+        QString groupRange;
+        {
+            clsDocument doc;
+            QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+            // Opening shows the one designer window, laid out.
+            frmMainView* w = frmMainView::Instance();
+            QVERIFY(w && w->IsShown() && w->isVisible());
+            QCOMPARE(w->Caption(), QStringLiteral("报表格式定义-") + kReport);
+            QVERIFY(doc.Scene()->Count(clsCanvasScene::Kind::Strip) > 0);
+            clsCanvasWidget* canvas = w->Canvas();
+
+            // 增加标签, then a click in the title range puts a label where the click was.
+            const QString title = RangeOfType(doc, QStringLiteral("标题区"));
+            qint32 l = 0, t = 0, wd = 0, h = 0;
+            QVERIFY(doc.RangeManager()->GetRangePart(title, l, t, wd, h));
+            const QStringList before = LabelNames(doc);
+            w->Action(QStringLiteral("mnuAddLabel"))->trigger();
+            QVERIFY(w->Controller()->IsAdding());
+            const QPoint pixel = canvas->ToViewport(12000, t + 100).toPoint();
+            const QPoint at = canvas->ToCanvas(pixel);
+            QCOMPARE(canvas->HitTest(at.x(), at.y()).target, CanvasTarget::Canvas);
+            QTest::mouseClick(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, pixel);
+            QVERIFY(!w->Controller()->IsAdding());
+            QStringList after = LabelNames(doc);
+            QCOMPARE(after.size(), before.size() + 1);
+            for (const QString& n : after)
+                if (!before.contains(n))
+                    labelName = n;
+            clsLabel* label = doc.LabelManager()->FindLabel(labelName);
+            QVERIFY(label);
+            QCOMPARE(label->strRang, title);
+            QCOMPARE(label->left, at.x());
+            QCOMPARE(label->top, at.y() - t);
+            QVERIFY(doc.DocChanged());
+            QCOMPARE(canvas->HitTest(at.x() + 10, at.y() + 10).target, CanvasTarget::LabelView);
+            QVERIFY(w->StatusText().contains(labelName));
+
+            // Drag it: the selected label moves by the pointer's travel.
+            canvas->PressAt(at.x() + 10, at.y() + 10, CanvasButton::Left, {});
+            QVERIFY(w->Controller()->IsState(QStringLiteral("MoveObject")));
+            canvas->MoveTo(at.x() + 310, at.y() + 160, {});
+            canvas->ReleaseAt(at.x() + 310, at.y() + 160, {});
+            QCOMPARE(label->left, at.x() + 300);
+            QCOMPARE(label->top, at.y() - t + 150);
+
+            // Nudge it with the arrow keys: 50 twips, with Ctrl 10.
+            QTest::keyClick(w, Qt::Key_Left);
+            QTest::keyClick(w, Qt::Key_Down, Qt::ControlModifier);
+            QCOMPARE(label->left, at.x() + 250);
+            QCOMPARE(label->top, at.y() - t + 160);
+            const clsSceneElement* view = doc.Scene()->Find(clsCanvasScene::Kind::Label, labelName);
+            QCOMPARE(view->rect.left, label->left);
+            labelLeft = label->left;
+            labelTop = label->top;
+
+            // F4 with Shift or Ctrl does nothing.
+            QTest::keyClick(w, Qt::Key_F4, Qt::ShiftModifier);
+            QTest::keyClick(w, Qt::Key_F4, Qt::ControlModifier);
+            QVERIFY(!w->PropertyWindow());
+#ifdef HAVE_PROPERTYS_VIEW
+            // Alone it opens the property window on the selected label.
+            QTest::keyClick(w, Qt::Key_F4);
+            auto* props = qobject_cast<frmPropertysView*>(w->PropertyWindow());
+            QVERIFY(props && props->isVisible());
+            QCOMPARE(props->Kind(), QStringLiteral("标签"));
+            QCOMPARE(props->ObjectName(), labelName);
+            props->close();
+#endif
+
+            // A range menu shows or hides its range; its mark follows the range.
+            QAction* pageHead = w->Action(QStringLiteral("mnuPageHead"));
+            const bool wasShown = doc.RangeManager()->MenuChecked(QStringLiteral("mnuPageHead"));
+            QCOMPARE(pageHead->isChecked(), wasShown);
+            pageHead->trigger();
+            pageHeadShown = doc.RangeManager()->MenuChecked(QStringLiteral("mnuPageHead"));
+            QCOMPARE(pageHeadShown, !wasShown);
+            QCOMPARE(pageHead->isChecked(), pageHeadShown);
+            QCOMPARE(doc.RangeManager()->GetRangeVisible(RangeOfType(doc, QStringLiteral("页眉区"))), pageHeadShown);
+
+#ifdef HAVE_GROUPS_VIEW
+            // The group window, driven while the menu holds it modal: the first column
+            // groups and shows its header.
+            bool driven = false;
+            QTimer::singleShot(0, this, [&] {
+                auto* groups = qobject_cast<frmGroupsView*>(QApplication::activeModalWidget());
+                if (!groups)
+                    return;
+                groups->ClickCell(0, frmGroupsView::ColGroup);
+                groups->ClickCell(0, frmGroupsView::ColHeader);
+                groups->cmdOk_Click();
+                driven = true;
+            });
+            w->Action(QStringLiteral("mnuGroup"))->trigger();
+            QVERIFY(driven);
+            for (const auto& r : doc.RangeManager()->Ranges)
+                if (r->StrRangeType == QStringLiteral("分组标题区") && r->blnVisible)
+                    groupRange = r->StrName;
+            QVERIFY(!groupRange.isEmpty());
+            const clsSceneElement* strip = doc.Scene()->Find(clsCanvasScene::Kind::Strip, groupRange);
+            QVERIFY(strip && strip->visible);
+#endif
+
+            // 保存报表格式 writes it all; nothing is asked or reported.
+            w->Action(QStringLiteral("mnuSave"))->trigger();
+            QVERIFY2(prompt.messages.isEmpty(), qPrintable(prompt.LastText()));
+            QVERIFY(doc.LastSaveWritten());
+            QVERIFY(!doc.DocChanged());
+        }
+
+        // Reopened, everything is where it was left.
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        const clsLabel* label = doc.LabelManager()->FindLabel(labelName);
+        QVERIFY(label);
+        QCOMPARE(label->left, labelLeft);
+        QCOMPARE(label->top, labelTop);
+        QCOMPARE(label->strRang, RangeOfType(doc, QStringLiteral("标题区")));
+        QCOMPARE(doc.RangeManager()->MenuChecked(QStringLiteral("mnuPageHead")), pageHeadShown);
+        QCOMPARE(w->Action(QStringLiteral("mnuPageHead"))->isChecked(), pageHeadShown);
+        if (!groupRange.isEmpty())
+            QVERIFY(doc.RangeManager()->GetRangeVisible(groupRange));
+
+        // A change, then closing the window: asked once; No keeps the stored format.
+        const QPoint pixel = w->Canvas()->ToViewport(label->left + 10, doc.RangeManager()->FindRange(label->strRang)->top + label->top + 10).toPoint();
+        QTest::mouseClick(w->Canvas()->viewport(), Qt::LeftButton, Qt::NoModifier, pixel);
+        QTest::keyClick(w, Qt::Key_Right);
+        QVERIFY(doc.DocChanged());
+        prompt.answers << PromptAnswer::No;
+        QVERIFY(w->close());
+        QCOMPARE(Asked(prompt), 1);
+        QVERIFY(!w->IsShown());
+        QVERIFY(!doc.DocChanged());
+    }
+
+    void scrollingMovesTheSheet()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY2(db.Ready(), qPrintable(db.Error()));
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        clsCanvasWidget* canvas = w->Canvas();
+        canvas->ScrollTo(10, 100);
+        QCOMPARE(doc.Scene()->picBack.left, -560);
+        QCOMPARE(doc.Scene()->picBack.top, -5600);
+        // The rulers count from the scroll position; the pixel at the corner is the sheet's.
+        QCOMPARE(doc.Scene()->PicTopRote.start, 10);
+        QCOMPARE(doc.Scene()->picLeftRote.start, 100);
+        QCOMPARE(canvas->ToCanvas(QPointF(0, 0)), QPoint(560, 5600));
+        // The bars stop at the scene's limits.
+        canvas->ScrollTo(5000, 5000);
+        QCOMPARE(doc.Scene()->picBack.left, -MmToTwips(2000));
+        QCOMPARE(doc.Scene()->picBack.top, -MmToTwips(700));
+    }
+
+    void rulersSelectWhatLiesBesideThem()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY2(db.Ready(), qPrintable(db.Error()));
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        clsCanvasWidget* canvas = w->Canvas();
+        canvas->ScrollTo(0, 5);
+        const auto& labels = doc.Scene()->Elements(clsCanvasScene::Kind::Label);
+        QVERIFY(!labels.empty());
+        const clsSceneElement& target = *labels.front();
+        // A click on the left ruler beside the label's middle selects the labels on that line.
+        auto* left = canvas->findChild<QWidget*>(QStringLiteral("picLeftRote"));
+        QVERIFY(left);
+        const QPointF beside = canvas->ToViewport(0, target.rect.top + target.rect.height / 2);
+        QTest::mouseClick(left, Qt::LeftButton, Qt::NoModifier, QPoint(5, int(beside.y())));
+        QVERIFY(target.selected);
+        // A click on the top ruler above an empty strip of the sheet selects nothing.
+        auto* top = canvas->findChild<QWidget*>(QStringLiteral("PicTopRote"));
+        const QPointF above = canvas->ToViewport(doc.Scene()->PaperMarkDraw.x1 + 2000, 0);
+        QTest::mouseClick(top, Qt::LeftButton, Qt::NoModifier, QPoint(int(above.x()), 5));
+        QVERIFY(!target.selected);
+    }
+
+    void contextMenuAndHelpDoNotBlock()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY2(db.Ready(), qPrintable(db.Error()));
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        const auto& labels = doc.Scene()->Elements(clsCanvasScene::Kind::Label);
+        QVERIFY(!labels.empty());
+        const clsSceneRect r = labels.front()->rect;
+        w->Canvas()->PressAt(r.left + 5, r.top + 5, CanvasButton::Right, {});
+        QVERIFY(w->EditMenu()->isVisible());
+        w->EditMenu()->hide();
+        QVERIFY(!w->Controller()->Busy());
+
+        QTest::keyClick(w, Qt::Key_F1);
+        QVERIFY(w->HelpWindow() && w->HelpWindow()->isVisible());
+        auto* browser = w->HelpWindow()->findChild<QTextBrowser*>();
+        QVERIFY(browser->toPlainText().contains(QStringLiteral("自定义报表")));
+        w->HelpWindow()->close();
+        w->Action(QStringLiteral("mnuHelpList"))->trigger();
+        QVERIFY(w->HelpWindow()->isVisible());
+    }
+};
+
+QTEST_MAIN(tst_frmMainView)
+#include "tst_frmMainView.moc"
