@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 // The list hands its selected names to the drag as the canvas expects them.
@@ -21,8 +22,13 @@ protected:
     }
     QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override
     {
+        // The drag hands the items in the order they were picked; the canvas places
+        // the fields in list order.
+        QList<QListWidgetItem*> ordered = items;
+        std::sort(ordered.begin(), ordered.end(),
+                  [this](QListWidgetItem* a, QListWidgetItem* b) { return row(a) < row(b); });
         QStringList names;
-        for (const QListWidgetItem* item : items)
+        for (const QListWidgetItem* item : ordered)
             names << item->text();
         return frmFieldView::CreateMimeData(names);
     }
