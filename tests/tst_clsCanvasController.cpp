@@ -1,0 +1,532 @@
+#include "columns/clsFieldsManager.h"
+#include "designer/clsCanvasController.h"
+#include "designer/clsCanvasScene.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "labels/clsLabelManager.h"
+#include "ranges/clsRangeManager.h"
+#include "clsRecordingPrompt.h"
+#include <QtTest>
+
+namespace {
+const QString kTitle = QStringLiteral("标题区域");
+const QString kBody = QStringLiteral("正文区域");
+const CanvasModifiers kNone{};
+const CanvasModifiers kShift{false, true};
+const CanvasModifiers kCtrl{true, false};
+
+clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, const QString& field, bool enabled = true)
+{
+    auto c = std::make_unique<clsRepcol>();
+    c->name = c->Caption = name;
+    c->Width = width;
+    c->Expression = field;
+    c->BlnEnable = enabled;
+    c->Col = enabled ? qint32(f.Cols.size()) + 1 : 0;
+    f.Cols.push_back(std::move(c));
+    return f.Cols.back().get();
+}
+
+void AddTitle(clsFieldsManager& f, const QString& name, qint32 left)
+{
+    auto t = std::make_unique<clsTitle>();
+    t->name = t->nameForeign = name;
+    t->top = t->Width = t->Height = 1;
+    t->left = left;
+    t->blnVisible = true;
+    f.Titles.push_back(std::move(t));
+}
+
+// Bands on the canvas: title 240..1240, body 1480..2980 (titles ta, tb, tc at 1500,
+// separator at 1800, columns a 0..1000, b 1000..2200, c 2200..3000 at 1880..2180),
+// footer 3220..4220. The title label "报表标题" sits at 2000, 340, 8000 x 500.
+void OpenLaidOut(clsDocument& doc)
+{
+    doc.SetRunMode(true);
+    doc.OpenDocument(nullptr, QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
+    doc.SetRunMode(false);
+    clsFieldsManager& f = *doc.FieldsManager();
+    f.Cols.clear();
+    f.Titles.clear();
+    AddCol(f, QStringLiteral("a"), 1000, QStringLiteral("fa"));
+    AddCol(f, QStringLiteral("b"), 1200, QStringLiteral("fb"));
+    AddCol(f, QStringLiteral("c"), 800, QStringLiteral("fc"));
+    AddTitle(f, QStringLiteral("ta"), 1);
+    AddTitle(f, QStringLiteral("tb"), 2);
+    AddTitle(f, QStringLiteral("tc"), 3);
+    doc.RangeManager()->SetRangeVisible(QStringLiteral("脚注区域"), true);
+    doc.RangeManager()->DrawAllObjects();
+    doc.SetDocChanged(false);
+}
+
+clsLabel& TitleLabel(clsDocument& doc)
+{
+    return *doc.LabelManager()->FindLabel(QStringLiteral("报表标题"));
+}
+
+// Selection marks of the title label, the columns and the titles, as text.
+QString Marks(clsDocument& doc)
+{
+    QString s = TitleLabel(doc).blnSelected ? QStringLiteral("L") : QStringLiteral("-");
+    for (const auto& c : doc.FieldsManager()->Cols)
+        s += c->blnSelected ? c->name : QStringLiteral("-");
+    for (const auto& t : doc.FieldsManager()->Titles)
+        s += t->blnSelected ? t->name : QStringLiteral("-");
+    return s;
+}
+}
+
+class tst_clsCanvasController : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stateNames_data()
+    {
+        QTest::addColumn<QString>("entered");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<bool>("adding");
+        QTest::newRow("as written") << QStringLiteral("AddCol") << QStringLiteral("AddCol") << true;
+        QTest::newRow("upper case") << QStringLiteral("ADDCOL") << QStringLiteral("AddCol") << true;
+        QTest::newRow("lower case") << QStringLiteral("addcol") << QStringLiteral("ADDcol") << true;
+        QTest::newRow("menu spelling") << QStringLiteral("addLabel") << QStringLiteral("AddLabel") << true;
+        QTest::newRow("not adding") << QStringLiteral("changerangsize") << QStringLiteral("ChangeRangSize") << false;
+        QTest::newRow("unknown") << QStringLiteral("AddColumn") << QString() << false;
+    }
+    void stateNames()
+    {
+        QFETCH(QString, entered);
+        QFETCH(QString, asked);
+        QFETCH(bool, adding);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        c.SetToolState(entered, 10, 20);
+        QVERIFY(c.Busy());
+        QCOMPARE(c.IsAdding(), adding);
+        if (!asked.isEmpty())
+            QVERIFY(c.IsState(asked));
+        for (const char* other : {"AddLabel", "AddTitle", "MoveObject", "SelectObjects"})
+            QVERIFY(!c.IsState(QString::fromLatin1(other)) || QString::fromLatin1(other).compare(entered, Qt::CaseInsensitive) == 0);
+        c.ClearToolState();
+        QVERIFY(!c.IsAdding());
+        QVERIFY(!c.IsState(entered));
+    }
+
+    void adding_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<qint32>("y");
+        QTest::addColumn<int>("labels");
+        QTest::addColumn<int>("cols");
+        QTest::addColumn<int>("titles");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("label above every range") << QStringLiteral("AddLabel") << 100 << 1 << 3 << 3 << QString();
+        QTest::newRow("column above every range") << QStringLiteral("AddCol") << 100 << 1 << 3 << 3 << QString();
+        QTest::newRow("title above every range") << QStringLiteral("AddTitle") << 100 << 1 << 3 << 3 << QString();
+        QTest::newRow("label in the title band") << QStringLiteral("AddLabel") << 900 << 2 << 3 << 3 << QString();
+        QTest::newRow("label in the body") << QStringLiteral("AddLabel") << 2000 << 1 << 3 << 3
+                                           << QStringLiteral("正文区域中不能画标签对象...");
+        QTest::newRow("column in the column part") << QStringLiteral("AddCol") << 2300 << 1 << 4 << 3 << QString();
+        QTest::newRow("title in the title part") << QStringLiteral("AddTitle") << 1500 << 1 << 3 << 4 << QString();
+        QTest::newRow("column in the footer") << QStringLiteral("AddCol") << 3500 << 1 << 3 << 3
+                                              << QStringLiteral("脚注区域不能画报表列对象...");
+    }
+    void adding()
+    {
+        QFETCH(QString, state);
+        QFETCH(qint32, y);
+        QFETCH(int, labels);
+        QFETCH(int, cols);
+        QFETCH(int, titles);
+        QFETCH(QString, message);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsRecordingPrompt prompt;
+        clsCanvasController c;
+        int properties = 0;
+        int cursorChanges = 0;
+        c.onShowProperties = [&] { ++properties; };
+        c.onCursorChanged = [&] { ++cursorChanges; };
+        c.SetToolState(state, 0, 0);
+        c.Move(CanvasTarget::Canvas, 4000, y, kNone);
+        QCOMPARE(c.Cursor(), 99);
+        c.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, 4000, y, kNone);
+        QVERIFY(!c.IsAdding());
+        QVERIFY(!c.Busy());
+        QCOMPARE(c.Cursor(), 1);
+        QCOMPARE(cursorChanges, 2);
+        QCOMPARE(int(doc.LabelManager()->Labels.size()), labels);
+        QCOMPARE(int(doc.FieldsManager()->Cols.size()), cols);
+        QCOMPARE(int(doc.FieldsManager()->Titles.size()), titles);
+        QCOMPARE(prompt.LastText(), message);
+        const bool added = labels + cols + titles > 7;
+        QCOMPARE(doc.DocChanged(), added);
+        QCOMPARE(properties, added && state != QStringLiteral("AddLabel") ? 1 : 0);
+        // The release that follows the press does nothing more.
+        c.Release(CanvasTarget::Canvas, 4000, y, kNone);
+        QCOMPARE(int(doc.LabelManager()->Labels.size()), labels);
+    }
+
+    void pressingSelectedLabel_data()
+    {
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<bool>("selectedAfter");
+        QTest::addColumn<qint32>("left");
+        QTest::newRow("plain press moves") << false << QStringLiteral("MoveObject") << true << 2100;
+        QTest::newRow("shift only changes the selection") << true << QStringLiteral("SelectObject") << false << 2000;
+    }
+    void pressingSelectedLabel()
+    {
+        QFETCH(bool, shift);
+        QFETCH(QString, state);
+        QFETCH(bool, selectedAfter);
+        QFETCH(qint32, left);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        const QString name = QStringLiteral("报表标题");
+        // First press: not selected yet, so it is selected and nothing moves.
+        c.Press(CanvasTarget::LabelView, name, CanvasButton::Left, 2500, 500, kNone);
+        QVERIFY(c.IsState(QStringLiteral("SelectObject")));
+        c.Release(CanvasTarget::LabelView, 2600, 500, kNone);
+        QVERIFY(TitleLabel(doc).blnSelected);
+        QCOMPARE(TitleLabel(doc).left, 2000);
+        QCOMPARE(doc.Scene()->SizeHandles().size(), size_t(4));
+
+        c.Press(CanvasTarget::LabelView, name, CanvasButton::Left, 2500, 500, shift ? kShift : kNone);
+        QVERIFY(c.IsState(state));
+        c.Move(CanvasTarget::LabelView, 2600, 550, kNone);
+        if (!shift)
+            QCOMPARE(c.DragOffset(), QPoint(100, 50));
+        c.Release(CanvasTarget::LabelView, 2600, 550, kNone);
+        QVERIFY(!c.Busy());
+        QCOMPARE(TitleLabel(doc).blnSelected, selectedAfter);
+        QCOMPARE(TitleLabel(doc).left, left);
+        QCOMPARE(TitleLabel(doc).top, shift ? 100 : 150);
+        QCOMPARE(doc.DocChanged(), !shift);
+    }
+
+    void rightPressOnViewOpensMenu()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        int menus = 0;
+        c.onContextMenu = [&] { ++menus; };
+        c.SetToolState(QStringLiteral("AddCol"), 0, 0);
+        c.Press(CanvasTarget::ColumnView, QStringLiteral("a"), CanvasButton::Right, 100, 1900, kNone);
+        QCOMPARE(menus, 1);
+        QVERIFY(!c.IsAdding());
+        c.Press(CanvasTarget::TopRuler, QString(), CanvasButton::Right, 100, 0, kNone);
+        QCOMPARE(menus, 2);
+    }
+
+    void keys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("ctrl");
+        QTest::addColumn<bool>("shift");
+        QTest::addColumn<bool>("handled");
+        QTest::addColumn<int>("properties");
+        QTest::addColumn<QList<qint32>>("change");  // left, top, width, height of the title label
+        const QList<qint32> none{0, 0, 0, 0};
+        QTest::newRow("F4") << int(Qt::Key_F4) << false << false << true << 1 << none;
+        QTest::newRow("F4 with Shift") << int(Qt::Key_F4) << false << true << false << 0 << none;
+        QTest::newRow("F4 with Ctrl") << int(Qt::Key_F4) << true << false << false << 0 << none;
+        QTest::newRow("up") << int(Qt::Key_Up) << false << false << true << 0 << QList<qint32>{0, -50, 0, 0};
+        QTest::newRow("right") << int(Qt::Key_Right) << false << false << true << 0 << QList<qint32>{50, 0, 0, 0};
+        QTest::newRow("Ctrl+down") << int(Qt::Key_Down) << true << false << true << 0 << QList<qint32>{0, 10, 0, 0};
+        QTest::newRow("Ctrl+left") << int(Qt::Key_Left) << true << false << true << 0 << QList<qint32>{-10, 0, 0, 0};
+        QTest::newRow("Shift+up") << int(Qt::Key_Up) << false << true << true << 0 << QList<qint32>{0, 0, 0, -10};
+        QTest::newRow("Shift+down") << int(Qt::Key_Down) << false << true << true << 0 << QList<qint32>{0, 0, 0, 10};
+        QTest::newRow("Shift+left") << int(Qt::Key_Left) << false << true << true << 0 << QList<qint32>{0, 0, -10, 0};
+        QTest::newRow("Shift+right") << int(Qt::Key_Right) << false << true << true << 0 << QList<qint32>{0, 0, 10, 0};
+        QTest::newRow("Ctrl+Shift+up") << int(Qt::Key_Up) << true << true << false << 0 << none;
+        QTest::newRow("C alone") << int(Qt::Key_C) << false << false << false << 0 << none;
+        QTest::newRow("other key") << int(Qt::Key_A) << true << false << false << 0 << none;
+    }
+    void keys()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, ctrl);
+        QFETCH(bool, shift);
+        QFETCH(bool, handled);
+        QFETCH(int, properties);
+        QFETCH(QList<qint32>, change);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        int shown = 0;
+        c.onShowProperties = [&] { ++shown; };
+        clsLabel& l = TitleLabel(doc);
+        l.blnSelected = true;
+        const QList<qint32> before{l.left, l.top, l.Width, l.Height};
+        QCOMPARE(c.HandleKey(key, CanvasModifiers{ctrl, shift}), handled);
+        QCOMPARE(shown, properties);
+        QList<qint32> after{l.left, l.top, l.Width, l.Height};
+        for (int i = 0; i < 4; ++i)
+            after[i] -= before[i];
+        QCOMPARE(after, change);
+        QCOMPARE(doc.DocChanged(), change != QList<qint32>({0, 0, 0, 0}));
+    }
+
+    void copyPasteLabelsOnly()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        TitleLabel(doc).blnSelected = true;
+        doc.FieldsManager()->SetSelectedColObject(QStringLiteral("a"), true);
+        doc.FieldsManager()->SetSelectedTitleObject(QStringLiteral("ta"), true);
+        QVERIFY(c.HandleKey(Qt::Key_C, kCtrl));
+        QVERIFY(c.HandleKey(Qt::Key_V, kCtrl));
+        QCOMPARE(doc.LabelManager()->Labels.size(), size_t(2));
+        QCOMPARE(doc.LabelManager()->Labels.back()->StrName, QStringLiteral("标签2"));
+        QCOMPARE(doc.LabelManager()->Labels.back()->left, 2000 + 8000 + 20);
+        QCOMPARE(doc.FieldsManager()->Cols.size(), size_t(3));
+        QCOMPARE(doc.FieldsManager()->Titles.size(), size_t(3));
+    }
+
+    void deleteKey()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        int refreshed = 0;
+        c.onRefreshFieldList = [&] { ++refreshed; };
+        TitleLabel(doc).blnSelected = true;
+        doc.FieldsManager()->SetSelectedColObject(QStringLiteral("b"), true);
+        doc.FieldsManager()->SetSelectedTitleObject(QStringLiteral("tb"), true);
+        QVERIFY(c.HandleKey(Qt::Key_Delete, kShift));
+        QVERIFY(doc.LabelManager()->Labels.empty());
+        QCOMPARE(doc.FieldsManager()->Cols.size(), size_t(3));
+        QVERIFY(!doc.FieldsManager()->FindCol(QStringLiteral("b"))->BlnEnable);
+        QCOMPARE(doc.FieldsManager()->Titles.size(), size_t(2));
+        QCOMPARE(refreshed, 1);
+        QVERIFY(!doc.FieldsManager()->HasSelection());
+        QVERIFY(doc.Scene()->SizeHandles().empty());
+    }
+
+    void dropBounds_data()
+    {
+        QTest::addColumn<qint32>("y");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("body top") << 1480 << true;
+        QTest::newRow("just above") << 1479 << false;
+        QTest::newRow("last twip") << 2979 << true;
+        QTest::newRow("body top plus height") << 2980 << false;
+    }
+    void dropBounds()
+    {
+        QFETCH(qint32, y);
+        QFETCH(bool, accepted);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        AddCol(*doc.FieldsManager(), QStringLiteral("off"), 700, QStringLiteral("fo"), false);
+        clsRecordingPrompt prompt;
+        clsCanvasController c;
+        int refreshed = 0;
+        c.onRefreshFieldList = [&] { ++refreshed; };
+        c.DropFields({QStringLiteral("fo")}, 4000, y);
+        QCOMPARE(doc.FieldsManager()->FindCol(QStringLiteral("off"))->BlnEnable, accepted);
+        QCOMPARE(refreshed, accepted ? 1 : 0);
+        QCOMPARE(prompt.LastText(), accepted ? QString() : QStringLiteral("字段必须拖放到正文区域中..."));
+        if (!accepted) {
+            QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
+            QCOMPARE(prompt.beeps, 1);
+        }
+    }
+
+    void dropThreeFields()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        AddCol(f, QStringLiteral("x"), 700, QStringLiteral("fx"), false);
+        AddCol(f, QStringLiteral("y"), 700, QStringLiteral("fy"), false);
+        AddCol(f, QStringLiteral("z"), 700, QStringLiteral("fz"), false);
+        clsCanvasController c;
+        c.DropFields(f.FieldListItems(), 500, 2000);
+        QList<qint32> xs;
+        for (const QString& n : {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}) {
+            const clsRepcol& col = *f.FindCol(n);
+            QVERIFY(col.BlnEnable);
+            QCOMPARE(col.cx, 1000);
+            QCOMPARE(col.cy, 300);
+            xs << col.X;
+        }
+        QCOMPARE(xs, (QList<qint32>{500, 1500, 2500}));
+        QVERIFY(f.FieldListItems().isEmpty());
+        QCOMPARE(f.Titles.size(), size_t(6));
+        QVERIFY(doc.DocChanged());
+    }
+
+    void rangeBar_data()
+    {
+        QTest::addColumn<qint32>("dy");
+        QTest::addColumn<qint32>("height");
+        QTest::newRow("taller") << 200 << 1200;
+        QTest::newRow("shorter") << -400 << 600;
+        QTest::newRow("down to nothing") << -1000 << 0;
+        QTest::newRow("past nothing stops at 0") << -5000 << 0;
+    }
+    void rangeBar()
+    {
+        QFETCH(qint32, dy);
+        QFETCH(qint32, height);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        TitleLabel(doc).blnSelected = true;
+        c.Press(CanvasTarget::RangeBar, kTitle, CanvasButton::Left, 100, 100, kNone);
+        QVERIFY(c.IsState(QStringLiteral("ChangeRangSize")));
+        c.Move(CanvasTarget::RangeBar, 100, 100 + dy, kNone);
+        QCOMPARE(c.Cursor(), 99);
+        QCOMPARE(c.DragLineY(), 100 + height - 1000);
+        c.Release(CanvasTarget::RangeBar, 100, 100 + dy, kNone);
+        QVERIFY(!c.Busy());
+        QCOMPARE(c.DragLineY(), -1);
+        qint32 l = 0, t = 0, w = 0, h = 0;
+        doc.RangeManager()->GetRangePart(kTitle, l, t, w, h);
+        QCOMPARE(h, height);
+        doc.RangeManager()->GetRangePart(kBody, l, t, w, h);
+        QCOMPARE(t, 240 + height + 240);  // the bands below follow
+        QVERIFY(!TitleLabel(doc).blnSelected);
+        QVERIFY(doc.DocChanged());
+    }
+
+    void rubberBand()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        TitleLabel(doc).blnSelected = true;
+        c.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, 1500, 1850, kNone);
+        QVERIFY(c.IsState(QStringLiteral("SelectObjects")));
+        QVERIFY(!TitleLabel(doc).blnSelected);  // a plain press ends the selection
+        c.Move(CanvasTarget::Canvas, 100, 1900, kNone);
+        QCOMPARE(c.RubberBand(), QRect(100, 1850, 1400, 50));
+        c.Release(CanvasTarget::Canvas, 100, 1900, kNone);
+        QCOMPARE(Marks(doc), QStringLiteral("-ab----"));
+        QVERIFY(c.RubberBand().isEmpty());
+        QCOMPARE(doc.Scene()->SizeHandles().size(), size_t(8));
+
+        // With Ctrl the band adds to the selection; an edge that only touches counts.
+        c.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, 3000, 1700, kCtrl);
+        c.Release(CanvasTarget::Canvas, 3100, 1700, kCtrl);
+        QCOMPARE(Marks(doc), QStringLiteral("-ab---tc"));
+    }
+
+    void rulers_data()
+    {
+        QTest::addColumn<int>("target");
+        QTest::addColumn<qint32>("position");
+        QTest::addColumn<QString>("marks");
+        QTest::newRow("left ruler on the columns") << int(CanvasTarget::LeftRuler) << 2000 + 330
+                                                   << QStringLiteral("-abc---");
+        QTest::newRow("left ruler on the titles' bottom") << int(CanvasTarget::LeftRuler) << 1800 + 330
+                                                          << QStringLiteral("----tatbtc");
+        QTest::newRow("left ruler on the title label") << int(CanvasTarget::LeftRuler) << 500 + 330
+                                                       << QStringLiteral("L------");
+        QTest::newRow("top ruler") << int(CanvasTarget::TopRuler) << 1500 + 315 << QStringLiteral("--b--tb-");
+        QTest::newRow("top ruler on the label") << int(CanvasTarget::TopRuler) << 5000 + 315 << QStringLiteral("L------");
+    }
+    void rulers()
+    {
+        QFETCH(int, target);
+        QFETCH(qint32, position);
+        QFETCH(QString, marks);
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        const bool left = CanvasTarget(target) == CanvasTarget::LeftRuler;
+        doc.FieldsManager()->SetSelectedColObject(QStringLiteral("a"), true);
+        c.Press(CanvasTarget(target), QString(), CanvasButton::Left, left ? 0 : position, left ? position : 0, kNone);
+        QVERIFY(c.IsState(left ? QStringLiteral("LineSelects") : QStringLiteral("ColSelects")));
+        c.Release(CanvasTarget(target), left ? 0 : position, left ? position : 0, kNone);
+        QCOMPARE(Marks(doc), marks);
+
+        // Scrolled down by 10 mm the same ruler position lies 560 twips lower.
+        doc.RangeManager()->MoveBackVRange(10);
+        c.Press(CanvasTarget::LeftRuler, QString(), CanvasButton::Left, 0, 2000 + 330 - 560, kNone);
+        c.Release(CanvasTarget::LeftRuler, 0, 2000 + 330 - 560, kNone);
+        QCOMPARE(Marks(doc), QStringLiteral("-abc---"));
+    }
+
+    void titleLine()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        c.Press(CanvasTarget::TitleLine, QString(), CanvasButton::Left, 500, 1800, kNone);
+        QVERIFY(c.IsState(QStringLiteral("ChangeTitleSize")));
+        c.Move(CanvasTarget::Canvas, 500, 1900, kNone);
+        QCOMPARE(c.DragLineY(), 1900);
+        c.Release(CanvasTarget::Canvas, 500, 1900, kNone);  // not let go on the line
+        QVERIFY(c.IsState(QStringLiteral("ChangeTitleSize")));
+        c.Release(CanvasTarget::TitleLine, 500, 1900, kNone);
+        QVERIFY(!c.Busy());
+        QCOMPARE(doc.RangeManager()->pTitleHeight, 420);
+        QCOMPARE(doc.FieldsManager()->Cols.front()->Y, 1980);
+        QVERIFY(doc.DocChanged());
+    }
+
+    void sizeHandle()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        c.Press(CanvasTarget::ColumnView, QStringLiteral("b"), CanvasButton::Left, 1500, 1900, kNone);
+        c.Release(CanvasTarget::ColumnView, 1500, 1900, kNone);
+        c.Move(CanvasTarget::SizeHandle, 2200, 2030, kNone);
+        QCOMPARE(c.Cursor(), 99);
+        c.Press(CanvasTarget::SizeHandle, QStringLiteral("3"), CanvasButton::Left, 2200, 2030, kNone);
+        QVERIFY(c.IsState(QStringLiteral("ChangeObjectSize")));
+        c.Release(CanvasTarget::SizeHandle, 2500, 2100, kNone);
+        const clsRepcol& b = *doc.FieldsManager()->FindCol(QStringLiteral("b"));
+        QCOMPARE(b.cx, 1500);
+        QCOMPARE(b.Width, 1500);
+        QCOMPARE(b.cy, 300);
+        c.Press(CanvasTarget::SizeHandle, QStringLiteral("9"), CanvasButton::Left, 0, 0, kNone);
+        QVERIFY(!c.Busy());
+    }
+
+    void alignCommand()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Cols[0]->X = 1000;
+        f.Cols[1]->X = 1500;
+        f.Cols[0]->blnSelected = f.Cols[1]->blnSelected = true;
+        clsLabel& l = *doc.LabelManager()->AddLabels(kTitle, 500, 300, 2000, 300);
+        l.blnSelected = true;
+        TitleLabel(doc).blnSelected = true;
+        c.Align(3);  // rights: labels to 10000, columns to 2700
+        QCOMPARE(l.left, 8000);
+        QCOMPARE(f.Cols[0]->X, 1700);
+        QCOMPARE(f.Cols[1]->X, 1500);
+    }
+
+    void toggleRange()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsCanvasController c;
+        c.ToggleRange(QStringLiteral("脚注区"), true);
+        QVERIFY(!doc.RangeManager()->GetRangeVisible(QStringLiteral("脚注区域")));
+        QVERIFY(!doc.RangeManager()->MenuChecked(QStringLiteral("mnuFoot")));
+        QVERIFY(doc.DocChanged());
+        c.ToggleRange(QStringLiteral("页眉区"), false);
+        QVERIFY(doc.RangeManager()->GetRangeVisible(QStringLiteral("页标题区域")));
+        qint32 l = 0, t = 0, w = 0, h = 0;
+        doc.RangeManager()->GetRangePart(kBody, l, t, w, h);
+        QCOMPARE(t, 1240 + 240 + 1000 + 240);  // the page header now sits above the body
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_clsCanvasController)
+#include "tst_clsCanvasController.moc"
