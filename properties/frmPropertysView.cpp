@@ -1,6 +1,7 @@
 #include "frmPropertysView.h"
 #include "clsPropertysManager.h"
 #include "columns/clsFieldsManager.h"
+#include "document/clsDesignerView.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
 #include "expressions/clsFunctionManager.h"
@@ -488,7 +489,11 @@ void frmPropertysView::ChooseObject(const QString& entry)
 
 void frmPropertysView::Redraw()
 {
-    if (clsRangeManager* ranges = Ranges())
+    // A shown designer redraws and repaints its canvas; otherwise the scene alone is laid out again.
+    clsDesignerView* designer = clsDocument::Designer();
+    if (designer && designer->IsShown())
+        designer->RefreshFormatReport();
+    else if (clsRangeManager* ranges = Ranges())
         ranges->DrawAllObjects();
 }
 

@@ -1,6 +1,7 @@
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include "columns/clsFieldsManager.h"
+#include "designer/clsCanvasScene.h"
 #include "document/clsDocument.h"
 #include "expressions/frmListFunctionView.h"
 #include "expressions/frmTextInputView.h"
@@ -108,6 +109,10 @@ private Q_SLOTS:
         QCOMPARE(col->Width, 30 * 56);
         QCOMPARE(view.ValueAt(widthRow), QStringLiteral("30"));
         QVERIFY(doc.DocChanged());
+        // The canvas is laid out again with the new width.
+        const clsSceneElement* element = doc.Scene()->Find(clsSceneElement::Kind::Column, QStringLiteral("期初借方"));
+        QVERIFY(element);
+        QCOMPARE(element->rect.width, 30 * 56);
 
         const int formatRow = view.RowOf(QStringLiteral("显示格式"));
         QVERIFY(view.BeginEdit(formatRow));
@@ -307,6 +312,28 @@ private Q_SLOTS:
         QVERIFY(!view.CommitValue(QStringLiteral("SumColumn([期初借方])")));
         QCOMPARE(prompt.LastText(), QStringLiteral("区域（页标题区域）中不能设置该标签公式..."));
         QCOMPARE(view.ValueAt(row), QStringLiteral("GetCompanyName()"));
+    }
+
+    void selectionOfSeveralTakesTheCommonValue()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsDocument doc;
+        OpenLedger(doc, db);
+        clsLabelManager* labels = doc.LabelManager();
+        labels->FindLabel(QStringLiteral("编制单位"))->blnSelected = true;
+        labels->FindLabel(QStringLiteral("金额单位"))->blnSelected = true;
+        frmPropertysView view;
+        view.InitPropertys(QStringLiteral("标签"), QStringLiteral("编制单位"), true);
+        QCOMPARE(view.MSHFlexGrid1->rowCount(), 1);
+        QVERIFY(view.BeginEdit(view.RowOf(QStringLiteral("对齐方式"))));
+        view.PressRefresh();
+        QCOMPARE(view.lstRefresh->count(), 3);
+        QVERIFY(view.ChooseFromList(QStringLiteral("居中")));
+        QCOMPARE(labels->FindLabel(QStringLiteral("编制单位"))->AlignStyle, 2);
+        QCOMPARE(labels->FindLabel(QStringLiteral("金额单位"))->AlignStyle, 2);
+        QCOMPARE(labels->FindLabel(QStringLiteral("会计期间"))->AlignStyle, 2);   // was centred already
+        QCOMPARE(labels->FindLabel(QStringLiteral("制表人"))->AlignStyle, 0);     // not selected
     }
 
     void fontDialogChoiceGoesToTheLabel()
