@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -104,6 +105,13 @@ frmPropertysView::frmPropertysView(QWidget* parent)
         if (col == 2 && row != m_editRow)
             BeginEdit(row);
     });
+    // A click on the row already current starts the edit again after a commit or Esc.
+    connect(MSHFlexGrid1, &QTableWidget::cellClicked, this, [this](int row, int col) {
+        if (col == 2 && row != m_editRow)
+            BeginEdit(row);
+    });
+    // The editors float over one cell; scrolling would leave them over another row.
+    connect(MSHFlexGrid1->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { HideEditors(); });
     connect(cmdRefrech, &QPushButton::clicked, this, &frmPropertysView::PressRefresh);
     connect(lstRefresh, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { ChooseFromList(item->text()); });
 }
@@ -246,7 +254,10 @@ bool frmPropertysView::BeginEdit(int row)
 {
     HideEditors();
     const ClsPropDiscription* desc = Description(row);
-    if (!desc || row >= MSHFlexGrid1->rowCount() || desc->blnReadOnly)
+    if (!desc || row >= MSHFlexGrid1->rowCount())
+        return false;
+    labMsg->setText(desc->blnReadOnly ? desc->StrPropName + QStringLiteral("（只读）") : desc->StrPropName);
+    if (desc->blnReadOnly)
         return false;
     const QRect cell = ValueCell(row);
     switch (desc->LngRefType) {

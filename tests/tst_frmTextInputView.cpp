@@ -241,6 +241,8 @@ private Q_SLOTS:
     {
         clsTestDatabase db(QStringLiteral("sqlite"), true, true);
         QVERIFY(db.Ready());
+        // The component registers its query window when it loads.
+        QVERIFY(clsComponentRegistry::IsRegistered(QStringLiteral("QXQueryDefine.clsQueryDefine")));
         frmQueryDefine window(&db.Conn(), QString());
         QVERIFY(window.Tables().contains(QStringLiteral("rpt_fundef"), Qt::CaseInsensitive));
         QVERIFY(window.SelectTable(QStringLiteral("RPT_FUNDEF")));
