@@ -145,14 +145,8 @@ private Q_SLOTS:
         QTest::newRow("header of an ungrouped column")
             << 1 << QList<int>{4} << QStringList{QStringLiteral("客'户"), none, none, none, kNotShown, kNotShown}
             << QStringLiteral("当前列没有分组") << deptRange;
-        QTest::newRow("footer of an ungrouped column")
-            << 1 << QList<int>{5} << QStringList{QStringLiteral("客'户"), none, none, none, kNotShown, kNotShown}
-            << QStringLiteral("当前列没有分组") << deptRange;
         QTest::newRow("group, subtotal, running total")
             << 1 << QList<int>{1, 2, 3} << QStringList{QStringLiteral("客'户"), kTick, kTick, kTick, kNotShown, kNotShown}
-            << none << deptRange;
-        QTest::newRow("ticked twice")
-            << 1 << QList<int>{1, 2, 3, 1, 2, 3} << QStringList{QStringLiteral("客'户"), none, none, none, kNotShown, kNotShown}
             << none << deptRange;
         QTest::newRow("group header created")
             << 1 << QList<int>{1, 4} << QStringList{QStringLiteral("客'户"), kTick, none, none, kShown, kNotShown}

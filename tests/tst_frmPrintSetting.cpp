@@ -70,7 +70,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("stored");
         QTest::newRow("half goes down to even") << "12.5" << 12;
         QTest::newRow("half goes up to even") << "13.5" << 14;
-        QTest::newRow("blanks around") << " 25 " << 25;
         QTest::newRow("empty") << "" << 0;
         QTest::newRow("not a number") << "十二" << 0;
         QTest::newRow("too large") << "1e20" << 0;
@@ -115,20 +114,6 @@ private Q_SLOTS:
         QCOMPARE(p->blnListFrame, false);
         QCOMPARE(r.doc.FieldsManager()->ReportHelpID(), 2002);
         QVERIFY(r.doc.DocChanged());
-    }
-
-    void cancelKeepsTheSettings()
-    {
-        OpenReport r;
-        QVERIFY(r.opened);
-        frmPrintSetting window;
-        Child<QLineEdit>(window, "txtLeft")->setText(QStringLiteral("1"));
-        Child<QCheckBox>(window, "chktd")->setChecked(true);
-        window.cmdCancel_Click();
-        QCOMPARE(window.result(), int(QDialog::Rejected));
-        QCOMPARE(r.doc.GetPrintObject()->LngPrintLeft, 180);
-        QVERIFY(r.doc.GetPrintObject()->blnListFrame);
-        QVERIFY(!r.doc.DocChanged());
     }
 
     void runModeHidesAndKeepsTheHelpId()
