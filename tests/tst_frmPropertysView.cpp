@@ -210,6 +210,55 @@ private Q_SLOTS:
         QVERIFY(!doc.DocChanged());
     }
 
+    void expressionEditorKindFollowsTheObject_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("sourceType");
+        QTest::addColumn<QString>("editorKind");
+        QTest::newRow("column") << "列" << "期初借方" << "列间表达式" << "" << "表达式";
+        QTest::newRow("formula label") << "标签" << "编制单位" << "数据源" << "公式" << "公式";
+        QTest::newRow("expression label") << "标签" << "编制单位" << "数据源" << "表达式" << "表达式";
+        QTest::newRow("sql label") << "标签" << "编制单位" << "数据源" << "SQL查询" << "文本";
+        QTest::newRow("text label") << "标签" << "编制单位" << "数据源" << "文本" << "文本";
+    }
+    void expressionEditorKindFollowsTheObject()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, sourceType);
+        QFETCH(QString, editorKind);
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsDocument doc;
+        OpenLedger(doc, db);
+        if (!sourceType.isEmpty())
+            doc.LabelManager()->FindLabel(name)->StrDataSouType = sourceType;
+        frmPropertysView view;
+        view.InitPropertys(kind, name, false);
+        const int row = view.RowOf(caption);
+        const QString before = view.ValueAt(row);
+        QString seenClass, seenKind, seenText;
+        frmTextInputView::SetModalHook([&](frmTextInputView& editor) {
+            seenClass = editor.mStrClass;
+            seenKind = editor.mStrSouType;
+            seenText = editor.txtSou->toPlainText();
+            editor.txtSou->setPlainText(QStringLiteral("丢弃"));
+            editor.Cancel();
+        });
+        QVERIFY(view.BeginEdit(row));
+        QCOMPARE(view.Editor(), static_cast<QWidget*>(view.cmdRefrech));
+        view.PressRefresh();
+        QCOMPARE(seenClass, kind);
+        QCOMPARE(seenKind, editorKind);
+        QCOMPARE(seenText, before);
+        // A cancelled editor changes nothing.
+        QCOMPARE(view.ValueAt(row), before);
+        QVERIFY(!doc.DocChanged());
+    }
+
     void invalidLabelExpressionKeepsTheEditorOpen()
     {
         clsTestDatabase db(QStringLiteral("sqlite"), true, true);
