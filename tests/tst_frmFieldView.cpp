@@ -17,8 +17,8 @@ bool OpenWithColumns(clsTestDatabase& db, clsDocument& doc, const QStringList& c
     c.Execute(QStringLiteral("Insert into Rpt_GlbDEF (ID,Name,SystemID,Note,Relation,DatabaseEx,IsBaseTable,Type,Cols) "
                              "values (%1,'字段表','GL','','vimba','',0,1,0)").arg(kReport));
     int order = 0;
-    for (const QString& spec : columns) {
-        const QStringList parts = spec.split(QLatin1Char(':'));
+    for (const QString& column : columns) {
+        const QStringList parts = column.split(QLatin1Char(':'));
         ColRow r;
         r.name = parts[0];
         r.field = parts[1];
