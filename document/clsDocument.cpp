@@ -128,9 +128,13 @@ qint32 clsDocument::FindReportDefine(const QString& StrReportName, const QString
     return id;
 }
 
-bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& StrReportName, const QString& StrSystemID,
-                               const QString& StrOprName)
+bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName, const QString& systemId,
+                               const QString& oprName)
 {
+    // Copies: the report list passes this document's own fields, which the open clears.
+    const QString StrReportName = reportName;
+    const QString StrSystemID = systemId;
+    const QString StrOprName = oprName;
     m_blnDocChanged = false;
 
     // The lookup runs on the connection handed in, before anything is replaced.

@@ -63,6 +63,11 @@ private Q_SLOTS:
         QVERIFY(!doc.DocChanged());
         QVERIFY(ApplicationHelpFile().endsWith(QStringLiteral("自定义报表.chm")));
 
+        // Reopening with the document's own fields (as the report list does) keeps them.
+        QVERIFY(doc.OpenDocument(doc.m_AdoConn, doc.m_strReportName, doc.m_strSystemID, doc.m_strOprName));
+        QCOMPARE(doc.m_strOprName, QStringLiteral("张三"));
+        QCOMPARE(doc.m_strReportName, QStringLiteral("科目余额表"));
+
         // The same subsystem code with another name, and the name under another code, are not found.
         QVERIFY(!doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("AP"), QString()));
     }
