@@ -17,6 +17,10 @@
 #include "columns/frmGroupsView.h"
 #define HAVE_GROUPS_VIEW 1
 #endif
+#include "columns/clsFieldsManager.h"
+#include "columns/frmFieldView.h"
+#include <QDropEvent>
+#include <QMimeData>
 #if __has_include("properties/frmPropertysView.h")
 #include "properties/frmPropertysView.h"
 #define HAVE_PROPERTYS_VIEW 1
@@ -270,6 +274,63 @@ private Q_SLOTS:
         QCOMPARE(Asked(prompt), 1);
         QVERIFY(!w->IsShown());
         QVERIFY(!doc.DocChanged());
+    }
+
+    void deletedColumnIsDroppedBack_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void deletedColumnIsDroppedBack()
+    {
+        QXRF_OPEN_DB(db, true, true);
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        clsCanvasWidget* canvas = w->Canvas();
+        const auto& views = doc.Scene()->Elements(clsCanvasScene::Kind::Column);
+        QVERIFY(!views.empty());
+        const QString colName = views.back()->name;
+        const clsSceneRect r = views.back()->rect;
+        clsRepcol* col = doc.FieldsManager()->FindCol(colName);
+        QVERIFY(col && col->BlnEnable);
+
+        // Click the column, Delete: it leaves the canvas and shows in the field list.
+        QTest::mouseClick(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, canvas->ToViewport(r.left + 30, r.top + 30).toPoint());
+        QVERIFY(doc.FieldsManager()->ColSelected(colName));
+        QTest::keyClick(w, Qt::Key_Delete);
+        QVERIFY(!col->BlnEnable);
+        w->Action(QStringLiteral("mnuListField"))->trigger();
+        auto* list = w->findChild<frmFieldView*>();
+        QVERIFY(list && list->isVisible());
+        QVERIFY(list->Fields().contains(col->Expression.trimmed()));
+
+        const auto drop = [&](qint32 x, qint32 y) {
+            std::unique_ptr<QMimeData> data(frmFieldView::CreateMimeData({col->Expression.trimmed()}));
+            const QPointF at = canvas->ToViewport(x, y);
+            // A drop goes to the widget that accepted the drag's entry.
+            QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(canvas->viewport(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent event(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(canvas->viewport(), &event);
+            QVERIFY(event.isAccepted());
+        };
+        QString body;
+        doc.RangeManager()->RangeTypeToName(QStringLiteral("正文区"), QString(), body);
+        qint32 l = 0, t = 0, wd = 0, h = 0;
+        QVERIFY(doc.RangeManager()->GetRangePart(body, l, t, wd, h));
+
+        // Below the body range: refused with the message, nothing added.
+        drop(15000, t + h + 30);
+        QCOMPARE(prompt.LastText(), QStringLiteral("字段必须拖放到正文区域中..."));
+        QVERIFY(!col->BlnEnable);
+        // Inside it: the column is back and the list no longer offers the field.
+        drop(15000, t + 30);
+        QVERIFY(col->BlnEnable);
+        QVERIFY(!list->Fields().contains(col->Expression.trimmed()));
     }
 
     void scrollingMovesTheSheet()
