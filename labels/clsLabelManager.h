@@ -88,7 +88,7 @@ public:
     void DeleteLabels();
     // Copy (True): the selected labels become the ones to paste, older marks go.
     // Paste (False): a copy of every marked label is added beside it. Answers how
-    // many labels were marked, respectively added.
+    // many labels were marked or added.
     int CopyLabels(bool blnCopy);
 
     // The label of that name (case ignored, trimmed when asked), or nullptr.

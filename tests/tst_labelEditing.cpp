@@ -129,38 +129,6 @@ private Q_SLOTS:
         QVERIFY(!doc.DocChanged());
     }
 
-    void selection_data()
-    {
-        QTest::addColumn<bool>("single");
-        QTest::addColumn<QString>("pressed");
-        QTest::addColumn<QString>("expected");  // selected marks of a, b, c before: a, b
-        QTest::newRow("single selects alone") << true << QStringLiteral("c") << QStringLiteral("001");
-        QTest::newRow("single on a selected one") << true << QStringLiteral("b") << QStringLiteral("010");
-        QTest::newRow("adding") << false << QStringLiteral("c") << QStringLiteral("111");
-        QTest::newRow("taking out") << false << QStringLiteral(" B ") << QStringLiteral("100");
-        QTest::newRow("unknown name, single") << true << QStringLiteral("x") << QStringLiteral("000");
-    }
-    void selection()
-    {
-        QFETCH(bool, single);
-        QFETCH(QString, pressed);
-        QFETCH(QString, expected);
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsLabelManager& m = *doc.LabelManager();
-        m.Labels.clear();
-        Put(m, QStringLiteral("a"), kTitle, 0, 0, 100, 100, true);
-        Put(m, QStringLiteral("b"), kTitle, 0, 0, 100, 100, true);
-        Put(m, QStringLiteral("c"), kTitle, 0, 0, 100, 100, false);
-        m.SetSelectLabelObject(pressed, single);
-        QString marks;
-        for (const QString& n : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")})
-            marks += m.LabelSelected(n) ? QLatin1Char('1') : QLatin1Char('0');
-        QCOMPARE(marks, expected);
-        m.ClearLabels();
-        QVERIFY(!m.HasSelection());
-    }
-
     void resize_data()
     {
         QTest::addColumn<qint32>("edge");
