@@ -161,9 +161,13 @@ private Q_SLOTS:
             QVERIFY(w->Controller()->IsAdding());
             const QPoint pixel = canvas->ToViewport(12000, t + 100).toPoint();
             const QPoint at = canvas->ToCanvas(pixel);
+            // While adding, the pointer over the canvas is the component's own.
+            canvas->MoveTo(at.x(), at.y(), {});
+            QCOMPARE(canvas->viewport()->cursor().shape(), Qt::BitmapCursor);
             QCOMPARE(canvas->HitTest(at.x(), at.y()).target, CanvasTarget::Canvas);
             QTest::mouseClick(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, pixel);
             QVERIFY(!w->Controller()->IsAdding());
+            QCOMPARE(canvas->viewport()->cursor().shape(), Qt::ArrowCursor);
             QStringList after = LabelNames(doc);
             QCOMPARE(after.size(), before.size() + 1);
             for (const QString& n : after)
@@ -331,6 +335,77 @@ private Q_SLOTS:
         drop(15000, t + 30);
         QVERIFY(col->BlnEnable);
         QVERIFY(!list->Fields().contains(col->Expression.trimmed()));
+    }
+
+    void dragsOnHandlesAndStrips_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        QTest::newRow("right handle widens") << QStringLiteral("3") << 300 << 0;
+        QTest::newRow("bottom handle heightens") << QStringLiteral("1") << 0 << 150;
+        QTest::newRow("left handle moves the left edge") << QStringLiteral("2") << -300 << 0;
+        QTest::newRow("strip drag changes its range's height") << QStringLiteral("strip") << 0 << 450;
+    }
+    void dragsOnHandlesAndStrips()
+    {
+        QFETCH(QString, what);
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY2(db.Ready(), qPrintable(db.Error()));
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        clsCanvasWidget* canvas = w->Canvas();
+        QWidget* vp = canvas->viewport();
+        const auto drag = [&](qint32 x, qint32 y) {
+            const QPoint from = canvas->ToViewport(x, y).toPoint();
+            const QPoint to = canvas->ToViewport(x + dx, y + dy).toPoint();
+            QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, from);
+            QTest::mouseMove(vp, to);
+            QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, to);
+            const QPoint travel = canvas->ToCanvas(to) - canvas->ToCanvas(from);
+            return travel;
+        };
+
+        if (what == QLatin1String("strip")) {
+            const QString footer = RangeOfType(doc, QStringLiteral("页尾区"));
+            const clsSceneElement* strip = doc.Scene()->Find(clsCanvasScene::Kind::Strip, footer);
+            QVERIFY(strip && strip->visible);
+            QCOMPARE(canvas->HitTest(strip->rect.left + 3000, strip->rect.top + 100).name, footer);
+            const qint32 before = doc.RangeManager()->FindRange(footer)->Height;
+            const QPoint travel = drag(3000, strip->rect.top + 100);
+            QCOMPARE(doc.RangeManager()->FindRange(footer)->Height, before + travel.y());
+            return;
+        }
+        const auto& labels = doc.Scene()->Elements(clsCanvasScene::Kind::Label);
+        QVERIFY(!labels.empty());
+        const QString name = labels.front()->name;
+        const clsSceneRect r = labels.front()->rect;
+        QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, canvas->ToViewport(r.left + r.width / 2, r.top + r.height / 2).toPoint());
+        const clsSizeHandle* handle = nullptr;
+        for (const clsSizeHandle& h : doc.Scene()->SizeHandles())
+            if (QString::number(int(h.edge)) == what && h.owner == name)
+                handle = &h;
+        QVERIFY(handle);
+        const qint32 hx = handle->rect.left + handle->rect.width / 2;
+        const qint32 hy = handle->rect.top + handle->rect.height / 2;
+        QCOMPARE(canvas->HitTest(hx, hy).target, CanvasTarget::SizeHandle);
+        const clsLabel* label = doc.LabelManager()->FindLabel(name);
+        const qint32 width = label->Width;
+        const qint32 height = label->Height;
+        const qint32 left = label->left;
+        const QPoint travel = drag(hx, hy);
+        if (what == QLatin1String("2")) {
+            QCOMPARE(label->left, left + travel.x());
+            QCOMPARE(label->Width, width - travel.x());
+        } else {
+            QCOMPARE(label->Width, width + travel.x());
+            QCOMPARE(label->Height, height + travel.y());
+        }
+        QVERIFY(doc.DocChanged());
     }
 
     void scrollingMovesTheSheet()
