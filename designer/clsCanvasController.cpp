@@ -377,10 +377,12 @@ void clsCanvasController::Press(CanvasTarget target, const QString& name, Canvas
 
 void clsCanvasController::Move(CanvasTarget target, qint32 X, qint32 Y, CanvasModifiers)
 {
-    if (target == CanvasTarget::SizeHandle || target == CanvasTarget::RangeBar)
-        SetCursor(kCustomCursor);
-    else if (target == CanvasTarget::Canvas)
-        SetCursor(IsAdding() ? kCustomCursor : kArrowCursor);
+    // The handles, the range bar and the title line carry their own pointers, and so
+    // does the whole drawing surface while an object is being added.
+    const bool grip = target == CanvasTarget::SizeHandle || target == CanvasTarget::RangeBar
+        || target == CanvasTarget::TitleLine;
+    const bool onSurface = target != CanvasTarget::LeftRuler && target != CanvasTarget::TopRuler;
+    SetCursor(grip || (IsAdding() && onSurface) ? kCustomCursor : kArrowCursor);
     if (IsAdding())
         return;
     m_x1 = X;

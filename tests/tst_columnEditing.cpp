@@ -217,6 +217,32 @@ private Q_SLOTS:
         QCOMPARE(doc.Scene()->SizeHandles().size(), size_t(0));
     }
 
+    void viewsFollowProperties()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsRecordingPrompt prompt;
+        clsFieldsManager& f = *doc.FieldsManager();
+        QString name = QStringLiteral("b");
+        QVERIFY(f.SetColProperty(name, QStringLiteral("列名"), QStringLiteral("乙")));
+        QVERIFY(!doc.Scene()->Find(Kind::Column, QStringLiteral("b")));
+        const clsSceneElement* view = doc.Scene()->Find(Kind::Column, QStringLiteral("乙"));
+        QVERIFY(view);
+        QCOMPARE(view->caption, QStringLiteral("乙"));
+        QVERIFY(f.SetColProperty(name, QStringLiteral("列宽"), QStringLiteral("30")));
+        QCOMPARE(view->rect.width, 1680);
+        QVERIFY(f.SetColProperty(name, QStringLiteral("显示"), QStringLiteral("隐含")));
+        QVERIFY(!view->visible);
+
+        QString title = QStringLiteral("tc");
+        QVERIFY(f.SetTitleProperty(title, QStringLiteral("名称"), QStringLiteral("丙")));
+        QVERIFY(f.SetTitleProperty(title, QStringLiteral("显示标题"), QStringLiteral("合计")));
+        const clsSceneElement* titleView = doc.Scene()->Find(Kind::Title, QStringLiteral("丙"));
+        QVERIFY(titleView);
+        QCOMPARE(titleView->caption, QStringLiteral("合计"));
+        QCOMPARE(prompt.messages.size(), 0);
+    }
+
     void moveColumns_data()
     {
         QTest::addColumn<qint32>("dx");
