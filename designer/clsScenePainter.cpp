@@ -85,7 +85,9 @@ QRectF clsScenePainter::PixelRect(const clsSceneRect& r, const QPointF& origin) 
 void clsScenePainter::PaintElement(QPainter& p, const clsSceneElement& e, const QPointF& origin) const
 {
     const QRectF box = PixelRect(e.rect, origin);
-    if (!box.intersects(QRectF(p.clipBoundingRect().isEmpty() ? box : p.clipBoundingRect())))
+    // Elements outside the part being painted cost nothing.
+    const QRectF clip = p.clipBoundingRect();
+    if (p.hasClipping() && !clip.isEmpty() && !box.intersects(clip))
         return;
     switch (e.kind) {
     case Kind::Strip: {
