@@ -182,12 +182,18 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
         const clsCanvasScene* scene = Scene();
         const qint32 backLeft = scene ? scene->picBack.left : 0;
         const qint32 backTop = scene ? scene->picBack.top : 0;
+        // A click selects along one line; dragging along the ruler selects everything
+        // between the press and the release.
+        constexpr qint32 lowest = std::numeric_limits<qint32>::min();
+        constexpr qint32 highest = std::numeric_limits<qint32>::max();
         if (state == State::LineSelects) {
-            const qint32 y = Clamp32(qint64(m_y0) - backTop - kLeftRulerOffset);
-            SelectInRect(std::numeric_limits<qint32>::min(), y, std::numeric_limits<qint32>::max(), y);
+            const qint32 y0 = Clamp32(qint64(m_y0) - backTop - kLeftRulerOffset);
+            const qint32 y1 = Clamp32(qint64(Y) - backTop - kLeftRulerOffset);
+            SelectInRect(lowest, std::min(y0, y1), highest, std::max(y0, y1));
         } else {
-            const qint32 x = Clamp32(qint64(m_x0) - backLeft - kTopRulerOffset);
-            SelectInRect(x, std::numeric_limits<qint32>::min(), x, std::numeric_limits<qint32>::max());
+            const qint32 x0 = Clamp32(qint64(m_x0) - backLeft - kTopRulerOffset);
+            const qint32 x1 = Clamp32(qint64(X) - backLeft - kTopRulerOffset);
+            SelectInRect(std::min(x0, x1), lowest, std::max(x0, x1), highest);
         }
         break;
     }
@@ -393,7 +399,7 @@ void clsCanvasController::Move(CanvasTarget target, qint32 X, qint32 Y, CanvasMo
 void clsCanvasController::Release(CanvasTarget target, qint32 X, qint32 Y, CanvasModifiers m)
 {
     // The Add states end at the next press, not at a release.
-    if (m_state == State::None || IsAdding())
+    if ((m_state == State::None && !m_busy) || IsAdding())
         return;
     // The title line is only let go on the line itself.
     if (target == CanvasTarget::Canvas && m_state == State::ChangeTitleSize)

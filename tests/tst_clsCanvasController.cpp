@@ -110,6 +110,8 @@ private Q_SLOTS:
         c.ClearToolState();
         QVERIFY(!c.IsAdding());
         QVERIFY(!c.IsState(entered));
+        c.Release(CanvasTarget::Canvas, 10, 20, kNone);
+        QVERIFY(!c.Busy());
     }
 
     void adding_data()
@@ -452,6 +454,11 @@ private Q_SLOTS:
         c.Press(CanvasTarget::LeftRuler, QString(), CanvasButton::Left, 0, 2000 + 330 - 560, kNone);
         c.Release(CanvasTarget::LeftRuler, 0, 2000 + 330 - 560, kNone);
         QCOMPARE(Marks(doc), QStringLiteral("-abc---"));
+
+        // Dragged along the top ruler: everything between press and release.
+        c.Press(CanvasTarget::TopRuler, QString(), CanvasButton::Left, 2500 + 315, 0, kNone);
+        c.Release(CanvasTarget::TopRuler, 900 + 315, 0, kNone);
+        QCOMPARE(Marks(doc), QStringLiteral("Labctatbtc"));
     }
 
     void titleLine()
