@@ -634,14 +634,12 @@ void clsFieldsManager::DeleteAllSelectedObjects()
         c->BlnEnable = false;
         changed = true;
     }
-    for (size_t i = Titles.size(); i-- > 0;) {
-        if (!Titles[i]->blnSelected)
-            continue;
-        if (scene)
-            scene->Remove(Kind::Title, Titles[i]->name);
-        Titles.erase(Titles.begin() + std::ptrdiff_t(i));
-        changed = true;
-    }
+    for (const auto& t : Titles)
+        if (t->blnSelected && scene)
+            scene->Remove(Kind::Title, t->name);
+    const auto kept = std::remove_if(Titles.begin(), Titles.end(), [](const auto& t) { return t->blnSelected; });
+    changed = changed || kept != Titles.end();
+    Titles.erase(kept, Titles.end());
     if (scene) {
         scene->HideSizeHandles(Kind::Column);
         scene->HideSizeHandles(Kind::Title);

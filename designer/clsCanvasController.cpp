@@ -234,18 +234,24 @@ void clsCanvasController::SelectInRect(qint32 left, qint32 top, qint32 right, qi
         return scene->IsDisplayed(e) && qint64(e.rect.left) <= right && qint64(e.rect.Right()) >= left
             && qint64(e.rect.top) <= bottom && qint64(e.rect.Bottom()) >= top;
     };
+    // Walk the records and look their views up by name, so a band over a wide report
+    // stays linear in the number of objects.
+    const auto hitByName = [&](Kind kind, const QString& name) {
+        const clsSceneElement* view = scene->Find(kind, name);
+        return view && hit(*view);
+    };
     if (fields) {
-        for (const auto& view : scene->Elements(Kind::Title))
-            if (hit(*view) && !fields->TitleSelected(view->name))
-                fields->SetSelectedTitleObject(view->name, false);
-        for (const auto& view : scene->Elements(Kind::Column))
-            if (hit(*view) && !fields->ColSelected(view->name))
-                fields->SetSelectedColObject(view->name, false);
+        for (const auto& t : fields->Titles)
+            if (!t->blnSelected && hitByName(Kind::Title, t->name))
+                t->blnSelected = true;
+        for (const auto& c : fields->Cols)
+            if (!c->blnSelected && c->BlnEnable && hitByName(Kind::Column, c->name))
+                c->blnSelected = true;
     }
     if (labels)
-        for (const auto& view : scene->Elements(Kind::Label))
-            if (hit(*view) && !labels->LabelSelected(view->name))
-                labels->SetSelectLabelObject(view->name, false);
+        for (const auto& l : labels->Labels)
+            if (!l->blnSelected && hitByName(Kind::Label, l->StrName))
+                l->blnSelected = true;
     ListSelection();
 }
 

@@ -961,14 +961,12 @@ void clsLabelManager::DeleteLabels()
 {
     clsCanvasScene* scene = Scene();
     bool removed = false;
-    for (size_t i = Labels.size(); i-- > 0;) {
-        if (!Labels[i]->blnSelected)
-            continue;
-        if (scene)
-            scene->Remove(clsCanvasScene::Kind::Label, Labels[i]->StrName);
-        Labels.erase(Labels.begin() + std::ptrdiff_t(i));
-        removed = true;
-    }
+    for (const auto& label : Labels)
+        if (label->blnSelected && scene)
+            scene->Remove(clsCanvasScene::Kind::Label, label->StrName);
+    const auto kept = std::remove_if(Labels.begin(), Labels.end(), [](const auto& l) { return l->blnSelected; });
+    removed = kept != Labels.end();
+    Labels.erase(kept, Labels.end());
     if (scene)
         scene->HideSizeHandles(clsCanvasScene::Kind::Label);
     if (removed)
