@@ -63,6 +63,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("existing");
         QTest::addColumn<QString>("expected");
         QTest::newRow("only the title label") << QStringList() << QStringLiteral("标签2");
+        // The one label present is itself called 标签2.
+        QTest::newRow("one label, its name taken") << QStringList{QString()} << QStringLiteral("标签3");
         QTest::newRow("count+1 taken") << QStringList{QStringLiteral("标签3")} << QStringLiteral("标签4");
         QTest::newRow("two taken") << QStringList{QStringLiteral("标签3"), QStringLiteral("标签4")}
                                    << QStringLiteral("标签5");
@@ -75,8 +77,12 @@ private Q_SLOTS:
         OpenLaidOut(doc);
         clsLabelManager& m = *doc.LabelManager();
         QCOMPARE(m.Labels.size(), size_t(1));
-        for (const QString& name : existing)
-            Put(m, name, kTitle, 0, 0, 100, 100, false);
+        for (const QString& name : existing) {
+            if (name.isEmpty())
+                m.Labels.front()->StrName = QStringLiteral("标签2");
+            else
+                Put(m, name, kTitle, 0, 0, 100, 100, false);
+        }
         const clsLabel* added = m.AddLabels(kTitle, 100, 400);
         QVERIFY(added);
         QCOMPARE(added->StrName, expected);
