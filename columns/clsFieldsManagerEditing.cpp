@@ -565,9 +565,10 @@ void clsFieldsManager::ChangeTitleHeight(qint32 newHeight)
         if (!t->blnDelected)
             highestTitleTop = std::max<qint64>(std::min(highestTitleTop, qint64(t->Y)), body.top);
 
-    // Everything under and over the separator moves with it, as far as the titles stay
-    // under the body's top and the columns above its bottom.
-    qint64 dy = qint64(newHeight) - body.titleHeight;
+    // Everything under and over the separator moves with it, as far as the title part
+    // keeps a height of at least 0, the titles stay under the body's top and the
+    // columns above its bottom.
+    qint64 dy = std::max<qint64>(newHeight, 0) - body.titleHeight;
     if (highestTitleTop != std::numeric_limits<qint64>::max())
         dy = std::max(dy, body.top - highestTitleTop);
     if (lowestColBottom != std::numeric_limits<qint64>::min())

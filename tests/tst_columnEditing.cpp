@@ -452,6 +452,19 @@ private Q_SLOTS:
         QVERIFY(!doc.DocChanged());
     }
 
+    void titleHeightWithoutTitles()
+    {
+        clsDocument doc;
+        OpenLaidOut(doc);
+        clsFieldsManager& f = *doc.FieldsManager();
+        f.Titles.clear();
+        doc.RangeManager()->DrawAllObjects();
+        QCOMPARE(doc.RangeManager()->pTitleHeight, 20);
+        f.ChangeTitleHeight(-500);
+        QCOMPARE(doc.RangeManager()->pTitleHeight, 0);
+        QCOMPARE(f.Cols.front()->Y, 1580 - 20);
+    }
+
     void titleHeight_data()
     {
         QTest::addColumn<qint32>("newHeight");
