@@ -581,7 +581,8 @@ QRect clsCanvasController::RubberBand() const
 {
     if (m_state != State::SelectObjects || !m_bandShown)
         return QRect();
-    return QRect(std::min(m_x0, m_x1), std::min(m_y0, m_y1), std::abs(m_x1 - m_x0), std::abs(m_y1 - m_y0));
+    return QRect(std::min(m_x0, m_x1), std::min(m_y0, m_y1), Clamp32(std::abs(qint64(m_x1) - m_x0)),
+                 Clamp32(std::abs(qint64(m_y1) - m_y0)));
 }
 
 QPoint clsCanvasController::DragOffset() const
