@@ -295,7 +295,12 @@ void clsCanvasWidget::PressAt(qint32 x, qint32 y, CanvasButton button, CanvasMod
         return;
     m_pressHit = HitTest(x, y);
     m_pressed = true;
-    m_controller->Press(m_pressHit.target, m_pressHit.name, button, x, y, m);
+    // A caption strip is the lower edge of the range above it: dragging the strip
+    // changes that range's height, so the strip follows the pointer.
+    QString name = m_pressHit.name;
+    if (m_pressHit.target == CanvasTarget::RangeBar && g_objDocument && g_objDocument->RangeManager())
+        name = g_objDocument->RangeManager()->RangeAboveStrip(name);
+    m_controller->Press(m_pressHit.target, name, button, x, y, m);
     UpdatePointer();
     viewport()->update();
 }

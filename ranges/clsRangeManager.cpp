@@ -753,3 +753,15 @@ void clsRangeManager::DispalyAllObjects(const QString& kind, bool visible)
     else if (SameText(k, QStringLiteral("标题")))
         scene->SetKindShown(clsCanvasScene::Kind::Title, visible);
 }
+
+QString clsRangeManager::RangeAboveStrip(const QString& StrName) const
+{
+    const clsRange* below = FindRange(StrName);
+    if (!below)
+        return QString();
+    const clsRange* above = nullptr;
+    for (const auto& r : Ranges)
+        if (r.get() != below && r->blnVisible && r->top < below->top && (!above || r->top > above->top))
+            above = r.get();
+    return above ? above->StrName : QString();
+}

@@ -90,6 +90,9 @@ public:
 
     // The range of that name (case ignored, trimmed when asked), or nullptr.
     clsRange* FindRange(const QString& StrName, bool trimmed = true) const;
+    // The shown range laid out just above the caption strip of `StrName` (the range whose
+    // lower edge the strip is); empty for the topmost strip or an unknown name.
+    QString RangeAboveStrip(const QString& StrName) const;
 
     // Group ranges (clsRangeManagerGroups.cpp). A column's group header range is the
     // range of kind "分组标题区" whose group field is the column, its footer the one of

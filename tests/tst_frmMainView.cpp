@@ -345,7 +345,7 @@ private Q_SLOTS:
         QTest::newRow("right handle widens") << QStringLiteral("3") << 300 << 0;
         QTest::newRow("bottom handle heightens") << QStringLiteral("1") << 0 << 150;
         QTest::newRow("left handle moves the left edge") << QStringLiteral("2") << -300 << 0;
-        QTest::newRow("strip drag changes its range's height") << QStringLiteral("strip") << 0 << 450;
+        QTest::newRow("strip drag changes the height of the range above it") << QStringLiteral("strip") << 0 << 450;
     }
     void dragsOnHandlesAndStrips()
     {
@@ -375,9 +375,16 @@ private Q_SLOTS:
             const clsSceneElement* strip = doc.Scene()->Find(clsCanvasScene::Kind::Strip, footer);
             QVERIFY(strip && strip->visible);
             QCOMPARE(canvas->HitTest(strip->rect.left + 3000, strip->rect.top + 100).name, footer);
-            const qint32 before = doc.RangeManager()->FindRange(footer)->Height;
+            const QString body = RangeOfType(doc, QStringLiteral("正文区"));
+            QCOMPARE(doc.RangeManager()->RangeAboveStrip(footer), body);
+            const qint32 before = doc.RangeManager()->FindRange(body)->Height;
+            const qint32 footerBefore = doc.RangeManager()->FindRange(footer)->Height;
             const QPoint travel = drag(3000, strip->rect.top + 100);
-            QCOMPARE(doc.RangeManager()->FindRange(footer)->Height, before + travel.y());
+            QCOMPARE(doc.RangeManager()->FindRange(body)->Height, before + travel.y());
+            QCOMPARE(doc.RangeManager()->FindRange(footer)->Height, footerBefore);
+            // The topmost strip has no range above it: dragging it changes nothing.
+            const QString title = RangeOfType(doc, QStringLiteral("标题区"));
+            QCOMPARE(doc.RangeManager()->RangeAboveStrip(title), QString());
             return;
         }
         const auto& labels = doc.Scene()->Elements(clsCanvasScene::Kind::Label);
