@@ -33,6 +33,9 @@ public:
     bool IsAdding() const;
     bool IsState(const QString& name) const;
     bool Busy() const;
+    // The window became active again: whatever press was in progress was lost with the
+    // focus, so the busy flag no longer stands for anything.
+    void ClearBusy() { m_busy = false; }
     QString GetRangeAt(qint32 X, qint32 Y) const;
 
     // Gestures, positions in canvas twips (for rulers: the position along the ruler).

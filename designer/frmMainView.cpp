@@ -635,8 +635,10 @@ void frmMainView::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     // Coming back to the window: whatever a dialog changed shows on the canvas.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        m_controller->ClearBusy();
         RefreshView();
+    }
 }
 
 void frmMainView::closeEvent(QCloseEvent* event)
