@@ -13,19 +13,9 @@
 namespace {
 const QString kModule = QStringLiteral("clsFieldsManager");
 
-clsConnection* Connection()
-{
-    return g_objDocument ? g_objDocument->m_AdoConn : nullptr;
-}
-
 QString Key(const QString& name)
 {
     return name.trimmed().toLower();
-}
-
-bool SameText(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
 QString Num(qint64 value)
@@ -146,7 +136,7 @@ TitleSnap SnapTitles(const std::vector<std::unique_ptr<clsTitle>>& titles)
 void clsFieldsManager::LoadAllObjects(qint32 ID, bool& ok)
 {
     ok = false;
-    if (!Connection())
+    if (!DocumentConnection())
         return;
     m_lngID = ID;
     Cols.clear();
@@ -164,7 +154,7 @@ void clsFieldsManager::LoadAllObjects(qint32 ID, bool& ok)
 bool clsFieldsManager::AddColsObjec()
 {
     try {
-        clsRecordset rs = Connection()->Open(QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=") + QStringLiteral("0")
+        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=") + QStringLiteral("0")
                                              + QStringLiteral(" and ID = ") + Num(m_lngID)
                                              + QStringLiteral(" Order by  OrderEx "));
         while (!rs.Eof()) {
@@ -216,7 +206,7 @@ bool clsFieldsManager::AddColsObjec()
 void clsFieldsManager::AddColsTitles()
 {
     try {
-        clsRecordset rs = Connection()->Open(QStringLiteral("Select * From Rpt_FldDEF  Where ModeEx=") + QStringLiteral("5")
+        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select * From Rpt_FldDEF  Where ModeEx=") + QStringLiteral("5")
                                              + QStringLiteral(" and ID = ") + Num(m_lngID)
                                              + QStringLiteral(" Order by LeftEx,Width "));
         while (!rs.Eof()) {
@@ -307,7 +297,7 @@ void clsFieldsManager::GetGroupCols(qint32 ID)
             byName.insert(key, col.get());
     }
     try {
-        clsRecordset rs = Connection()->Open(QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=") + QStringLiteral("3")
+        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=") + QStringLiteral("3")
                                              + QStringLiteral(" and ID = ") + Num(ID));
         while (!rs.Eof()) {
             if (clsRepcol* col = byName.value(Key(rs.Text(QStringLiteral("name"))))) {
@@ -338,7 +328,7 @@ void clsFieldsManager::GetSumCols(qint32 ID)
             byName.insert(key, col.get());
     }
     try {
-        clsRecordset rs = Connection()->Open(QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=") + QStringLiteral("4")
+        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=") + QStringLiteral("4")
                                              + QStringLiteral(" and ID = ") + Num(ID));
         while (!rs.Eof()) {
             if (clsRepcol* col = byName.value(Key(rs.Text(QStringLiteral("name"))))) {
@@ -356,7 +346,7 @@ void clsFieldsManager::GetSumCols(qint32 ID)
 void clsFieldsManager::ReadHelpID()
 {
     try {
-        clsRecordset rs = Connection()->Open(QStringLiteral("Select OrderEx From Rpt_FldDEF Where ModeEx=")
+        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select OrderEx From Rpt_FldDEF Where ModeEx=")
                                              + QStringLiteral("22") + QStringLiteral(" and ID = ") + Num(m_lngID));
         m_lngHelpID = rs.Eof() ? 0 : rs.Long(QStringLiteral("OrderEx"));
         rs.Close();
@@ -387,7 +377,7 @@ void clsFieldsManager::SaveAllObjects(bool& ok)
         if (col->BlnEnable)
             col->Col = ++number;
     AssignTitleLevels();
-    if (Connection()) {
+    if (DocumentConnection()) {
         if (!AddNewColToDatabase() || !SaveTitles() || !SaveGroupDefine() || !SaveSumDefine()
             || !SaveReportHelpid())
             return;
@@ -519,7 +509,7 @@ void clsFieldsManager::AssignTitleLevels()
 
 bool clsFieldsManager::AddNewColToDatabase()
 {
-    clsConnection* conn = Connection();
+    clsConnection* conn = DocumentConnection();
     try {
         conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("0")
                       + QStringLiteral("  and ID=") + Num(m_lngID));
@@ -551,7 +541,7 @@ bool clsFieldsManager::AddNewColToDatabase()
 
 bool clsFieldsManager::SaveTitles()
 {
-    clsConnection* conn = Connection();
+    clsConnection* conn = DocumentConnection();
     try {
         conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("5")
                       + QStringLiteral(" and ID='") + Num(m_lngID) + QStringLiteral("'"));
@@ -585,7 +575,7 @@ bool clsFieldsManager::SaveTitles()
 
 bool clsFieldsManager::SaveGroupDefine()
 {
-    clsConnection* conn = Connection();
+    clsConnection* conn = DocumentConnection();
     try {
         conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("3")
                       + QStringLiteral(" and ID='") + Num(m_lngID) + QStringLiteral("'"));
@@ -615,7 +605,7 @@ bool clsFieldsManager::SaveGroupDefine()
 
 bool clsFieldsManager::SaveSumDefine()
 {
-    clsConnection* conn = Connection();
+    clsConnection* conn = DocumentConnection();
     try {
         conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("4")
                       + QStringLiteral(" and ID='") + Num(m_lngID) + QStringLiteral("'"));
@@ -642,7 +632,7 @@ bool clsFieldsManager::SaveSumDefine()
 
 bool clsFieldsManager::SaveReportHelpid()
 {
-    clsConnection* conn = Connection();
+    clsConnection* conn = DocumentConnection();
     try {
         conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("22")
                       + QStringLiteral(" and ID='") + Num(m_lngID) + QStringLiteral("'"));

@@ -31,7 +31,7 @@ clsRangeManager* Ranges()
     return g_objDocument ? g_objDocument->RangeManager() : nullptr;
 }
 
-bool SameText(const QString& a, const QString& b)
+bool SameTrimmedText(const QString& a, const QString& b)
 {
     return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
 }
@@ -282,7 +282,7 @@ void clsFieldsManager::AddNewCol(const QString& rangeName, qint32 X, qint32 Y, b
     clsRangeManager* ranges = Ranges();
     if (!ranges)
         return;
-    if (!SameText(ranges->ReadRangeProperty(rangeName, QStringLiteral("区域类别")), kBodyRange)) {
+    if (!SameTrimmedText(ranges->ReadRangeProperty(rangeName, QStringLiteral("区域类别")), kBodyRange)) {
         ShowMessage(rangeName + QStringLiteral("不能画报表列对象..."));
         return;
     }
@@ -313,7 +313,7 @@ void clsFieldsManager::AddNewTitle(const QString& rangeName, qint32 X, qint32 Y,
     clsRangeManager* ranges = Ranges();
     if (!ranges)
         return;
-    if (!SameText(ranges->ReadRangeProperty(rangeName, QStringLiteral("区域类别")), kBodyRange)) {
+    if (!SameTrimmedText(ranges->ReadRangeProperty(rangeName, QStringLiteral("区域类别")), kBodyRange)) {
         ShowMessage(rangeName + QStringLiteral("不能画报表列对象..."));
         return;
     }
@@ -338,7 +338,7 @@ void clsFieldsManager::SetSelectedColObject(const QString& name, bool exclusive)
     for (const auto& c : Cols) {
         if (exclusive)
             c->blnSelected = false;
-        if (SameText(c->name, name))
+        if (SameTrimmedText(c->name, name))
             c->blnSelected = !c->blnSelected;
     }
 }
@@ -348,7 +348,7 @@ void clsFieldsManager::SetSelectedTitleObject(const QString& name, bool exclusiv
     for (const auto& t : Titles) {
         if (exclusive)
             t->blnSelected = false;
-        if (SameText(t->name, name))
+        if (SameTrimmedText(t->name, name))
             t->blnSelected = !t->blnSelected;
     }
 }
@@ -690,7 +690,7 @@ void clsFieldsManager::AddColField(qint32 left, qint32 top, qint32 width, qint32
     ok = false;
     clsRepcol* found = nullptr;
     for (const auto& c : Cols) {
-        if (!SameText(c->Expression, field) || c->Expression.trimmed().isEmpty())
+        if (!SameTrimmedText(c->Expression, field) || c->Expression.trimmed().isEmpty())
             continue;
         // The disabled column is the one the list offered.
         if (!c->BlnEnable) {

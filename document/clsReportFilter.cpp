@@ -10,7 +10,7 @@ void clsReportFilter::OpenFilterSetting(bool& ok)
         std::unique_ptr<clsOutsideObject> filter = clsComponentRegistry::Create(ComponentId());
         const QString reportName = g_objDocument ? g_objDocument->m_strReportName : QString();
         const QString systemId = g_objDocument ? g_objDocument->m_strSystemID : QString();
-        clsConnection* conn = g_objDocument ? g_objDocument->m_AdoConn : nullptr;
+        clsConnection* conn = DocumentConnection();
         // RunMode goes by reference: the component may change it, and we take it back.
         QVariantList args{reportName, systemId, QVariant::fromValue(conn), QVariant(), g_blnRunMode};
         filter->Invoke(QStringLiteral("SetFilter"), args);

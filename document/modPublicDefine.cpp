@@ -161,6 +161,11 @@ qint32 ToLong(const QString& text, bool* ok)
     }
 }
 
+bool SameText(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
 QString SqlQuote(const QString& text)
 {
     QString quoted = text;
@@ -208,6 +213,11 @@ void ReportException(const std::exception& error, const QString& module, const Q
 }
 
 #include "clsDocument.h"
+
+clsConnection* DocumentConnection()
+{
+    return g_objDocument ? g_objDocument->m_AdoConn : nullptr;
+}
 
 void MarkDocChanged()
 {

@@ -38,6 +38,9 @@ bool CBool(const QVariant& value);
 // Lenient forms for typed input: `ok` tells whether the text was a number.
 qint32 ToLong(const QString& text, bool* ok = nullptr);
 
+// Names, keys, kinds and captions are compared without regard to letter case.
+bool SameText(const QString& a, const QString& b);
+
 // The one routine that prepares a text for SQL: doubles every single quote.
 // The caller puts the surrounding quotes, so the statement texts read as written.
 QString SqlQuote(const QString& text);
@@ -58,6 +61,9 @@ void ReportError(const QString& description, const QString& module, const QStrin
 // Same, for an exception caught by a routine's handler.
 void ReportException(const std::exception& error, const QString& module, const QString& routine = QString(),
                      PromptIcon icon = PromptIcon::Exclamation);
+
+// The open document's connection, or nullptr when there is no document or connection.
+clsConnection* DocumentConnection();
 
 // Marks the open document changed; every accepted edit calls it.
 void MarkDocChanged();

@@ -15,16 +15,6 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kLedgerClass = QStringLiteral("青禾账务函数");
 const QString kInventoryClass = QStringLiteral("青禾存货核算函数");
 
-bool SameText(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-clsConnection* DocumentConnection()
-{
-    return g_objDocument ? g_objDocument->m_AdoConn : nullptr;
-}
-
 // bNeed is 1 in the suite's own tables, a bit or boolean elsewhere; Null is "not needed".
 bool ReadNeedFlag(const QVariant& value)
 {

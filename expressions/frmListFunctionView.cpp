@@ -31,11 +31,6 @@ clsFunctionManager* Functions()
     return g_objDocument ? g_objDocument->FunctionManager() : nullptr;
 }
 
-bool SameText(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 QTableWidgetItem* ReadOnlyItem(const QString& text)
 {
     auto* item = new QTableWidgetItem(text);

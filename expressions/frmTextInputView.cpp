@@ -27,10 +27,6 @@ frmTextInputView::ModalHook& Hook()
     return hook;
 }
 
-bool SameText(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
 }
 
 void frmTextInputView::SetModalHook(ModalHook hook)

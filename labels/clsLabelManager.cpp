@@ -14,16 +14,6 @@
 namespace {
 const QString kModule = QStringLiteral("clsLabelManager");
 
-bool SameText(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-clsConnection* Connection()
-{
-    return g_objDocument ? g_objDocument->m_AdoConn : nullptr;
-}
-
 clsRangeManager* Ranges()
 {
     return g_objDocument ? g_objDocument->RangeManager() : nullptr;
@@ -200,7 +190,7 @@ void clsLabelManager::LoadReportLabels(qint32 ID, bool& ok)
     Labels.clear();
     // Loading never troubles the user: whatever cannot be read is passed over, and a
     // report whose rows cannot be read at all still opens with its title label.
-    if (clsConnection* conn = Connection()) {
+    if (clsConnection* conn = DocumentConnection()) {
         try {
             clsRecordset rs = conn->Open(QStringLiteral("Select  * from Rpt_FldDEF where ID =") + QString::number(ID)
                                          + QStringLiteral("  and ModeEx =") + QStringLiteral("26")
@@ -257,7 +247,7 @@ void clsLabelManager::LoadReportLabels(qint32 ID, bool& ok)
 void clsLabelManager::SaveReportLabels(qint32 ID, bool& ok)
 {
     ok = false;
-    clsConnection* conn = Connection();
+    clsConnection* conn = DocumentConnection();
     if (!conn)
         return;
     const QString id = QString::number(ID);

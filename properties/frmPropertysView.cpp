@@ -33,11 +33,6 @@ frmPropertysView::FontHook& Hook()
     return hook;
 }
 
-bool SameText(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 QString FontText(const clsFont& font)
 {
     return font.Name + QStringLiteral(",") + QString::number(font.Size);

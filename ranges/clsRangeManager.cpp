@@ -31,16 +31,6 @@ const MenuOfRange kMenus[] = {
     {"正文区域", "mnuText"},
 };
 
-bool SameText(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-clsConnection* Connection()
-{
-    return g_objDocument ? g_objDocument->m_AdoConn : nullptr;
-}
-
 std::unique_ptr<clsRange> NewRange(const char* name, const char* kind, bool visible, qint32 height)
 {
     auto range = std::make_unique<clsRange>();
@@ -94,7 +84,7 @@ void clsRangeManager::LoadRangeDefine(qint32 ID, bool& ok)
     try {
         // Without a connection there is nothing to read: the report starts from the
         // standard ranges like a new one.
-        if (clsConnection* conn = Connection()) {
+        if (clsConnection* conn = DocumentConnection()) {
             clsRecordset rs = conn->Open(QStringLiteral("Select  * from Rpt_FldDEF where ID =") + QString::number(ID)
                                          + QStringLiteral("  and ModeEx =") + QStringLiteral("25")
                                          + QStringLiteral(" order by OrderEx "));
@@ -133,7 +123,7 @@ void clsRangeManager::LoadRangeDefine(qint32 ID, bool& ok)
 void clsRangeManager::SaveRangeDefine(qint32 ID, bool& ok)
 {
     ok = false;
-    clsConnection* conn = Connection();
+    clsConnection* conn = DocumentConnection();
     if (!conn)
         return;
     const QString id = QString::number(ID);

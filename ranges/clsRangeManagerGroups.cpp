@@ -6,11 +6,6 @@ namespace {
 const QString kGroupHeader = QStringLiteral("分组标题区");
 const QString kGroupFooter = QStringLiteral("分组脚注区");
 
-bool SameText(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 bool IsGroupRangeOf(const clsRange& range, const QString& column)
 {
     return (SameText(range.StrRangeType, kGroupHeader) || SameText(range.StrRangeType, kGroupFooter))
