@@ -714,7 +714,7 @@ QString clsFieldsManager::NewTitleName() const
 // a renamed record is the one whose name has no view yet.
 void clsFieldsManager::RefreshColLabel(const QString& oldName)
 {
-    clsCanvasScene* scene = g_objDocument ? g_objDocument->Scene() : nullptr;
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     clsRepcol* c = FindCol(oldName);
@@ -740,7 +740,7 @@ void clsFieldsManager::RefreshColLabel(const QString& oldName)
 
 void clsFieldsManager::RefreshTitleLabel(const QString& oldName)
 {
-    clsCanvasScene* scene = g_objDocument ? g_objDocument->Scene() : nullptr;
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     clsTitle* t = FindTitle(oldName);

@@ -21,16 +21,6 @@ constexpr qint32 kTitleGap = 20;
 // A dropped field's column goes this far below the separator, its title this far above.
 constexpr qint32 kDropGap = 20;
 
-clsCanvasScene* Scene()
-{
-    return g_objDocument ? g_objDocument->Scene() : nullptr;
-}
-
-clsRangeManager* Ranges()
-{
-    return g_objDocument ? g_objDocument->RangeManager() : nullptr;
-}
-
 bool SameTrimmedText(const QString& a, const QString& b)
 {
     return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
@@ -53,7 +43,7 @@ struct BodyPart
 // The body range and the height of its title part; False without one.
 bool ReadBody(BodyPart& body)
 {
-    const clsRangeManager* ranges = Ranges();
+    const clsRangeManager* ranges = DocumentRanges();
     if (!ranges)
         return false;
     ranges->RangeTypeToName(kBodyRange, QString(), body.name);
@@ -74,7 +64,7 @@ qint64 RightLimit(const BodyPart& body)
 {
     if (body.width > 0)
         return body.width;
-    if (const clsCanvasScene* scene = Scene())
+    if (const clsCanvasScene* scene = DocumentScene())
         if (scene->picDraw.width > 0)
             return scene->picDraw.width;
     return std::numeric_limits<qint32>::max();
@@ -106,7 +96,7 @@ QString TitleCaption(const clsTitle& t)
 
 void PlaceColView(const clsRepcol& c)
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     clsSceneElement& view = scene->Obtain(Kind::Column, c.name);
@@ -119,7 +109,7 @@ void PlaceColView(const clsRepcol& c)
 
 void PlaceTitleView(const clsTitle& t)
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     clsSceneElement& view = scene->Obtain(Kind::Title, t.name);
@@ -279,7 +269,7 @@ clsTitle* clsFieldsManager::AddNewTitleObject(qint32 X, qint32 Y, qint32 width, 
 void clsFieldsManager::AddNewCol(const QString& rangeName, qint32 X, qint32 Y, bool& ok)
 {
     ok = false;
-    clsRangeManager* ranges = Ranges();
+    clsRangeManager* ranges = DocumentRanges();
     if (!ranges)
         return;
     if (!SameTrimmedText(ranges->ReadRangeProperty(rangeName, QStringLiteral("区域类别")), kBodyRange)) {
@@ -310,7 +300,7 @@ void clsFieldsManager::AddNewCol(const QString& rangeName, qint32 X, qint32 Y, b
 void clsFieldsManager::AddNewTitle(const QString& rangeName, qint32 X, qint32 Y, bool& ok)
 {
     ok = false;
-    clsRangeManager* ranges = Ranges();
+    clsRangeManager* ranges = DocumentRanges();
     if (!ranges)
         return;
     if (!SameTrimmedText(ranges->ReadRangeProperty(rangeName, QStringLiteral("区域类别")), kBodyRange)) {
@@ -357,7 +347,7 @@ void clsFieldsManager::ClearColsSelected()
 {
     for (const auto& c : Cols)
         c->blnSelected = false;
-    if (clsCanvasScene* scene = Scene()) {
+    if (clsCanvasScene* scene = DocumentScene()) {
         scene->HideSizeHandles(Kind::Column);
         for (const auto& view : scene->Elements(Kind::Column))
             view->selected = false;
@@ -368,7 +358,7 @@ void clsFieldsManager::ClearTitles()
 {
     for (const auto& t : Titles)
         t->blnSelected = false;
-    if (clsCanvasScene* scene = Scene()) {
+    if (clsCanvasScene* scene = DocumentScene()) {
         scene->HideSizeHandles(Kind::Title);
         for (const auto& view : scene->Elements(Kind::Title))
             view->selected = false;
@@ -389,7 +379,7 @@ bool clsFieldsManager::HasSelection() const
 
 void clsFieldsManager::ListSelectedCols()
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     scene->HideSizeHandles(Kind::Column);
@@ -405,7 +395,7 @@ void clsFieldsManager::ListSelectedCols()
 
 void clsFieldsManager::ListSelectedTitles()
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     scene->HideSizeHandles(Kind::Title);
@@ -478,7 +468,7 @@ void clsFieldsManager::MoveTitleObject(qint32 dx, qint32 dy, bool& ok)
 
 void clsFieldsManager::NewPartListCol()
 {
-    if (Scene())
+    if (DocumentScene())
         for (const auto& c : Cols)
             if (c->blnSelected && c->BlnEnable)
                 PlaceColView(*c);
@@ -487,7 +477,7 @@ void clsFieldsManager::NewPartListCol()
 
 void clsFieldsManager::NewPartListTitles()
 {
-    if (Scene())
+    if (DocumentScene())
         for (const auto& t : Titles)
             if (t->blnSelected)
                 PlaceTitleView(*t);
@@ -577,9 +567,9 @@ void clsFieldsManager::ChangeTitleHeight(qint32 newHeight)
     if (dy == 0)
         return;
     ReMoveDetailObjects(Clamp32(dy));
-    if (clsRangeManager* ranges = Ranges())
+    if (clsRangeManager* ranges = DocumentRanges())
         ranges->pTitleHeight = Clamp32(qint64(ranges->pTitleHeight) + dy);
-    if (clsCanvasScene* scene = Scene()) {
+    if (clsCanvasScene* scene = DocumentScene()) {
         scene->lineBreak.y1 = Clamp32(qint64(scene->lineBreak.y1) + dy);
         scene->lineBreak.y2 = Clamp32(qint64(scene->lineBreak.y2) + dy);
     }
@@ -623,7 +613,7 @@ void clsFieldsManager::MoveAllObjectsOrientation(qint32 kind)
 
 void clsFieldsManager::DeleteAllSelectedObjects()
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     bool changed = false;
     for (const auto& c : Cols) {
         if (!c->blnSelected)
@@ -667,7 +657,7 @@ bool clsFieldsManager::DrawFields(const QString& field, qint32 X, qint32 Y, qint
     // body's title part ends.
     qint64 separatorTop = Y;
     qint64 separatorBottom = Y;
-    const clsCanvasScene* scene = Scene();
+    const clsCanvasScene* scene = DocumentScene();
     BodyPart body;
     if (scene && scene->lineBreak.visible) {
         separatorTop = scene->lineBreak.y1;

@@ -9,11 +9,6 @@
 #include <vector>
 
 namespace {
-clsCanvasScene* Scene()
-{
-    return g_objDocument ? g_objDocument->Scene() : nullptr;
-}
-
 qint32 Saturate(qint64 value)
 {
     return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
@@ -103,7 +98,7 @@ clsSceneAlign clsFieldsManager::GetLabelAligent(qint32 AlignStyle)
 void clsFieldsManager::DrawColObjects(qint32 top, qint32 labelHeight, bool& ok)
 {
     ok = false;
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     qint64 x = 0;
     for (const auto& column : Cols) {
         clsRepcol& c = *column;
@@ -136,7 +131,7 @@ void clsFieldsManager::DrawTitleObjects(qint32 top, qint32 labelHeight, qint32& 
     bottom = top;
     if (Titles.empty())
         return;
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     const qint32 h = labelHeight > 0 ? labelHeight : (scene ? scene->TitleTemplate().rect.height : 300);
 
     if (Titles.front()->Y > 1) {
@@ -182,7 +177,7 @@ void clsFieldsManager::DrawTitleObjects(qint32 top, qint32 labelHeight, qint32& 
 
 void clsFieldsManager::HideColObjects()
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     scene->ColumnTemplate().visible = false;
@@ -192,7 +187,7 @@ void clsFieldsManager::HideColObjects()
 
 void clsFieldsManager::HideTitleObjects()
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     scene->TitleTemplate().visible = false;

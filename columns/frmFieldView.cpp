@@ -76,7 +76,7 @@ QMimeData* frmFieldView::CreateMimeData(const QStringList& fields)
 QStringList frmFieldView::AvailableFields()
 {
     QStringList fields;
-    const clsFieldsManager* manager = g_objDocument ? g_objDocument->FieldsManager() : nullptr;
+    const clsFieldsManager* manager = DocumentFields();
     if (!manager)
         return fields;
     for (const auto& col : manager->Cols)

@@ -20,15 +20,6 @@ int TwipsToPixels(int twips)
     return twips / 15;
 }
 
-clsFieldsManager* Fields()
-{
-    return g_objDocument ? g_objDocument->FieldsManager() : nullptr;
-}
-
-clsRangeManager* Ranges()
-{
-    return g_objDocument ? g_objDocument->RangeManager() : nullptr;
-}
 }
 
 QStringList frmGroupsView::Captions()
@@ -77,10 +68,10 @@ frmGroupsView::frmGroupsView(QWidget* parent) : QDialog(parent)
 void frmGroupsView::FillGrid()
 {
     MSHFlexGrid1->setRowCount(0);
-    const clsFieldsManager* fields = Fields();
+    const clsFieldsManager* fields = DocumentFields();
     if (!fields)
         return;
-    const clsRangeManager* ranges = Ranges();
+    const clsRangeManager* ranges = DocumentRanges();
     for (const auto& col : fields->Cols) {
         if (col->Expression.trimmed().isEmpty() || !col->BlnEnable || !col->blnVisible)
             continue;
@@ -123,7 +114,7 @@ void frmGroupsView::ClickCell(int row, int column)
 {
     if (row < 0 || row >= RowCount() || column <= ColName || column >= ColumnCount)
         return;
-    clsFieldsManager* fields = Fields();
+    clsFieldsManager* fields = DocumentFields();
     clsRepcol* col = fields ? fields->FindCol(CellText(row, ColName)) : nullptr;
     if (!col)
         return;
@@ -156,7 +147,7 @@ void frmGroupsView::ClickCell(int row, int column)
             ShowMessage(QStringLiteral("当前列没有分组"));
             return;
         }
-        clsRangeManager* ranges = Ranges();
+        clsRangeManager* ranges = DocumentRanges();
         if (!ranges)
             return;
         const bool show = CellText(row, column) != kShown;
@@ -173,7 +164,7 @@ void frmGroupsView::ClickCell(int row, int column)
 void frmGroupsView::cmdOk_Click()
 {
     // A group printed with neither header nor footer keeps no ranges at all.
-    if (clsRangeManager* ranges = Ranges()) {
+    if (clsRangeManager* ranges = DocumentRanges()) {
         for (int row = 0; row < RowCount(); ++row)
             if (CellText(row, ColHeader) == kNotShown && CellText(row, ColFooter) == kNotShown)
                 ranges->RemoveGroupRanges(CellText(row, ColName));

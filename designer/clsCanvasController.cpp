@@ -28,26 +28,6 @@ constexpr qint32 kTopRulerOffset = 315;
 constexpr qint32 kDropWidth = 1000;
 constexpr qint32 kDropHeight = 300;
 
-clsRangeManager* Ranges()
-{
-    return g_objDocument ? g_objDocument->RangeManager() : nullptr;
-}
-
-clsLabelManager* Labels()
-{
-    return g_objDocument ? g_objDocument->LabelManager() : nullptr;
-}
-
-clsFieldsManager* Fields()
-{
-    return g_objDocument ? g_objDocument->FieldsManager() : nullptr;
-}
-
-clsCanvasScene* Scene()
-{
-    return g_objDocument ? g_objDocument->Scene() : nullptr;
-}
-
 qint32 Clamp32(qint64 value)
 {
     return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
@@ -110,7 +90,7 @@ bool clsCanvasController::Busy() const
 QString clsCanvasController::GetRangeAt(qint32 X, qint32 Y) const
 {
     QString name;
-    if (const clsRangeManager* ranges = Ranges())
+    if (const clsRangeManager* ranges = DocumentRanges())
         ranges->GetPointRange(X, Y, name);
     return name;
 }
@@ -119,9 +99,9 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
 {
     const State state = m_state;
     m_state = State::None;
-    clsLabelManager* labels = Labels();
-    clsFieldsManager* fields = Fields();
-    clsRangeManager* ranges = Ranges();
+    clsLabelManager* labels = DocumentLabels();
+    clsFieldsManager* fields = DocumentFields();
+    clsRangeManager* ranges = DocumentRanges();
     const qint32 dx = Clamp32(qint64(X) - m_x0);
     const qint32 dy = Clamp32(qint64(Y) - m_y0);
 
@@ -179,7 +159,7 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
         break;
     case State::LineSelects:
     case State::ColSelects: {
-        const clsCanvasScene* scene = Scene();
+        const clsCanvasScene* scene = DocumentScene();
         const qint32 backLeft = scene ? scene->picBack.left : 0;
         const qint32 backTop = scene ? scene->picBack.top : 0;
         // A click selects along one line; dragging along the ruler selects everything
@@ -214,7 +194,7 @@ qint32 clsCanvasController::RangeChangeBound() const
 {
     // A range may be dragged down to nothing, never past it: its height stays at
     // least 0, so the ranges below can never overlap the ones above.
-    const clsRangeManager* ranges = Ranges();
+    const clsRangeManager* ranges = DocumentRanges();
     qint32 l = 0, t = 0, w = 0, h = 0;
     if (!ranges || !ranges->GetRangePart(m_rangeName, l, t, w, h))
         return 0;
@@ -225,9 +205,9 @@ qint32 clsCanvasController::RangeChangeBound() const
 // taken when its box overlaps the area or touches its edge.
 void clsCanvasController::SelectInRect(qint32 left, qint32 top, qint32 right, qint32 bottom)
 {
-    const clsCanvasScene* scene = Scene();
-    clsLabelManager* labels = Labels();
-    clsFieldsManager* fields = Fields();
+    const clsCanvasScene* scene = DocumentScene();
+    clsLabelManager* labels = DocumentLabels();
+    clsFieldsManager* fields = DocumentFields();
     if (!scene)
         return;
     const auto hit = [&](const clsSceneElement& e) {
@@ -257,9 +237,9 @@ void clsCanvasController::SelectInRect(qint32 left, qint32 top, qint32 right, qi
 
 void clsCanvasController::ListSelection()
 {
-    if (clsLabelManager* labels = Labels())
+    if (clsLabelManager* labels = DocumentLabels())
         labels->ListSelectedObject();
-    if (clsFieldsManager* fields = Fields()) {
+    if (clsFieldsManager* fields = DocumentFields()) {
         fields->ListSelectedCols();
         fields->ListSelectedTitles();
     }
@@ -279,8 +259,8 @@ void clsCanvasController::SetCursor(int cursor)
 
 void clsCanvasController::SelectObjectView(CanvasTarget target, const QString& name, CanvasModifiers m)
 {
-    clsLabelManager* labels = Labels();
-    clsFieldsManager* fields = Fields();
+    clsLabelManager* labels = DocumentLabels();
+    clsFieldsManager* fields = DocumentFields();
     if (!labels || !fields)
         return;
     bool wasSelected = false;
@@ -415,8 +395,8 @@ void clsCanvasController::Release(CanvasTarget target, qint32 X, qint32 Y, Canva
 
 void clsCanvasController::DropFields(const QStringList& fields, qint32 X, qint32 Y)
 {
-    clsRangeManager* ranges = Ranges();
-    clsFieldsManager* manager = Fields();
+    clsRangeManager* ranges = DocumentRanges();
+    clsFieldsManager* manager = DocumentFields();
     if (!ranges || !manager)
         return;
     QString body;
@@ -432,7 +412,7 @@ void clsCanvasController::DropFields(const QStringList& fields, qint32 X, qint32
         manager->DrawFields(field, Clamp32(x), top, kDropWidth, kDropHeight);
         x += kDropWidth;
     }
-    if (clsCanvasScene* scene = Scene())
+    if (clsCanvasScene* scene = DocumentScene())
         if (qint64(scene->picDraw.width) < x + kDropWidth)
             scene->picDraw.width = Clamp32(x + kDropWidth);
     manager->ListAllSelectTip();
@@ -445,18 +425,18 @@ void clsCanvasController::DropFields(const QStringList& fields, qint32 X, qint32
 
 void clsCanvasController::EndSelection()
 {
-    if (clsLabelManager* labels = Labels())
+    if (clsLabelManager* labels = DocumentLabels())
         labels->ClearLabels();
-    if (clsFieldsManager* fields = Fields())
+    if (clsFieldsManager* fields = DocumentFields())
         fields->ClearAllSelected();
-    if (clsCanvasScene* scene = Scene())
+    if (clsCanvasScene* scene = DocumentScene())
         scene->HideAllSizeHandles();
 }
 
 void clsCanvasController::MoveSelection(qint32 dx, qint32 dy)
 {
-    clsLabelManager* labels = Labels();
-    clsFieldsManager* fields = Fields();
+    clsLabelManager* labels = DocumentLabels();
+    clsFieldsManager* fields = DocumentFields();
     if (!labels || !fields)
         return;
     bool ok = false;
@@ -470,8 +450,8 @@ void clsCanvasController::MoveSelection(qint32 dx, qint32 dy)
 
 void clsCanvasController::ResizeSelection(qint32 handleCode, qint32 dw, qint32 dh)
 {
-    clsLabelManager* labels = Labels();
-    clsFieldsManager* fields = Fields();
+    clsLabelManager* labels = DocumentLabels();
+    clsFieldsManager* fields = DocumentFields();
     if (!labels || !fields)
         return;
     labels->ChangeSelectedObjectsSize(dw, dh, handleCode);
@@ -480,8 +460,8 @@ void clsCanvasController::ResizeSelection(qint32 handleCode, qint32 dw, qint32 d
 
 void clsCanvasController::DeleteSelection()
 {
-    clsLabelManager* labels = Labels();
-    clsFieldsManager* fields = Fields();
+    clsLabelManager* labels = DocumentLabels();
+    clsFieldsManager* fields = DocumentFields();
     if (!labels || !fields)
         return;
     labels->DeleteLabels();
@@ -493,13 +473,13 @@ void clsCanvasController::DeleteSelection()
 
 void clsCanvasController::CopyLabels()
 {
-    if (clsLabelManager* labels = Labels())
+    if (clsLabelManager* labels = DocumentLabels())
         labels->CopyLabels(true);
 }
 
 void clsCanvasController::PasteLabels()
 {
-    if (clsLabelManager* labels = Labels()) {
+    if (clsLabelManager* labels = DocumentLabels()) {
         labels->CopyLabels(false);
         labels->ListSelectedObject();
     }
@@ -507,8 +487,8 @@ void clsCanvasController::PasteLabels()
 
 void clsCanvasController::Align(int code)
 {
-    clsLabelManager* labels = Labels();
-    clsFieldsManager* fields = Fields();
+    clsLabelManager* labels = DocumentLabels();
+    clsFieldsManager* fields = DocumentFields();
     if (!labels || !fields)
         return;
     labels->MoveAllObjectsOrientation(code);
@@ -517,7 +497,7 @@ void clsCanvasController::Align(int code)
 
 void clsCanvasController::ToggleRange(const QString& rangeType, bool currentlyChecked)
 {
-    clsRangeManager* ranges = Ranges();
+    clsRangeManager* ranges = DocumentRanges();
     if (!ranges)
         return;
     QString name;
@@ -595,7 +575,7 @@ QPoint clsCanvasController::DragOffset() const
 qint32 clsCanvasController::DragLineY() const
 {
     if (m_state == State::ChangeTitleSize) {
-        const clsCanvasScene* scene = Scene();
+        const clsCanvasScene* scene = DocumentScene();
         const qint32 line = scene ? scene->lineBreak.y1 : m_y0;
         return Clamp32(qint64(line) + m_y1 - m_y0);
     }

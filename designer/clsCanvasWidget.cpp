@@ -85,7 +85,7 @@ clsCanvasWidget::~clsCanvasWidget() = default;
 
 clsCanvasScene* clsCanvasWidget::Scene()
 {
-    return g_objDocument ? g_objDocument->Scene() : nullptr;
+    return DocumentScene();
 }
 
 void clsCanvasWidget::SetZoom(double zoom)
@@ -210,7 +210,7 @@ void clsCanvasWidget::ScrollTo(qint32 hMm, qint32 vMm)
 void clsCanvasWidget::scrollContentsBy(int, int)
 {
     clsCanvasScene* scene = Scene();
-    clsRangeManager* ranges = g_objDocument ? g_objDocument->RangeManager() : nullptr;
+    clsRangeManager* ranges = DocumentRanges();
     if (scene) {
         scene->HScroll1.value = horizontalScrollBar()->value();
         scene->VScroll1.value = verticalScrollBar()->value();

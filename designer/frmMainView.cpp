@@ -47,11 +47,6 @@
 #endif
 
 namespace {
-clsRangeManager* Ranges()
-{
-    return g_objDocument ? g_objDocument->RangeManager() : nullptr;
-}
-
 // The five range menus and the range kind each shows or hides.
 struct RangeMenu
 {
@@ -287,8 +282,8 @@ QString frmMainView::Caption() const
 
 void frmMainView::RefreshFormatReport()
 {
-    clsRangeManager* ranges = Ranges();
-    clsCanvasScene* scene = g_objDocument ? g_objDocument->Scene() : nullptr;
+    clsRangeManager* ranges = DocumentRanges();
+    clsCanvasScene* scene = DocumentScene();
     if (ranges && scene) {
         // A document's scene starts without a sheet: lay the empty sheet out first.
         if (scene->picBack.width <= 0)
@@ -324,7 +319,7 @@ void frmMainView::RefreshView()
 
 void frmMainView::UpdateRangeMenus()
 {
-    const clsRangeManager* ranges = Ranges();
+    const clsRangeManager* ranges = DocumentRanges();
     for (const RangeMenu& m : kRangeMenus) {
         QAction* a = Action(Str(m.name));
         if (a)
@@ -343,7 +338,7 @@ void frmMainView::UpdateStatus(qint32 x, qint32 y)
     m_pointerY = y;
     int selected = 0;
     QString first;
-    if (const clsCanvasScene* scene = g_objDocument ? g_objDocument->Scene() : nullptr) {
+    if (const clsCanvasScene* scene = DocumentScene()) {
         for (auto kind : {clsCanvasScene::Kind::Label, clsCanvasScene::Kind::Column, clsCanvasScene::Kind::Title})
             for (const auto& e : scene->Elements(kind))
                 if (e->selected && scene->IsDisplayed(*e)) {
@@ -394,7 +389,7 @@ void frmMainView::mnuSetPrint_Click()
     frmPrintSetting setting(this);
     setting.exec();
     // A new paper or orientation moves the paper-width marks.
-    if (clsRangeManager* ranges = Ranges())
+    if (clsRangeManager* ranges = DocumentRanges())
         ranges->DrawPaperWidthTopic();
     RefreshView();
 #endif
@@ -457,7 +452,7 @@ void frmMainView::mnuProp_Click()
 void frmMainView::ShowPropertys()
 {
 #ifdef QXRF_HAVE_PROPERTYS_VIEW
-    const clsCanvasScene* scene = g_objDocument ? g_objDocument->Scene() : nullptr;
+    const clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     // The selection decides what the window shows: one object, or what several of
@@ -532,7 +527,7 @@ void frmMainView::mnuGroup_Click()
         frmGroupsView groups(this);
         groups.exec();
     }
-    if (clsRangeManager* ranges = Ranges())
+    if (clsRangeManager* ranges = DocumentRanges())
         ranges->ReDrawAllRangesAndObject();
     RefreshView();
 #endif
@@ -552,7 +547,7 @@ void frmMainView::ToggleRangeMenu(const QString& menuName)
         if (menuName.compare(Str(m.name), Qt::CaseInsensitive) != 0)
             continue;
         // The mark as the ranges last left it, not as the click toggled it.
-        const clsRangeManager* ranges = Ranges();
+        const clsRangeManager* ranges = DocumentRanges();
         const bool checked = ranges ? ranges->MenuChecked(Str(m.name)) : false;
         m_controller->ToggleRange(Str(m.rangeType), checked);
         break;

@@ -168,7 +168,7 @@ void frmPrintSetting::Activate()
     labHelp->setVisible(!runMode);
     txtHelpId->setVisible(!runMode);
     if (!runMode) {
-        const clsFieldsManager* fields = g_objDocument ? g_objDocument->FieldsManager() : nullptr;
+        const clsFieldsManager* fields = DocumentFields();
         txtHelpId->setText(QString::number(fields ? fields->ReportHelpID() : 0));
     }
 }

@@ -83,7 +83,7 @@ void frmReportList::ListReports(const QString& code)
         sql += QStringLiteral(" and  SystemID='") + SqlQuote(code) + QStringLiteral("' ");
     sql += QStringLiteral(" order by SystemID ,Name  ");
     lstReport->clear();
-    clsConnection* conn = g_objDocument ? g_objDocument->m_AdoConn : nullptr;
+    clsConnection* conn = DocumentConnection();
     if (!conn)
         return;
     try {

@@ -219,6 +219,41 @@ clsConnection* DocumentConnection()
     return g_objDocument ? g_objDocument->m_AdoConn : nullptr;
 }
 
+clsRangeManager* DocumentRanges()
+{
+    return g_objDocument ? g_objDocument->RangeManager() : nullptr;
+}
+
+clsLabelManager* DocumentLabels()
+{
+    return g_objDocument ? g_objDocument->LabelManager() : nullptr;
+}
+
+clsFieldsManager* DocumentFields()
+{
+    return g_objDocument ? g_objDocument->FieldsManager() : nullptr;
+}
+
+clsFunctionManager* DocumentFunctions()
+{
+    return g_objDocument ? g_objDocument->FunctionManager() : nullptr;
+}
+
+clsExpressionManager* DocumentExpressions()
+{
+    return g_objDocument ? g_objDocument->ExpressionManager() : nullptr;
+}
+
+clsPropertysManager* DocumentPropertys()
+{
+    return g_objDocument ? g_objDocument->PropertysManager() : nullptr;
+}
+
+clsCanvasScene* DocumentScene()
+{
+    return g_objDocument ? g_objDocument->Scene() : nullptr;
+}
+
 void MarkDocChanged()
 {
     if (g_objDocument)

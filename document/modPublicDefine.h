@@ -5,6 +5,13 @@
 
 class clsDocument;
 class clsConnection;
+class clsRangeManager;
+class clsLabelManager;
+class clsFieldsManager;
+class clsFunctionManager;
+class clsExpressionManager;
+class clsPropertysManager;
+class clsCanvasScene;
 
 // The one open document; every new clsDocument points it at itself.
 extern clsDocument* g_objDocument;
@@ -62,8 +69,16 @@ void ReportError(const QString& description, const QString& module, const QStrin
 void ReportException(const std::exception& error, const QString& module, const QString& routine = QString(),
                      PromptIcon icon = PromptIcon::Exclamation);
 
-// The open document's connection, or nullptr when there is no document or connection.
+// The open document's connection, managers and canvas, or nullptr when there is no
+// document or it has none.
 clsConnection* DocumentConnection();
+clsRangeManager* DocumentRanges();
+clsLabelManager* DocumentLabels();
+clsFieldsManager* DocumentFields();
+clsFunctionManager* DocumentFunctions();
+clsExpressionManager* DocumentExpressions();
+clsPropertysManager* DocumentPropertys();
+clsCanvasScene* DocumentScene();
 
 // Marks the open document changed; every accepted edit calls it.
 void MarkDocChanged();

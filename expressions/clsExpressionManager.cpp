@@ -207,7 +207,7 @@ bool clsExpressionManager::PrepareColumns()
 {
     if (m_columnsReady)
         return true;
-    clsFieldsManager* fields = g_objDocument ? g_objDocument->FieldsManager() : nullptr;
+    clsFieldsManager* fields = DocumentFields();
     if (!fields)
         return false;
     m_columns.clear();
@@ -225,7 +225,7 @@ bool clsExpressionManager::PrepareLabels()
 {
     if (m_labelsReady)
         return true;
-    clsLabelManager* labels = g_objDocument ? g_objDocument->LabelManager() : nullptr;
+    clsLabelManager* labels = DocumentLabels();
     if (!labels)
         return false;
     m_labels.clear();

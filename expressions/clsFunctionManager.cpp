@@ -399,8 +399,8 @@ bool clsFunctionManager::CheckTableFunction(const QString& args, const clsFuncti
     if (list.isEmpty() && func.Peres.isEmpty())
         return true;
 
-    clsFieldsManager* fields = g_objDocument ? g_objDocument->FieldsManager() : nullptr;
-    clsLabelManager* labels = g_objDocument ? g_objDocument->LabelManager() : nullptr;
+    clsFieldsManager* fields = DocumentFields();
+    clsLabelManager* labels = DocumentLabels();
     for (int i = 0; i < func.Peres.size(); ++i) {
         const clsPere& pere = func.Peres.at(i);
         if (pere.bNeedInput && list.size() < i + 1) {

@@ -26,11 +26,6 @@ frmListFunctionView::ModalHook& Hook()
     return hook;
 }
 
-clsFunctionManager* Functions()
-{
-    return g_objDocument ? g_objDocument->FunctionManager() : nullptr;
-}
-
 QTableWidgetItem* ReadOnlyItem(const QString& text)
 {
     auto* item = new QTableWidgetItem(text);
@@ -115,7 +110,7 @@ void frmListFunctionView::LoadClasses()
 {
     QSignalBlocker block(cmbClass);
     cmbClass->clear();
-    if (clsFunctionManager* functions = Functions()) {
+    if (clsFunctionManager* functions = DocumentFunctions()) {
         QString caption;
         bool restart = true;
         while (functions->EnumerateDefFuncClass(caption, restart)) {
@@ -153,7 +148,7 @@ void frmListFunctionView::FillFunctions()
     m_peres.clear();
     m_function.clear();
     BuildCall();
-    clsFunctionManager* functions = Functions();
+    clsFunctionManager* functions = DocumentFunctions();
     const QString caption = cmbClass->currentText();
     if (!functions || caption.isEmpty())
         return;
@@ -193,7 +188,7 @@ void frmListFunctionView::FillParameters(int row)
     m_function.clear();
     if (row >= 0 && row < GridFuncs->rowCount()) {
         m_function = GridFuncs->item(row, 0)->text();
-        if (clsFunctionManager* functions = Functions())
+        if (clsFunctionManager* functions = DocumentFunctions())
             if (const QList<clsPere>* peres = functions->GetFuncParameter(cmbClass->currentText(), m_function))
                 m_peres = *peres;
     }

@@ -176,7 +176,7 @@ void frmTextInputView::OpenQuery()
     try {
         if (!objReportDefine)
             objReportDefine = clsComponentRegistry::Create(kQueryComponent);
-        QVariantList args{QVariant::fromValue(g_objDocument ? g_objDocument->m_AdoConn : nullptr),
+        QVariantList args{QVariant::fromValue(DocumentConnection()),
                           txtSou->toPlainText()};
         const QVariant answer = objReportDefine->Invoke(QStringLiteral("DefineQuery"), args);
         blnOpenQuery = true;
@@ -199,10 +199,10 @@ bool frmTextInputView::Confirm()
     const bool expression = SameText(mStrSouType, QStringLiteral("表达式"));
     bool passed = true;
     if (label && formula) {
-        clsFunctionManager* functions = g_objDocument ? g_objDocument->FunctionManager() : nullptr;
+        clsFunctionManager* functions = DocumentFunctions();
         passed = functions && functions->CheckFunction(text);
     } else if (expression && (label || column)) {
-        clsExpressionManager* checker = g_objDocument ? g_objDocument->ExpressionManager() : nullptr;
+        clsExpressionManager* checker = DocumentExpressions();
         passed = checker && (label ? checker->CheckLabelExpression(text) : checker->CheckFieldExpression(text));
     }
     if (!passed)

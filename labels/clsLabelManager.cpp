@@ -14,16 +14,6 @@
 namespace {
 const QString kModule = QStringLiteral("clsLabelManager");
 
-clsRangeManager* Ranges()
-{
-    return g_objDocument ? g_objDocument->RangeManager() : nullptr;
-}
-
-clsCanvasScene* Scene()
-{
-    return g_objDocument ? g_objDocument->Scene() : nullptr;
-}
-
 // Splits at the first separator: the head as it stands, the rest trimmed. Without a
 // separator the whole text (trimmed) is the head and the rest is empty.
 bool SplitText(const QString& text, const QString& separator, QString& head, QString& rest)
@@ -284,7 +274,7 @@ void clsLabelManager::AddDefaultLabels()
 {
     auto label = std::make_unique<clsLabel>();
     label->StrName = QStringLiteral("报表标题");
-    if (clsRangeManager* ranges = Ranges())
+    if (clsRangeManager* ranges = DocumentRanges())
         ranges->RangeTypeToName(QStringLiteral("标题区"), QString(), label->strRang);
     label->StrDataSouType = QStringLiteral("公式");
     label->strSou = QStringLiteral("GetReportName()");
@@ -370,7 +360,7 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
                 }
             }
             // The label's view goes with it under the new name.
-            if (clsCanvasScene* scene = Scene())
+            if (clsCanvasScene* scene = DocumentScene())
                 scene->Rename(clsCanvasScene::Kind::Label, l.StrName, name);
             l.StrName = name;
             MarkDocChanged();
@@ -386,7 +376,7 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
                 ShowMessage(QStringLiteral("标签对象不能移动到其他区域，数据源有区域限制..."));
                 return false;
             }
-            clsRangeManager* ranges = Ranges();
+            clsRangeManager* ranges = DocumentRanges();
             const clsRange* range = ranges ? ranges->FindRange(target) : nullptr;
             // Labels never live in the body range, which holds the columns.
             if (!range || !ranges->GetRangeVisible(target)
@@ -491,7 +481,7 @@ bool clsLabelManager::SetLabelFunction(const QString& StrName, const clsFunction
         return false;
     clsLabel& l = *label;
     if (func && !func->strLimitRange.trimmed().isEmpty()) {
-        clsRangeManager* ranges = Ranges();
+        clsRangeManager* ranges = DocumentRanges();
         const QString kind = ranges ? ranges->GetRangeType(l.strRang) : QString();
         if (kind.isEmpty() || !func->strLimitRange.contains(kind, Qt::CaseInsensitive)) {
             ShowMessage(QStringLiteral("区域（") + l.strRang + QStringLiteral("）中不能设置该标签公式..."));
@@ -566,7 +556,7 @@ bool InRange(const clsLabel& label, const QString& range)
 
 void clsLabelManager::ReDrawLabels(const QString& StrRange, qint32 rangeTop, bool visible)
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     for (const auto& label : Labels) {
         clsLabel& l = *label;
         if (!InRange(l, StrRange))
@@ -582,7 +572,7 @@ void clsLabelManager::ReDrawLabels(const QString& StrRange, qint32 rangeTop, boo
 
 void clsLabelManager::HideRnageAllLabels(const QString& StrRange, bool visible)
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     for (const auto& label : Labels) {
         if (!InRange(*label, StrRange))
             continue;
@@ -595,7 +585,7 @@ void clsLabelManager::HideRnageAllLabels(const QString& StrRange, bool visible)
 
 void clsLabelManager::MoveRangelables(const QString& StrRange, qint32 rangeTop)
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     for (const auto& label : Labels) {
@@ -610,8 +600,8 @@ void clsLabelManager::MoveRangelables(const QString& StrRange, qint32 rangeTop)
 
 void clsLabelManager::NewPartListobject()
 {
-    clsCanvasScene* scene = Scene();
-    const clsRangeManager* ranges = Ranges();
+    clsCanvasScene* scene = DocumentScene();
+    const clsRangeManager* ranges = DocumentRanges();
     if (!scene || !ranges)
         return;
     scene->HideSizeHandles(clsCanvasScene::Kind::Label);
@@ -639,7 +629,7 @@ void clsLabelManager::NewPartListobject()
 // shown stays as the last layout left it.
 void clsLabelManager::RefreshLabelsList(const QString& StrName)
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     const clsLabel* label = FindLabel(StrName, true);
     if (!scene || !label)
         return;
@@ -647,7 +637,7 @@ void clsLabelManager::RefreshLabelsList(const QString& StrName)
     if (!view)
         return;
     qint32 left = 0, top = 0, width = 0, height = 0;
-    const clsRangeManager* ranges = Ranges();
+    const clsRangeManager* ranges = DocumentRanges();
     const qint32 rangeTop = ranges && ranges->GetRangePart(label->strRang, left, top, width, height)
         ? top
         : view->rect.top - label->top;
@@ -688,7 +678,7 @@ QString clsLabelManager::NewLabelName() const
 clsLabel* clsLabelManager::AddLabels(const QString& StrRange, qint32 x, qint32 y, qint32 Width, qint32 Height,
                                      std::unique_ptr<clsLabel> templateLabel)
 {
-    clsRangeManager* ranges = Ranges();
+    clsRangeManager* ranges = DocumentRanges();
     if (!ranges)
         return nullptr;
     qint32 rLeft = 0, rTop = 0, rWidth = 0, rHeight = 0;
@@ -717,7 +707,7 @@ clsLabel* clsLabelManager::AddLabels(const QString& StrRange, qint32 x, qint32 y
     Labels.push_back(std::move(label));
     clsLabel& added = *Labels.back();
     added.BlnVisibled = ranges->GetRangeVisible(added.strRang);
-    if (clsCanvasScene* scene = Scene()) {
+    if (clsCanvasScene* scene = DocumentScene()) {
         clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Label, added.StrName);
         FillLabelView(view, added, rTop);
         view.visible = added.BlnVisibled;
@@ -757,7 +747,7 @@ void clsLabelManager::UnSelectedAllLabel()
 {
     for (const auto& label : Labels)
         label->blnSelected = false;
-    if (clsCanvasScene* scene = Scene()) {
+    if (clsCanvasScene* scene = DocumentScene()) {
         scene->HideSizeHandles(clsCanvasScene::Kind::Label);
         for (const auto& view : scene->Elements(clsCanvasScene::Kind::Label))
             view->selected = false;
@@ -776,7 +766,7 @@ bool clsLabelManager::HasSelection() const
 
 void clsLabelManager::ListSelectedObject()
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     scene->HideSizeHandles(clsCanvasScene::Kind::Label);
@@ -792,7 +782,7 @@ void clsLabelManager::ListSelectedObject()
 
 void clsLabelManager::MoveSelectedLabels(qint32 dx, qint32 dy)
 {
-    clsRangeManager* ranges = Ranges();
+    clsRangeManager* ranges = DocumentRanges();
     if (!ranges)
         return;
     for (const auto& item : Labels) {
@@ -905,7 +895,7 @@ void clsLabelManager::MoveAllObjectsOrientation(qint32 mode)
     }
     case 4:
     case 5: {
-        const clsRangeManager* ranges = Ranges();
+        const clsRangeManager* ranges = DocumentRanges();
         if (!ranges)
             return;
         const bool sideBySide = mode == 4;
@@ -949,7 +939,7 @@ void clsLabelManager::MoveAllObjectsOrientation(qint32 mode)
 
 void clsLabelManager::DeleteLabels()
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     bool removed = false;
     for (const auto& label : Labels)
         if (label->blnSelected && scene)

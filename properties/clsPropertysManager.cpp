@@ -135,8 +135,8 @@ void clsPropertysManager::GetPropertyReflist(const QString& kind, const QString&
     const auto isProp = [&](const char* p) {
         return caption.trimmed().compare(QString::fromUtf8(p), Qt::CaseInsensitive) == 0;
     };
-    clsRangeManager* ranges = g_objDocument ? g_objDocument->RangeManager() : nullptr;
-    clsFieldsManager* fields = g_objDocument ? g_objDocument->FieldsManager() : nullptr;
+    clsRangeManager* ranges = DocumentRanges();
+    clsFieldsManager* fields = DocumentFields();
 
     if (isKind("标签")) {
         if (isProp("所属区域")) {

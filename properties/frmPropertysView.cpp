@@ -46,10 +46,10 @@ QTableWidgetItem* Cell(const QString& text)
     return item;
 }
 
-clsLabelManager* Labels() { return g_objDocument ? g_objDocument->LabelManager() : nullptr; }
-clsFieldsManager* Fields() { return g_objDocument ? g_objDocument->FieldsManager() : nullptr; }
-clsRangeManager* Ranges() { return g_objDocument ? g_objDocument->RangeManager() : nullptr; }
-clsPropertysManager* Propertys() { return g_objDocument ? g_objDocument->PropertysManager() : nullptr; }
+clsLabelManager* Labels() { return DocumentLabels(); }
+clsFieldsManager* Fields() { return DocumentFields(); }
+clsRangeManager* Ranges() { return DocumentRanges(); }
+clsPropertysManager* Propertys() { return DocumentPropertys(); }
 }
 
 void frmPropertysView::SetFontHook(FontHook hook)

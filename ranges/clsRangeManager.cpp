@@ -403,21 +403,6 @@ constexpr qint32 kHRulerTicks = 400;
 constexpr qint32 kTitleGap = 20;
 constexpr qint32 kColumnGap = 80;
 
-clsCanvasScene* Scene()
-{
-    return g_objDocument ? g_objDocument->Scene() : nullptr;
-}
-
-clsLabelManager* LabelManager()
-{
-    return g_objDocument ? g_objDocument->LabelManager() : nullptr;
-}
-
-clsFieldsManager* FieldsManager()
-{
-    return g_objDocument ? g_objDocument->FieldsManager() : nullptr;
-}
-
 // Millimetres from a scroll bar or a stored paper size, as twips that cannot overflow.
 qint32 SafeMmToTwips(qint32 mm)
 {
@@ -494,7 +479,7 @@ void WalkRanges(clsRangeManager& m, bool redraw)
             byField->insert(key, range.get());
     }
     const auto groups = [&](const QHash<QString, clsRange*>& byField) {
-        clsFieldsManager* fields = FieldsManager();
+        clsFieldsManager* fields = DocumentFields();
         if (!fields || byField.isEmpty())
             return;
         for (const auto& col : fields->Cols) {
@@ -519,7 +504,7 @@ void WalkRanges(clsRangeManager& m, bool redraw)
     groups(footers);
     single("脚注区", false);
 
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!redraw || !scene)
         return;
     // Strips left over from an earlier pass: a deleted group's strip goes, any other
@@ -542,7 +527,7 @@ void WalkRanges(clsRangeManager& m, bool redraw)
 
 void clsRangeManager::DrawBackView()
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     DrawBackRange(kSheetWidthMm, kSheetHeightMm);
@@ -553,7 +538,7 @@ void clsRangeManager::DrawBackView()
 
 void clsRangeManager::DrawBackRange(qint32 widthMm, qint32 heightMm)
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     scene->picBack = {0, 0, SafeMmToTwips(widthMm), SafeMmToTwips(heightMm)};
@@ -566,7 +551,7 @@ void clsRangeManager::DrawBackRange(qint32 widthMm, qint32 heightMm)
 void clsRangeManager::DrawVRote(clsSceneRuler& ruler, qint32 start)
 {
     qint32 toolbarBottom = 0;
-    if (const clsCanvasScene* scene = Scene())
+    if (const clsCanvasScene* scene = DocumentScene())
         toolbarBottom = Saturate(qint64(scene->ToolbarTop) + scene->ToolbarHeight);
     ruler.vertical = true;
     ruler.rect = {0, Saturate(qint64(toolbarBottom) + 10), clsCanvasScene::RulerThickness, MmToTwips(kVRulerTicks)};
@@ -576,7 +561,7 @@ void clsRangeManager::DrawVRote(clsSceneRuler& ruler, qint32 start)
 void clsRangeManager::DrawHRote(clsSceneRuler& ruler, qint32 start)
 {
     qint32 toolbarBottom = 0;
-    if (const clsCanvasScene* scene = Scene())
+    if (const clsCanvasScene* scene = DocumentScene())
         toolbarBottom = Saturate(qint64(scene->ToolbarTop) + scene->ToolbarHeight);
     ruler.vertical = false;
     ruler.rect = {0, toolbarBottom, MmToTwips(kHRulerTicks), clsCanvasScene::RulerThickness};
@@ -585,19 +570,19 @@ void clsRangeManager::DrawHRote(clsSceneRuler& ruler, qint32 start)
 
 void clsRangeManager::DrawVRotes(qint32 start)
 {
-    if (clsCanvasScene* scene = Scene())
+    if (clsCanvasScene* scene = DocumentScene())
         DrawVRote(scene->picLeftRote, start);
 }
 
 void clsRangeManager::DrawHRotes(qint32 start)
 {
-    if (clsCanvasScene* scene = Scene())
+    if (clsCanvasScene* scene = DocumentScene())
         DrawHRote(scene->PicTopRote, start);
 }
 
 void clsRangeManager::DrawScroll(qint32 hMax, qint32 vMax)
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     const auto set = [](clsSceneScrollBar& bar, qint32 max) {
@@ -613,19 +598,19 @@ void clsRangeManager::DrawScroll(qint32 hMax, qint32 vMax)
 
 void clsRangeManager::MoveBackVRange(qint32 mm)
 {
-    if (clsCanvasScene* scene = Scene())
+    if (clsCanvasScene* scene = DocumentScene())
         scene->picBack.top = -SafeMmToTwips(mm);
 }
 
 void clsRangeManager::MoveBackHRange(qint32 mm)
 {
-    if (clsCanvasScene* scene = Scene())
+    if (clsCanvasScene* scene = DocumentScene())
         scene->picBack.left = -SafeMmToTwips(mm);
 }
 
 void clsRangeManager::DrawPaperWidthTopic()
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     scene->PaperMarkBack.visible = false;
@@ -672,7 +657,7 @@ void clsRangeManager::DrawRange(const QString& StrName, qint32 Height, qint32& y
     if (!range)
         return;
     range->top = Saturate(qint64(y) + clsCanvasScene::StripHeight);
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (scene) {
         clsSceneElement& strip = scene->Obtain(clsCanvasScene::Kind::Strip, range->StrName);
         strip.tag = range->StrName;
@@ -683,7 +668,7 @@ void clsRangeManager::DrawRange(const QString& StrName, qint32 Height, qint32& y
     y = Saturate(qint64(y) + clsCanvasScene::StripHeight + Height);
     if (scene && scene->picDraw.height < y)
         scene->picDraw.height = y;
-    if (clsLabelManager* labels = LabelManager())
+    if (clsLabelManager* labels = DocumentLabels())
         labels->ReDrawLabels(range->StrName, range->top, visible);
 }
 
@@ -694,8 +679,8 @@ void clsRangeManager::DrawDetailRange(const QString& StrName, qint32 Height, qin
         return;
     DrawRange(StrName, Height, y, visible);
     const qint32 top = range->top;
-    clsCanvasScene* scene = Scene();
-    clsFieldsManager* fields = FieldsManager();
+    clsCanvasScene* scene = DocumentScene();
+    clsFieldsManager* fields = DocumentFields();
     const qint32 titleRow = scene ? scene->TitleTemplate().rect.height : 300;
     const qint32 colHeight = scene ? scene->ColumnTemplate().rect.height : 300;
 
@@ -715,22 +700,22 @@ void clsRangeManager::DrawDetailRange(const QString& StrName, qint32 Height, qin
 
 void clsRangeManager::HideRangeViews(const QString& StrName)
 {
-    if (clsCanvasScene* scene = Scene())
+    if (clsCanvasScene* scene = DocumentScene())
         if (clsSceneElement* strip = scene->Find(clsCanvasScene::Kind::Strip, StrName))
             strip->visible = false;
-    if (clsLabelManager* labels = LabelManager())
+    if (clsLabelManager* labels = DocumentLabels())
         labels->HideRnageAllLabels(StrName, false);
 }
 
 void clsRangeManager::DeleteAllObjects()
 {
-    if (clsCanvasScene* scene = Scene())
+    if (clsCanvasScene* scene = DocumentScene())
         scene->DeleteAllObjects();
 }
 
 void clsRangeManager::DispalyAllObjects(const QString& kind, bool visible)
 {
-    clsCanvasScene* scene = Scene();
+    clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
     const QString k = kind.trimmed();
