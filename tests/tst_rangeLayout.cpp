@@ -96,6 +96,14 @@ void StandardRanges(clsRangeManager& m, bool pageHead, bool footers)
     AddRange(m, QStringLiteral("[分组]部门_脚注"), QStringLiteral("分组脚注区"), 400, true, QStringLiteral("部门"));
 }
 
+// A headless document with the standard ranges and no columns.
+void OpenWithRanges(clsDocument& doc, bool pageHead, bool footers)
+{
+    OpenHeadless(doc);
+    StandardRanges(*doc.RangeManager(), pageHead, footers);
+    doc.FieldsManager()->Cols.clear();
+}
+
 // Names of the shown strips from the top down.
 QStringList ShownStrips(const clsCanvasScene& scene)
 {
@@ -118,10 +126,8 @@ private Q_SLOTS:
     void onlyTitleAndBody()
     {
         clsDocument doc;
-        OpenHeadless(doc);
+        OpenWithRanges(doc, false, false);
         clsRangeManager& m = *doc.RangeManager();
-        StandardRanges(m, false, false);
-        doc.FieldsManager()->Cols.clear();
         m.DrawBackView();
         m.DrawAllObjects();
         const clsCanvasScene& scene = *doc.Scene();
@@ -168,11 +174,9 @@ private Q_SLOTS:
         QFETCH(QStringList, strips);
         QFETCH(int, bodyTop);
         clsDocument doc;
-        OpenHeadless(doc);
+        OpenWithRanges(doc, pageHead, footers);
         clsRangeManager& m = *doc.RangeManager();
-        StandardRanges(m, pageHead, footers);
         clsFieldsManager& f = *doc.FieldsManager();
-        f.Cols.clear();
         AddCol(f, QStringLiteral("科目"), 1000);
         AddCol(f, QStringLiteral("部门"), 1000, groupState != 2, groupState != 3, groupState == 1 ? 1 : 2);
         if (groupState == 4) {
@@ -248,10 +252,8 @@ private Q_SLOTS:
         m.DrawBackView();
         QCOMPARE(scene.picBack, (clsSceneRect{0, 0, MmToTwips(2500), MmToTwips(1000)}));
         QCOMPARE(scene.picDraw.left, clsCanvasScene::RulerThickness);
-        QCOMPARE(scene.HScroll1.max, 2000);
-        QCOMPARE(scene.VScroll1.max, 700);
-        QCOMPARE(scene.VScroll1.smallChange, 2);
-        QCOMPARE(scene.HScroll1.largeChange, 25);
+        QCOMPARE((QList<qint32>{scene.HScroll1.max, scene.VScroll1.max, scene.VScroll1.smallChange, scene.HScroll1.largeChange}),
+                 (QList<qint32>{2000, 700, 2, 25}));
         m.MoveBackVRange(100);
         QCOMPARE(scene.picBack.top, -5600);
         m.MoveBackHRange(3);
@@ -286,10 +288,8 @@ private Q_SLOTS:
         if (mm == 0)
             return;
         const qint32 x = MmToTwips(mm);
-        QCOMPARE(scene.PaperMarkBack.x1, x);
-        QCOMPARE(scene.PaperMarkBack.x2, x);
-        QCOMPARE(scene.PaperMarkBack.y2, MmToTwips(1000));
-        QCOMPARE(scene.PaperMarkDraw.x1, x - 330);
+        QCOMPARE((QList<qint32>{scene.PaperMarkBack.x1, scene.PaperMarkBack.x2, scene.PaperMarkBack.y2, scene.PaperMarkDraw.x1}),
+                 (QList<qint32>{x, x, MmToTwips(1000), x - 330}));
     }
 
     // A left of -1 marks a disabled column, which gets no view.
@@ -335,11 +335,7 @@ private Q_SLOTS:
             QCOMPARE(view->visible, visible[i]);
             QCOMPARE(view->caption, c.name);
             QCOMPARE(view->alignment, clsSceneAlign::Right);
-            QCOMPARE(c.X, lefts[i]);
-            QCOMPARE(c.Y, 700);
-            QCOMPARE(c.cx, widths[i]);
-            QCOMPARE(c.cy, 250);
-            QCOMPARE(c.Height, 250);
+            QCOMPARE((QList<qint32>{c.X, c.Y, c.cx, c.cy, c.Height}), (QList<qint32>{lefts[i], 700, widths[i], 250, 250}));
         }
         // Drawing again reuses the same elements.
         const int count = scene.Count(Kind::Column);
@@ -423,11 +419,9 @@ private Q_SLOTS:
     {
         QFETCH(int, rowHeight);
         clsDocument doc;
-        OpenHeadless(doc);
+        OpenWithRanges(doc, false, false);
         clsRangeManager& m = *doc.RangeManager();
-        StandardRanges(m, false, false);
         clsFieldsManager& f = *doc.FieldsManager();
-        f.Cols.clear();
         AddCol(f, QStringLiteral("科目"), 1000);
         AddCol(f, QStringLiteral("借方"), 1500);
         AddCol(f, QStringLiteral("贷方"), 1200);
@@ -441,15 +435,10 @@ private Q_SLOTS:
 
         const qint32 bodyTop = m.FindRange(QStringLiteral("正文区域"))->top;
         const qint32 titleTop = bodyTop + 20;
-        QCOMPARE(both->Y, titleTop);
-        QCOMPARE(both->cy, 2 * rowHeight);
-        QCOMPARE(both->X, 1000);
-        QCOMPARE(both->cx, 2700);
-        QCOMPARE(both->lngTop, 0);
+        QCOMPARE((QList<qint32>{both->X, both->Y, both->cx, both->cy, both->lngTop}),
+                 (QList<qint32>{1000, titleTop, 2700, 2 * rowHeight, 0}));
         const clsTitle& debit = *f.Titles[2];
-        QCOMPARE(debit.Y, titleTop + 2 * rowHeight);
-        QCOMPARE(debit.X, 1000);
-        QCOMPARE(debit.lngTop, 2 * rowHeight);
+        QCOMPARE((QList<qint32>{debit.X, debit.Y, debit.lngTop}), (QList<qint32>{1000, titleTop + 2 * rowHeight, 2 * rowHeight}));
         const clsSceneElement* view = scene.Find(Kind::Title, QStringLiteral("发生额"));
         QCOMPARE(view->rect, (clsSceneRect{1000, titleTop, 2700, 2 * rowHeight}));
         QCOMPARE(view->caption, QStringLiteral("发生额标题"));
@@ -459,8 +448,7 @@ private Q_SLOTS:
         // Separator at the bottom of three rows, columns 80 below it.
         const qint32 bottom = titleTop + 3 * rowHeight;
         QVERIFY(scene.lineBreak.visible);
-        QCOMPARE(scene.lineBreak.y1, bottom);
-        QCOMPARE(scene.lineBreak.y2, bottom);
+        QCOMPARE(QPoint(scene.lineBreak.y1, scene.lineBreak.y2), QPoint(bottom, bottom));
         QCOMPARE(m.pTitleHeight, bottom - bodyTop);
         QCOMPARE(f.Cols[0]->Y, bottom + 80);
         QCOMPARE(m.pColHeight, 1500 - m.pTitleHeight - clsCanvasScene::LineThickness);
@@ -479,11 +467,9 @@ private Q_SLOTS:
     void noTitles()
     {
         clsDocument doc;
-        OpenHeadless(doc);
+        OpenWithRanges(doc, false, false);
         clsRangeManager& m = *doc.RangeManager();
-        StandardRanges(m, false, false);
         clsFieldsManager& f = *doc.FieldsManager();
-        f.Cols.clear();
         f.Titles.clear();
         AddCol(f, QStringLiteral("科目"), 1000);
         m.DrawAllObjects();
@@ -497,9 +483,8 @@ private Q_SLOTS:
     void labelsOfARange()
     {
         clsDocument doc;
-        OpenHeadless(doc);
+        OpenWithRanges(doc, true, false);
         clsRangeManager& m = *doc.RangeManager();
-        StandardRanges(m, true, false);
         clsLabelManager& lm = *doc.LabelManager();
         clsLabel* title = AddLabel(lm, QStringLiteral("报表标题"), QStringLiteral("标题区域"), 4000, 100);
         title->strSou = QStringLiteral("明细账");
@@ -550,9 +535,8 @@ private Q_SLOTS:
     void labelViewsFollowTheirRange()
     {
         clsDocument doc;
-        OpenHeadless(doc);
+        OpenWithRanges(doc, false, false);
         clsRangeManager& m = *doc.RangeManager();
-        StandardRanges(m, false, false);
         clsLabelManager& lm = *doc.LabelManager();
         clsLabel* a = AddLabel(lm, QStringLiteral("甲"), QStringLiteral("标题区域"), 100, 200);
         clsLabel* b = AddLabel(lm, QStringLiteral("乙"), QStringLiteral("标题区域"), 1500, 0);
@@ -615,9 +599,8 @@ private Q_SLOTS:
         QFETCH(int, top);
         QFETCH(bool, hiddenAttribute);
         clsDocument doc;
-        OpenHeadless(doc);
+        OpenWithRanges(doc, true, false);
         clsRangeManager& m = *doc.RangeManager();
-        StandardRanges(m, true, false);
         clsLabelManager& lm = *doc.LabelManager();
         AddLabel(lm, QStringLiteral("甲"), QStringLiteral("标题区域"), 100, 100);
         m.DrawAllObjects();
@@ -637,11 +620,9 @@ private Q_SLOTS:
     void deletedGroupLeavesNoStrip()
     {
         clsDocument doc;
-        OpenHeadless(doc);
+        OpenWithRanges(doc, false, true);
         clsRangeManager& m = *doc.RangeManager();
-        StandardRanges(m, false, true);
         clsFieldsManager& f = *doc.FieldsManager();
-        f.Cols.clear();
         AddCol(f, QStringLiteral("部门"), 1000, true, true, 2);
         m.DrawAllObjects();
         clsCanvasScene& scene = *doc.Scene();
@@ -674,11 +655,9 @@ private Q_SLOTS:
     void displayAndDeleteAllObjects()
     {
         clsDocument doc;
-        OpenHeadless(doc);
+        OpenWithRanges(doc, false, false);
         clsRangeManager& m = *doc.RangeManager();
-        StandardRanges(m, false, false);
         clsFieldsManager& f = *doc.FieldsManager();
-        f.Cols.clear();
         AddCol(f, QStringLiteral("甲"), 1000);
         AddCol(f, QStringLiteral("乙"), 1000, true, false);
         m.DrawAllObjects();
@@ -706,9 +685,7 @@ private Q_SLOTS:
         const clsCanvasScene* before = doc.Scene();
         doc.CloseDocument(false);
         QCOMPARE(doc.Scene(), before);
-        QCOMPARE(scene.Count(Kind::Strip), 0);
-        QCOMPARE(scene.Count(Kind::Column), 0);
-        QCOMPARE(scene.Count(Kind::Title), 0);
+        QCOMPARE(scene.Count(Kind::Strip) + scene.Count(Kind::Column) + scene.Count(Kind::Title), 0);
         QVERIFY(!scene.lineBreak.visible);
     }
 
@@ -747,13 +724,15 @@ private Q_SLOTS:
             QCOMPARE(t->X + t->cx, last->X + last->cx);
             QVERIFY2(t->Y + t->cy <= line, qPrintable(t->name));
         }
-        QStringList before, after;
-        for (const auto& t : f.Titles)
-            before << QStringLiteral("%1:%2,%3,%4,%5").arg(t->name).arg(t->top).arg(t->left).arg(t->Width).arg(t->Height);
+        const auto grid = [&f] {
+            QStringList g;
+            for (const auto& t : f.Titles)
+                g << QStringLiteral("%1:%2,%3,%4,%5").arg(t->name).arg(t->top).arg(t->left).arg(t->Width).arg(t->Height);
+            return g;
+        };
+        const QStringList before = grid();
         f.AssignTitleLevels();
-        for (const auto& t : f.Titles)
-            after << QStringLiteral("%1:%2,%3,%4,%5").arg(t->name).arg(t->top).arg(t->left).arg(t->Width).arg(t->Height);
-        QCOMPARE(after, before);
+        QCOMPARE(grid(), before);
     }
 
     void demoReportEndToEnd_data()
@@ -788,9 +767,8 @@ private Q_SLOTS:
         // The aging title stands over columns 5 to 9.
         const clsSceneElement* aging = scene.Find(Kind::Title, QStringLiteral("账龄区间"));
         QVERIFY(aging);
-        QCOMPARE(aging->rect.left, 1600 + 1200 + 2600 + 1500);
-        QCOMPARE(aging->rect.width, 5 * 1300);
-        QCOMPARE(aging->rect.top, 2960 + 20);
+        QCOMPARE((QList<qint32>{aging->rect.left, aging->rect.width, aging->rect.top}),
+                 (QList<qint32>{1600 + 1200 + 2600 + 1500, 5 * 1300, 2960 + 20}));
         QCOMPARE(scene.Count(Kind::Column), 10);
         const clsSceneElement* last = scene.Find(Kind::Column, QStringLiteral("逾期比例"));
         QCOMPARE(last->rect.left, 1600 + 1200 + 2600 + 1500 + 5 * 1300);
