@@ -59,9 +59,24 @@ void OpenLaidOut(clsDocument& doc)
     doc.SetDocChanged(false);
 }
 
+// The laid-out document and a controller.
+struct LaidOut
+{
+    LaidOut() { OpenLaidOut(doc); }
+    clsDocument doc;
+    clsCanvasController c;
+};
+
 clsLabel& TitleLabel(clsDocument& doc)
 {
     return *doc.LabelManager()->FindLabel(QStringLiteral("报表标题"));
+}
+
+void SelectLabelColumnAndTitle(clsDocument& doc, const QString& col)
+{
+    TitleLabel(doc).blnSelected = true;
+    doc.FieldsManager()->SetSelectedColObject(col, true);
+    doc.FieldsManager()->SetSelectedTitleObject(QStringLiteral("t") + col, true);
 }
 
 // Selection marks of the title label, the columns and the titles, as text.
@@ -98,9 +113,8 @@ private Q_SLOTS:
         QFETCH(QString, entered);
         QFETCH(QString, asked);
         QFETCH(bool, adding);
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         c.SetToolState(entered, 10, 20);
         QVERIFY(c.Busy());
         QCOMPARE(c.IsAdding(), adding);
@@ -141,10 +155,9 @@ private Q_SLOTS:
         QFETCH(int, cols);
         QFETCH(int, titles);
         QFETCH(QString, message);
-        clsDocument doc;
-        OpenLaidOut(doc);
+        LaidOut fx;
+        auto& [doc, c] = fx;
         clsRecordingPrompt prompt;
-        clsCanvasController c;
         int properties = 0;
         int cursorChanges = 0;
         c.onShowProperties = [&] { ++properties; };
@@ -184,9 +197,8 @@ private Q_SLOTS:
         QFETCH(QString, state);
         QFETCH(bool, selectedAfter);
         QFETCH(qint32, left);
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         const QString name = QStringLiteral("报表标题");
         // First press: not selected yet, so it is selected and nothing moves.
         c.Press(CanvasTarget::LabelView, name, CanvasButton::Left, 2500, 500, kNone);
@@ -211,9 +223,8 @@ private Q_SLOTS:
 
     void rightPressOnViewOpensMenu()
     {
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         int menus = 0;
         c.onContextMenu = [&] { ++menus; };
         c.SetToolState(QStringLiteral("AddCol"), 0, 0);
@@ -256,9 +267,8 @@ private Q_SLOTS:
         QFETCH(bool, handled);
         QFETCH(int, properties);
         QFETCH(QList<qint32>, change);
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         int shown = 0;
         c.onShowProperties = [&] { ++shown; };
         clsLabel& l = TitleLabel(doc);
@@ -275,12 +285,9 @@ private Q_SLOTS:
 
     void copyPasteLabelsOnly()
     {
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
-        TitleLabel(doc).blnSelected = true;
-        doc.FieldsManager()->SetSelectedColObject(QStringLiteral("a"), true);
-        doc.FieldsManager()->SetSelectedTitleObject(QStringLiteral("ta"), true);
+        LaidOut fx;
+        auto& [doc, c] = fx;
+        SelectLabelColumnAndTitle(doc, QStringLiteral("a"));
         QVERIFY(c.HandleKey(Qt::Key_C, kCtrl));
         QVERIFY(c.HandleKey(Qt::Key_V, kCtrl));
         QCOMPARE(doc.LabelManager()->Labels.size(), size_t(2));
@@ -292,14 +299,11 @@ private Q_SLOTS:
 
     void deleteKey()
     {
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         int refreshed = 0;
         c.onRefreshFieldList = [&] { ++refreshed; };
-        TitleLabel(doc).blnSelected = true;
-        doc.FieldsManager()->SetSelectedColObject(QStringLiteral("b"), true);
-        doc.FieldsManager()->SetSelectedTitleObject(QStringLiteral("tb"), true);
+        SelectLabelColumnAndTitle(doc, QStringLiteral("b"));
         QVERIFY(c.HandleKey(Qt::Key_Delete, kShift));
         QVERIFY(doc.LabelManager()->Labels.empty());
         QCOMPARE(doc.FieldsManager()->Cols.size(), size_t(3));
@@ -323,11 +327,10 @@ private Q_SLOTS:
     {
         QFETCH(qint32, y);
         QFETCH(bool, accepted);
-        clsDocument doc;
-        OpenLaidOut(doc);
+        LaidOut fx;
+        auto& [doc, c] = fx;
         AddCol(*doc.FieldsManager(), QStringLiteral("off"), 700, QStringLiteral("fo"), false);
         clsRecordingPrompt prompt;
-        clsCanvasController c;
         int refreshed = 0;
         c.onRefreshFieldList = [&] { ++refreshed; };
         c.DropFields({QStringLiteral("fo")}, 4000, y);
@@ -342,13 +345,11 @@ private Q_SLOTS:
 
     void dropThreeFields()
     {
-        clsDocument doc;
-        OpenLaidOut(doc);
+        LaidOut fx;
+        auto& [doc, c] = fx;
         clsFieldsManager& f = *doc.FieldsManager();
-        AddCol(f, QStringLiteral("x"), 700, QStringLiteral("fx"), false);
-        AddCol(f, QStringLiteral("y"), 700, QStringLiteral("fy"), false);
-        AddCol(f, QStringLiteral("z"), 700, QStringLiteral("fz"), false);
-        clsCanvasController c;
+        for (const QString& n : {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")})
+            AddCol(f, n, 700, QStringLiteral("f") + n, false);
         c.DropFields(f.FieldListItems(), 500, 2000);
         QList<qint32> xs;
         for (const QString& n : {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}) {
@@ -377,9 +378,8 @@ private Q_SLOTS:
     {
         QFETCH(qint32, dy);
         QFETCH(qint32, height);
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         TitleLabel(doc).blnSelected = true;
         c.Press(CanvasTarget::RangeBar, kTitle, CanvasButton::Left, 100, 100, kNone);
         QVERIFY(c.IsState(QStringLiteral("ChangeRangSize")));
@@ -400,9 +400,8 @@ private Q_SLOTS:
 
     void rubberBand()
     {
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         TitleLabel(doc).blnSelected = true;
         c.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, 1500, 1850, kNone);
         QVERIFY(c.IsState(QStringLiteral("SelectObjects")));
@@ -439,9 +438,8 @@ private Q_SLOTS:
         QFETCH(int, target);
         QFETCH(qint32, position);
         QFETCH(QString, marks);
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         const bool left = CanvasTarget(target) == CanvasTarget::LeftRuler;
         doc.FieldsManager()->SetSelectedColObject(QStringLiteral("a"), true);
         c.Press(CanvasTarget(target), QString(), CanvasButton::Left, left ? 0 : position, left ? position : 0, kNone);
@@ -463,9 +461,8 @@ private Q_SLOTS:
 
     void titleLine()
     {
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         c.Press(CanvasTarget::TitleLine, QString(), CanvasButton::Left, 500, 1800, kNone);
         QVERIFY(c.IsState(QStringLiteral("ChangeTitleSize")));
         c.Move(CanvasTarget::Canvas, 500, 1900, kNone);
@@ -481,9 +478,8 @@ private Q_SLOTS:
 
     void sizeHandle()
     {
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         c.Press(CanvasTarget::ColumnView, QStringLiteral("b"), CanvasButton::Left, 1500, 1900, kNone);
         c.Release(CanvasTarget::ColumnView, 1500, 1900, kNone);
         c.Move(CanvasTarget::SizeHandle, 2200, 2030, kNone);
@@ -492,21 +488,18 @@ private Q_SLOTS:
         QVERIFY(c.IsState(QStringLiteral("ChangeObjectSize")));
         c.Release(CanvasTarget::SizeHandle, 2500, 2100, kNone);
         const clsRepcol& b = *doc.FieldsManager()->FindCol(QStringLiteral("b"));
-        QCOMPARE(b.cx, 1500);
-        QCOMPARE(b.Width, 1500);
-        QCOMPARE(b.cy, 300);
+        QCOMPARE((QList<qint32>{b.cx, b.Width, b.cy}), (QList<qint32>{1500, 1500, 300}));
         c.Press(CanvasTarget::SizeHandle, QStringLiteral("9"), CanvasButton::Left, 0, 0, kNone);
         QVERIFY(!c.Busy());
     }
 
     void toggleRange()
     {
-        clsDocument doc;
-        OpenLaidOut(doc);
-        clsCanvasController c;
+        LaidOut fx;
+        auto& [doc, c] = fx;
         c.ToggleRange(QStringLiteral("脚注区"), true);
-        QVERIFY(!doc.RangeManager()->GetRangeVisible(QStringLiteral("脚注区域")));
-        QVERIFY(!doc.RangeManager()->MenuChecked(QStringLiteral("mnuFoot")));
+        QVERIFY(!doc.RangeManager()->GetRangeVisible(QStringLiteral("脚注区域"))
+                && !doc.RangeManager()->MenuChecked(QStringLiteral("mnuFoot")));
         QVERIFY(doc.DocChanged());
         c.ToggleRange(QStringLiteral("页眉区"), false);
         QVERIFY(doc.RangeManager()->GetRangeVisible(QStringLiteral("页标题区域")));
