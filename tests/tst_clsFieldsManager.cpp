@@ -17,7 +17,17 @@ class tst_clsFieldsManager : public QObject
             QTest::newRow(qPrintable(b)) << b;
     }
 
-    // Three columns for the in-memory property cases.
+    static ColRow Row(const QString& name, qint32 order, qint32 topEx = 0, const QString& field = QStringLiteral("f"))
+    {
+        ColRow r;
+        r.name = name;
+        r.order = order;
+        r.topEx = topEx;
+        r.field = field;
+        return r;
+    }
+
+    // Four columns for the in-memory property cases.
     static void Fill(clsFieldsManager& fm)
     {
         const auto add = [&](const QString& name, const QString& field, qint32 dtype, const QString& condition) {
@@ -55,24 +65,13 @@ private Q_SLOTS:
         a.align = 3;
         a.height = 400;
         InsertCol(c, 4, a);
-        ColRow b;
-        b.name = QStringLiteral("摘'要");
-        b.order = 2;
-        b.field = QStringLiteral("zy");
+        ColRow b = Row(QStringLiteral("摘'要"), 2, 0, QStringLiteral("zy"));
         b.dtype = 1;
         b.visible = 0;
         InsertCol(c, 4, b);
-        ColRow d;
-        d.name = QStringLiteral("停'用");
-        d.order = 9;  // a disabled column keeps its number: keep it clear of the others
-        d.field = QStringLiteral("ty'");
-        d.topEx = 1;
-        InsertCol(c, 4, d);
-        ColRow e;
-        e.name = QStringLiteral("数'量");
-        e.order = 4;
-        e.field = QStringLiteral("sl");
-        InsertCol(c, 4, e);
+        // A disabled column keeps its number: keep it clear of the others.
+        InsertCol(c, 4, Row(QStringLiteral("停'用"), 9, 1, QStringLiteral("ty'")));
+        InsertCol(c, 4, Row(QStringLiteral("数'量"), 4, 0, QStringLiteral("sl")));
         InsertTitle(c, 4, QStringLiteral("总'计"), QStringLiteral("Tot'al"), 1, 1, 2, 1);
         InsertTitle(c, 4, QStringLiteral("明'细"), QString(), 2, 1, 1, 1);
         InsertGroup(c, 4, QStringLiteral("摘'要"), -1, 1);
@@ -112,22 +111,17 @@ private Q_SLOTS:
     {
         QXRF_OPEN_DB(db);
         InsertCol(db.Conn(), 1, QStringLiteral("a"), 3);
-        ColRow off;
-        off.name = QStringLiteral("off");
-        off.order = 5;
-        off.topEx = 1;
-        InsertCol(db.Conn(), 1, off);
+        InsertCol(db.Conn(), 1, Row(QStringLiteral("off"), 5, 1));
         InsertCol(db.Conn(), 1, QStringLiteral("b"), 7);
         InsertCol(db.Conn(), 1, QStringLiteral("c"), 9);
         Doc env(db.Conn());
         clsFieldsManager fm;
         Load(fm, 1);
         QCOMPARE(fm.Cols.size(), size_t(4));
-        QCOMPARE(fm.GetCol(QStringLiteral(" A ")), 1);
-        QCOMPARE(fm.GetCol(QStringLiteral("off")), 5);
-        QCOMPARE(fm.GetCol(QStringLiteral("b")), 2);
-        QCOMPARE(fm.GetCol(QStringLiteral("c")), 3);
-        QCOMPARE(fm.GetCol(QStringLiteral("none")), -1);
+        QList<qint32> numbers;
+        for (const char* n : {" A ", "off", "b", "c", "none"})
+            numbers << fm.GetCol(QString::fromLatin1(n));
+        QCOMPARE(numbers, (QList<qint32>{1, 5, 2, 3, -1}));
         QVERIFY(!fm.FindCol(QStringLiteral("off"))->BlnEnable);
     }
 
@@ -158,9 +152,7 @@ private Q_SLOTS:
         QFETCH(int, width);
         QFETCH(QString, note);
         QFETCH(int, iSize);
-        ColRow r;
-        r.name = QStringLiteral("x");
-        r.topEx = topEx;
+        ColRow r = Row(QStringLiteral("x"), 1, topEx);
         r.width = width;
         r.note = note;
         r.dtype = iSize;
@@ -218,17 +210,8 @@ private Q_SLOTS:
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         InsertCol(c, 5, QStringLiteral("a"), 1);
-        ColRow off;
-        off.name = QStringLiteral("off");  // disabled: never validated
-        off.order = 2;
-        off.field.clear();
-        off.topEx = 1;
-        InsertCol(c, 5, off);
-        ColRow empty;
-        empty.name = QStringLiteral("空列");
-        empty.order = 3;
-        empty.field.clear();
-        InsertCol(c, 5, empty);
+        InsertCol(c, 5, Row(QStringLiteral("off"), 2, 1, QString()));  // disabled: never validated
+        InsertCol(c, 5, Row(QStringLiteral("空列"), 3, 0, QString()));
         Doc env(c);
         clsFieldsManager fm;
         Load(fm, 5);
@@ -243,8 +226,7 @@ private Q_SLOTS:
         QCOMPARE(prompt.messages.size(), 1);
         QCOMPARE(prompt.beeps, 1);
         QCOMPARE(prompt.LastText(), QStringLiteral("保存失败！报表列名空列必须有对应的字段名或列间表达式..."));
-        QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
-        QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
+        QVERIFY(prompt.messages.first().title == QStringLiteral("格式") && prompt.messages.first().icon == PromptIcon::Exclamation);
         QCOMPARE(RawRows(c, 5), stored);
 
         // An inter-column expression is enough.
@@ -479,11 +461,7 @@ private Q_SLOTS:
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         InsertCol(c, 11, QStringLiteral("a"), 1);
-        ColRow off;
-        off.name = QStringLiteral("back");
-        off.order = 1;
-        off.topEx = 1;
-        InsertCol(c, 11, off);
+        InsertCol(c, 11, Row(QStringLiteral("back"), 1, 1));
         InsertCol(c, 11, QStringLiteral("b"), 2);
         Doc env(c);
         clsFieldsManager fm;
