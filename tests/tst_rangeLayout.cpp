@@ -97,11 +97,12 @@ void StandardRanges(clsRangeManager& m, bool pageHead, bool footers)
 }
 
 // A headless document with the standard ranges and no columns.
-void OpenWithRanges(clsDocument& doc, bool pageHead, bool footers)
+clsRangeManager& OpenWithRanges(clsDocument& doc, bool pageHead, bool footers)
 {
     OpenHeadless(doc);
     StandardRanges(*doc.RangeManager(), pageHead, footers);
     doc.FieldsManager()->Cols.clear();
+    return *doc.RangeManager();
 }
 
 // Names of the shown strips from the top down.
@@ -126,8 +127,7 @@ private Q_SLOTS:
     void onlyTitleAndBody()
     {
         clsDocument doc;
-        OpenWithRanges(doc, false, false);
-        clsRangeManager& m = *doc.RangeManager();
+        clsRangeManager& m = OpenWithRanges(doc, false, false);
         m.DrawBackView();
         m.DrawAllObjects();
         const clsCanvasScene& scene = *doc.Scene();
@@ -174,8 +174,7 @@ private Q_SLOTS:
         QFETCH(QStringList, strips);
         QFETCH(int, bodyTop);
         clsDocument doc;
-        OpenWithRanges(doc, pageHead, footers);
-        clsRangeManager& m = *doc.RangeManager();
+        clsRangeManager& m = OpenWithRanges(doc, pageHead, footers);
         clsFieldsManager& f = *doc.FieldsManager();
         AddCol(f, QStringLiteral("科目"), 1000);
         AddCol(f, QStringLiteral("部门"), 1000, groupState != 2, groupState != 3, groupState == 1 ? 1 : 2);
@@ -419,8 +418,7 @@ private Q_SLOTS:
     {
         QFETCH(int, rowHeight);
         clsDocument doc;
-        OpenWithRanges(doc, false, false);
-        clsRangeManager& m = *doc.RangeManager();
+        clsRangeManager& m = OpenWithRanges(doc, false, false);
         clsFieldsManager& f = *doc.FieldsManager();
         AddCol(f, QStringLiteral("科目"), 1000);
         AddCol(f, QStringLiteral("借方"), 1500);
@@ -467,8 +465,7 @@ private Q_SLOTS:
     void noTitles()
     {
         clsDocument doc;
-        OpenWithRanges(doc, false, false);
-        clsRangeManager& m = *doc.RangeManager();
+        clsRangeManager& m = OpenWithRanges(doc, false, false);
         clsFieldsManager& f = *doc.FieldsManager();
         f.Titles.clear();
         AddCol(f, QStringLiteral("科目"), 1000);
@@ -483,8 +480,7 @@ private Q_SLOTS:
     void labelsOfARange()
     {
         clsDocument doc;
-        OpenWithRanges(doc, true, false);
-        clsRangeManager& m = *doc.RangeManager();
+        clsRangeManager& m = OpenWithRanges(doc, true, false);
         clsLabelManager& lm = *doc.LabelManager();
         clsLabel* title = AddLabel(lm, QStringLiteral("报表标题"), QStringLiteral("标题区域"), 4000, 100);
         title->strSou = QStringLiteral("明细账");
@@ -535,8 +531,7 @@ private Q_SLOTS:
     void labelViewsFollowTheirRange()
     {
         clsDocument doc;
-        OpenWithRanges(doc, false, false);
-        clsRangeManager& m = *doc.RangeManager();
+        clsRangeManager& m = OpenWithRanges(doc, false, false);
         clsLabelManager& lm = *doc.LabelManager();
         clsLabel* a = AddLabel(lm, QStringLiteral("甲"), QStringLiteral("标题区域"), 100, 200);
         clsLabel* b = AddLabel(lm, QStringLiteral("乙"), QStringLiteral("标题区域"), 1500, 0);
@@ -578,17 +573,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("align");
         QTest::addColumn<int>("top");
         QTest::addColumn<bool>("hiddenAttribute");
-        QTest::newRow("名称") << QStringLiteral("名称") << QStringLiteral("新名") << QStringLiteral("新名")
-                            << QStringLiteral("新名") << int(clsSceneAlign::Left) << 240 + 100 << false;
-        QTest::newRow("对齐方式") << QStringLiteral("对齐方式") << QStringLiteral("居中") << QStringLiteral("甲")
-                              << QStringLiteral("甲") << int(clsSceneAlign::Centre) << 240 + 100 << false;
-        QTest::newRow("数据源") << QStringLiteral("数据源") << QStringLiteral("合计") << QStringLiteral("甲")
-                             << QStringLiteral("合计") << int(clsSceneAlign::Left) << 240 + 100 << false;
-        QTest::newRow("所属区域") << QStringLiteral("所属区域") << QStringLiteral("页标题区域") << QStringLiteral("甲")
-                              << QStringLiteral("甲") << int(clsSceneAlign::Left) << 1480 + 100 << false;
-        QTest::newRow("标签显示方式") << QStringLiteral("标签显示方式") << QStringLiteral("隐含") << QStringLiteral("甲")
-                                << QStringLiteral("甲") << int(clsSceneAlign::Left) << 240 + 100 << true;
+        const QString a = QStringLiteral("甲");
+        const int left = int(clsSceneAlign::Left), top = 240 + 100;
+        QTest::newRow("名称") << QStringLiteral("名称") << QStringLiteral("新名") << QStringLiteral("新名") << QStringLiteral("新名")
+                            << left << top << false;
+        QTest::newRow("对齐方式") << QStringLiteral("对齐方式") << QStringLiteral("居中") << a << a << int(clsSceneAlign::Centre)
+                              << top << false;
+        QTest::newRow("数据源") << QStringLiteral("数据源") << QStringLiteral("合计") << a << QStringLiteral("合计") << left << top << false;
+        QTest::newRow("所属区域") << QStringLiteral("所属区域") << QStringLiteral("页标题区域") << a << a << left << 1480 + 100 << false;
+        QTest::newRow("标签显示方式") << QStringLiteral("标签显示方式") << QStringLiteral("隐含") << a << a << left << top << true;
     }
+
     void labelEditsReachTheView()
     {
         QFETCH(QString, prop);
@@ -599,8 +594,7 @@ private Q_SLOTS:
         QFETCH(int, top);
         QFETCH(bool, hiddenAttribute);
         clsDocument doc;
-        OpenWithRanges(doc, true, false);
-        clsRangeManager& m = *doc.RangeManager();
+        clsRangeManager& m = OpenWithRanges(doc, true, false);
         clsLabelManager& lm = *doc.LabelManager();
         AddLabel(lm, QStringLiteral("甲"), QStringLiteral("标题区域"), 100, 100);
         m.DrawAllObjects();
@@ -620,8 +614,7 @@ private Q_SLOTS:
     void deletedGroupLeavesNoStrip()
     {
         clsDocument doc;
-        OpenWithRanges(doc, false, true);
-        clsRangeManager& m = *doc.RangeManager();
+        clsRangeManager& m = OpenWithRanges(doc, false, true);
         clsFieldsManager& f = *doc.FieldsManager();
         AddCol(f, QStringLiteral("部门"), 1000, true, true, 2);
         m.DrawAllObjects();
@@ -655,8 +648,7 @@ private Q_SLOTS:
     void displayAndDeleteAllObjects()
     {
         clsDocument doc;
-        OpenWithRanges(doc, false, false);
-        clsRangeManager& m = *doc.RangeManager();
+        clsRangeManager& m = OpenWithRanges(doc, false, false);
         clsFieldsManager& f = *doc.FieldsManager();
         AddCol(f, QStringLiteral("甲"), 1000);
         AddCol(f, QStringLiteral("乙"), 1000, true, false);
