@@ -266,18 +266,29 @@ clsTitle* clsFieldsManager::AddNewTitleObject(qint32 X, qint32 Y, qint32 width, 
     return Titles.back().get();
 }
 
+// Columns and titles are drawn only into the body range: its manager and geometry,
+// or nothing (after the message) for any other range.
+static clsRangeManager* BodyRangeForDrawing(const QString& rangeName, qint32& top, qint32& height)
+{
+    clsRangeManager* ranges = DocumentRanges();
+    if (!ranges)
+        return nullptr;
+    if (!SameTrimmedText(ranges->ReadRangeProperty(rangeName, QStringLiteral("区域类别")), kBodyRange)) {
+        ShowMessage(rangeName + QStringLiteral("不能画报表列对象..."));
+        return nullptr;
+    }
+    qint32 l = 0, w = 0;
+    ranges->GetRangePart(rangeName, l, top, w, height);
+    return ranges;
+}
+
 void clsFieldsManager::AddNewCol(const QString& rangeName, qint32 X, qint32 Y, bool& ok)
 {
     ok = false;
-    clsRangeManager* ranges = DocumentRanges();
+    qint32 top = 0, height = 0;
+    clsRangeManager* ranges = BodyRangeForDrawing(rangeName, top, height);
     if (!ranges)
         return;
-    if (!SameTrimmedText(ranges->ReadRangeProperty(rangeName, QStringLiteral("区域类别")), kBodyRange)) {
-        ShowMessage(rangeName + QStringLiteral("不能画报表列对象..."));
-        return;
-    }
-    qint32 l = 0, top = 0, w = 0, height = 0;
-    ranges->GetRangePart(rangeName, l, top, w, height);
     if (qint64(Y) - top < ranges->pTitleHeight) {
         ShowMessage(rangeName + QStringLiteral("的标题部分不能画列对象..."));
         return;
@@ -300,15 +311,10 @@ void clsFieldsManager::AddNewCol(const QString& rangeName, qint32 X, qint32 Y, b
 void clsFieldsManager::AddNewTitle(const QString& rangeName, qint32 X, qint32 Y, bool& ok)
 {
     ok = false;
-    clsRangeManager* ranges = DocumentRanges();
+    qint32 top = 0, height = 0;
+    clsRangeManager* ranges = BodyRangeForDrawing(rangeName, top, height);
     if (!ranges)
         return;
-    if (!SameTrimmedText(ranges->ReadRangeProperty(rangeName, QStringLiteral("区域类别")), kBodyRange)) {
-        ShowMessage(rangeName + QStringLiteral("不能画报表列对象..."));
-        return;
-    }
-    qint32 l = 0, top = 0, w = 0, height = 0;
-    ranges->GetRangePart(rangeName, l, top, w, height);
     if (!(qint64(Y) - top < ranges->pTitleHeight)) {
         ShowMessage(rangeName + QStringLiteral("的列部分不能画标题..."));
         return;

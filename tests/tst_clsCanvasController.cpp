@@ -1,3 +1,4 @@
+#include "clsCanvasFixture.h"
 #include "columns/clsFieldsManager.h"
 #include "designer/clsCanvasController.h"
 #include "designer/clsCanvasScene.h"
@@ -15,49 +16,13 @@ const CanvasModifiers kNone{};
 const CanvasModifiers kShift{false, true};
 const CanvasModifiers kCtrl{true, false};
 
-clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, const QString& field, bool enabled = true)
-{
-    auto c = std::make_unique<clsRepcol>();
-    c->name = c->Caption = name;
-    c->Width = width;
-    c->Expression = field;
-    c->BlnEnable = enabled;
-    c->Col = enabled ? qint32(f.Cols.size()) + 1 : 0;
-    f.Cols.push_back(std::move(c));
-    return f.Cols.back().get();
-}
-
-void AddTitle(clsFieldsManager& f, const QString& name, qint32 left)
-{
-    auto t = std::make_unique<clsTitle>();
-    t->name = t->nameForeign = name;
-    t->top = t->Width = t->Height = 1;
-    t->left = left;
-    t->blnVisible = true;
-    f.Titles.push_back(std::move(t));
-}
-
-// Bands on the canvas: title 240..1240, body 1480..2980 (titles ta, tb, tc at 1500,
-// separator at 1800, columns a 0..1000, b 1000..2200, c 2200..3000 at 1880..2180),
-// footer 3220..4220. The title label "报表标题" sits at 2000, 340, 8000 x 500.
+// The report of clsCanvasFixture with its footer shown (3220..4220); the title label
+// "报表标题" sits at 2000, 340, 8000 x 500.
 void OpenLaidOut(clsDocument& doc)
 {
-    doc.SetRunMode(true);
-    doc.OpenDocument(nullptr, QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
-    doc.SetRunMode(false);
-    clsFieldsManager& f = *doc.FieldsManager();
-    f.Cols.clear();
-    f.Titles.clear();
-    AddCol(f, QStringLiteral("a"), 1000, QStringLiteral("fa"));
-    AddCol(f, QStringLiteral("b"), 1200, QStringLiteral("fb"));
-    AddCol(f, QStringLiteral("c"), 800, QStringLiteral("fc"));
-    AddTitle(f, QStringLiteral("ta"), 1);
-    AddTitle(f, QStringLiteral("tb"), 2);
-    AddTitle(f, QStringLiteral("tc"), 3);
-    doc.RangeManager()->SetRangeVisible(QStringLiteral("脚注区域"), true);
-    doc.RangeManager()->DrawAllObjects();
-    doc.SetDocChanged(false);
+    clsCanvasFixture::OpenLaidOut(doc, true);
 }
+constexpr auto AddCol = &clsCanvasFixture::AddCol;
 
 // The laid-out document and a controller.
 struct LaidOut

@@ -1,3 +1,4 @@
+#include "clsCanvasFixture.h"
 #include "columns/clsFieldsManager.h"
 #include "designer/clsCanvasScene.h"
 #include "document/clsConnection.h"
@@ -14,50 +15,14 @@ using Kind = clsCanvasScene::Kind;
 namespace {
 const QString kBody = QStringLiteral("正文区域");
 
-clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, const QString& field = QString(),
-                  bool enabled = true)
-{
-    auto c = std::make_unique<clsRepcol>();
-    c->name = c->Caption = name;
-    c->Width = width;
-    c->Expression = field;
-    c->BlnEnable = enabled;
-    c->Col = enabled ? qint32(f.Cols.size()) + 1 : 0;
-    f.Cols.push_back(std::move(c));
-    return f.Cols.back().get();
-}
-
-clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 left)
-{
-    auto t = std::make_unique<clsTitle>();
-    t->name = t->nameForeign = name;
-    t->top = t->Width = t->Height = 1;
-    t->left = left;
-    t->blnVisible = true;
-    f.Titles.push_back(std::move(t));
-    return f.Titles.back().get();
-}
-
-// Body band at 1480, 1500 high; one row of titles a, b, c at 1500 (300 high) over the
-// columns a (1000), b (1200), c (800) at 1880, so the title part is 320 high.
+// The report of clsCanvasFixture: body band at 1480, 1500 high; one row of titles
+// a, b, c at 1500 (300 high) over the columns at 1880, so the title part is 320 high.
 clsFieldsManager& OpenLaidOut(clsDocument& doc)
 {
-    doc.SetRunMode(true);
-    doc.OpenDocument(nullptr, QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
-    doc.SetRunMode(false);
-    clsFieldsManager& f = *doc.FieldsManager();
-    f.Cols.clear();
-    f.Titles.clear();
-    AddCol(f, QStringLiteral("a"), 1000, QStringLiteral("fa"));
-    AddCol(f, QStringLiteral("b"), 1200, QStringLiteral("fb"));
-    AddCol(f, QStringLiteral("c"), 800, QStringLiteral("fc"));
-    AddTitle(f, QStringLiteral("ta"), 1);
-    AddTitle(f, QStringLiteral("tb"), 2);
-    AddTitle(f, QStringLiteral("tc"), 3);
-    doc.RangeManager()->DrawAllObjects();
-    doc.SetDocChanged(false);
-    return f;
+    return clsCanvasFixture::OpenLaidOut(doc);
 }
+constexpr auto AddCol = &clsCanvasFixture::AddCol;
+constexpr auto AddTitle = &clsCanvasFixture::AddTitle;
 
 QList<qint32> Coords(const clsFieldsManager& f, qint32 clsRepcol::*field)
 {

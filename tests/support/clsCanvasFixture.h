@@ -1,0 +1,18 @@
+#pragma once
+#include "columns/clsFieldsManager.h"
+#include "document/clsDocument.h"
+#include <QString>
+
+// A report laid out on the canvas without a database: the default ranges, three
+// columns a (1000), b (1200), c (800) with fields fa, fb, fc, and one row of titles
+// ta, tb, tc over them. Bands: title 240..1240, body 1480..2980 (titles at 1500,
+// separator at 1800, columns at 1880..2180, lefts 0, 1000, 2200).
+struct clsCanvasFixture
+{
+    static clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, const QString& field = QString(),
+                             bool enabled = true);
+    static clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 left);
+    // Opens the report as above and draws it; `footerShown` also shows the report
+    // footer (3220..4220). DocChanged is cleared afterwards.
+    static clsFieldsManager& OpenLaidOut(clsDocument& doc, bool footerShown = false);
+};
