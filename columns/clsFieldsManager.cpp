@@ -36,11 +36,6 @@ bool TypedLong(const QVariant& value, qint32& result)
     return ok;
 }
 
-qint32 ClampToInt(qint64 v)
-{
-    return qint32(std::clamp<qint64>(v, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
-}
-
 const QStringList& DataTypeTexts()
 {
     static const QStringList texts = {QStringLiteral("数值"), QStringLiteral("字符串"), QStringLiteral("日期"),
@@ -282,7 +277,7 @@ void clsFieldsManager::AddColsTitles()
             continue;
         const qint64 lo = std::max<qint64>(1, t->left);
         const qint64 hi = std::min<qint64>(n, qint64(t->left) + t->Width - 1);
-        t->cx = hi >= lo ? ClampToInt(prefix[size_t(hi)] - prefix[size_t(lo - 1)]) : 0;
+        t->cx = hi >= lo ? Clamp32(prefix[size_t(hi)] - prefix[size_t(lo - 1)]) : 0;
     }
 }
 

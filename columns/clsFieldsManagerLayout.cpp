@@ -9,11 +9,6 @@
 #include <vector>
 
 namespace {
-qint32 Saturate(qint64 value)
-{
-    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
-}
-
 // Left edges of the enabled columns by column number, built once per layout pass so
 // that placing many titles never walks the column list again. Numbers are those of
 // GetColWidth: the first enabled column carrying a number gives its width.
@@ -79,7 +74,7 @@ qint32 clsFieldsManager::GetColsWidth(qint32 firstCol, qint32 count) const
         seen.insert(col->Col);
         sum += col->Width;
     }
-    return Saturate(sum);
+    return Clamp32(sum);
 }
 
 clsSceneAlign clsFieldsManager::GetLabelAligent(qint32 AlignStyle)
@@ -104,7 +99,7 @@ void clsFieldsManager::DrawColObjects(qint32 top, qint32 labelHeight, bool& ok)
         clsRepcol& c = *column;
         if (!c.BlnEnable)
             continue;
-        const qint32 left = Saturate(x);
+        const qint32 left = Clamp32(x);
         if (scene) {
             clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Column, c.name);
             view.caption = c.name;
@@ -122,7 +117,7 @@ void clsFieldsManager::DrawColObjects(qint32 top, qint32 labelHeight, bool& ok)
         x += c.Width;
     }
     if (scene && x > scene->picDraw.width)
-        scene->picDraw.width = Saturate(x);
+        scene->picDraw.width = Clamp32(x);
     ok = true;
 }
 
@@ -139,11 +134,11 @@ void clsFieldsManager::DrawTitleObjects(qint32 top, qint32 labelHeight, qint32& 
         qint64 lowest = top;
         for (const auto& title : Titles) {
             clsTitle& t = *title;
-            t.Y = Saturate(qint64(t.lngTop) + top);
+            t.Y = Clamp32(qint64(t.lngTop) + top);
             if (!t.blnDelected)
                 lowest = std::max(lowest, qint64(t.Y) + t.cy);
         }
-        bottom = Saturate(lowest);
+        bottom = Clamp32(lowest);
     } else {
         // From the grid: rows of h twips; each title stands over the columns it spans,
         // which also holds where a title of several rows leaves a gap in the rows below.
@@ -152,14 +147,14 @@ void clsFieldsManager::DrawTitleObjects(qint32 top, qint32 labelHeight, qint32& 
         for (const auto& title : Titles) {
             clsTitle& t = *title;
             deepest = std::max<qint64>(deepest, t.top);
-            t.Y = Saturate(qint64(top) + (qint64(t.top) - 1) * h);
-            t.cy = Saturate(qint64(t.Height) * h);
-            t.lngTop = Saturate(qint64(t.Y) - top);
-            t.X = Saturate(edges.Before(qint64(t.left) - 1));
+            t.Y = Clamp32(qint64(top) + (qint64(t.top) - 1) * h);
+            t.cy = Clamp32(qint64(t.Height) * h);
+            t.lngTop = Clamp32(qint64(t.Y) - top);
+            t.X = Clamp32(edges.Before(qint64(t.left) - 1));
             if (t.cx == 0)
-                t.cx = Saturate(edges.Span(t.left, t.Width));
+                t.cx = Clamp32(edges.Span(t.left, t.Width));
         }
-        bottom = Saturate(qint64(top) + h * deepest);
+        bottom = Clamp32(qint64(top) + h * deepest);
     }
 
     if (!scene)

@@ -28,11 +28,6 @@ constexpr qint32 kTopRulerOffset = 315;
 constexpr qint32 kDropWidth = 1000;
 constexpr qint32 kDropHeight = 300;
 
-qint32 Clamp32(qint64 value)
-{
-    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
-}
-
 // Index + 1 is the State value (None is 0).
 const char* const kStateNames[] = {"AddLabel",   "AddCol",      "AddTitle",        "SelectObject",
                                    "SelectObjects", "LineSelects", "ColSelects",   "MoveObject",

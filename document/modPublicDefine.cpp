@@ -3,6 +3,7 @@
 #include "clsDatabaseError.h"
 #include <QCoreApplication>
 #include <QSettings>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -83,6 +84,11 @@ qint32 RoundHalfEven(double value)
     if (!std::isfinite(value) || value > 2147483647.5 || value < -2147483648.5)
         throw std::overflow_error("溢出");
     return qint32(std::nearbyint(value));  // default rounding mode: to nearest, ties to even
+}
+
+qint32 Clamp32(qint64 value)
+{
+    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
 }
 
 qint32 TwipsToMm(qint32 twips)

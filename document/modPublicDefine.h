@@ -36,6 +36,8 @@ bool ProbeAccountDatabase(clsConnection* conn);
 qint32 MmToTwips(qint32 mm);          // mm * 56; overflow raises std::overflow_error
 qint32 TwipsToMm(qint32 twips);       // twips / 56, halves to the even number
 qint32 RoundHalfEven(double value);
+// A 64-bit sum of twips brought back into 32 bits, saturating instead of wrapping.
+qint32 Clamp32(qint64 value);
 
 // Conversions of stored or typed values, as the suite's runtime does them.
 // Empty text and Null give 0; text that is not a number raises clsDatabaseError.

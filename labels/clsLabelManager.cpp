@@ -650,11 +650,6 @@ void clsLabelManager::RefreshLabelsList(const QString& StrName)
 namespace {
 const QString kBodyRange = QStringLiteral("正文区");
 
-qint32 Clamp32(qint64 value)
-{
-    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
-}
-
 // A width or height dragged past the opposite edge collapses to a small box that can
 // still be grabbed again.
 constexpr qint32 kCollapsedSize = 5;

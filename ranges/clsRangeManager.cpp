@@ -410,11 +410,6 @@ qint32 SafeMmToTwips(qint32 mm)
     return MmToTwips(std::clamp(mm, -limit, limit));
 }
 
-qint32 Saturate(qint64 value)
-{
-    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
-}
-
 void FillRuler(clsSceneRuler& ruler, qint32 start, qint32 count)
 {
     ruler.start = start;
@@ -552,9 +547,9 @@ void clsRangeManager::DrawVRote(clsSceneRuler& ruler, qint32 start)
 {
     qint32 toolbarBottom = 0;
     if (const clsCanvasScene* scene = DocumentScene())
-        toolbarBottom = Saturate(qint64(scene->ToolbarTop) + scene->ToolbarHeight);
+        toolbarBottom = Clamp32(qint64(scene->ToolbarTop) + scene->ToolbarHeight);
     ruler.vertical = true;
-    ruler.rect = {0, Saturate(qint64(toolbarBottom) + 10), clsCanvasScene::RulerThickness, MmToTwips(kVRulerTicks)};
+    ruler.rect = {0, Clamp32(qint64(toolbarBottom) + 10), clsCanvasScene::RulerThickness, MmToTwips(kVRulerTicks)};
     FillRuler(ruler, start, kVRulerTicks);
 }
 
@@ -562,7 +557,7 @@ void clsRangeManager::DrawHRote(clsSceneRuler& ruler, qint32 start)
 {
     qint32 toolbarBottom = 0;
     if (const clsCanvasScene* scene = DocumentScene())
-        toolbarBottom = Saturate(qint64(scene->ToolbarTop) + scene->ToolbarHeight);
+        toolbarBottom = Clamp32(qint64(scene->ToolbarTop) + scene->ToolbarHeight);
     ruler.vertical = false;
     ruler.rect = {0, toolbarBottom, MmToTwips(kHRulerTicks), clsCanvasScene::RulerThickness};
     FillRuler(ruler, start, kHRulerTicks);
@@ -656,7 +651,7 @@ void clsRangeManager::DrawRange(const QString& StrName, qint32 Height, qint32& y
     clsRange* range = FindRange(StrName, true);
     if (!range)
         return;
-    range->top = Saturate(qint64(y) + clsCanvasScene::StripHeight);
+    range->top = Clamp32(qint64(y) + clsCanvasScene::StripHeight);
     clsCanvasScene* scene = DocumentScene();
     if (scene) {
         clsSceneElement& strip = scene->Obtain(clsCanvasScene::Kind::Strip, range->StrName);
@@ -665,7 +660,7 @@ void clsRangeManager::DrawRange(const QString& StrName, qint32 Height, qint32& y
         strip.rect = {0, y, MmToTwips(kSheetWidthMm), clsCanvasScene::StripHeight};
         strip.visible = visible;
     }
-    y = Saturate(qint64(y) + clsCanvasScene::StripHeight + Height);
+    y = Clamp32(qint64(y) + clsCanvasScene::StripHeight + Height);
     if (scene && scene->picDraw.height < y)
         scene->picDraw.height = y;
     if (clsLabelManager* labels = DocumentLabels())
@@ -692,10 +687,10 @@ void clsRangeManager::DrawDetailRange(const QString& StrName, qint32 Height, qin
     pTitleHeight = bottom - top;
     if (fields) {
         bool ok = false;
-        fields->DrawColObjects(Saturate(qint64(bottom) + kColumnGap), colHeight, ok);
+        fields->DrawColObjects(Clamp32(qint64(bottom) + kColumnGap), colHeight, ok);
     }
     // What the range has left under the separator line.
-    pColHeight = Saturate(std::max<qint64>(0, qint64(top) + Height - (qint64(bottom) + clsCanvasScene::LineThickness)));
+    pColHeight = Clamp32(std::max<qint64>(0, qint64(top) + Height - (qint64(bottom) + clsCanvasScene::LineThickness)));
 }
 
 void clsRangeManager::HideRangeViews(const QString& StrName)
