@@ -68,6 +68,35 @@ int clsConnection::Execute(const QString& sql)
     return Run(sql);
 }
 
+QSqlQuery clsConnection::Prepare(const QString& sql, const QVariantList& params)
+{
+    if (!IsOpen())
+        Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+    QSqlQuery query(Database());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        Fail(DescribeError(query.lastError()));
+    for (const QVariant& value : params)
+        query.addBindValue(value);
+    if (!query.exec())
+        Fail(DescribeError(query.lastError()));
+    return query;
+}
+
+clsRecordset clsConnection::Open(const QString& sql, const QVariantList& params)
+{
+    RunHook(sql);
+    FlushBatch();
+    return clsRecordset(Prepare(sql, params));
+}
+
+int clsConnection::Execute(const QString& sql, const QVariantList& params)
+{
+    RunHook(sql);
+    FlushBatch();
+    return Prepare(sql, params).numRowsAffected();
+}
+
 int clsConnection::Run(const QString& sql)
 {
     if (!IsOpen())

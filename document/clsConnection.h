@@ -21,6 +21,11 @@ public:
 
     clsRecordset Open(const QString& sql);   // throws clsDatabaseError
     int Execute(const QString& sql);         // rows affected; throws clsDatabaseError
+    // The same with values bound to the statement's "?" placeholders in order: a value
+    // from the user or from stored data never becomes part of a statement's text. A
+    // Null QVariant binds SQL Null.
+    clsRecordset Open(const QString& sql, const QVariantList& params);
+    int Execute(const QString& sql, const QVariantList& params);
     QString ConnectionString() const;
 
     // Transactions begun here are counted, so a save can tell whether the host is
@@ -53,6 +58,7 @@ private:
     void RunHook(const QString& sql);
     bool Gather(const QString& sql);
     int Run(const QString& sql);
+    QSqlQuery Prepare(const QString& sql, const QVariantList& params);
     QString m_name;
     bool m_batching = false;
     QString m_batchHead;          // "Insert into T (columns) values"
