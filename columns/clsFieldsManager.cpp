@@ -3,6 +3,7 @@
 #include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDocument.h"
+#include "document/clsFormatStore.h"
 #include "document/modPublicDefine.h"
 #include "properties/modDisplayFormat.h"
 #include <QHash>
@@ -131,50 +132,82 @@ TitleSnap SnapTitles(const std::vector<std::unique_ptr<clsTitle>>& titles)
 void clsFieldsManager::LoadAllObjects(qint32 ID, bool& ok)
 {
     ok = false;
-    if (!DocumentConnection())
+    clsConnection* conn = DocumentConnection();
+    if (!conn)
         return;
+    std::vector<clsFormatRow> rows;
+    try {
+        rows = clsFormatStore::ReadRows(*conn, ID, FieldKinds());
+    } catch (const std::exception& e) {
+        m_lngID = ID;
+        Cols.clear();
+        Titles.clear();
+        m_lngHelpID = 0;
+        ReportException(e, kModule, QStringLiteral("AddColsObjec()"));
+        return;
+    }
+    std::vector<const clsFormatRow*> mine;
+    for (const clsFormatRow& r : rows)
+        mine.push_back(&r);
+    LoadRows(ID, mine, ok);
+}
+
+const std::vector<qint32>& clsFieldsManager::FieldKinds()
+{
+    static const std::vector<qint32> kinds = {FormatKind::Column, FormatKind::Title, FormatKind::Group,
+                                              FormatKind::Sum, FormatKind::HelpId};
+    return kinds;
+}
+
+void clsFieldsManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows, bool& ok)
+{
+    ok = false;
     m_lngID = ID;
     Cols.clear();
     Titles.clear();
     m_lngHelpID = 0;
-    if (!AddColsObjec() || Cols.empty())
+    const auto of = [&](qint32 kind) {
+        std::vector<const clsFormatRow*> kindRows;
+        for (const clsFormatRow* r : rows)
+            if (r->ModeEx == kind)
+                kindRows.push_back(r);
+        return kindRows;
+    };
+    if (!AddColsObjec(of(FormatKind::Column)) || Cols.empty())
         return;
-    AddColsTitles();
-    GetGroupCols(ID);
-    GetSumCols(ID);
-    ReadHelpID();
+    AddColsTitles(of(FormatKind::Title));
+    GetGroupCols(of(FormatKind::Group));
+    GetSumCols(of(FormatKind::Sum));
+    ReadHelpID(of(FormatKind::HelpId));
     ok = true;
 }
 
-bool clsFieldsManager::AddColsObjec()
+bool clsFieldsManager::AddColsObjec(const std::vector<const clsFormatRow*>& rows)
 {
     try {
-        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=") + QStringLiteral("0")
-                                             + QStringLiteral(" and ID = ") + Num(m_lngID)
-                                             + QStringLiteral(" Order by  OrderEx "));
-        while (!rs.Eof()) {
+        for (const clsFormatRow* row : rows) {
             auto col = std::make_unique<clsRepcol>();
-            col->name = rs.Text(QStringLiteral("Name"));
+            col->name = row->Text(FldColumn::Name);
             col->Caption = col->name;
-            col->CaptionForeign = rs.Text(QStringLiteral("nameForeign"));
-            col->Col = rs.Long(QStringLiteral("OrderEx"));
-            col->Expression = rs.Text(QStringLiteral("Expression"));
-            col->Width = rs.Long(QStringLiteral("iColSize"));
-            col->Height = rs.Long(QStringLiteral("Height"));
-            col->StrFormat = rs.Text(QStringLiteral("FormatEx"));
-            col->AlignStyle = rs.Long(QStringLiteral("iAlignStyle"));
-            const QString note = rs.Text(QStringLiteral("Note"));
+            col->CaptionForeign = row->Text(FldColumn::nameForeign);
+            col->Col = row->Long(FldColumn::OrderEx);
+            col->Expression = row->Text(FldColumn::Expression);
+            col->Width = row->Long(FldColumn::iColSize);
+            col->Height = row->Long(FldColumn::Height);
+            col->StrFormat = row->Text(FldColumn::FormatEx);
+            col->AlignStyle = row->Long(FldColumn::iAlignStyle);
+            const QString note = row->Text(FldColumn::Note);
             if (SameText(note, QStringLiteral("sum")) || SameText(note, QStringLiteral("avg"))) {
                 col->blnNumber = true;
                 col->Dtype = 0;
             } else {
-                col->Dtype = rs.Long(QStringLiteral("iSize"));
+                col->Dtype = row->Long(FldColumn::iSize);
             }
-            col->blnVisible = rs.Long(QStringLiteral("Visible")) != 0;
+            col->blnVisible = row->Long(FldColumn::Visible) != 0;
             col->TpyCol = 0;
             col->strnote = note;
-            col->StrCondition = rs.Text(QStringLiteral("Condition"));
-            if (rs.Long(QStringLiteral("TopEx")) == 1) {
+            col->StrCondition = row->Text(FldColumn::Condition);
+            if (row->Long(FldColumn::TopEx) == 1) {
                 col->BlnEnable = false;
             } else {
                 col->BlnEnable = true;
@@ -182,9 +215,7 @@ bool clsFieldsManager::AddColsObjec()
                     col->Width = 1000;
             }
             Cols.push_back(std::move(col));
-            rs.MoveNext();
         }
-        rs.Close();
     } catch (const std::exception& e) {
         ReportException(e, kModule, QStringLiteral("AddColsObjec()"));
         return false;
@@ -198,32 +229,26 @@ bool clsFieldsManager::AddColsObjec()
     return true;
 }
 
-void clsFieldsManager::AddColsTitles()
+void clsFieldsManager::AddColsTitles(const std::vector<const clsFormatRow*>& rows)
 {
     try {
-        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select * From Rpt_FldDEF  Where ModeEx=") + QStringLiteral("5")
-                                             + QStringLiteral(" and ID = ") + Num(m_lngID)
-                                             + QStringLiteral(" Order by LeftEx,Width "));
-        while (!rs.Eof()) {
+        for (const clsFormatRow* row : rows) {
             auto title = std::make_unique<clsTitle>();
-            title->name = rs.Text(QStringLiteral("name"));
-            title->nameForeign = rs.Text(QStringLiteral("nameforeign"));
+            title->name = row->Text(FldColumn::Name);
+            title->nameForeign = row->Text(FldColumn::nameForeign);
             if (title->nameForeign.isEmpty())
                 title->nameForeign = title->name;
-            title->left = rs.Long(QStringLiteral("leftEx"));
-            title->top = rs.Long(QStringLiteral("topex"));
-            title->Width = rs.Long(QStringLiteral("width"));
-            title->Height = rs.Long(QStringLiteral("height"));
-            title->blnVisible = rs.Long(QStringLiteral("visible")) != 0;
+            title->left = row->Long(FldColumn::LeftEx);
+            title->top = row->Long(FldColumn::TopEx);
+            title->Width = row->Long(FldColumn::Width);
+            title->Height = row->Long(FldColumn::Height);
+            title->blnVisible = row->Long(FldColumn::Visible) != 0;
             Titles.push_back(std::move(title));
-            rs.MoveNext();
         }
-        rs.Close();
     } catch (const std::exception& e) {
         ReportException(e, kModule, QStringLiteral("AddColsTitles()"));
         return;
     }
-
     // Link: every enabled column needs a title whose bottom reaches the last title row
     // R. The titles are indexed by their left column so each column looks only at the
     // titles that start over it.
@@ -281,7 +306,7 @@ void clsFieldsManager::AddColsTitles()
     }
 }
 
-void clsFieldsManager::GetGroupCols(qint32 ID)
+void clsFieldsManager::GetGroupCols(const std::vector<const clsFormatRow*>& rows)
 {
     QHash<QString, clsRepcol*> byName;
     for (auto& col : Cols) {
@@ -292,29 +317,25 @@ void clsFieldsManager::GetGroupCols(qint32 ID)
             byName.insert(key, col.get());
     }
     try {
-        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=") + QStringLiteral("3")
-                                             + QStringLiteral(" and ID = ") + Num(ID));
-        while (!rs.Eof()) {
-            if (clsRepcol* col = byName.value(Key(rs.Text(QStringLiteral("name"))))) {
+        for (const clsFormatRow* row : rows) {
+            if (clsRepcol* col = byName.value(Key(row->Text(FldColumn::Name)))) {
                 col->TpyGroup = 2;
                 col->TpyOrder = 1;
-                const qint32 order = rs.Long(QStringLiteral("orderex"));
+                const qint32 order = row->Long(FldColumn::OrderEx);
                 if (order == -2)
                     col->TpyGroup = 0;
                 else if (order == -1)
                     col->BlnGroupSum = true;
-                if (rs.Long(QStringLiteral("isize")) == 1)
+                if (row->Long(FldColumn::iSize) == 1)
                     col->BlnGroupAccount = true;
             }
-            rs.MoveNext();
         }
-        rs.Close();
     } catch (const std::exception& e) {
         ReportException(e, kModule, QStringLiteral("GetGroupCols()"));
     }
 }
 
-void clsFieldsManager::GetSumCols(qint32 ID)
+void clsFieldsManager::GetSumCols(const std::vector<const clsFormatRow*>& rows)
 {
     QHash<QString, clsRepcol*> byName;
     for (auto& col : Cols) {
@@ -323,28 +344,21 @@ void clsFieldsManager::GetSumCols(qint32 ID)
             byName.insert(key, col.get());
     }
     try {
-        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=") + QStringLiteral("4")
-                                             + QStringLiteral(" and ID = ") + Num(ID));
-        while (!rs.Eof()) {
-            if (clsRepcol* col = byName.value(Key(rs.Text(QStringLiteral("name"))))) {
-                col->lngSum = rs.Long(QStringLiteral("orderex"));
+        for (const clsFormatRow* row : rows) {
+            if (clsRepcol* col = byName.value(Key(row->Text(FldColumn::Name)))) {
+                col->lngSum = row->Long(FldColumn::OrderEx);
                 col->blnNumber = true;
             }
-            rs.MoveNext();
         }
-        rs.Close();
     } catch (const std::exception& e) {
         ReportException(e, kModule, QStringLiteral("GetSumCols()"));
     }
 }
 
-void clsFieldsManager::ReadHelpID()
+void clsFieldsManager::ReadHelpID(const std::vector<const clsFormatRow*>& rows)
 {
     try {
-        clsRecordset rs = DocumentConnection()->Open(QStringLiteral("Select OrderEx From Rpt_FldDEF Where ModeEx=")
-                                             + QStringLiteral("22") + QStringLiteral(" and ID = ") + Num(m_lngID));
-        m_lngHelpID = rs.Eof() ? 0 : rs.Long(QStringLiteral("OrderEx"));
-        rs.Close();
+        m_lngHelpID = rows.empty() ? 0 : rows.front()->Long(FldColumn::OrderEx);
     } catch (const std::exception& e) {
         ReportException(e, kModule, QStringLiteral("ReadHelpID()"));
     }
@@ -356,13 +370,26 @@ void clsFieldsManager::ReadHelpID()
 void clsFieldsManager::SaveAllObjects(bool& ok)
 {
     ok = false;
-    m_blnSaveRefused = false;
-    if (!CheckColsBeforeSave() || !CheckTitleLevels()) {
+    if (!PrepareForSave()) {
         // The user has been told; nothing is written and the document keeps its changes.
-        m_blnSaveRefused = true;
         ok = true;
         return;
     }
+    clsConnection* conn = DocumentConnection();
+    if (!conn) {
+        ok = true;
+        return;
+    }
+    std::vector<clsFormatRow> rows;
+    AppendRows(rows);
+    ok = WriteRows(*conn, m_lngID, rows);
+}
+
+bool clsFieldsManager::PrepareForSave()
+{
+    m_blnSaveRefused = !CheckColsBeforeSave() || !CheckTitleLevels();
+    if (m_blnSaveRefused)
+        return false;
     // The enabled columns are written with the numbers the titles are matched against:
     // their places in the list, as drawn. A column added or enabled again since the
     // load carries no such number yet (0, or the one it was disabled with) and would
@@ -372,12 +399,113 @@ void clsFieldsManager::SaveAllObjects(bool& ok)
         if (col->BlnEnable)
             col->Col = ++number;
     AssignTitleLevels();
-    if (DocumentConnection()) {
-        if (!AddNewColToDatabase() || !SaveTitles() || !SaveGroupDefine() || !SaveSumDefine()
-            || !SaveReportHelpid())
-            return;
+    // A title drawn without a caption keeps the one its save gives it.
+    for (auto& t : Titles)
+        t->nameForeign = SavedTitleCaption(*t);
+    return true;
+}
+
+QString clsFieldsManager::SavedTitleCaption(const clsTitle& t)
+{
+    if (!t.nameForeign.trimmed().isEmpty())
+        return t.nameForeign;
+    // Without a caption a title shows the part of its name after "_" (收入_Income →
+    // Income), or its whole name.
+    const int cut = t.name.indexOf(QLatin1Char('_'));
+    const QString before = cut < 0 ? t.name.trimmed() : t.name.left(cut);
+    const QString after = cut < 0 ? QString() : t.name.mid(cut + 1).trimmed();
+    return after.isEmpty() ? before.trimmed() : after;
+}
+
+void clsFieldsManager::AppendRows(std::vector<clsFormatRow>& rows) const
+{
+    for (const auto& colPtr : Cols) {
+        const clsRepcol& c = *colPtr;
+        clsFormatRow row(FormatKind::Column);
+        row.Set(FldColumn::Name, c.name)
+            .Set(FldColumn::OrderEx, c.Col)
+            .Set(FldColumn::Expression, c.Expression)
+            .Set(FldColumn::iColSize, c.Width)
+            .Set(FldColumn::FormatEx, c.StrFormat)
+            .Set(FldColumn::iAlignStyle, c.AlignStyle)
+            .Set(FldColumn::Visible, c.blnVisible ? -1 : 0)
+            .Set(FldColumn::Note, c.strnote)
+            .Set(FldColumn::Condition, c.StrCondition)
+            .Set(FldColumn::iSize, c.Dtype)
+            .Set(FldColumn::TopEx, c.BlnEnable ? 0 : 1)
+            .Set(FldColumn::Height, c.Height);
+        rows.push_back(std::move(row));
     }
-    ok = true;
+    for (const auto& titlePtr : Titles) {
+        const clsTitle& t = *titlePtr;
+        clsFormatRow row(FormatKind::Title);
+        row.Set(FldColumn::Name, t.name)
+            .Set(FldColumn::nameForeign, SavedTitleCaption(t))
+            .Set(FldColumn::TopEx, t.top)
+            .Set(FldColumn::LeftEx, t.left)
+            .Set(FldColumn::Width, t.Width)
+            .Set(FldColumn::Height, t.Height)
+            .Set(FldColumn::Visible, t.blnVisible ? 1 : 0);
+        rows.push_back(std::move(row));
+    }
+    for (const auto& colPtr : Cols) {
+        const clsRepcol& c = *colPtr;
+        const bool notGroupable = c.TpyGroup == 0 && !c.Expression.trimmed().isEmpty();
+        if (c.TpyGroup != 2 && !notGroupable)
+            continue;
+        clsFormatRow row(FormatKind::Group);
+        row.Set(FldColumn::Name, c.name)
+            .Set(FldColumn::nameForeign, c.name)
+            .Set(FldColumn::OrderEx, c.TpyGroup == 0 ? -2 : (c.BlnGroupSum ? -1 : 0))
+            .Set(FldColumn::iSize, c.BlnGroupAccount ? 1 : 0);
+        rows.push_back(std::move(row));
+    }
+    for (const auto& colPtr : Cols) {
+        const clsRepcol& c = *colPtr;
+        if (c.Dtype != 0)
+            continue;
+        clsFormatRow row(FormatKind::Sum);
+        row.Set(FldColumn::Name, c.name).Set(FldColumn::nameForeign, c.CaptionForeign).Set(FldColumn::OrderEx, c.lngSum);
+        rows.push_back(std::move(row));
+    }
+    clsFormatRow help(FormatKind::HelpId);
+    help.Set(FldColumn::OrderEx, m_lngHelpID);
+    rows.push_back(std::move(help));
+}
+
+// Each kind's rows go in turn; a failure is reported under the routine that writes
+// that kind and ends the save.
+bool clsFieldsManager::WriteRows(clsConnection& conn, qint32 id, const std::vector<clsFormatRow>& rows)
+{
+    struct Step
+    {
+        qint32 kind;
+        const char* routine;
+    };
+    static const Step steps[] = {{FormatKind::Column, "SaveNewColProperty() "},
+                                 {FormatKind::Title, "SaveProperty() "},
+                                 {FormatKind::Group, "SaveGroupProperty() "},
+                                 {FormatKind::Sum, "SaveSumProperty() "},
+                                 {FormatKind::HelpId, "SaveReportHelpid() "}};
+    try {
+        clsFormatStore::DeleteKinds(conn, id, FieldKinds());
+    } catch (const std::exception& e) {
+        ReportException(e, kModule, QStringLiteral("AddNewColToDatabase() "));
+        return false;
+    }
+    for (const Step& step : steps) {
+        std::vector<const clsFormatRow*> kindRows;
+        for (const clsFormatRow& r : rows)
+            if (r.ModeEx == step.kind)
+                kindRows.push_back(&r);
+        try {
+            clsFormatStore::InsertRows(conn, id, step.kind, kindRows);
+        } catch (const std::exception& e) {
+            ReportException(e, kModule, QString::fromLatin1(step.routine));
+            return false;
+        }
+    }
+    return true;
 }
 
 bool clsFieldsManager::CheckColsBeforeSave() const
@@ -500,145 +628,6 @@ void clsFieldsManager::AssignTitleLevels()
         t.Width = last - first + 1;
         t.Col = t.Width == 1 ? t.left : 0;
     }
-}
-
-bool clsFieldsManager::AddNewColToDatabase()
-{
-    clsConnection* conn = DocumentConnection();
-    try {
-        conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("0")
-                      + QStringLiteral("  and ID=") + Num(m_lngID));
-    } catch (const std::exception& e) {
-        ReportException(e, kModule, QStringLiteral("AddNewColToDatabase() "));
-        return false;
-    }
-    for (const auto& colPtr : Cols) {
-        const clsRepcol& c = *colPtr;
-        try {
-            conn->Execute(QStringLiteral("Insert into  Rpt_FldDEF (ID,Name,ModeEx,OrderEx, ")
-                          + QStringLiteral(" Expression,iColSize,FormatEx,iAlignStyle, ")
-                          + QStringLiteral(" Visible,Note,Condition,iSize, TopEx ,Height   ) ") + QStringLiteral("values (")
-                          + Num(m_lngID) + QStringLiteral(",'") + SqlQuote(c.name) + QStringLiteral("',")
-                          + QStringLiteral("0") + QStringLiteral(",") + Num(c.Col) + QStringLiteral(",'")
-                          + SqlQuote(c.Expression) + QStringLiteral("',") + Num(c.Width) + QStringLiteral(",'")
-                          + SqlQuote(c.StrFormat) + QStringLiteral("',") + Num(c.AlignStyle) + QStringLiteral(",")
-                          + Num(c.blnVisible ? -1 : 0) + QStringLiteral(",'") + SqlQuote(c.strnote)
-                          + QStringLiteral("','") + SqlQuote(c.StrCondition) + QStringLiteral("',") + Num(c.Dtype)
-                          + QStringLiteral(",") + Num(c.BlnEnable ? 0 : 1) + QStringLiteral(",") + Num(c.Height)
-                          + QStringLiteral(" )"));
-        } catch (const std::exception& e) {
-            ReportException(e, kModule, QStringLiteral("SaveNewColProperty() "));
-            return false;
-        }
-    }
-    return true;
-}
-
-bool clsFieldsManager::SaveTitles()
-{
-    clsConnection* conn = DocumentConnection();
-    try {
-        conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("5")
-                      + QStringLiteral(" and ID='") + Num(m_lngID) + QStringLiteral("'"));
-    } catch (const std::exception& e) {
-        ReportException(e, kModule);
-        return false;
-    }
-    for (auto& titlePtr : Titles) {
-        clsTitle& t = *titlePtr;
-        // A title drawn without a caption shows the part of its name after "_"
-        // (收入_Income → Income), or its whole name.
-        const int cut = t.name.indexOf(QLatin1Char('_'));
-        const QString before = cut < 0 ? t.name.trimmed() : t.name.left(cut);
-        const QString after = cut < 0 ? QString() : t.name.mid(cut + 1).trimmed();
-        if (t.nameForeign.trimmed().isEmpty())
-            t.nameForeign = after.isEmpty() ? before.trimmed() : after;
-        try {
-            conn->Execute(QStringLiteral("Insert into  Rpt_FldDEF (ID,Name,nameForeign,ModeEx,TopEx,LeftEx,Width,Height,Visible) ")
-                          + QStringLiteral("values (") + Num(m_lngID) + QStringLiteral(",'") + SqlQuote(t.name)
-                          + QStringLiteral("','") + SqlQuote(t.nameForeign) + QStringLiteral("',") + QStringLiteral("5")
-                          + QStringLiteral(",") + Num(t.top) + QStringLiteral(",") + Num(t.left) + QStringLiteral(",")
-                          + Num(t.Width) + QStringLiteral(",") + Num(t.Height) + QStringLiteral(",")
-                          + Num(t.blnVisible ? 1 : 0) + QStringLiteral(")"));
-        } catch (const std::exception& e) {
-            ReportException(e, kModule, QStringLiteral("SaveProperty() "));
-            return false;
-        }
-    }
-    return true;
-}
-
-bool clsFieldsManager::SaveGroupDefine()
-{
-    clsConnection* conn = DocumentConnection();
-    try {
-        conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("3")
-                      + QStringLiteral(" and ID='") + Num(m_lngID) + QStringLiteral("'"));
-    } catch (const std::exception& e) {
-        ReportException(e, kModule, QStringLiteral("SaveGroupDefine() "));
-        return false;
-    }
-    for (const auto& colPtr : Cols) {
-        const clsRepcol& c = *colPtr;
-        const bool notGroupable = c.TpyGroup == 0 && !c.Expression.trimmed().isEmpty();
-        if (c.TpyGroup != 2 && !notGroupable)
-            continue;
-        const qint32 order = c.TpyGroup == 0 ? -2 : (c.BlnGroupSum ? -1 : 0);
-        const qint32 account = c.BlnGroupAccount ? 1 : 0;
-        try {
-            conn->Execute(QStringLiteral("Insert into  Rpt_FldDEF (ID,Name,nameForeign,ModeEx,OrderEx,iSize ) ")
-                          + QStringLiteral("values (") + Num(m_lngID) + QStringLiteral(",'") + SqlQuote(c.name)
-                          + QStringLiteral("','") + SqlQuote(c.name) + QStringLiteral("',") + QStringLiteral("3")
-                          + QStringLiteral(",") + Num(order) + QStringLiteral(",") + Num(account) + QStringLiteral("  )"));
-        } catch (const std::exception& e) {
-            ReportException(e, kModule, QStringLiteral("SaveGroupProperty() "));
-            return false;
-        }
-    }
-    return true;
-}
-
-bool clsFieldsManager::SaveSumDefine()
-{
-    clsConnection* conn = DocumentConnection();
-    try {
-        conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("4")
-                      + QStringLiteral(" and ID='") + Num(m_lngID) + QStringLiteral("'"));
-    } catch (const std::exception& e) {
-        ReportException(e, kModule, QStringLiteral("SaveSumDefine() "));
-        return false;
-    }
-    for (const auto& colPtr : Cols) {
-        const clsRepcol& c = *colPtr;
-        if (c.Dtype != 0)
-            continue;
-        try {
-            conn->Execute(QStringLiteral("Insert into  Rpt_FldDEF (ID,Name,nameForeign,ModeEx,OrderEx  ) ")
-                          + QStringLiteral("values (") + Num(m_lngID) + QStringLiteral(",'") + SqlQuote(c.name)
-                          + QStringLiteral("','") + SqlQuote(c.CaptionForeign) + QStringLiteral("',")
-                          + QStringLiteral("4") + QStringLiteral(",") + Num(c.lngSum) + QStringLiteral(" )"));
-        } catch (const std::exception& e) {
-            ReportException(e, kModule, QStringLiteral("SaveSumProperty() "));
-            return false;
-        }
-    }
-    return true;
-}
-
-bool clsFieldsManager::SaveReportHelpid()
-{
-    clsConnection* conn = DocumentConnection();
-    try {
-        conn->Execute(QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =") + QStringLiteral("22")
-                      + QStringLiteral(" and ID='") + Num(m_lngID) + QStringLiteral("'"));
-        conn->Execute(QStringLiteral("Insert into  Rpt_FldDEF (ID,ModeEx,OrderEx ) ") + QStringLiteral("values (")
-                      + Num(m_lngID) + QStringLiteral(",") + QStringLiteral("22") + QStringLiteral(",")
-                      + Num(m_lngHelpID) + QStringLiteral(" )"));
-    } catch (const std::exception& e) {
-        ReportException(e, kModule, QStringLiteral("SaveReportHelpid() "));
-        return false;
-    }
-    return true;
 }
 
 // ---------------------------------------------------------------------------------

@@ -1,12 +1,15 @@
 #pragma once
 #include "clsRepcol.h"
 #include "clsTitle.h"
+#include "document/clsFormatRow.h"
 #include "designer/clsSceneAlign.h"
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <memory>
 #include <vector>
+
+class clsConnection;
 
 // The report's columns and composite titles, with their groups, sums and help id.
 //
@@ -27,6 +30,16 @@ public:
     // Validates, derives the title grid from the drawn layout and rewrites every row.
     // `ok` is False only when a statement failed (already reported).
     void SaveAllObjects(bool& ok);
+    // The same without a database: loading from stored rows of the kinds below (each
+    // kind in its order), the checks and numbering a save runs first (False, after the
+    // message, when the save must not happen), and the rows a save writes.
+    void LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows, bool& ok);
+    bool PrepareForSave();
+    void AppendRows(std::vector<clsFormatRow>& rows) const;
+    // Columns, titles, group rows, sum rows and the help id.
+    static const std::vector<qint32>& FieldKinds();
+    // The caption a title is stored with: its own, else the part of its name after "_".
+    static QString SavedTitleCaption(const clsTitle& t);
 
     // Lookups by name: both sides trimmed, letter case ignored.
     clsRepcol* FindCol(const QString& name) const;
@@ -138,18 +151,14 @@ public:
     bool LastSaveRefused() const { return m_blnSaveRefused; }
 
 private:
-    bool AddColsObjec();
-    void AddColsTitles();
-    void GetGroupCols(qint32 ID);
-    void GetSumCols(qint32 ID);
-    void ReadHelpID();
+    bool AddColsObjec(const std::vector<const clsFormatRow*>& rows);
+    void AddColsTitles(const std::vector<const clsFormatRow*>& rows);
+    void GetGroupCols(const std::vector<const clsFormatRow*>& rows);
+    void GetSumCols(const std::vector<const clsFormatRow*>& rows);
+    void ReadHelpID(const std::vector<const clsFormatRow*>& rows);
 
     bool CheckColsBeforeSave() const;
-    bool AddNewColToDatabase();
-    bool SaveTitles();
-    bool SaveGroupDefine();
-    bool SaveSumDefine();
-    bool SaveReportHelpid();
+    bool WriteRows(clsConnection& conn, qint32 id, const std::vector<clsFormatRow>& rows);
 
     qint32 m_lngID = 0;
     qint32 m_lngHelpID = 0;

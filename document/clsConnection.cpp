@@ -97,6 +97,27 @@ int clsConnection::Execute(const QString& sql, const QVariantList& params)
     return Prepare(sql, params).numRowsAffected();
 }
 
+void clsConnection::ExecuteMany(const QString& sql, const std::vector<QVariantList>& rows)
+{
+    if (rows.empty())
+        return;
+    FlushBatch();
+    if (!IsOpen())
+        Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+    QSqlQuery query(Database());
+    if (!query.prepare(sql))
+        Fail(DescribeError(query.lastError()));
+    for (const QVariantList& values : rows) {
+        RunHook(sql);
+        if (!IsOpen())
+            Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        for (int i = 0; i < values.size(); ++i)
+            query.bindValue(i, values.at(i));
+        if (!query.exec())
+            Fail(DescribeError(query.lastError()));
+    }
+}
+
 int clsConnection::Run(const QString& sql)
 {
     if (!IsOpen())

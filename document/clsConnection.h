@@ -3,6 +3,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <functional>
+#include <vector>
 #include <QMetaType>
 
 // The host's database connection as the component uses it: forward-only text
@@ -26,6 +27,9 @@ public:
     // Null QVariant binds SQL Null.
     clsRecordset Open(const QString& sql, const QVariantList& params);
     int Execute(const QString& sql, const QVariantList& params);
+    // One statement prepared once and run for every list of values in turn (each run
+    // passes the statement hook, so a fault can be injected at any row).
+    void ExecuteMany(const QString& sql, const std::vector<QVariantList>& rows);
     QString ConnectionString() const;
 
     // Transactions begun here are counted, so a save can tell whether the host is

@@ -2,6 +2,7 @@
 #include "clsConnection.h"
 #include "clsDatabaseError.h"
 #include "clsDesignerView.h"
+#include "clsFormatStore.h"
 #include "clsMenuManager.h"
 #include "clsReportFilter.h"
 #include "modPublicDefine.h"
@@ -13,6 +14,7 @@
 #include "properties/clsPropertysManager.h"
 #include "ranges/clsRangeManager.h"
 #include <QSqlError>
+#include <algorithm>
 
 namespace {
 const QString kModule = QStringLiteral("clsDocument");
@@ -168,10 +170,26 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     m_objMenu = std::make_unique<clsMenuManager>();
     m_objPropertys = std::make_unique<clsPropertysManager>();
 
-    auto fields = std::make_unique<clsFieldsManager>();
+    // The whole format in one read; each manager takes its kinds.
+    std::vector<clsFormatRow> rows;
+    try {
+        if (!m_AdoConn)
+            throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        rows = clsFormatStore::ReadRows(*m_AdoConn, id, clsFormatRow::SavedKinds());
+    } catch (const std::exception& e) {
+        ReportException(e, kModule);
+    }
+    const auto of = [&](const std::vector<qint32>& kinds) {
+        std::vector<const clsFormatRow*> picked;
+        for (const clsFormatRow& r : rows)
+            if (std::find(kinds.begin(), kinds.end(), r.ModeEx) != kinds.end())
+                picked.push_back(&r);
+        return picked;
+    };
+
     bool ok = false;
-    m_objFields = std::move(fields);  // managers reach each other through the document while loading
-    m_objFields->LoadAllObjects(id, ok);
+    m_objFields = std::make_unique<clsFieldsManager>();  // managers reach each other through the document while loading
+    m_objFields->LoadRows(id, of(clsFieldsManager::FieldKinds()), ok);
     if (!ok && !g_blnRunMode) {
         ShowMessage(QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。") + QStringLiteral("\r\n")
                     + QStringLiteral("（系统有自动分析数据源得到报表最新格式的能力），..."));
@@ -180,11 +198,11 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     }
 
     m_objPrintSetting = std::make_unique<clsPrintSetting>();
-    LoadPrintSetting(id);
+    LoadPrintRow(of({FormatKind::Print}));
     m_objRange = std::make_unique<clsRangeManager>();
-    m_objRange->LoadRangeDefine(id, ok);
+    m_objRange->LoadRows(id, of({FormatKind::Range}), ok);
     m_objLabel = std::make_unique<clsLabelManager>();
-    m_objLabel->LoadReportLabels(id, ok);
+    m_objLabel->LoadRows(id, of({FormatKind::Label}));
     m_objFilter = std::make_unique<clsReportFilter>();
     m_objFunction = std::make_unique<clsFunctionManager>();
     m_objFunction->LoadDefFunctions(ok);
@@ -260,47 +278,108 @@ bool clsDocument::UnlockReportForSave()
     }
 }
 
-// Each kind writes in turn; the first kind whose statements failed (it has reported
-// under the error convention) ends the save.
-// Each kind writes in turn; the first kind whose statements failed (it has reported
-// under the error convention) ends the save. Rows gathered into multi-row inserts are
-// sent at the end of their kind, so a failure there is reported as that kind's.
-bool clsDocument::SaveSteps()
+clsFormatSnapshot clsDocument::TakeSnapshot() const
 {
-    const qint64 before = m_AdoConn->FailureCount();
-    const auto done = [&](const QString& module, const QString& routine) {
-        try {
-            m_AdoConn->FlushBatch();
-        } catch (const clsDatabaseError& e) {
-            ReportException(e, module, routine);
-        }
-        return m_AdoConn->FailureCount() == before;
+    clsFormatSnapshot snapshot;
+    if (m_objLabel)
+        m_objLabel->AppendRows(snapshot.Rows);
+    if (m_objRange)
+        m_objRange->AppendRows(snapshot.Rows);
+    if (m_objFields)
+        m_objFields->AppendRows(snapshot.Rows);
+    if (m_objPrintSetting)
+        snapshot.Rows.push_back(m_objPrintSetting->ToRow());
+    return snapshot;
+}
+
+bool clsDocument::RestoreSnapshot(const clsFormatSnapshot& snapshot)
+{
+    if (!IsOpen())
+        return false;
+    const auto of = [&](const std::vector<qint32>& kinds) {
+        std::vector<const clsFormatRow*> picked;
+        for (const clsFormatRow& r : snapshot.Rows)
+            if (std::find(kinds.begin(), kinds.end(), r.ModeEx) != kinds.end())
+                picked.push_back(&r);
+        return picked;
     };
     bool ok = false;
-    if (m_objLabel)
-        m_objLabel->SaveReportLabels(m_lngReportID, ok);
-    if (!done(QStringLiteral("clsLabelManager"), QStringLiteral("SaveReportLabels()")))
+    auto fields = std::make_unique<clsFieldsManager>();
+    std::swap(fields, m_objFields);
+    m_objFields->LoadRows(m_lngReportID, of(clsFieldsManager::FieldKinds()), ok);
+    if (!ok) {
+        // A format without columns cannot be shown; the document keeps what it had.
+        std::swap(fields, m_objFields);
         return false;
-    if (m_objRange)
-        m_objRange->SaveRangeDefine(m_lngReportID, ok);
-    if (!done(QStringLiteral("clsRangeManager"), QString()))
-        return false;
-    if (m_objFields) {
-        m_objFields->SaveAllObjects(ok);
-        if (m_objFields->LastSaveRefused())
-            return false;
     }
-    if (!done(QStringLiteral("clsFieldsManager"), QStringLiteral("SaveReportHelpid() ")))
+    m_objPrintSetting = std::make_unique<clsPrintSetting>();
+    LoadPrintRow(of({FormatKind::Print}));
+    m_objRange->LoadRows(m_lngReportID, of({FormatKind::Range}), ok);
+    m_objLabel->LoadRows(m_lngReportID, of({FormatKind::Label}));
+    return true;
+}
+
+void clsDocument::LoadPrintRow(const std::vector<const clsFormatRow*>& rows)
+{
+    if (rows.empty())
+        return;
+    try {
+        m_objPrintSetting->FromRow(*rows.front());
+    } catch (const std::exception& e) {
+        ReportException(e, kModule);
+    }
+}
+
+bool clsDocument::IsOpen() const
+{
+    return m_objFields && m_objRange && m_objLabel && m_objPrintSetting;
+}
+
+// Each kind's rows go in turn, after one delete of every kind; a failure is reported
+// under the routine that writes that kind and ends the save.
+bool clsDocument::WriteFormat(const clsFormatSnapshot& snapshot)
+{
+    struct Step
+    {
+        qint32 kind;
+        const char* module;
+        const char* routine;
+    };
+    static const Step steps[] = {{FormatKind::Label, "clsLabelManager", "SaveReportLabels()"},
+                                 {FormatKind::Range, "clsRangeManager", ""},
+                                 {FormatKind::Column, "clsFieldsManager", "SaveNewColProperty() "},
+                                 {FormatKind::Title, "clsFieldsManager", "SaveProperty() "},
+                                 {FormatKind::Group, "clsFieldsManager", "SaveGroupProperty() "},
+                                 {FormatKind::Sum, "clsFieldsManager", "SaveSumProperty() "},
+                                 {FormatKind::HelpId, "clsFieldsManager", "SaveReportHelpid() "},
+                                 {FormatKind::Print, "clsDocument", ""}};
+    try {
+        clsFormatStore::DeleteKinds(*m_AdoConn, m_lngReportID, clsFormatRow::SavedKinds());
+    } catch (const std::exception& e) {
+        ReportException(e, kModule);
         return false;
-    SavePrintSetting(m_lngReportID);
-    return done(kModule, QString());
+    }
+    for (const Step& step : steps) {
+        try {
+            clsFormatStore::InsertRows(*m_AdoConn, m_lngReportID, step.kind, snapshot.RowsOf(step.kind));
+        } catch (const std::exception& e) {
+            ReportException(e, QString::fromLatin1(step.module), QString::fromLatin1(step.routine));
+            return false;
+        }
+    }
+    return true;
 }
 
 void clsDocument::SaveReportFormat()
 {
     m_blnLastSaveWritten = false;
-    if (!m_AdoConn)
+    if (!m_AdoConn || !IsOpen())
         return;
+    // The checks come first: a format they refuse is never written (the user has been
+    // told) and stays marked changed.
+    if (!m_objFields->PrepareForSave())
+        return;
+    const clsFormatSnapshot snapshot = TakeSnapshot();
     // Lock, every kind and unlock commit together: a failure leaves the previous
     // format and no stale lock. A host that is already inside a transaction keeps it.
     const bool ownTransaction = !m_AdoConn->InTransaction() && m_AdoConn->BeginTrans();
@@ -309,10 +388,7 @@ void clsDocument::SaveReportFormat()
             m_AdoConn->RollbackTrans();
         return;
     }
-    m_AdoConn->BeginBatch();
-    const bool saved = SaveSteps();
-    m_AdoConn->DiscardBatch();   // all was sent by a successful save; nothing is kept after a failed one
-    if (!saved) {
+    if (!WriteFormat(snapshot)) {
         if (ownTransaction)
             m_AdoConn->RollbackTrans();
         else
@@ -342,21 +418,9 @@ bool clsDocument::LoadPrintSetting(qint32 LngReportID)
             throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
         if (!m_objPrintSetting)
             m_objPrintSetting = std::make_unique<clsPrintSetting>();
-        clsRecordset rs = m_AdoConn->Open(QStringLiteral("Select  * from Rpt_FldDEF where ModeEx =")
-                                          + QStringLiteral("27") + QStringLiteral(" and ID =")
-                                          + QString::number(LngReportID));
-        if (!rs.Eof()) {
-            clsPrintSetting& p = *m_objPrintSetting;
-            p.StrPrintDrive = rs.Text(QStringLiteral("Condition"));
-            p.LngPaperType = rs.Long(QStringLiteral("iSize"));
-            p.LngOrientation = rs.Long(QStringLiteral("OrderEx"));
-            p.LngPrintTop = rs.Long(QStringLiteral("TopEx"));
-            p.LngPrintLeft = rs.Long(QStringLiteral("LeftEx"));
-            p.LngPrintRight = rs.Long(QStringLiteral("Width"));
-            p.LngPrintButton = rs.Long(QStringLiteral("Height"));
-            p.blnListFrame = rs.Long(QStringLiteral("iColSize")) == 1;
-        }
-        rs.Close();
+        const std::vector<clsFormatRow> rows = clsFormatStore::ReadRows(*m_AdoConn, LngReportID, {FormatKind::Print});
+        if (!rows.empty())
+            m_objPrintSetting->FromRow(rows.front());
         return true;
     } catch (const std::exception& e) {
         ReportException(e, kModule);
@@ -371,19 +435,9 @@ bool clsDocument::SavePrintSetting(qint32 LngReportID)
             throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
         if (!m_objPrintSetting)
             m_objPrintSetting = std::make_unique<clsPrintSetting>();
-        const clsPrintSetting& p = *m_objPrintSetting;
-        const QString id = QString::number(LngReportID);
-        m_AdoConn->Execute(QStringLiteral("delete from Rpt_FldDEF where ID =") + id + QStringLiteral(" and  ModeEx =")
-                           + QStringLiteral("27"));
-        m_AdoConn->Execute(QStringLiteral("Insert into  Rpt_FldDEF (ID,ModeEx,Condition,")
-                           + QStringLiteral("iSize,OrderEx,TopEx,LeftEx,Width,Height,iColSize ) ")
-                           + QStringLiteral(" values( ") + id + QStringLiteral(",27,'") + SqlQuote(p.StrPrintDrive)
-                           + QStringLiteral("',") + QString::number(p.LngPaperType) + QLatin1Char(',')
-                           + QString::number(p.LngOrientation) + QLatin1Char(',') + QString::number(p.LngPrintTop)
-                           + QLatin1Char(',') + QString::number(p.LngPrintLeft) + QLatin1Char(',')
-                           + QString::number(p.LngPrintRight) + QLatin1Char(',')
-                           + QString::number(p.LngPrintButton) + QLatin1Char(',')
-                           + QString::number(p.blnListFrame ? 1 : 0) + QStringLiteral(") "));
+        const clsFormatRow row = m_objPrintSetting->ToRow();
+        clsFormatStore::DeleteKinds(*m_AdoConn, LngReportID, {FormatKind::Print});
+        clsFormatStore::InsertRows(*m_AdoConn, LngReportID, FormatKind::Print, {&row});
         return true;
     } catch (const std::exception& e) {
         ReportException(e, kModule);

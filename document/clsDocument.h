@@ -1,4 +1,5 @@
 #pragma once
+#include "clsFormatSnapshot.h"
 #include "clsPrintSetting.h"
 #include <QString>
 #include <functional>
@@ -67,6 +68,14 @@ public:
     // redraw clears it first (clsRangeManager::DeleteAllObjects).
     clsCanvasScene* Scene() const { return m_objScene.get(); }
 
+    // The format as a save would write it, and the format put back from a snapshot (the
+    // selection and the canvas are the caller's to redraw). A snapshot without columns
+    // is refused and changes nothing. Both need an open report.
+    clsFormatSnapshot TakeSnapshot() const;
+    bool RestoreSnapshot(const clsFormatSnapshot& snapshot);
+    // True once a report is open: every manager is there.
+    bool IsOpen() const;
+
     // Whether the last SaveReportFormat wrote and committed the format.
     bool LastSaveWritten() const { return m_blnLastSaveWritten; }
 
@@ -82,7 +91,8 @@ private:
     bool LockReportForSave();
     bool UnlockReportForSave();
     void ShowDesigner();
-    bool SaveSteps();
+    bool WriteFormat(const clsFormatSnapshot& snapshot);
+    void LoadPrintRow(const std::vector<const clsFormatRow*>& rows);
 
     std::unique_ptr<clsPrintSetting> m_objPrintSetting;
     bool m_blnDocChanged = false;

@@ -124,3 +124,29 @@ QString clsPrintSetting::DefaultPrinterName()
 {
     return Provider() ? Provider()() : QString();
 }
+
+clsFormatRow clsPrintSetting::ToRow() const
+{
+    clsFormatRow row(FormatKind::Print);
+    row.Set(FldColumn::Condition, StrPrintDrive)
+        .Set(FldColumn::iSize, LngPaperType)
+        .Set(FldColumn::OrderEx, LngOrientation)
+        .Set(FldColumn::TopEx, LngPrintTop)
+        .Set(FldColumn::LeftEx, LngPrintLeft)
+        .Set(FldColumn::Width, LngPrintRight)
+        .Set(FldColumn::Height, LngPrintButton)
+        .Set(FldColumn::iColSize, blnListFrame ? 1 : 0);
+    return row;
+}
+
+void clsPrintSetting::FromRow(const clsFormatRow& row)
+{
+    StrPrintDrive = row.Text(FldColumn::Condition);
+    LngPaperType = row.Long(FldColumn::iSize);
+    LngOrientation = row.Long(FldColumn::OrderEx);
+    LngPrintTop = row.Long(FldColumn::TopEx);
+    LngPrintLeft = row.Long(FldColumn::LeftEx);
+    LngPrintRight = row.Long(FldColumn::Width);
+    LngPrintButton = row.Long(FldColumn::Height);
+    blnListFrame = row.Long(FldColumn::iColSize) == 1;
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include "clsFormatRow.h"
 #include <QString>
 #include <functional>
 
@@ -26,6 +27,11 @@ public:
     void GetPaperSize(qint32 lngID, qint32& lngwidth, qint32& lngheight) const;
 
     static constexpr int PaperCount = 41;
+
+    // The stored row of the settings, and the settings from a stored row (throws
+    // clsDatabaseError when a number does not convert).
+    clsFormatRow ToRow() const;
+    void FromRow(const clsFormatRow& row);
 
     // The default printer's device name comes from the windowing side, which installs
     // this provider; without it the name is empty.

@@ -38,6 +38,18 @@ int clsRecordset::IndexOf(const QString& name) const
     return it.value();
 }
 
+int clsRecordset::IndexOfField(const QString& name) const
+{
+    return m_fields.value(name.toLower(), -1);
+}
+
+QVariant clsRecordset::ValueAt(int index) const
+{
+    if (m_eof)
+        throw clsDatabaseError(QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前的记录已被删除，所需的操作要求一个当前的记录。"));
+    return m_query.value(index);
+}
+
 bool clsRecordset::HasField(const QString& name) const
 {
     return m_fields.contains(name.toLower());

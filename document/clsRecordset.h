@@ -20,6 +20,10 @@ public:
     void Close();
 
     bool HasField(const QString& name) const;
+    // Position of a field (any letter case), -1 when the result has none; with
+    // ValueAt it reads many rows without looking names up again.
+    int IndexOfField(const QString& name) const;
+    QVariant ValueAt(int index) const;
     QVariant Value(const QString& name) const;   // Null stays Null
     bool IsNull(const QString& name) const;
     QString Text(const QString& name) const;     // trimmed, Null as empty text

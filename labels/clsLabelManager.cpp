@@ -2,6 +2,7 @@
 #include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDocument.h"
+#include "document/clsFormatStore.h"
 #include "document/modPublicDefine.h"
 #include "designer/clsCanvasScene.h"
 #include "expressions/clsFunction.h"
@@ -176,62 +177,83 @@ void clsLabelManager::TextToFont(const QString& text, clsFont& font)
 void clsLabelManager::LoadReportLabels(qint32 ID, bool& ok)
 {
     ok = false;
-    m_lngID = ID;
-    Labels.clear();
-    // Loading never troubles the user: whatever cannot be read is passed over, and a
-    // report whose rows cannot be read at all still opens with its title label.
+    std::vector<clsFormatRow> rows;
+    // Loading never troubles the user: a report whose rows cannot be read still opens
+    // with its title label.
     if (clsConnection* conn = DocumentConnection()) {
         try {
-            clsRecordset rs = conn->Open(QStringLiteral("Select  * from Rpt_FldDEF where ID =") + QString::number(ID)
-                                         + QStringLiteral("  and ModeEx =") + QStringLiteral("26")
-                                         + QStringLiteral(" order by OrderEx "));
-            while (!rs.Eof()) {
-                auto label = std::make_unique<clsLabel>();
-                const auto text = [&](const char* field, QString& target) {
-                    try {
-                        target = rs.Text(QString::fromUtf8(field));
-                    } catch (const std::exception&) {
-                    }
-                };
-                const auto number = [&](const char* field, qint32& target) {
-                    try {
-                        target = rs.Long(QString::fromUtf8(field));
-                    } catch (const std::exception&) {
-                    }
-                };
-                text("name", label->StrName);
-                text("nameforeign", label->strRang);
-                text("Formatex", label->StrDispStyle);
-                QString fontText;
-                text("condition", fontText);
-                TextToFont(fontText, label->tpyFont);
-                number("iAlignStyle", label->AlignStyle);
-                QString note;
-                text("note", note);
-                QString head;
-                QString rest;
-                SplitText(note, QStringLiteral(";"), head, rest);
-                label->StrDataSouType = head.trimmed();
-                SplitText(rest, QStringLiteral(";"), label->StrFormat, rest);
-                label->StrFuncGroup = rest.trimmed();
-                number("icolsize", label->LngFirst);
-                text("Expression", label->strSou);
-                number("topex", label->top);
-                number("leftex", label->left);
-                number("height", label->Height);
-                number("width", label->Width);
-                label->BlnVisibled = true;
-                Labels.push_back(std::move(label));
-                rs.MoveNext();
-            }
-            rs.Close();
+            rows = clsFormatStore::ReadRows(*conn, ID, {FormatKind::Label});
             ok = true;
         } catch (const std::exception&) {
-            // The labels read so far stay.
         }
+    }
+    std::vector<const clsFormatRow*> mine;
+    for (const clsFormatRow& r : rows)
+        mine.push_back(&r);
+    LoadRows(ID, mine);
+}
+
+void clsLabelManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows)
+{
+    m_lngID = ID;
+    Labels.clear();
+    for (const clsFormatRow* row : rows) {
+        auto label = std::make_unique<clsLabel>();
+        // A value that does not convert leaves the field at its default.
+        const auto text = [&](FldColumn column, QString& target) { target = row->Text(column); };
+        const auto number = [&](FldColumn column, qint32& target) {
+            try {
+                target = row->Long(column);
+            } catch (const std::exception&) {
+            }
+        };
+        text(FldColumn::Name, label->StrName);
+        text(FldColumn::nameForeign, label->strRang);
+        text(FldColumn::FormatEx, label->StrDispStyle);
+        TextToFont(row->Text(FldColumn::Condition), label->tpyFont);
+        number(FldColumn::iAlignStyle, label->AlignStyle);
+        QString head;
+        QString rest;
+        SplitText(row->Text(FldColumn::Note), QStringLiteral(";"), head, rest);
+        label->StrDataSouType = head.trimmed();
+        SplitText(rest, QStringLiteral(";"), label->StrFormat, rest);
+        label->StrFuncGroup = rest.trimmed();
+        number(FldColumn::iColSize, label->LngFirst);
+        text(FldColumn::Expression, label->strSou);
+        number(FldColumn::TopEx, label->top);
+        number(FldColumn::LeftEx, label->left);
+        number(FldColumn::Height, label->Height);
+        number(FldColumn::Width, label->Width);
+        label->BlnVisibled = true;
+        Labels.push_back(std::move(label));
     }
     if (Labels.empty())
         AddDefaultLabels();
+}
+
+void clsLabelManager::AppendRows(std::vector<clsFormatRow>& rows) const
+{
+    // Every label is written, also one whose BlnVisibled the drawing cleared because
+    // its range is hidden: hiding a range must not lose its labels, which come back
+    // when the range is shown again. So OrderEx is always the list position.
+    for (size_t i = 0; i < Labels.size(); ++i) {
+        const clsLabel& l = *Labels[i];
+        clsFormatRow row(FormatKind::Label);
+        row.Set(FldColumn::OrderEx, qlonglong(i + 1))
+            .Set(FldColumn::Name, l.StrName)
+            .Set(FldColumn::nameForeign, l.strRang)
+            .Set(FldColumn::FormatEx, l.StrDispStyle)
+            .Set(FldColumn::Condition, FontToText(l.tpyFont))
+            .Set(FldColumn::iAlignStyle, l.AlignStyle)
+            .Set(FldColumn::Note, l.StrDataSouType + QStringLiteral(";") + l.StrFormat + QStringLiteral(";") + l.StrFuncGroup)
+            .Set(FldColumn::iColSize, l.LngFirst)
+            .Set(FldColumn::Expression, l.strSou)
+            .Set(FldColumn::TopEx, l.top)
+            .Set(FldColumn::LeftEx, l.left)
+            .Set(FldColumn::Height, l.Height)
+            .Set(FldColumn::Width, l.Width);
+        rows.push_back(std::move(row));
+    }
 }
 
 void clsLabelManager::SaveReportLabels(qint32 ID, bool& ok)
@@ -240,30 +262,14 @@ void clsLabelManager::SaveReportLabels(qint32 ID, bool& ok)
     clsConnection* conn = DocumentConnection();
     if (!conn)
         return;
-    const QString id = QString::number(ID);
     try {
-        conn->Execute(QStringLiteral("Delete  from Rpt_FldDEF where ID =") + id + QStringLiteral(" and ModeEx =")
-                      + QStringLiteral("26"));
-        // Every label is written, also one whose BlnVisibled the drawing cleared because
-        // its range is hidden: hiding a range must not lose its labels, which come back
-        // when the range is shown again. So OrderEx is always the list position.
-        for (size_t i = 0; i < Labels.size(); ++i) {
-            const clsLabel& l = *Labels[i];
-            const QString note = l.StrDataSouType + QStringLiteral(";") + l.StrFormat + QStringLiteral(";")
-                + l.StrFuncGroup;
-            conn->Execute(QStringLiteral("Insert into Rpt_FldDEF ( ") + QStringLiteral("ID,ModeEx,OrderEx,Name,nameForeign,")
-                          + QStringLiteral("FormatEx,Condition,iAlignStyle,Note, ")
-                          + QStringLiteral("iColSize,Expression,TopEx,LeftEx,Height,Width ")
-                          + QStringLiteral(") values( ") + id + QStringLiteral(",") + QStringLiteral("26")
-                          + QStringLiteral(",") + QString::number(i + 1) + QStringLiteral(",'") + SqlQuote(l.StrName)
-                          + QStringLiteral("','") + SqlQuote(l.strRang) + QStringLiteral("',") + QStringLiteral("'")
-                          + SqlQuote(l.StrDispStyle) + QStringLiteral("','") + SqlQuote(FontToText(l.tpyFont))
-                          + QStringLiteral("',") + QString::number(l.AlignStyle) + QStringLiteral(",'")
-                          + SqlQuote(note) + QStringLiteral("',") + QString::number(l.LngFirst) + QStringLiteral(",'")
-                          + SqlQuote(l.strSou) + QStringLiteral("',") + QString::number(l.top) + QStringLiteral(",")
-                          + QString::number(l.left) + QStringLiteral(",") + QString::number(l.Height)
-                          + QStringLiteral(",") + QString::number(l.Width) + QStringLiteral(")"));
-        }
+        std::vector<clsFormatRow> rows;
+        AppendRows(rows);
+        std::vector<const clsFormatRow*> all;
+        for (const clsFormatRow& r : rows)
+            all.push_back(&r);
+        clsFormatStore::DeleteKinds(*conn, ID, {FormatKind::Label});
+        clsFormatStore::InsertRows(*conn, ID, FormatKind::Label, all);
         ok = true;
     } catch (const std::exception& e) {
         ReportException(e, kModule, QStringLiteral("SaveReportLabels()"));

@@ -1,5 +1,6 @@
 #pragma once
 #include "clsLabel.h"
+#include "document/clsFormatRow.h"
 #include <QString>
 #include <memory>
 #include <vector>
@@ -19,6 +20,10 @@ public:
     void LoadReportLabels(qint32 ID, bool& ok);
     // Rewrites the report's label rows; `ok` is True when every row was written.
     void SaveReportLabels(qint32 ID, bool& ok);
+    // The same without a database: the labels from stored rows (of this kind, in
+    // their order), and the rows a save writes.
+    void LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows);
+    void AppendRows(std::vector<clsFormatRow>& rows) const;
     // Appends the title label "报表标题" in the title range; the format is not marked changed.
     void AddDefaultLabels();
 

@@ -2,6 +2,7 @@
 #include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDocument.h"
+#include "document/clsFormatStore.h"
 #include "document/modPublicDefine.h"
 #include "columns/clsFieldsManager.h"
 #include "designer/clsCanvasScene.h"
@@ -79,33 +80,45 @@ clsRange* clsRangeManager::FindRange(const QString& StrName, bool trimmed) const
 void clsRangeManager::LoadRangeDefine(qint32 ID, bool& ok)
 {
     ok = false;
-    m_lngID = ID;
-    Ranges.clear();
+    std::vector<clsFormatRow> rows;
     try {
         // Without a connection there is nothing to read: the report starts from the
         // standard ranges like a new one.
-        if (clsConnection* conn = DocumentConnection()) {
-            clsRecordset rs = conn->Open(QStringLiteral("Select  * from Rpt_FldDEF where ID =") + QString::number(ID)
-                                         + QStringLiteral("  and ModeEx =") + QStringLiteral("25")
-                                         + QStringLiteral(" order by OrderEx "));
-            while (!rs.Eof()) {
-                auto range = std::make_unique<clsRange>();
-                range->StrName = rs.Text(QStringLiteral("name"));
-                range->strGroupField = rs.Text(QStringLiteral("nameforeign"));
-                range->strDisplayStyle = rs.Text(QStringLiteral("formatex"));
-                range->StrRangeType = rs.Text(QStringLiteral("Expression"));
-                range->lngLines = rs.Long(QStringLiteral("iSize"));
-                range->blnVisible = !SameText(range->strDisplayStyle, kHidden);
-                range->blnPageBreak = rs.Long(QStringLiteral("iColSize")) == 1;
-                range->LngLineHeight = rs.Long(QStringLiteral("ialignstyle"));
-                range->top = rs.Long(QStringLiteral("topex"));
-                range->left = rs.Long(QStringLiteral("leftex"));
-                range->Width = rs.Long(QStringLiteral("width"));
-                range->Height = rs.Long(QStringLiteral("height"));
-                Ranges.push_back(std::move(range));
-                rs.MoveNext();
-            }
-            rs.Close();
+        if (clsConnection* conn = DocumentConnection())
+            rows = clsFormatStore::ReadRows(*conn, ID, {FormatKind::Range});
+    } catch (const std::exception& e) {
+        m_lngID = ID;
+        Ranges.clear();
+        ReportException(e, kModule, QStringLiteral("LoadReportRang()"));
+        return;
+    }
+    std::vector<const clsFormatRow*> mine;
+    for (const clsFormatRow& r : rows)
+        mine.push_back(&r);
+    LoadRows(ID, mine, ok);
+}
+
+void clsRangeManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows, bool& ok)
+{
+    ok = false;
+    m_lngID = ID;
+    Ranges.clear();
+    try {
+        for (const clsFormatRow* row : rows) {
+            auto range = std::make_unique<clsRange>();
+            range->StrName = row->Text(FldColumn::Name);
+            range->strGroupField = row->Text(FldColumn::nameForeign);
+            range->strDisplayStyle = row->Text(FldColumn::FormatEx);
+            range->StrRangeType = row->Text(FldColumn::Expression);
+            range->lngLines = row->Long(FldColumn::iSize);
+            range->blnVisible = !SameText(range->strDisplayStyle, kHidden);
+            range->blnPageBreak = row->Long(FldColumn::iColSize) == 1;
+            range->LngLineHeight = row->Long(FldColumn::iAlignStyle);
+            range->top = row->Long(FldColumn::TopEx);
+            range->left = row->Long(FldColumn::LeftEx);
+            range->Width = row->Long(FldColumn::Width);
+            range->Height = row->Long(FldColumn::Height);
+            Ranges.push_back(std::move(range));
         }
         if (Ranges.empty()) {
             Ranges.push_back(NewRange("标题区域", "标题区", true, 1000));
@@ -120,38 +133,45 @@ void clsRangeManager::LoadRangeDefine(qint32 ID, bool& ok)
     }
 }
 
+void clsRangeManager::AppendRows(std::vector<clsFormatRow>& rows) const
+{
+    for (size_t i = 0; i < Ranges.size(); ++i) {
+        const clsRange& r = *Ranges[i];
+        // A group range the user hid belongs to a group that no longer shows it;
+        // the group window creates it again when needed.
+        if (!(r.strGroupField.isEmpty() || r.blnVisible))
+            continue;
+        clsFormatRow row(FormatKind::Range);
+        row.Set(FldColumn::OrderEx, qlonglong(i + 1))
+            .Set(FldColumn::Name, r.StrName)
+            .Set(FldColumn::nameForeign, r.strGroupField)
+            .Set(FldColumn::FormatEx, r.strDisplayStyle)
+            .Set(FldColumn::Expression, r.StrRangeType)
+            .Set(FldColumn::iSize, r.lngLines)
+            .Set(FldColumn::iColSize, r.blnPageBreak ? 1 : 0)
+            .Set(FldColumn::iAlignStyle, r.LngLineHeight)
+            .Set(FldColumn::TopEx, r.top)
+            .Set(FldColumn::LeftEx, r.left)
+            .Set(FldColumn::Width, r.Width)
+            .Set(FldColumn::Height, r.Height);
+        rows.push_back(std::move(row));
+    }
+}
+
 void clsRangeManager::SaveRangeDefine(qint32 ID, bool& ok)
 {
     ok = false;
     clsConnection* conn = DocumentConnection();
     if (!conn)
         return;
-    const QString id = QString::number(ID);
     try {
-        conn->Execute(QStringLiteral("Delete from Rpt_FldDEF where ID =") + id + QStringLiteral(" and ModeEx =")
-                      + QStringLiteral("25"));
-        for (size_t i = 0; i < Ranges.size(); ++i) {
-            const clsRange& r = *Ranges[i];
-            // A group range the user hid belongs to a group that no longer shows it;
-            // the group window creates it again when needed.
-            if (!(r.strGroupField.isEmpty() || r.blnVisible))
-                continue;
-            conn->Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,")
-                          + QStringLiteral("Name,nameForeign,FormatEx,Expression,")
-                          + QStringLiteral("iSize,iColSize,iAlignStyle,TopEx,LeftEx,Width,Height) ")
-                          + QStringLiteral(" values( ") + id + QStringLiteral(",") + QStringLiteral("25")
-                          + QStringLiteral(",") + QString::number(i + 1) + QStringLiteral(", '") + SqlQuote(r.StrName)
-                          + QStringLiteral("', ") + QStringLiteral(" '") + SqlQuote(r.strGroupField)
-                          + QStringLiteral("',") + QStringLiteral(" '") + SqlQuote(r.strDisplayStyle)
-                          + QStringLiteral("',") + QStringLiteral(" '") + SqlQuote(r.StrRangeType)
-                          + QStringLiteral("',") + QStringLiteral(" ") + QString::number(r.lngLines)
-                          + QStringLiteral(",") + (r.blnPageBreak ? QStringLiteral(" 1,") : QStringLiteral(" 0,"))
-                          + QStringLiteral(" ") + QString::number(r.LngLineHeight) + QStringLiteral(",")
-                          + QStringLiteral(" ") + QString::number(r.top) + QStringLiteral(",")
-                          + QStringLiteral(" ") + QString::number(r.left) + QStringLiteral(",")
-                          + QStringLiteral(" ") + QString::number(r.Width) + QStringLiteral(",")
-                          + QStringLiteral(" ") + QString::number(r.Height) + QStringLiteral(")"));
-        }
+        std::vector<clsFormatRow> rows;
+        AppendRows(rows);
+        std::vector<const clsFormatRow*> all;
+        for (const clsFormatRow& r : rows)
+            all.push_back(&r);
+        clsFormatStore::DeleteKinds(*conn, ID, {FormatKind::Range});
+        clsFormatStore::InsertRows(*conn, ID, FormatKind::Range, all);
         ok = true;
     } catch (const std::exception& e) {
         ReportException(e, kModule);

@@ -1,5 +1,6 @@
 #pragma once
 #include "clsRange.h"
+#include "document/clsFormatRow.h"
 #include <QString>
 #include <array>
 #include <memory>
@@ -24,6 +25,10 @@ public:
     void LoadRangeDefine(qint32 ID, bool& ok);
     // Rewrites the report's range rows; a hidden group range is left out.
     void SaveRangeDefine(qint32 ID, bool& ok);
+    // The same without a database: the ranges from stored rows (of this kind, in their
+    // order; none gives the five standard ones), and the rows a save writes.
+    void LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows, bool& ok);
+    void AppendRows(std::vector<clsFormatRow>& rows) const;
 
     // Appends a hidden range; a duplicate name (trimmed, case ignored) is refused.
     bool AddNewRange(const QString& StrName, const QString& StrRangeType, const QString& strGroupField);

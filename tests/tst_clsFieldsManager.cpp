@@ -187,8 +187,7 @@ private Q_SLOTS:
         QVERIFY(fm.Cols.empty());
         QVERIFY(fm.Titles.empty());
         QCOMPARE(fm.ReportHelpID(), 0);
-        QCOMPARE(statements,
-                 QStringList{QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=0 and ID = 3 Order by  OrderEx ")});
+        QCOMPARE(statements.size(), 1);   // one read of the report's rows
     }
 
     void noConnectionDoesNothing()
@@ -245,36 +244,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failing");
         QTest::addColumn<QString>("routine");
         QTest::addColumn<bool>("ok");
-        const QString del = QStringLiteral("Delete From Rpt_FldDEF Where ModeEx =");
-        const QString ins = QStringLiteral("Insert into  Rpt_FldDEF (ID,Name,");
+        const QString ins = QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,");
         for (const QString& b : clsTestDatabase::Backends()) {
             const auto row = [&](const QString& name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + name)); };
-            *row(QStringLiteral("columns")) << b << true << QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=0")
-                                            << QStringLiteral("AddColsObjec()") << false;
-            *row(QStringLiteral("titles")) << b << true << QStringLiteral("Select * From Rpt_FldDEF  Where ModeEx=5")
-                                           << QStringLiteral("AddColsTitles()") << true;
-            *row(QStringLiteral("groups")) << b << true << QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=3")
-                                           << QStringLiteral("GetGroupCols()") << true;
-            *row(QStringLiteral("sums")) << b << true << QStringLiteral("Select * From Rpt_FldDEF Where ModeEx=4")
-                                         << QStringLiteral("GetSumCols()") << true;
-            *row(QStringLiteral("help id")) << b << true << QStringLiteral("Select OrderEx From Rpt_FldDEF Where ModeEx=22")
-                                            << QStringLiteral("ReadHelpID()") << true;
-            *row(QStringLiteral("delete columns")) << b << false << del + QStringLiteral("0")
-                                                   << QStringLiteral("AddNewColToDatabase() ") << false;
-            *row(QStringLiteral("insert column")) << b << false << ins + QStringLiteral("ModeEx,OrderEx, ")
+            *row(QStringLiteral("read")) << b << true << QStringLiteral("Select * From Rpt_FldDEF")
+                                         << QStringLiteral("AddColsObjec()") << false;
+            *row(QStringLiteral("delete")) << b << false << QStringLiteral("Delete From Rpt_FldDEF")
+                                           << QStringLiteral("AddNewColToDatabase() ") << false;
+            *row(QStringLiteral("insert column")) << b << false << ins + QStringLiteral("Name,OrderEx,")
                                                   << QStringLiteral("SaveNewColProperty() ") << false;
-            *row(QStringLiteral("delete titles")) << b << false << del + QStringLiteral("5") << QString() << false;
-            *row(QStringLiteral("insert title")) << b << false << ins + QStringLiteral("nameForeign,ModeEx,TopEx")
+            *row(QStringLiteral("insert title")) << b << false << ins + QStringLiteral("Name,nameForeign,TopEx")
                                                  << QStringLiteral("SaveProperty() ") << false;
-            *row(QStringLiteral("delete groups")) << b << false << del + QStringLiteral("3")
-                                                  << QStringLiteral("SaveGroupDefine() ") << false;
-            *row(QStringLiteral("insert group")) << b << false << ins + QStringLiteral("nameForeign,ModeEx,OrderEx,iSize")
+            *row(QStringLiteral("insert group")) << b << false << ins + QStringLiteral("Name,nameForeign,OrderEx,iSize")
                                                  << QStringLiteral("SaveGroupProperty() ") << false;
-            *row(QStringLiteral("delete sums")) << b << false << del + QStringLiteral("4")
-                                                << QStringLiteral("SaveSumDefine() ") << false;
-            *row(QStringLiteral("insert sum")) << b << false << ins + QStringLiteral("nameForeign,ModeEx,OrderEx  )")
+            *row(QStringLiteral("insert sum")) << b << false << ins + QStringLiteral("Name,nameForeign,OrderEx)")
                                                << QStringLiteral("SaveSumProperty() ") << false;
-            *row(QStringLiteral("help id write")) << b << false << del + QStringLiteral("22")
+            *row(QStringLiteral("help id write")) << b << false << ins + QStringLiteral("OrderEx)")
                                                   << QStringLiteral("SaveReportHelpid() ") << false;
         }
     }

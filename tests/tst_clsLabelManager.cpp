@@ -232,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(m.Labels[0]->left, 15);
 
         db.Conn().SetStatementHook([](const QString& sql) {
-            if (sql.contains(QLatin1String("ModeEx =26")))
+            if (sql.startsWith(QLatin1String("Select")))
                 throw clsDatabaseError(QStringLiteral("查询失败"));
         });
         m.LoadReportLabels(-1, ok);
@@ -249,8 +249,9 @@ private Q_SLOTS:
         OpenReport(doc, &db.Conn());
         AddLabel(*doc.LabelManager(), QStringLiteral("坏"), QStringLiteral("标题区域"));
         AddLabel(*doc.LabelManager(), QStringLiteral("后"), QStringLiteral("标题区域"));
-        db.Conn().SetStatementHook([](const QString& sql) {
-            if (sql.contains(QStringLiteral("'坏'")))
+        int inserts = 0;   // the labels are 报表标题, 坏, 后: the second row fails
+        db.Conn().SetStatementHook([&inserts](const QString& sql) {
+            if (sql.startsWith(QLatin1String("Insert")) && ++inserts == 2)
                 throw clsDatabaseError(QStringLiteral("写入失败"));
         });
         clsRecordingPrompt prompt;

@@ -172,7 +172,7 @@ private Q_SLOTS:
         clsDocument doc;
         doc.m_AdoConn = &db.Conn();
         db.Conn().SetStatementHook([](const QString& sql) {
-            if (sql.contains(QLatin1String("ModeEx =25")))
+            if (sql.startsWith(QLatin1String("Select")))
                 throw clsDatabaseError(QStringLiteral("查询失败"));
         });
         clsRecordingPrompt prompt;
@@ -191,8 +191,9 @@ private Q_SLOTS:
         QVERIFY(db.Ready());
         clsDocument doc;
         OpenReport(doc, db.Conn());
-        db.Conn().SetStatementHook([](const QString& sql) {
-            if (sql.contains(QStringLiteral("'正文区域'")))
+        int inserts = 0;   // 正文区域 is the third range
+        db.Conn().SetStatementHook([&inserts](const QString& sql) {
+            if (sql.startsWith(QLatin1String("Insert")) && ++inserts == 3)
                 throw clsDatabaseError(QStringLiteral("写入失败"));
         });
         clsRecordingPrompt prompt;

@@ -1,0 +1,136 @@
+#include "clsFormatRow.h"
+#include "modPublicDefine.h"
+#include <QHash>
+
+namespace {
+const std::array<const char*, kFldColumnCount>& Names()
+{
+    static const std::array<const char*, kFldColumnCount> names = {
+        "OrderEx", "Name", "nameForeign", "FormatEx", "Condition", "iAlignStyle", "Note", "iColSize",
+        "Expression", "TopEx", "LeftEx", "Width", "Height", "iSize", "Visible"};
+    return names;
+}
+
+// A stored whole number read back as the same value whatever the driver's type.
+QVariant Normalized(FldColumn column, const QVariant& value)
+{
+    if (value.isNull())
+        return QVariant();
+    if (clsFormatRow::IsTextColumn(column))
+        return value.toString();
+    switch (value.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Bool:
+        return QVariant(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = value.toDouble();
+        const qlonglong n = qlonglong(d);
+        if (double(n) == d)
+            return QVariant(n);
+        return value;
+    }
+    case QMetaType::QString:
+    case QMetaType::QByteArray: {
+        // Some drivers hand numbers back as text; a whole number still compares as one.
+        bool ok = false;
+        const qlonglong n = value.toString().trimmed().toLongLong(&ok);
+        return ok ? QVariant(n) : QVariant(value.toString());
+    }
+    default:
+        return value;
+    }
+}
+}
+
+clsFormatRow& clsFormatRow::Set(FldColumn column, const QVariant& value)
+{
+    values[size_t(column)] = Normalized(column, value);
+    return *this;
+}
+
+QString clsFormatRow::Text(FldColumn column) const
+{
+    const QVariant& v = Value(column);
+    return v.isNull() ? QString() : v.toString().trimmed();
+}
+
+qint32 clsFormatRow::Long(FldColumn column) const
+{
+    return CLng(Value(column));
+}
+
+bool clsFormatRow::operator==(const clsFormatRow& other) const
+{
+    if (ModeEx != other.ModeEx)
+        return false;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const QVariant& a = values[i];
+        const QVariant& b = other.values[i];
+        if (a.isNull() != b.isNull())
+            return false;
+        if (!a.isNull() && (a.metaType() != b.metaType() || a != b))
+            return false;
+    }
+    return true;
+}
+
+QString clsFormatRow::ColumnName(FldColumn column)
+{
+    return QString::fromLatin1(Names()[size_t(column)]);
+}
+
+bool clsFormatRow::IsTextColumn(FldColumn column)
+{
+    switch (column) {
+    case FldColumn::Name:
+    case FldColumn::nameForeign:
+    case FldColumn::FormatEx:
+    case FldColumn::Condition:
+    case FldColumn::Note:
+    case FldColumn::Expression:
+        return true;
+    default:
+        return false;
+    }
+}
+
+const std::vector<qint32>& clsFormatRow::SavedKinds()
+{
+    static const std::vector<qint32> kinds = {FormatKind::Label, FormatKind::Range, FormatKind::Column,
+                                              FormatKind::Title, FormatKind::Group, FormatKind::Sum,
+                                              FormatKind::HelpId, FormatKind::Print};
+    return kinds;
+}
+
+const std::vector<FldColumn>& clsFormatRow::KindColumns(qint32 modeEx)
+{
+    using C = FldColumn;
+    static const QHash<qint32, std::vector<FldColumn>> columns = {
+        {FormatKind::Label,
+         {C::OrderEx, C::Name, C::nameForeign, C::FormatEx, C::Condition, C::iAlignStyle, C::Note, C::iColSize,
+          C::Expression, C::TopEx, C::LeftEx, C::Height, C::Width}},
+        {FormatKind::Range,
+         {C::OrderEx, C::Name, C::nameForeign, C::FormatEx, C::Expression, C::iSize, C::iColSize, C::iAlignStyle,
+          C::TopEx, C::LeftEx, C::Width, C::Height}},
+        {FormatKind::Column,
+         {C::Name, C::OrderEx, C::Expression, C::iColSize, C::FormatEx, C::iAlignStyle, C::Visible, C::Note,
+          C::Condition, C::iSize, C::TopEx, C::Height}},
+        {FormatKind::Title, {C::Name, C::nameForeign, C::TopEx, C::LeftEx, C::Width, C::Height, C::Visible}},
+        {FormatKind::Group, {C::Name, C::nameForeign, C::OrderEx, C::iSize}},
+        {FormatKind::Sum, {C::Name, C::nameForeign, C::OrderEx}},
+        {FormatKind::HelpId, {C::OrderEx}},
+        {FormatKind::Print, {C::Condition, C::iSize, C::OrderEx, C::TopEx, C::LeftEx, C::Width, C::Height, C::iColSize}},
+    };
+    static const std::vector<FldColumn> none;
+    const auto it = columns.constFind(modeEx);
+    return it == columns.constEnd() ? none : *it;
+}
