@@ -4,6 +4,7 @@
 #include "document/clsDatabaseError.h"
 #include "document/clsDocument.h"
 #include "document/clsFormatStore.h"
+#include "clsTitleGrid.h"
 #include "document/modPublicDefine.h"
 #include "properties/modDisplayFormat.h"
 #include <QHash>
@@ -76,54 +77,6 @@ int IndexOfText(const QStringList& texts, const QString& text)
     return -1;
 }
 
-// Drawn titles snapped to whole title rows, shared by the level check and the level
-// assignment. A title never laid out takes no part: it has no position to derive
-// anything from and keeps the grid values it was loaded with. Loading already fills
-// `cx` (the width of the columns under a title) but only drawing gives a height, so
-// a title without a drawn height counts as never laid out.
-struct SnappedTitle
-{
-    clsTitle* title;
-    qint64 Y;
-    qint64 X;
-    qint64 cx;
-    qint64 rows;
-};
-
-struct TitleSnap
-{
-    qint64 unit = 1000;
-    qint64 partTop = 0;
-    qint64 depth = 0;
-    std::vector<SnappedTitle> items;
-};
-
-TitleSnap SnapTitles(const std::vector<std::unique_ptr<clsTitle>>& titles)
-{
-    TitleSnap snap;
-    qint64 smallest = 0;
-    for (const auto& t : titles) {
-        if (t->cy <= 0)
-            continue;
-        snap.items.push_back({t.get(), t->Y, t->X, t->cx, 0});
-        if (smallest == 0 || t->cy < smallest)
-            smallest = t->cy;
-    }
-    if (snap.items.empty())
-        return snap;
-    // The smallest title gives one row; a canvas of huge titles still counts rows of 1000.
-    snap.unit = smallest > 0 ? std::min<qint64>(smallest, 1000) : 1000;
-    qint64 top = std::numeric_limits<qint64>::max();
-    qint64 bottom = std::numeric_limits<qint64>::min();
-    for (SnappedTitle& s : snap.items) {
-        s.rows = std::max<qint64>(1, (qint64(s.title->cy) + 50) / snap.unit);
-        top = std::min(top, s.Y);
-        bottom = std::max(bottom, s.Y + s.rows * snap.unit);
-    }
-    snap.partTop = top;
-    snap.depth = (bottom - top + 100) / snap.unit;
-    return snap;
-}
 }  // namespace
 
 // ---------------------------------------------------------------------------------
@@ -179,6 +132,7 @@ void clsFieldsManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*
     GetGroupCols(of(FormatKind::Group));
     GetSumCols(of(FormatKind::Sum));
     ReadHelpID(of(FormatKind::HelpId));
+    Renumber();
     ok = true;
 }
 
@@ -260,6 +214,7 @@ void clsFieldsManager::AddColsTitles(const std::vector<const clsFormatRow*>& row
         byLeft[t->left].push_back(t.get());
 
     std::vector<qint64> prefix(1, 0);  // prefix[k] = widths of enabled columns numbered 1..k
+    std::vector<const clsRepcol*> missing;
     for (const auto& colPtr : Cols) {
         clsRepcol& C = *colPtr;
         if (!C.BlnEnable)
@@ -280,20 +235,17 @@ void clsFieldsManager::AddColsTitles(const std::vector<const clsFormatRow*>& row
             found->blnVisible = C.blnVisible;
             found->cx = C.Width;
         } else {
-            auto title = std::make_unique<clsTitle>();
-            title->name = C.name;
-            title->nameForeign = C.name;
-            title->Col = C.Col;
-            title->left = C.Col;
-            title->top = 1;
-            title->Height = R;
-            title->Width = 1;
-            title->cx = C.Width;
-            title->blnVisible = C.blnVisible;
-            byLeft[title->left].push_back(title.get());
-            Titles.push_back(std::move(title));
+            missing.push_back(&C);
         }
     }
+    // A column without its own title gets one named after it (another name when a title
+    // already has that one, since titles are found by name), over the rows free above
+    // the last row, so it never lies over another title.
+    for (const clsRepcol* C : missing)
+        if (clsTitle* title = clsTitleGrid::EnsureOwnTitle(Titles, C->Col, C->name, C->blnVisible)) {
+            title->nameForeign = C->name;
+            title->cx = C->Width;
+        }
     // Enabled columns carry the numbers 1..n after renumbering, so a title's span of
     // columns is a difference of two prefix sums.
     const qint64 n = qint64(prefix.size()) - 1;
@@ -391,14 +343,9 @@ bool clsFieldsManager::PrepareForSave()
     if (m_blnSaveRefused)
         return false;
     // The enabled columns are written with the numbers the titles are matched against:
-    // their places in the list, as drawn. A column added or enabled again since the
-    // load carries no such number yet (0, or the one it was disabled with) and would
-    // otherwise come back at another place. After a load the numbers already agree.
-    qint32 number = 0;
-    for (auto& col : Cols)
-        if (col->BlnEnable)
-            col->Col = ++number;
-    AssignTitleLevels();
+    // their places in the list. Every edit keeps them so; a hand-typed number does not
+    // survive this.
+    Renumber();
     // A title drawn without a caption keeps the one its save gives it.
     for (auto& t : Titles)
         t->nameForeign = SavedTitleCaption(*t);
@@ -524,110 +471,11 @@ bool clsFieldsManager::CheckColsBeforeSave() const
 
 bool clsFieldsManager::CheckTitleLevels() const
 {
-    const TitleSnap snap = SnapTitles(Titles);
-    if (snap.depth >= 6) {
+    if (clsTitleGrid::Depth(Titles) > clsTitleGrid::MaxRows) {
         ShowMessage(QStringLiteral("标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义..."));
         return false;
     }
     return true;
-}
-
-// Level assignment: the stored title grid is derived from what the user arranged.
-//
-// 1. The drawn titles are snapped as in the level check: row unit u (smallest drawn
-//    height, at most 1000), each title a whole number of rows; the title part starts
-//    at the smallest drawn top. The number of levels L is the check's depth, kept
-//    within 1..5.
-// 2. Row: top = the title's offset from the part's top in rows, rounded to the nearest
-//    row, plus 1; Height = its snapped rows. Both are clipped so the title stays inside
-//    rows 1..L.
-// 3. Columns: the enabled columns in list order are numbered 1..n (the numbers the
-//    next load gives them) and placed at their drawn left and width; when none of
-//    them has been drawn, at the running sum of their widths, as the canvas lays them
-//    out. A column lies under a title when its centre falls within the title's drawn
-//    span [X, X + cx). left = the smallest such number, Width = largest - smallest + 1.
-//    A title that covers no column's centre takes the one column it overlaps most,
-//    or, overlapping none, the column whose centre is nearest to its own.
-// 4. A one-column title gets Col = left; a wider one Col = 0.
-//
-// Column centres are sorted once, so each title finds its columns by binary search.
-// Titles without drawn geometry are not touched.
-void clsFieldsManager::AssignTitleLevels()
-{
-    const TitleSnap snap = SnapTitles(Titles);
-    if (snap.items.empty())
-        return;
-    const qint64 levels = std::clamp<qint64>(snap.depth, 1, 5);
-
-    struct ColSpan
-    {
-        qint64 X;
-        qint64 cx;
-        qint32 number;
-    };
-    std::vector<ColSpan> spans;
-    bool anyDrawn = false;
-    for (const auto& col : Cols)
-        if (col->BlnEnable && (col->cx != 0 || col->X != 0))
-            anyDrawn = true;
-    qint64 running = 0;
-    for (const auto& col : Cols) {
-        if (!col->BlnEnable)
-            continue;
-        const qint32 number = qint32(spans.size()) + 1;
-        if (anyDrawn) {
-            spans.push_back({col->X, col->cx, number});
-        } else {
-            spans.push_back({running, col->Width, number});
-            running += col->Width;
-        }
-    }
-    // Sorted by doubled centre (2X + cx), so no halves are lost.
-    std::vector<std::pair<qint64, qint32>> centres;
-    centres.reserve(spans.size());
-    for (const ColSpan& s : spans)
-        centres.emplace_back(2 * s.X + s.cx, s.number);
-    std::sort(centres.begin(), centres.end());
-
-    for (const SnappedTitle& s : snap.items) {
-        clsTitle& t = *s.title;
-        qint64 top = (s.Y - snap.partTop + snap.unit / 2) / snap.unit + 1;
-        top = std::clamp<qint64>(top, 1, levels);
-        const qint64 height = std::clamp<qint64>(s.rows, 1, levels - top + 1);
-        t.top = qint32(top);
-        t.Height = qint32(height);
-
-        if (spans.empty())
-            continue;
-        qint32 first = std::numeric_limits<qint32>::max();
-        qint32 last = 0;
-        const qint64 lo = 2 * s.X;
-        const qint64 hi = 2 * (s.X + s.cx);
-        for (auto it = std::lower_bound(centres.begin(), centres.end(), std::make_pair(lo, qint32(0)));
-             it != centres.end() && it->first < hi; ++it) {
-            first = std::min(first, it->second);
-            last = std::max(last, it->second);
-        }
-        if (last == 0) {
-            qint64 bestOverlap = 0;
-            qint64 bestDistance = std::numeric_limits<qint64>::max();
-            qint32 best = spans.front().number;
-            for (const ColSpan& c : spans) {
-                const qint64 overlap = std::min(s.X + s.cx, c.X + c.cx) - std::max(s.X, c.X);
-                const qint64 distance = std::abs((2 * c.X + c.cx) - (2 * s.X + s.cx));
-                if (overlap > bestOverlap || (bestOverlap == 0 && overlap <= 0 && distance < bestDistance)) {
-                    if (overlap > 0)
-                        bestOverlap = overlap;
-                    bestDistance = distance;
-                    best = c.number;
-                }
-            }
-            first = last = best;
-        }
-        t.left = first;
-        t.Width = last - first + 1;
-        t.Col = t.Width == 1 ? t.left : 0;
-    }
 }
 
 // ---------------------------------------------------------------------------------
@@ -694,55 +542,15 @@ QString clsFieldsManager::NewTitleName() const
     return candidate;
 }
 
-// The view keeps the name it was created with until the record's new name is known:
-// a renamed record is the one whose name has no view yet.
-void clsFieldsManager::RefreshColLabel(const QString& oldName)
+// The canvas follows the records at the next layout pass.
+void clsFieldsManager::RefreshColLabel(const QString&)
 {
-    clsCanvasScene* scene = DocumentScene();
-    if (!scene)
-        return;
-    clsRepcol* c = FindCol(oldName);
-    if (!c) {
-        for (const auto& col : Cols)
-            if (!scene->Find(clsCanvasScene::Kind::Column, col->name)
-                && scene->Rename(clsCanvasScene::Kind::Column, oldName, col->name)) {
-                c = col.get();
-                break;
-            }
-    }
-    if (!c)
-        return;
-    clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Column, c->name);
-    if (!view)
-        return;
-    c->cx = c->Width;
-    view->caption = c->name;
-    view->rect.width = c->Width;
-    view->alignment = GetLabelAligent(c->AlignStyle);
-    view->visible = c->BlnEnable && c->blnVisible;
+    MarkLayoutDirty();
 }
 
-void clsFieldsManager::RefreshTitleLabel(const QString& oldName)
+void clsFieldsManager::RefreshTitleLabel(const QString&)
 {
-    clsCanvasScene* scene = DocumentScene();
-    if (!scene)
-        return;
-    clsTitle* t = FindTitle(oldName);
-    if (!t) {
-        for (const auto& title : Titles)
-            if (!scene->Find(clsCanvasScene::Kind::Title, title->name)
-                && scene->Rename(clsCanvasScene::Kind::Title, oldName, title->name)) {
-                t = title.get();
-                break;
-            }
-    }
-    if (!t)
-        return;
-    clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Title, t->name);
-    if (!view)
-        return;
-    view->caption = t->nameForeign.trimmed().isEmpty() ? t->name : t->nameForeign;
-    view->visible = t->blnVisible && !t->blnDelected;
+    MarkLayoutDirty();
 }
 
 // ---------------------------------------------------------------------------------
@@ -833,7 +641,14 @@ bool clsFieldsManager::SetColProperty(QString& colName, const QString& propName,
         qint32 number = 0;
         if (!TypedLong(value, number))
             return false;
-        c->Col = number;
+        if (!c->BlnEnable || number == c->Col)
+            return true;
+        // A typed number moves the column to that place, titles and all, as a drag would.
+        EnsureDocumentLayout();
+        if (!MoveColumnTo(c, std::clamp(number, 1, EnabledCount()))) {
+            ShowMessage(QStringLiteral("列不能移动到该位置，列标题会重叠..."));
+            return false;
+        }
         return true;
     }
     if (is(u"列间表达式")) {
@@ -872,8 +687,13 @@ bool clsFieldsManager::SetColProperty(QString& colName, const QString& propName,
     }
     if (is(u"列宽")) {
         qint32 mm = 0;
-        if (!TypedLong(value, mm) || mm < 0)
+        if (!TypedLong(value, mm))
             return false;
+        // A column of no width would come back 1000 twips wide from the next load.
+        if (mm <= 0) {
+            ShowMessage(QStringLiteral("列宽必须大于0..."));
+            return false;
+        }
         qint32 twips = 0;
         try {
             twips = MmToTwips(mm);
@@ -887,9 +707,13 @@ bool clsFieldsManager::SetColProperty(QString& colName, const QString& propName,
     }
     if (is(u"行高")) {
         qint32 height = 0;
-        if (!TypedLong(value, height))
+        // 0 draws the caption at the usual height.
+        if (!TypedLong(value, height) || height < 0)
             return false;
+        if (height != c->Height)
+            MarkDocChanged();
         c->Height = height;
+        FitBody();
         return true;
     }
     if (is(u"显示格式")) {
@@ -932,7 +756,7 @@ bool clsFieldsManager::SetColProperty(QString& colName, const QString& propName,
     }
     if (is(u"显示")) {
         c->blnVisible = SameText(text.trimmed(), QStringLiteral("显示"));
-        RefreshColLabel(c->name);
+        Renumber();
         MarkDocChanged();
         return true;
     }
@@ -1016,30 +840,33 @@ bool clsFieldsManager::SetTitleProperty(QString& titleName, const QString& propN
         RefreshTitleLabel(t->name);
         return true;
     }
-    // The grid values are derived again from the drawn layout at save; a typed value
-    // counts as a change all the same, since a title never drawn keeps it.
-    qint32* grid = nullptr;
-    if (is(u"顶（行）"))
-        grid = &t->top;
-    else if (is(u"左（列）"))
-        grid = &t->left;
-    else if (is(u"宽（列数）"))
-        grid = &t->Width;
-    else if (is(u"高（行数）"))
-        grid = &t->Height;
-    if (grid) {
+    // The grid cells are the title's place: a typed value moves or resizes it, unless
+    // it would overlap another title or leave the title rows.
+    const int grid = is(u"顶（行）") ? 0 : is(u"左（列）") ? 1 : is(u"宽（列数）") ? 2 : is(u"高（行数）") ? 3 : -1;
+    if (grid >= 0) {
         qint32 number = 0;
         if (!TypedLong(value, number))
             return false;
-        if (number != *grid)
-            MarkDocChanged();
-        *grid = number;
+        qint32 cells[4] = {t->top, t->left, t->Width, t->Height};
+        if (cells[grid] == number)
+            return true;
+        cells[grid] = number;
+        if (!PlaceTitle(*t, cells[0], cells[1], cells[2], cells[3])) {
+            ShowMessage(QStringLiteral("标题的位置与其他标题重叠或超出标题区域，不能修改..."));
+            return false;
+        }
+        FitBody();
         return true;
     }
     if (is(u"显示")) {
-        t->blnVisible = SameText(text.trimmed(), QStringLiteral("显示"));
+        const bool shown = SameText(text.trimmed(), QStringLiteral("显示"));
+        t->blnVisible = shown;
+        // A column's own title shows and hides with its column.
+        for (const auto& c : Cols)
+            if (c->BlnEnable && clsTitleGrid::OwnTitle(Titles, c->Col) == t)
+                c->blnVisible = shown;
+        Renumber();
         MarkDocChanged();
-        RefreshTitleLabel(t->name);
         return true;
     }
     return false;

@@ -70,11 +70,20 @@ public:
     void RefreshColLabel(const QString& oldName);
     void RefreshTitleLabel(const QString& oldName);
 
-    // The title level check on its own (row unit, snapping, depth): False, after the
-    // message, when the drawn titles form more than five levels.
+    // The title level check on its own: False, after the message, when the titles form
+    // more than five levels.
     bool CheckTitleLevels() const;
-    // Rewrites the grid values of every drawn title from the drawn layout (see the .cpp).
-    void AssignTitleLevels();
+
+    // Height of one title row on the canvas. Not stored: the report engine sizes its
+    // rows itself; it only spaces the rows while designing.
+    static constexpr qint32 DefaultTitleRowHeight = 300;
+    qint32 TitleRowHeight = DefaultTitleRowHeight;
+    // The height a column's caption is drawn with.
+    qint32 ColHeight(const clsRepcol& c) const;
+    qint32 EnabledCount() const;
+    // Numbers the enabled columns 1..n by their place and lets each column's own title
+    // show and hide with it.
+    void Renumber();
 
     // Canvas layout (clsFieldsManagerLayout.cpp), written into the document's scene.
     // `Width` of the enabled column numbered `colNumber`; 0 when none.
@@ -119,6 +128,9 @@ public:
     void MoveTitleObject(qint32 dx, qint32 dy, bool& ok);
     bool SetColNewPart(const QString& name, qint32 dx, qint32 dy);
     bool SetTitleNewPart(const QString& name, qint32 dx, qint32 dy);
+    // Moves an enabled column to place `number`; its own titles go with it. False when
+    // the title grid would not allow it.
+    bool MoveColumnTo(clsRepcol* column, qint32 number);
     // The views of the selected objects follow their records, with their marks.
     void NewPartListCol();
     void NewPartListTitles();
@@ -146,11 +158,30 @@ public:
     // What the field list shows: the fields of the disabled columns, in column order.
     QStringList FieldListItems() const;
 
+    // The group window (clsFieldsManagerGroups.cpp). Its rows: the enabled, shown columns
+    // that have a field. A cell click toggles one setting of a row, refused with the
+    // window's message where the rules say so; closing the window drops the group
+    // ranges of every listed column that prints neither a header nor a footer.
+    enum class GroupCell { Grouped, Subtotal, Running, Header, Footer };
+    std::vector<clsRepcol*> GroupableColumns() const;
+    bool ToggleGroupCell(const QString& column, GroupCell cell);
+    void CloseGroups();
+
     // True when the last SaveAllObjects refused to write (validation failed); the
     // document then rolls the whole save back and keeps the format marked changed.
     bool LastSaveRefused() const { return m_blnSaveRefused; }
 
 private:
+    // The place (number among the enabled columns) a column whose centre comes to x
+    // takes, not counting `except`.
+    qint32 NumberAt(qint64 x, const clsRepcol* except) const;
+    void PlaceInList(clsRepcol* column, qint32 number);
+    clsRepcol* EnableAt(clsRepcol* column, qint32 number);
+    void FitBody();
+    qint64 TitlePartTop() const;
+    bool PlaceTitle(clsTitle& t, qint32 top, qint32 left, qint32 width, qint32 height);
+    void CellsOf(qint64 x, qint64 y, qint64 cx, qint64 cy, qint32& top, qint32& left, qint32& width,
+                 qint32& height) const;
     bool AddColsObjec(const std::vector<const clsFormatRow*>& rows);
     void AddColsTitles(const std::vector<const clsFormatRow*>& rows);
     void GetGroupCols(const std::vector<const clsFormatRow*>& rows);

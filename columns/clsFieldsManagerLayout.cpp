@@ -1,5 +1,9 @@
 // Placing the column captions and the composite titles on the designer's canvas.
+// Columns stand side by side in list order; titles stand over the columns their grid
+// cells name and in the title rows their cells name, so they always line up with the
+// columns under them, whatever was added, removed, moved or resized.
 #include "clsFieldsManager.h"
+#include "clsTitleGrid.h"
 #include "designer/clsCanvasScene.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
@@ -9,42 +13,31 @@
 #include <vector>
 
 namespace {
-// Left edges of the enabled columns by column number, built once per layout pass so
-// that placing many titles never walks the column list again. Numbers are those of
-// GetColWidth: the first enabled column carrying a number gives its width.
+// Left edges of the enabled columns by number, built once per pass.
 class clsColumnEdges
 {
 public:
     explicit clsColumnEdges(const std::vector<std::unique_ptr<clsRepcol>>& cols)
     {
-        // Enabled columns are numbered 1..n by their place; larger numbers can only
-        // come from a hand-typed property and carry no width here.
-        const size_t n = cols.size();
-        std::vector<qint64> width(n + 1, 0);
-        std::vector<bool> seen(n + 1, false);
-        for (const auto& col : cols) {
-            if (!col->BlnEnable || col->Col < 1 || size_t(col->Col) > n || seen[size_t(col->Col)])
-                continue;
-            seen[size_t(col->Col)] = true;
-            width[size_t(col->Col)] = col->Width;
-        }
-        m_prefix.assign(n + 1, 0);
-        for (size_t k = 1; k <= n; ++k)
-            m_prefix[k] = m_prefix[k - 1] + width[k];
+        m_prefix.push_back(0);
+        for (const auto& col : cols)
+            if (col->BlnEnable)
+                m_prefix.push_back(m_prefix.back() + std::max(col->Width, 0));
     }
+    qint64 Count() const { return qint64(m_prefix.size()) - 1; }
     // Sum of the widths of numbers 1 .. k.
     qint64 Before(qint64 k) const
     {
         if (k < 1)
             return 0;
-        return m_prefix[size_t(std::min<qint64>(k, qint64(m_prefix.size()) - 1))];
+        return m_prefix[size_t(std::min(k, Count()))];
     }
     qint64 Span(qint64 first, qint64 count) const
     {
         if (count < 1)
             return 0;
         const qint64 from = std::max<qint64>(first, 1);
-        const qint64 to = first + count - 1;
+        const qint64 to = std::min(first + count - 1, Count());
         return to < from ? 0 : Before(to) - Before(from - 1);
     }
 
@@ -90,7 +83,15 @@ clsSceneAlign clsFieldsManager::GetLabelAligent(qint32 AlignStyle)
     }
 }
 
-void clsFieldsManager::DrawColObjects(qint32 top, qint32 labelHeight, bool& ok)
+qint32 clsFieldsManager::ColHeight(const clsRepcol& c) const
+{
+    if (c.Height > 0)
+        return c.Height;
+    const clsCanvasScene* scene = DocumentScene();
+    return scene ? scene->ColumnTemplate().rect.height : 300;
+}
+
+void clsFieldsManager::DrawColObjects(qint32 top, qint32, bool& ok)
 {
     ok = false;
     clsCanvasScene* scene = DocumentScene();
@@ -99,22 +100,20 @@ void clsFieldsManager::DrawColObjects(qint32 top, qint32 labelHeight, bool& ok)
         clsRepcol& c = *column;
         if (!c.BlnEnable)
             continue;
-        const qint32 left = Clamp32(x);
+        c.X = Clamp32(x);
+        c.Y = top;
+        c.cx = c.Width;
+        c.cy = ColHeight(c);
         if (scene) {
             clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Column, c.name);
             view.caption = c.name;
-            view.rect = {left, top, c.Width, labelHeight};
+            view.rect = {c.X, c.Y, c.cx, c.cy};
             view.alignment = GetLabelAligent(c.AlignStyle);
-            view.selected = c.blnSelected;
+            view.selected = false;
             view.visible = c.blnVisible;
         }
-        c.X = left;
-        c.Y = top;
-        c.cx = c.Width;
-        c.cy = labelHeight;
-        c.Height = labelHeight;
         // A hidden column still takes its width, so the report keeps its column places.
-        x += c.Width;
+        x += std::max(c.Width, 0);
     }
     if (scene && x > scene->picDraw.width)
         scene->picDraw.width = Clamp32(x);
@@ -123,49 +122,26 @@ void clsFieldsManager::DrawColObjects(qint32 top, qint32 labelHeight, bool& ok)
 
 void clsFieldsManager::DrawTitleObjects(qint32 top, qint32 labelHeight, qint32& bottom)
 {
-    bottom = top;
-    if (Titles.empty())
-        return;
+    const qint64 h = labelHeight > 0 ? labelHeight : 300;
+    const qint32 depth = clsTitleGrid::Depth(Titles);
+    bottom = Clamp32(qint64(top) + h * depth);
     clsCanvasScene* scene = DocumentScene();
-    const qint32 h = labelHeight > 0 ? labelHeight : (scene ? scene->TitleTemplate().rect.height : 300);
-
-    if (Titles.front()->Y > 1) {
-        // Already drawn: the arrangement the user made stays, only the title part moved.
-        qint64 lowest = top;
-        for (const auto& title : Titles) {
-            clsTitle& t = *title;
-            t.Y = Clamp32(qint64(t.lngTop) + top);
-            if (!t.blnDelected)
-                lowest = std::max(lowest, qint64(t.Y) + t.cy);
-        }
-        bottom = Clamp32(lowest);
-    } else {
-        // From the grid: rows of h twips; each title stands over the columns it spans,
-        // which also holds where a title of several rows leaves a gap in the rows below.
-        const clsColumnEdges edges(Cols);
-        qint64 deepest = 0;
-        for (const auto& title : Titles) {
-            clsTitle& t = *title;
-            deepest = std::max<qint64>(deepest, t.top);
-            t.Y = Clamp32(qint64(top) + (qint64(t.top) - 1) * h);
-            t.cy = Clamp32(qint64(t.Height) * h);
-            t.lngTop = Clamp32(qint64(t.Y) - top);
-            t.X = Clamp32(edges.Before(qint64(t.left) - 1));
-            if (t.cx == 0)
-                t.cx = Clamp32(edges.Span(t.left, t.Width));
-        }
-        bottom = Clamp32(qint64(top) + h * deepest);
-    }
-
-    if (!scene)
-        return;
+    const clsColumnEdges edges(Cols);
     for (const auto& title : Titles) {
-        const clsTitle& t = *title;
+        clsTitle& t = *title;
+        t.X = Clamp32(edges.Before(qint64(t.left) - 1));
+        t.cx = Clamp32(edges.Span(t.left, t.Width));
+        t.Y = Clamp32(qint64(top) + (qint64(t.top) - 1) * h);
+        t.cy = Clamp32(std::max<qint64>(t.Height, 0) * h);
+        t.lngTop = Clamp32(qint64(t.Y) - top);
+        t.Col = t.Width == 1 ? t.left : 0;
+        if (!scene)
+            continue;
         clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Title, t.name);
         view.rect = {t.X, t.Y, t.cx, t.cy};
-        view.caption = t.nameForeign;
+        view.caption = SavedTitleCaption(t);
         view.alignment = clsSceneAlign::Centre;
-        view.selected = t.blnSelected;
+        view.selected = false;
         view.visible = t.blnVisible && !t.blnDelected;
     }
 }

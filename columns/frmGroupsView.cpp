@@ -71,19 +71,26 @@ void frmGroupsView::FillGrid()
     const clsFieldsManager* fields = DocumentFields();
     if (!fields)
         return;
-    const clsRangeManager* ranges = DocumentRanges();
-    for (const auto& col : fields->Cols) {
-        if (col->Expression.trimmed().isEmpty() || !col->BlnEnable || !col->blnVisible)
-            continue;
+    for (const clsRepcol* col : fields->GroupableColumns()) {
         const int row = MSHFlexGrid1->rowCount();
         MSHFlexGrid1->insertRow(row);
         SetCell(row, ColName, col->name);
-        SetCell(row, ColGroup, col->TpyGroup == 2 ? kTick : QString());
-        SetCell(row, ColSubtotal, col->BlnGroupSum ? kTick : QString());
-        SetCell(row, ColRunning, col->BlnGroupAccount ? kTick : QString());
-        SetCell(row, ColHeader, ranges && ranges->GroupRangeShown(col->name, true) ? kShown : kNotShown);
-        SetCell(row, ColFooter, ranges && ranges->GroupRangeShown(col->name, false) ? kShown : kNotShown);
+        FillRow(row);
     }
+}
+
+void frmGroupsView::FillRow(int row)
+{
+    const clsFieldsManager* fields = DocumentFields();
+    const clsRangeManager* ranges = DocumentRanges();
+    const clsRepcol* col = fields ? fields->FindCol(CellText(row, ColName)) : nullptr;
+    if (!col)
+        return;
+    SetCell(row, ColGroup, col->TpyGroup == 2 ? kTick : QString());
+    SetCell(row, ColSubtotal, col->BlnGroupSum ? kTick : QString());
+    SetCell(row, ColRunning, col->BlnGroupAccount ? kTick : QString());
+    SetCell(row, ColHeader, ranges && ranges->GroupRangeShown(col->name, true) ? kShown : kNotShown);
+    SetCell(row, ColFooter, ranges && ranges->GroupRangeShown(col->name, false) ? kShown : kNotShown);
 }
 
 void frmGroupsView::SetCell(int row, int column, const QString& text)
@@ -115,59 +122,18 @@ void frmGroupsView::ClickCell(int row, int column)
     if (row < 0 || row >= RowCount() || column <= ColName || column >= ColumnCount)
         return;
     clsFieldsManager* fields = DocumentFields();
-    clsRepcol* col = fields ? fields->FindCol(CellText(row, ColName)) : nullptr;
-    if (!col)
+    if (!fields)
         return;
-    const bool ticked = CellText(row, column) == kTick;
-    switch (column) {
-    case ColGroup:
-        if (ticked) {
-            // A shown group range needs its group: the ranges go first.
-            if (CellText(row, ColHeader) == kShown || CellText(row, ColFooter) == kShown) {
-                ShowMessage(QStringLiteral("分组标题区域或分组脚注区域是显示的，不能去掉分组属性"));
-                return;
-            }
-            col->TpyGroup = 1;
-        } else {
-            col->TpyGroup = 2;
-        }
-        SetCell(row, column, ticked ? QString() : kTick);
-        break;
-    case ColSubtotal:
-        col->BlnGroupSum = !ticked;
-        SetCell(row, column, ticked ? QString() : kTick);
-        break;
-    case ColRunning:
-        col->BlnGroupAccount = !ticked;
-        SetCell(row, column, ticked ? QString() : kTick);
-        break;
-    case ColHeader:
-    case ColFooter: {
-        if (CellText(row, ColGroup) != kTick) {
-            ShowMessage(QStringLiteral("当前列没有分组"));
-            return;
-        }
-        clsRangeManager* ranges = DocumentRanges();
-        if (!ranges)
-            return;
-        const bool show = CellText(row, column) != kShown;
-        ranges->SetGroupRangeShown(col->name, column == ColHeader, show);
-        SetCell(row, column, show ? kShown : kNotShown);
-        break;
-    }
-    default:
-        return;
-    }
-    MarkDocChanged();
+    static const clsFieldsManager::GroupCell cells[] = {
+        clsFieldsManager::GroupCell::Grouped, clsFieldsManager::GroupCell::Subtotal,
+        clsFieldsManager::GroupCell::Running, clsFieldsManager::GroupCell::Header, clsFieldsManager::GroupCell::Footer};
+    if (fields->ToggleGroupCell(CellText(row, ColName), cells[column - ColGroup]))
+        FillRow(row);
 }
 
 void frmGroupsView::cmdOk_Click()
 {
-    // A group printed with neither header nor footer keeps no ranges at all.
-    if (clsRangeManager* ranges = DocumentRanges()) {
-        for (int row = 0; row < RowCount(); ++row)
-            if (CellText(row, ColHeader) == kNotShown && CellText(row, ColFooter) == kNotShown)
-                ranges->RemoveGroupRanges(CellText(row, ColName));
-    }
+    if (clsFieldsManager* fields = DocumentFields())
+        fields->CloseGroups();
     accept();
 }

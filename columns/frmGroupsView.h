@@ -31,6 +31,7 @@ public Q_SLOTS:
 
 private:
     void FillGrid();
+    void FillRow(int row);
     void SetCell(int row, int column, const QString& text);
 
     QTableWidget* MSHFlexGrid1 = nullptr;

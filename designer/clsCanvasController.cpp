@@ -92,6 +92,7 @@ QString clsCanvasController::GetRangeAt(qint32 X, qint32 Y) const
 
 void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
 {
+    EnsureDocumentLayout();
     const State state = m_state;
     m_state = State::None;
     clsLabelManager* labels = DocumentLabels();
@@ -190,16 +191,18 @@ qint32 clsCanvasController::RangeChangeBound() const
     // A range may be dragged down to nothing, never past it: its height stays at
     // least 0, so the ranges below can never overlap the ones above.
     const clsRangeManager* ranges = DocumentRanges();
-    qint32 l = 0, t = 0, w = 0, h = 0;
-    if (!ranges || !ranges->GetRangePart(m_rangeName, l, t, w, h))
+    const clsRange* range = ranges ? ranges->FindRange(m_rangeName) : nullptr;
+    if (!range)
         return 0;
-    return -std::max(h, 0);
+    // Down to what the range holds, never past it.
+    return -std::max(range->Height - ranges->ContentHeight(*range), 0);
 }
 
 // Hit rule of the rubber band, the ruler line and the ruler strip: a shown view is
 // taken when its box overlaps the area or touches its edge.
 void clsCanvasController::SelectInRect(qint32 left, qint32 top, qint32 right, qint32 bottom)
 {
+    EnsureDocumentLayout();
     const clsCanvasScene* scene = DocumentScene();
     clsLabelManager* labels = DocumentLabels();
     clsFieldsManager* fields = DocumentFields();
@@ -298,6 +301,7 @@ void clsCanvasController::SelectObjectView(CanvasTarget target, const QString& n
 void clsCanvasController::Press(CanvasTarget target, const QString& name, CanvasButton button, qint32 X, qint32 Y,
                                 CanvasModifiers m)
 {
+    EnsureDocumentLayout();
     const bool left = button == CanvasButton::Left;
     switch (target) {
     case CanvasTarget::Canvas:
@@ -390,6 +394,7 @@ void clsCanvasController::Release(CanvasTarget target, qint32 X, qint32 Y, Canva
 
 void clsCanvasController::DropFields(const QStringList& fields, qint32 X, qint32 Y)
 {
+    EnsureDocumentLayout();
     clsRangeManager* ranges = DocumentRanges();
     clsFieldsManager* manager = DocumentFields();
     if (!ranges || !manager)
@@ -397,20 +402,18 @@ void clsCanvasController::DropFields(const QStringList& fields, qint32 X, qint32
     QString body;
     ranges->RangeTypeToName(QStringLiteral("正文区"), QString(), body);
     qint32 l = 0, top = 0, w = 0, height = 0;
-    if (body.isEmpty() || !ranges->GetRangePart(body, l, top, w, height) || Y < top
+    const clsRange* range = body.isEmpty() ? nullptr : ranges->FindRange(body);
+    if (!range || !range->blnLaidOut || !ranges->GetRangePart(body, l, top, w, height) || Y < top
         || qint64(Y) >= qint64(top) + height) {
         ShowMessage(QStringLiteral("字段必须拖放到正文区域中..."));
         return;
     }
+    // The fields go side by side from the drop point, each where its left edge lands.
     qint64 x = X;
     for (const QString& field : fields) {
         manager->DrawFields(field, Clamp32(x), top, kDropWidth, kDropHeight);
         x += kDropWidth;
     }
-    if (clsCanvasScene* scene = DocumentScene())
-        if (qint64(scene->picDraw.width) < x + kDropWidth)
-            scene->picDraw.width = Clamp32(x + kDropWidth);
-    manager->ListAllSelectTip();
     if (onRefreshFieldList)
         onRefreshFieldList();
 }
@@ -424,8 +427,6 @@ void clsCanvasController::EndSelection()
         labels->ClearLabels();
     if (clsFieldsManager* fields = DocumentFields())
         fields->ClearAllSelected();
-    if (clsCanvasScene* scene = DocumentScene())
-        scene->HideAllSizeHandles();
 }
 
 void clsCanvasController::MoveSelection(qint32 dx, qint32 dy)
@@ -438,9 +439,6 @@ void clsCanvasController::MoveSelection(qint32 dx, qint32 dy)
     labels->MoveSelectedLabels(dx, dy);
     fields->MoveColObject(dx, dy, ok);
     fields->MoveTitleObject(dx, dy, ok);
-    labels->NewPartListobject();
-    fields->NewPartListCol();
-    fields->NewPartListTitles();
 }
 
 void clsCanvasController::ResizeSelection(qint32 handleCode, qint32 dw, qint32 dh)

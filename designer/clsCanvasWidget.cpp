@@ -85,6 +85,8 @@ clsCanvasWidget::~clsCanvasWidget() = default;
 
 clsCanvasScene* clsCanvasWidget::Scene()
 {
+    // Painting and hit tests always see the records as they now are.
+    EnsureDocumentLayout();
     return DocumentScene();
 }
 

@@ -210,6 +210,7 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     m_objExpression = std::make_unique<clsExpressionManager>();
     m_objPropertys = std::make_unique<clsPropertysManager>();
     m_objPropertys->LoadAllPropertys(ok);
+    m_blnLayoutDirty = true;
 
     ShowDesigner();
     return true;
@@ -316,6 +317,7 @@ bool clsDocument::RestoreSnapshot(const clsFormatSnapshot& snapshot)
     LoadPrintRow(of({FormatKind::Print}));
     m_objRange->LoadRows(m_lngReportID, of({FormatKind::Range}), ok);
     m_objLabel->LoadRows(m_lngReportID, of({FormatKind::Label}));
+    m_blnLayoutDirty = true;
     return true;
 }
 
@@ -328,6 +330,23 @@ void clsDocument::LoadPrintRow(const std::vector<const clsFormatRow*>& rows)
     } catch (const std::exception& e) {
         ReportException(e, kModule);
     }
+}
+
+clsCanvasScene* clsDocument::Scene() const
+{
+    // The layout is a cache of the records: bringing it up to date changes nothing a
+    // reader of the document can see but the canvas itself.
+    const_cast<clsDocument*>(this)->EnsureLayout();
+    return m_objScene.get();
+}
+
+void clsDocument::EnsureLayout()
+{
+    if (!m_blnLayoutDirty || !m_objRange)
+        return;
+    // Cleared first: the pass itself reads range geometry through the same accessors.
+    m_blnLayoutDirty = false;
+    m_objRange->LayoutAll();
 }
 
 bool clsDocument::IsOpen() const

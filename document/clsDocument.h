@@ -66,7 +66,13 @@ public:
     // What the designer shows on its canvas. Created with the document and kept across
     // opens, so the window's elements live as long as the document does; a full
     // redraw clears it first (clsRangeManager::DeleteAllObjects).
-    clsCanvasScene* Scene() const { return m_objScene.get(); }
+    // The canvas, laid out for the records as they now are.
+    clsCanvasScene* Scene() const;
+    // The canvas is laid out from the records in one pass, and again whenever an edit
+    // marked it out of date; readers of the canvas call EnsureLayout first.
+    void MarkLayoutDirty() { m_blnLayoutDirty = true; }
+    bool LayoutDirty() const { return m_blnLayoutDirty; }
+    void EnsureLayout();
 
     // The format as a save would write it, and the format put back from a snapshot (the
     // selection and the canvas are the caller's to redraw). A snapshot without columns
@@ -106,5 +112,6 @@ private:
     std::unique_ptr<clsPropertysManager> m_objPropertys;
     bool m_blnUserDefine = false;
     bool m_blnLastSaveWritten = false;
+    bool m_blnLayoutDirty = true;
     std::unique_ptr<clsCanvasScene> m_objScene;
 };

@@ -262,6 +262,20 @@ clsCanvasScene* DocumentScene()
 
 void MarkDocChanged()
 {
-    if (g_objDocument)
+    if (g_objDocument) {
         g_objDocument->SetDocChanged(true);
+        g_objDocument->MarkLayoutDirty();
+    }
+}
+
+void MarkLayoutDirty()
+{
+    if (g_objDocument)
+        g_objDocument->MarkLayoutDirty();
+}
+
+void EnsureDocumentLayout()
+{
+    if (g_objDocument)
+        g_objDocument->EnsureLayout();
 }

@@ -82,5 +82,12 @@ clsExpressionManager* DocumentExpressions();
 clsPropertysManager* DocumentPropertys();
 clsCanvasScene* DocumentScene();
 
-// Marks the open document changed; every accepted edit calls it.
+// Marks the open document changed; every accepted edit calls it. It also marks the
+// canvas for a new layout pass.
 void MarkDocChanged();
+// The canvas no longer shows the records (a selection changed): lay it out again before
+// it is next read.
+void MarkLayoutDirty();
+// Runs the layout pass when the canvas is out of date. Whatever reads positions the
+// layout gives (range tops, drawn boxes, the canvas itself) calls this first.
+void EnsureDocumentLayout();

@@ -227,19 +227,31 @@ void clsLabelManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>
         label->BlnVisibled = true;
         Labels.push_back(std::move(label));
     }
-    if (Labels.empty())
+    if (Labels.empty()) {
         AddDefaultLabels();
+        // The title range holds the title it is given.
+        if (clsRangeManager* ranges = DocumentRanges())
+            if (clsRange* range = ranges->FindRange(Labels.back()->strRang))
+                range->Height = std::max(range->Height, ranges->ContentHeight(*range));
+    }
 }
 
 void clsLabelManager::AppendRows(std::vector<clsFormatRow>& rows) const
 {
-    // Every label is written, also one whose BlnVisibled the drawing cleared because
-    // its range is hidden: hiding a range must not lose its labels, which come back
-    // when the range is shown again. So OrderEx is always the list position.
+    // Every label is written, also one whose range is hidden: hiding a range must not
+    // lose its labels, which come back when the range is shown again. Only a hidden
+    // group range is not written at all (its group no longer shows it), and its labels
+    // go with it, so no stored label names a range that is not stored.
+    const clsRangeManager* ranges = DocumentRanges();
+    qlonglong order = 0;
     for (size_t i = 0; i < Labels.size(); ++i) {
         const clsLabel& l = *Labels[i];
+        if (ranges)
+            if (const clsRange* r = ranges->FindRange(l.strRang, true))
+                if (!clsRangeManager::Saved(*r))
+                    continue;
         clsFormatRow row(FormatKind::Label);
-        row.Set(FldColumn::OrderEx, qlonglong(i + 1))
+        row.Set(FldColumn::OrderEx, ++order)
             .Set(FldColumn::Name, l.StrName)
             .Set(FldColumn::nameForeign, l.strRang)
             .Set(FldColumn::FormatEx, l.StrDispStyle)
@@ -391,8 +403,8 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
                 return false;
             }
             l.strRang = range->StrName;
+            ranges->FitRange(l.strRang);
             MarkDocChanged();
-            RefreshLabelsList(l.StrName);
             return true;
         }
         if (is("对齐方式")) {
@@ -419,9 +431,17 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
             qint32 twips = 0;
             if (!TypedMmToTwips(Value, twips))
                 return false;
+            // A label keeps inside its range: no negative place or size; the range
+            // grows to hold it.
+            if (twips < 0 || ((length == &l.Width || length == &l.Height) && twips == 0)) {
+                ShowMessage(QStringLiteral("数值必须大于0..."));
+                return false;
+            }
+            if (*length != twips)
+                MarkDocChanged();
             *length = twips;
-            MarkDocChanged();
-            RefreshLabelsList(l.StrName);
+            if (clsRangeManager* ranges = DocumentRanges())
+                ranges->FitRange(l.strRang);
             return true;
         }
         if (is("标签显示方式")) {
@@ -560,94 +580,42 @@ bool InRange(const clsLabel& label, const QString& range)
 }
 }
 
-void clsLabelManager::ReDrawLabels(const QString& StrRange, qint32 rangeTop, bool visible)
+void clsLabelManager::PlaceLabelView(clsLabel& l, qint32 rangeTop)
 {
-    clsCanvasScene* scene = DocumentScene();
-    for (const auto& label : Labels) {
-        clsLabel& l = *label;
-        if (!InRange(l, StrRange))
-            continue;
-        l.BlnVisibled = visible;
-        if (!scene)
-            continue;
-        clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Label, l.StrName);
-        FillLabelView(view, l, rangeTop);
-        view.visible = visible;
-    }
-}
-
-void clsLabelManager::HideRnageAllLabels(const QString& StrRange, bool visible)
-{
-    clsCanvasScene* scene = DocumentScene();
-    for (const auto& label : Labels) {
-        if (!InRange(*label, StrRange))
-            continue;
-        label->BlnVisibled = visible;
-        if (scene)
-            if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, label->StrName))
-                view->visible = visible;
-    }
-}
-
-void clsLabelManager::MoveRangelables(const QString& StrRange, qint32 rangeTop)
-{
+    l.BlnVisibled = true;
     clsCanvasScene* scene = DocumentScene();
     if (!scene)
         return;
-    for (const auto& label : Labels) {
-        if (!InRange(*label, StrRange))
-            continue;
-        if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, label->StrName)) {
-            view->rect.left = label->left;
-            view->rect.top = Below(rangeTop, label->top);
-        }
-    }
+    clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Label, l.StrName);
+    FillLabelView(view, l, rangeTop);
+    view.selected = false;
+    view.visible = true;
+}
+
+// The canvas shows labels as the layout pass places them; these only ask for that pass.
+void clsLabelManager::ReDrawLabels(const QString&, qint32, bool)
+{
+    MarkLayoutDirty();
+}
+
+void clsLabelManager::HideRnageAllLabels(const QString&, bool)
+{
+    MarkLayoutDirty();
+}
+
+void clsLabelManager::MoveRangelables(const QString&, qint32)
+{
+    MarkLayoutDirty();
 }
 
 void clsLabelManager::NewPartListobject()
 {
-    clsCanvasScene* scene = DocumentScene();
-    const clsRangeManager* ranges = DocumentRanges();
-    if (!scene || !ranges)
-        return;
-    scene->HideSizeHandles(clsCanvasScene::Kind::Label);
-    for (const auto& label : Labels) {
-        const clsLabel& l = *label;
-        if (!l.BlnVisibled)
-            continue;
-        qint32 left = 0, top = 0, width = 0, height = 0;
-        if (!ranges->GetRangePart(l.strRang, left, top, width, height))
-            continue;
-        clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, l.StrName);
-        if (!view)
-            continue;
-        view->rect.left = l.left;
-        view->rect.top = Below(top, l.top);
-        view->rect.width = l.Width;
-        view->rect.height = l.Height;
-        view->selected = l.blnSelected;
-        if (l.blnSelected)
-            scene->ShowSizeHandles(*view);
-    }
+    MarkLayoutDirty();
 }
 
-// The label's view, when it has one, shows the label as it now is; whether it is
-// shown stays as the last layout left it.
-void clsLabelManager::RefreshLabelsList(const QString& StrName)
+void clsLabelManager::RefreshLabelsList(const QString&)
 {
-    clsCanvasScene* scene = DocumentScene();
-    const clsLabel* label = FindLabel(StrName, true);
-    if (!scene || !label)
-        return;
-    clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, label->StrName);
-    if (!view)
-        return;
-    qint32 left = 0, top = 0, width = 0, height = 0;
-    const clsRangeManager* ranges = DocumentRanges();
-    const qint32 rangeTop = ranges && ranges->GetRangePart(label->strRang, left, top, width, height)
-        ? top
-        : view->rect.top - label->top;
-    FillLabelView(*view, *label, rangeTop);
+    MarkLayoutDirty();
 }
 
 // ---------------------------------------------------------------------------------
@@ -700,19 +668,14 @@ clsLabel* clsLabelManager::AddLabels(const QString& StrRange, qint32 x, qint32 y
         label->StrName = name;
         const clsRange* range = ranges->FindRange(StrRange, false);
         label->strRang = range ? range->StrName : StrRange;
-        label->top = Clamp32(qint64(y) - rTop);
-        label->left = x;
+        label->top = std::max(0, Clamp32(qint64(y) - rTop));
+        label->left = std::max(0, x);
         label->Width = Width == 0 ? 1000 : Width;
         label->Height = Height == 0 ? 300 : Height;
     }
     Labels.push_back(std::move(label));
     clsLabel& added = *Labels.back();
-    added.BlnVisibled = ranges->GetRangeVisible(added.strRang);
-    if (clsCanvasScene* scene = DocumentScene()) {
-        clsSceneElement& view = scene->Obtain(clsCanvasScene::Kind::Label, added.StrName);
-        FillLabelView(view, added, rTop);
-        view.visible = added.BlnVisibled;
-    }
+    ranges->FitRange(added.strRang);
     MarkDocChanged();
     return &added;
 }
@@ -731,12 +694,14 @@ void clsLabelManager::SetSelectLabelObject(const QString& StrName, bool single)
     }
     if (clsLabel* label = FindLabel(StrName, true))
         label->blnSelected = single ? true : !label->blnSelected;
+    MarkLayoutDirty();
 }
 
 void clsLabelManager::UnSelectedLabel(const QString& StrName)
 {
     if (clsLabel* label = FindLabel(StrName, true))
         label->blnSelected = false;
+    MarkLayoutDirty();
 }
 
 void clsLabelManager::ClearLabelObject(const QString& StrName)
@@ -748,11 +713,7 @@ void clsLabelManager::UnSelectedAllLabel()
 {
     for (const auto& label : Labels)
         label->blnSelected = false;
-    if (clsCanvasScene* scene = DocumentScene()) {
-        scene->HideSizeHandles(clsCanvasScene::Kind::Label);
-        for (const auto& view : scene->Elements(clsCanvasScene::Kind::Label))
-            view->selected = false;
-    }
+    MarkLayoutDirty();
 }
 
 void clsLabelManager::ClearLabels()
@@ -767,53 +728,55 @@ bool clsLabelManager::HasSelection() const
 
 void clsLabelManager::ListSelectedObject()
 {
-    clsCanvasScene* scene = DocumentScene();
-    if (!scene)
-        return;
-    scene->HideSizeHandles(clsCanvasScene::Kind::Label);
-    for (const auto& label : Labels) {
-        clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, label->StrName);
-        if (!view)
-            continue;
-        view->selected = label->blnSelected;
-        if (label->blnSelected && label->BlnVisibled)
-            scene->ShowSizeHandles(*view);
-    }
+    MarkLayoutDirty();
 }
 
+// A label belongs to the range its top left corner lies in. Dragged into another range
+// it belongs to that one from now on, unless its formula ties it to its own range or
+// the other range is the body, which holds no labels: then it stays where it was, after
+// the message. Within its range it keeps inside: never above its top or left of the
+// sheet, and the range grows when the label reaches past its bottom.
 void clsLabelManager::MoveSelectedLabels(qint32 dx, qint32 dy)
 {
     clsRangeManager* ranges = DocumentRanges();
     if (!ranges)
         return;
-    for (const auto& item : Labels) {
-        clsLabel& l = *item;
-        if (!l.blnSelected)
+    EnsureDocumentLayout();
+    std::vector<clsLabel*> moving;
+    for (const auto& item : Labels)
+        if (item->blnSelected && item->BlnVisibled)
+            moving.push_back(item.get());
+    QStringList grown;
+    for (clsLabel* label : moving) {
+        clsLabel& l = *label;
+        const clsRange* own = ranges->FindRange(l.strRang, true);
+        if (!own || !own->blnLaidOut)
             continue;
-        qint32 rLeft = 0, rTop = 0, rWidth = 0, rHeight = 0;
-        ranges->GetRangePart(l.strRang, rLeft, rTop, rWidth, rHeight);
-        const qint32 newLeft = Clamp32(qint64(l.left) + dx);
-        const qint32 newY = Clamp32(qint64(rTop) + l.top + dy);
+        const qint32 newLeft = std::max(0, Clamp32(qint64(l.left) + dx));
+        const qint64 newY = qint64(own->top) + l.top + dy;
         QString target;
-        ranges->GetPointRange(newLeft, newY, target);
-        const bool leaves = !target.isEmpty() && !SameText(target.trimmed(), l.strRang.trimmed());
-        if (leaves && l.blnlimited) {
-            ShowMessage(QStringLiteral("标签（") + l.StrName + QStringLiteral("）不能移动到其他区域 "));
-            continue;
+        ranges->GetPointRange(newLeft, Clamp32(newY), target);
+        const clsRange* to = target.isEmpty() ? nullptr : ranges->FindRange(target, false);
+        if (to && to != own) {
+            if (l.blnlimited) {
+                ShowMessage(QStringLiteral("标签（") + l.StrName + QStringLiteral("）不能移动到其他区域 "));
+                continue;
+            }
+            if (IsBodyRange(*ranges, to->StrName)) {
+                ShowMessage(to->StrName + QStringLiteral("中不能画标签对象..."));
+                continue;
+            }
+            l.strRang = to->StrName;
+            l.top = std::max(0, Clamp32(newY - to->top));
+        } else {
+            l.top = std::max(0, Clamp32(newY - own->top));
         }
         l.left = newLeft;
-        qint32 tLeft = 0, tTop = 0, tWidth = 0, tHeight = 0;
-        // A free label dropped into another band belongs to that band from now on;
-        // the body band holds no labels, so there it stays with its own band.
-        if (leaves && !IsBodyRange(*ranges, target) && ranges->GetRangePart(target, tLeft, tTop, tWidth, tHeight)) {
-            const clsRange* range = ranges->FindRange(target, false);
-            l.strRang = range ? range->StrName : target;
-            l.top = Clamp32(qint64(newY) - tTop);
-        } else {
-            l.top = Clamp32(qint64(l.top) + dy);
-        }
+        grown << l.strRang;
         MarkDocChanged();
     }
+    for (const QString& range : grown)
+        ranges->FitRange(range);
 }
 
 void clsLabelManager::ChangeSelectedObjectsSize(qint32 dx, qint32 dy, qint32 edge)
@@ -841,15 +804,25 @@ void clsLabelManager::ChangeSelectedObjectsSize(qint32 dx, qint32 dy, qint32 edg
         default:
             continue;
         }
-        if (l.Height < 0)
+        if (l.Height <= 0)
             l.Height = kCollapsedSize;
-        if (l.Width < 0)
+        if (l.Width <= 0)
             l.Width = kCollapsedSize;
+        // The top edge stops at the range's top, the left edge at the sheet's.
+        if (l.top < 0) {
+            l.Height = std::max(kCollapsedSize, Clamp32(qint64(l.Height) + l.top));
+            l.top = 0;
+        }
+        if (l.left < 0) {
+            l.Width = std::max(kCollapsedSize, Clamp32(qint64(l.Width) + l.left));
+            l.left = 0;
+        }
+        if (clsRangeManager* ranges = DocumentRanges())
+            ranges->FitRange(l.strRang);
         changed = true;
     }
     if (changed)
         MarkDocChanged();
-    NewPartListobject();
 }
 
 void clsLabelManager::MoveAllObjectsOrientation(qint32 mode)
@@ -935,23 +908,32 @@ void clsLabelManager::MoveAllObjectsOrientation(qint32 mode)
     default:
         return;
     }
-    NewPartListobject();
+    if (clsRangeManager* ranges = DocumentRanges())
+        for (clsLabel* l : selected) {
+            l->top = std::max(l->top, 0);
+            l->left = std::max(l->left, 0);
+            ranges->FitRange(l->strRang);
+        }
 }
 
 void clsLabelManager::DeleteLabels()
 {
-    clsCanvasScene* scene = DocumentScene();
-    bool removed = false;
-    for (const auto& label : Labels)
-        if (label->blnSelected && scene)
-            scene->Remove(clsCanvasScene::Kind::Label, label->StrName);
     const auto kept = std::remove_if(Labels.begin(), Labels.end(), [](const auto& l) { return l->blnSelected; });
-    removed = kept != Labels.end();
+    const bool removed = kept != Labels.end();
     Labels.erase(kept, Labels.end());
-    if (scene)
-        scene->HideSizeHandles(clsCanvasScene::Kind::Label);
     if (removed)
         MarkDocChanged();
+}
+
+int clsLabelManager::DeleteRangeLabels(const QString& StrRange)
+{
+    const auto kept = std::remove_if(Labels.begin(), Labels.end(),
+                                     [&](const auto& l) { return SameText(l->strRang.trimmed(), StrRange.trimmed()); });
+    const int removed = int(Labels.end() - kept);
+    Labels.erase(kept, Labels.end());
+    if (removed > 0)
+        MarkDocChanged();
+    return removed;
 }
 
 int clsLabelManager::CopyLabels(bool blnCopy)

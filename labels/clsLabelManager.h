@@ -49,8 +49,9 @@ public:
     // Canvas layout, written into the document's scene. Label records keep positions
     // relative to their range; only the views move.
     //
-    // Places the views of the range's labels at the range's top and gives each label
-    // the range's visibility.
+    // The layout pass places a shown label's view at its range's top.
+    void PlaceLabelView(clsLabel& label, qint32 rangeTop);
+    // Ask for a layout pass: the views follow the records there.
     void ReDrawLabels(const QString& StrRange, qint32 rangeTop, bool visible);
     // Shows or hides the views of the range's labels and sets their BlnVisibled.
     void HideRnageAllLabels(const QString& StrRange, bool visible);
@@ -91,6 +92,8 @@ public:
     void MoveAllObjectsOrientation(qint32 mode);
     // Removes the selected labels and their views.
     void DeleteLabels();
+    // Removes every label of a range that is going away; answers how many.
+    int DeleteRangeLabels(const QString& StrRange);
     // Copy (True): the selected labels become the ones to paste, older marks go.
     // Paste (False): a copy of every marked label is added beside it. Answers how
     // many labels were marked or added.

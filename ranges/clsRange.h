@@ -18,4 +18,6 @@ struct clsRange
     bool blnVisible = false;
     qint32 LngLineHeight = 350;
     bool blnSelected = false;
+    // Set by the layout pass when the range took its place on the canvas (not stored).
+    bool blnLaidOut = false;
 };

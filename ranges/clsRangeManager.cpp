@@ -5,6 +5,7 @@
 #include "document/clsFormatStore.h"
 #include "document/modPublicDefine.h"
 #include "columns/clsFieldsManager.h"
+#include "columns/clsTitleGrid.h"
 #include "designer/clsCanvasScene.h"
 #include "labels/clsLabelManager.h"
 #include <QHash>
@@ -135,14 +136,16 @@ void clsRangeManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>
 
 void clsRangeManager::AppendRows(std::vector<clsFormatRow>& rows) const
 {
+    // Numbered as written, so a range left out leaves no gap that a load would close.
+    qlonglong order = 0;
     for (size_t i = 0; i < Ranges.size(); ++i) {
         const clsRange& r = *Ranges[i];
         // A group range the user hid belongs to a group that no longer shows it;
         // the group window creates it again when needed.
-        if (!(r.strGroupField.isEmpty() || r.blnVisible))
+        if (!Saved(r))
             continue;
         clsFormatRow row(FormatKind::Range);
-        row.Set(FldColumn::OrderEx, qlonglong(i + 1))
+        row.Set(FldColumn::OrderEx, ++order)
             .Set(FldColumn::Name, r.StrName)
             .Set(FldColumn::nameForeign, r.strGroupField)
             .Set(FldColumn::FormatEx, r.strDisplayStyle)
@@ -222,6 +225,7 @@ bool clsRangeManager::GetRangeVisible(const QString& StrName) const
 bool clsRangeManager::GetRangePart(const QString& StrName, qint32& left, qint32& top, qint32& Width,
                                    qint32& Height) const
 {
+    EnsureDocumentLayout();
     const clsRange* range = FindRange(StrName, true);
     if (!range)
         return false;
@@ -250,8 +254,46 @@ void clsRangeManager::ChangeRangeHeight(const QString& StrName, qint32 change)
     clsRange* range = FindRange(StrName, false);
     if (!range)
         return;
+    const qint32 height = std::max(Clamp32(qint64(range->Height) + change), ContentHeight(*range));
+    if (height == range->Height)
+        return;
+    range->Height = height;
     MarkDocChanged();
-    range->Height += change;
+}
+
+void clsRangeManager::FitRange(const QString& StrName)
+{
+    clsRange* range = FindRange(StrName, true);
+    if (!range)
+        return;
+    const qint32 needed = ContentHeight(*range);
+    if (range->Height >= needed)
+        return;
+    range->Height = needed;
+    MarkDocChanged();
+}
+
+qint32 clsRangeManager::ContentHeight(const clsRange& range) const
+{
+    qint64 needed = 0;
+    if (SameText(range.StrRangeType.trimmed(), QStringLiteral("正文区"))) {
+        if (const clsFieldsManager* fields = DocumentFields()) {
+            qint64 columns = 0;
+            for (const auto& c : fields->Cols)
+                if (c->BlnEnable)
+                    columns = std::max<qint64>(columns, fields->ColHeight(*c));
+            // Title rows drawn lower than usual still count at their usual height: the
+            // row height is not stored, and the body must hold its titles when the
+            // report is opened again.
+            const qint64 row = std::max(fields->TitleRowHeight, clsFieldsManager::DefaultTitleRowHeight);
+            needed = 20 + qint64(clsTitleGrid::Depth(fields->Titles)) * row + 80 + columns;
+        }
+    } else if (const clsLabelManager* labels = DocumentLabels()) {
+        for (const auto& l : labels->Labels)
+            if (SameText(l->strRang.trimmed(), range.StrName.trimmed()))
+                needed = std::max(needed, qint64(std::max(l->top, 0)) + std::max(l->Height, 0));
+    }
+    return Clamp32(needed);
 }
 
 void clsRangeManager::SetRangeVisible(const QString& StrName, bool visible)
@@ -276,11 +318,13 @@ void clsRangeManager::SetRangeVisible(const QString& StrName, bool visible)
 
 void clsRangeManager::GetPointRange(qint32, qint32 Y, QString& StrName) const
 {
+    EnsureDocumentLayout();
     StrName.clear();
     qint32 lowestTop = 0;
     QString lowestName;
     for (const auto& range : Ranges) {
-        if (!range->blnVisible)
+        // Only what the layout placed can be under a point.
+        if (!range->blnVisible || !range->blnLaidOut)
             continue;
         if (range->top <= Y && qint64(Y) <= qint64(range->top) + range->Height) {
             StrName = range->StrName;
@@ -353,8 +397,22 @@ bool clsRangeManager::SetRangeProperty(const QString& StrName, const QString& Pr
         qint32 twips = 0;
         if (!TypedMmToTwips(Value, twips))
             return false;
+        if (length == &r.top) {
+            // Where a range starts follows from the ranges above it.
+            ShowMessage(QStringLiteral("区域的位置由上面的区域决定，不能修改上边距..."));
+            return false;
+        }
+        if (length == &r.Height && twips < ContentHeight(r)) {
+            ShowMessage(QStringLiteral("区域高度不能小于区域中对象占用的高度..."));
+            return false;
+        }
+        if (twips < 0) {
+            ShowMessage(QStringLiteral("数值不能小于0..."));
+            return false;
+        }
+        if (*length != twips)
+            MarkDocChanged();
         *length = twips;
-        MarkDocChanged();
         return true;
     }
 
@@ -412,7 +470,6 @@ bool clsRangeManager::MenuChecked(const QString& menuName) const
 // Canvas layout
 
 namespace {
-const QString kGroupMark = QStringLiteral("[分组]");
 // The sheet is 2500 mm wide; strips and the title separator run across all of it.
 constexpr qint32 kSheetWidthMm = 2500;
 constexpr qint32 kSheetHeightMm = 1000;
@@ -451,93 +508,6 @@ clsRange* FirstOfKind(const clsRangeManager& m, const char* kind)
     return nullptr;
 }
 
-// The range layout shared by a full draw and a redraw after a range was shown or
-// hidden. A redraw also takes away what a hidden range had on the canvas.
-void WalkRanges(clsRangeManager& m, bool redraw)
-{
-    qint32 y = 0;
-    QSet<const clsRange*> placed;
-
-    const auto place = [&](clsRange* r, bool detail) {
-        if (placed.contains(r))
-            return;
-        placed.insert(r);
-        if (detail)
-            m.DrawDetailRange(r->StrName, r->Height, y, true);
-        else
-            m.DrawRange(r->StrName, r->Height, y, true);
-    };
-    const auto single = [&](const char* kind, bool detail) {
-        clsRange* r = FirstOfKind(m, kind);
-        if (!r)
-            return;
-        if (r->blnVisible) {
-            m.ListMenu(r->StrName, true);
-            place(r, detail);
-        } else if (redraw) {
-            m.ListMenu(r->StrName, false);
-            m.HideRangeViews(r->StrName);
-        }
-    };
-    // Group ranges by the column they belong to (first of each kind wins), built once
-    // so the column walk stays linear.
-    QHash<QString, clsRange*> headers;
-    QHash<QString, clsRange*> footers;
-    for (const auto& range : m.Ranges) {
-        QHash<QString, clsRange*>* byField = nullptr;
-        if (SameText(range->StrRangeType, QStringLiteral("分组标题区")))
-            byField = &headers;
-        else if (SameText(range->StrRangeType, QStringLiteral("分组脚注区")))
-            byField = &footers;
-        const QString key = range->strGroupField.trimmed().toLower();
-        if (byField && !byField->contains(key))
-            byField->insert(key, range.get());
-    }
-    const auto groups = [&](const QHash<QString, clsRange*>& byField) {
-        clsFieldsManager* fields = DocumentFields();
-        if (!fields || byField.isEmpty())
-            return;
-        for (const auto& col : fields->Cols) {
-            if (col->TpyGroup != 2 || !col->BlnEnable || !col->blnVisible)
-                continue;
-            clsRange* r = byField.value(col->name.trimmed().toLower());
-            if (!r)
-                continue;
-            // A group range the user hid is not drawn; the save drops it as well.
-            if (r->blnVisible)
-                place(r, false);
-            else if (redraw)
-                m.HideRangeViews(r->StrName);
-        }
-    };
-
-    single("标题区", false);
-    groups(headers);
-    single("页眉区", false);
-    single("正文区", true);
-    single("页尾区", false);
-    groups(footers);
-    single("脚注区", false);
-
-    clsCanvasScene* scene = DocumentScene();
-    if (!redraw || !scene)
-        return;
-    // Strips left over from an earlier pass: a deleted group's strip goes, any other
-    // strip not laid out this time is hidden with its labels.
-    QStringList removed;
-    QStringList hidden;
-    for (const auto& strip : scene->Elements(clsCanvasScene::Kind::Strip)) {
-        const clsRange* r = m.FindRange(strip->name, true);
-        if (!r && strip->tag.contains(kGroupMark, Qt::CaseInsensitive))
-            removed << strip->name;
-        else if (!r || !placed.contains(r))
-            hidden << strip->name;
-    }
-    for (const QString& name : removed)
-        scene->Remove(clsCanvasScene::Kind::Strip, name);
-    for (const QString& name : hidden)
-        m.HideRangeViews(name);
-}
 }
 
 void clsRangeManager::DrawBackView()
@@ -649,68 +619,186 @@ void clsRangeManager::DrawPaperWidthTopic()
 
 void clsRangeManager::DrawAllObjects()
 {
-    DeleteAllObjects();
-    ListMenu(QString(), false);
-    DrawAllRanges();
-    for (const char* kind : {"标签", "列", "区域", "标题"})
-        DispalyAllObjects(QString::fromUtf8(kind), true);
+    LayoutAll();
 }
 
 void clsRangeManager::DrawAllRanges()
 {
-    WalkRanges(*this, false);
+    LayoutAll();
 }
 
 void clsRangeManager::ReDrawAllRangesAndObject()
 {
-    WalkRanges(*this, true);
+    LayoutAll();
 }
 
-void clsRangeManager::DrawRange(const QString& StrName, qint32 Height, qint32& y, bool visible)
+// The one layout pass: everything on the canvas follows from the records, nothing from
+// an earlier pass. The ranges are stacked kind by kind (title, group headers in column
+// order, page header, body, page footer, group footers, report footer); each shown
+// range gets its caption strip, its working area and its labels; the body also gets its
+// titles, the separator under them and its columns. Ranges of a kind beyond the first,
+// and group ranges of a column that is not grouping, take no place, and nor do their
+// labels. Selection marks come last, around every selected object that is shown.
+void clsRangeManager::LayoutAll()
 {
-    clsRange* range = FindRange(StrName, true);
-    if (!range)
-        return;
-    range->top = Clamp32(qint64(y) + clsCanvasScene::StripHeight);
     clsCanvasScene* scene = DocumentScene();
+    clsLabelManager* labels = DocumentLabels();
+    clsFieldsManager* fields = DocumentFields();
     if (scene) {
-        clsSceneElement& strip = scene->Obtain(clsCanvasScene::Kind::Strip, range->StrName);
-        strip.tag = range->StrName;
-        strip.caption = range->StrName;
-        strip.rect = {0, y, MmToTwips(kSheetWidthMm), clsCanvasScene::StripHeight};
-        strip.visible = visible;
+        scene->DeleteAllObjects();
+        scene->picDraw.width = std::max(0, MmToTwips(kSheetWidthMm) - clsCanvasScene::RulerThickness);
+        scene->picDraw.height = 0;
     }
-    y = Clamp32(qint64(y) + clsCanvasScene::StripHeight + Height);
-    if (scene && scene->picDraw.height < y)
-        scene->picDraw.height = y;
-    if (clsLabelManager* labels = DocumentLabels())
-        labels->ReDrawLabels(range->StrName, range->top, visible);
+    ListMenu(QString(), false);
+    pTitleHeight = 0;
+    pColHeight = 0;
+    for (auto& range : Ranges)
+        range->blnLaidOut = false;
+
+    // Labels by their range, built once so the pass stays linear.
+    QHash<QString, std::vector<clsLabel*>> labelsOf;
+    if (labels)
+        for (const auto& label : labels->Labels) {
+            label->BlnVisibled = false;
+            labelsOf[label->strRang.trimmed().toLower()].push_back(label.get());
+        }
+
+    qint64 y = 0;
+    const auto place = [&](clsRange* r, bool detail) {
+        if (r->blnLaidOut)
+            return;
+        r->blnLaidOut = true;
+        r->top = Clamp32(y + clsCanvasScene::StripHeight);
+        if (scene) {
+            clsSceneElement& strip = scene->Obtain(clsCanvasScene::Kind::Strip, r->StrName);
+            strip.tag = r->StrName;
+            strip.caption = r->StrName;
+            strip.rect = {0, Clamp32(y), MmToTwips(kSheetWidthMm), clsCanvasScene::StripHeight};
+            strip.visible = true;
+        }
+        y += clsCanvasScene::StripHeight + std::max<qint64>(r->Height, 0);
+        const auto it = labelsOf.constFind(r->StrName.trimmed().toLower());
+        if (it != labelsOf.constEnd())
+            for (clsLabel* l : *it)
+                labels->PlaceLabelView(*l, r->top);
+        if (detail)
+            LayoutBody(*r);
+    };
+    const auto single = [&](const char* kind, bool detail) {
+        clsRange* r = FirstOfKind(*this, kind);
+        if (!r || !r->blnVisible)
+            return;
+        ListMenu(r->StrName, true);
+        place(r, detail);
+    };
+    // Group ranges by the column they belong to (first of each kind wins).
+    QHash<QString, clsRange*> headers;
+    QHash<QString, clsRange*> footers;
+    for (const auto& range : Ranges) {
+        QHash<QString, clsRange*>* byField = nullptr;
+        if (SameText(range->StrRangeType, QStringLiteral("分组标题区")))
+            byField = &headers;
+        else if (SameText(range->StrRangeType, QStringLiteral("分组脚注区")))
+            byField = &footers;
+        const QString key = range->strGroupField.trimmed().toLower();
+        if (byField && !byField->contains(key))
+            byField->insert(key, range.get());
+    }
+    const auto groups = [&](const QHash<QString, clsRange*>& byField) {
+        if (!fields || byField.isEmpty())
+            return;
+        for (const auto& col : fields->Cols) {
+            if (col->TpyGroup != 2 || !col->BlnEnable || !col->blnVisible)
+                continue;
+            clsRange* r = byField.value(col->name.trimmed().toLower());
+            if (r && r->blnVisible)
+                place(r, false);
+        }
+    };
+    single("标题区", false);
+    groups(headers);
+    single("页眉区", false);
+    single("正文区", true);
+    single("页尾区", false);
+    groups(footers);
+    single("脚注区", false);
+
+    // Nothing stays selected that cannot be seen: a key must never move or delete it.
+    if (labels)
+        for (const auto& l : labels->Labels)
+            if (!l->BlnVisibled)
+                l->blnSelected = false;
+    if (fields) {
+        const clsRange* body = FirstOfKind(*this, "正文区");
+        const bool bodyShown = body && body->blnLaidOut;
+        for (const auto& c : fields->Cols)
+            if (!bodyShown || !c->BlnEnable || !c->blnVisible)
+                c->blnSelected = false;
+        for (const auto& t : fields->Titles)
+            if (!bodyShown || !t->blnVisible || t->blnDelected)
+                t->blnSelected = false;
+    }
+    if (!scene)
+        return;
+    scene->picDraw.height = Clamp32(y);
+    DrawPaperWidthTopic();
+    // Selection marks around what is selected and shown.
+    if (labels)
+        for (const auto& l : labels->Labels)
+            if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, l->StrName))
+                if (view->visible && l->blnSelected) {
+                    view->selected = true;
+                    scene->ShowSizeHandles(*view);
+                }
+    if (fields) {
+        for (const auto& c : fields->Cols)
+            if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Column, c->name))
+                if (view->visible && c->blnSelected && c->BlnEnable) {
+                    view->selected = true;
+                    scene->ShowSizeHandles(*view);
+                }
+        for (const auto& t : fields->Titles)
+            if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Title, t->name))
+                if (view->visible && t->blnSelected) {
+                    view->selected = true;
+                    scene->ShowSizeHandles(*view);
+                }
+    }
 }
 
-void clsRangeManager::DrawDetailRange(const QString& StrName, qint32 Height, qint32& y, bool visible)
+void clsRangeManager::LayoutBody(clsRange& body)
 {
-    const clsRange* range = FindRange(StrName, true);
-    if (!range)
-        return;
-    DrawRange(StrName, Height, y, visible);
-    const qint32 top = range->top;
     clsCanvasScene* scene = DocumentScene();
     clsFieldsManager* fields = DocumentFields();
-    const qint32 titleRow = scene ? scene->TitleTemplate().rect.height : 300;
+    const qint32 top = body.top;
     const qint32 colHeight = scene ? scene->ColumnTemplate().rect.height : 300;
-
-    qint32 bottom = top + kTitleGap;
+    qint32 bottom = Clamp32(qint64(top) + kTitleGap);
     if (fields)
-        fields->DrawTitleObjects(top + kTitleGap, titleRow, bottom);
+        fields->DrawTitleObjects(bottom, fields->TitleRowHeight, bottom);
     if (scene)
         scene->lineBreak = {0, bottom, MmToTwips(kSheetWidthMm), bottom, true};
-    pTitleHeight = bottom - top;
+    pTitleHeight = Clamp32(qint64(bottom) - top);
     if (fields) {
         bool ok = false;
         fields->DrawColObjects(Clamp32(qint64(bottom) + kColumnGap), colHeight, ok);
     }
     // What the range has left under the separator line.
-    pColHeight = Clamp32(std::max<qint64>(0, qint64(top) + Height - (qint64(bottom) + clsCanvasScene::LineThickness)));
+    pColHeight = Clamp32(std::max<qint64>(0, qint64(top) + body.Height - (qint64(bottom) + clsCanvasScene::LineThickness)));
+}
+
+void clsRangeManager::DrawRange(const QString& StrName, qint32, qint32& y, bool)
+{
+    // Kept for callers that walk one range: the whole canvas is laid out again and y
+    // moves past the range as the pass placed it.
+    LayoutAll();
+    if (const clsRange* range = FindRange(StrName, true))
+        if (range->blnLaidOut)
+            y = Clamp32(qint64(range->top) + std::max(range->Height, 0));
+}
+
+void clsRangeManager::DrawDetailRange(const QString& StrName, qint32 Height, qint32& y, bool visible)
+{
+    DrawRange(StrName, Height, y, visible);
 }
 
 void clsRangeManager::HideRangeViews(const QString& StrName)

@@ -29,6 +29,8 @@ public:
     // order; none gives the five standard ones), and the rows a save writes.
     void LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows, bool& ok);
     void AppendRows(std::vector<clsFormatRow>& rows) const;
+    // Whether a save writes the range: every one but a hidden group range.
+    static bool Saved(const clsRange& range) { return range.strGroupField.isEmpty() || range.blnVisible; }
 
     // Appends a hidden range; a duplicate name (trimmed, case ignored) is refused.
     bool AddNewRange(const QString& StrName, const QString& StrRangeType, const QString& strGroupField);
@@ -39,8 +41,10 @@ public:
     bool GetRangeVisible(const QString& StrName) const;
     bool GetRangePart(const QString& StrName, qint32& left, qint32& top, qint32& Width, qint32& Height) const;
     bool SetRangePart(const QString& StrName, qint32 left, qint32 top, qint32 Width, qint32 Height);
-    // Adds `change` (may be negative) to the height; the canvas decides the limits.
+    // Adds `change` (may be negative) to the height, never below what the range holds.
     void ChangeRangeHeight(const QString& StrName, qint32 change);
+    // Grows the range to hold what it holds, after an edit of its content.
+    void FitRange(const QString& StrName);
     void SetRangeVisible(const QString& StrName, bool visible);
     // Name of the visible range under canvas height Y (X plays no part); a point below
     // every range belongs to the lowest one.
@@ -76,6 +80,13 @@ public:
     void MoveBackHRange(qint32 mm);
     // The marks at the paper width of the print setting's paper and orientation.
     void DrawPaperWidthTopic();
+    // The one layout pass: every strip, label, title, column, the separator and the
+    // selection marks placed from the records, starting from an empty canvas. Laying
+    // out twice gives the same canvas; nothing the canvas shows lives anywhere else.
+    void LayoutAll();
+    // The least height a range needs for what it holds: its labels, or for the body
+    // the title rows, the separator and the columns.
+    qint32 ContentHeight(const clsRange& range) const;
     // Full redraw from nothing.
     void DrawAllObjects();
     // Lays the visible ranges out from the top and draws their strips and objects.
@@ -115,6 +126,7 @@ public:
     int RemoveGroupRanges(const QString& column);
 
 private:
+    void LayoutBody(clsRange& body);
     qint32 m_lngID = 0;
     std::array<bool, 5> m_menuChecked{};
 };

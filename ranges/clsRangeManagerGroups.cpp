@@ -1,5 +1,6 @@
 #include "clsRangeManager.h"
 #include "document/modPublicDefine.h"
+#include "labels/clsLabelManager.h"
 #include <algorithm>
 
 namespace {
@@ -58,6 +59,11 @@ void clsRangeManager::SetGroupRangeShown(const QString& column, bool header, boo
 
 int clsRangeManager::RemoveGroupRanges(const QString& column)
 {
+    // The labels of a group band go with it: no label may name a range that is gone.
+    if (clsLabelManager* labels = DocumentLabels())
+        for (const auto& r : Ranges)
+            if (IsGroupRangeOf(*r, column))
+                labels->DeleteRangeLabels(r->StrName);
     const auto before = Ranges.size();
     Ranges.erase(std::remove_if(Ranges.begin(), Ranges.end(),
                                 [&](const std::unique_ptr<clsRange>& r) { return IsGroupRangeOf(*r, column); }),

@@ -107,7 +107,7 @@ private Q_SLOTS:
         QTest::newRow("label in the title band") << QStringLiteral("AddLabel") << 900 << 2 << 3 << 3 << QString();
         QTest::newRow("label in the body") << QStringLiteral("AddLabel") << 2000 << 1 << 3 << 3
                                            << QStringLiteral("正文区域中不能画标签对象...");
-        QTest::newRow("column in the column part") << QStringLiteral("AddCol") << 2300 << 1 << 4 << 3 << QString();
+        QTest::newRow("column in the column part") << QStringLiteral("AddCol") << 2300 << 1 << 4 << 4 << QString();
         QTest::newRow("title in the title part") << QStringLiteral("AddTitle") << 1500 << 1 << 3 << 4 << QString();
         QTest::newRow("column in the footer") << QStringLiteral("AddCol") << 3500 << 1 << 3 << 3
                                               << QStringLiteral("脚注区域不能画报表列对象...");
@@ -316,6 +316,7 @@ private Q_SLOTS:
         for (const QString& n : {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")})
             AddCol(f, n, 700, QStringLiteral("f") + n, false);
         c.DropFields(f.FieldListItems(), 500, 2000);
+        doc.EnsureLayout();
         QList<qint32> xs;
         for (const QString& n : {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}) {
             const clsRepcol& col = *f.FindCol(n);
@@ -324,7 +325,8 @@ private Q_SLOTS:
             QCOMPARE(col.cy, 300);
             xs << col.X;
         }
-        QCOMPARE(xs, (QList<qint32>{500, 1500, 2500}));
+        // Each goes where its centre lands: after a, then one after the other.
+        QCOMPARE(xs, (QList<qint32>{1000, 2000, 3000}));
         QVERIFY(f.FieldListItems().isEmpty());
         QCOMPARE(f.Titles.size(), size_t(6));
         QVERIFY(doc.DocChanged());
@@ -336,8 +338,9 @@ private Q_SLOTS:
         QTest::addColumn<qint32>("height");
         QTest::newRow("taller") << 200 << 1200;
         QTest::newRow("shorter") << -400 << 600;
-        QTest::newRow("down to nothing") << -1000 << 0;
-        QTest::newRow("past nothing stops at 0") << -5000 << 0;
+        // The title label reaches down to 600: the range holds it.
+        QTest::newRow("down to its label") << -1000 << 600;
+        QTest::newRow("past its label stops there") << -5000 << 600;
     }
     void rangeBar()
     {
@@ -436,6 +439,7 @@ private Q_SLOTS:
         QVERIFY(c.IsState(QStringLiteral("ChangeTitleSize")));
         c.Release(CanvasTarget::TitleLine, 500, 1900, kNone);
         QVERIFY(!c.Busy());
+        doc.EnsureLayout();
         QCOMPARE(doc.RangeManager()->pTitleHeight, 420);
         QCOMPARE(doc.FieldsManager()->Cols.front()->Y, 1980);
         QVERIFY(doc.DocChanged());
@@ -452,8 +456,9 @@ private Q_SLOTS:
         c.Press(CanvasTarget::SizeHandle, QStringLiteral("3"), CanvasButton::Left, 2200, 2030, kNone);
         QVERIFY(c.IsState(QStringLiteral("ChangeObjectSize")));
         c.Release(CanvasTarget::SizeHandle, 2500, 2100, kNone);
+        doc.EnsureLayout();
         const clsRepcol& b = *doc.FieldsManager()->FindCol(QStringLiteral("b"));
-        QCOMPARE((QList<qint32>{b.cx, b.Width, b.cy}), (QList<qint32>{1500, 1500, 300}));
+        QCOMPARE((QList<qint32>{b.cx, b.Width, b.cy}), (QList<qint32>{1500, 1500, b.Height}));
         c.Press(CanvasTarget::SizeHandle, QStringLiteral("9"), CanvasButton::Left, 0, 0, kNone);
         QVERIFY(!c.Busy());
     }

@@ -325,8 +325,10 @@ private Q_SLOTS:
         QTest::newRow("align") << "金额" << "对齐方式" << "右对齐" << true << none << true << "右对齐";
         QTest::newRow("align unknown") << "金额" << "对齐方式" << "上" << false << none << false << "默认";
         QTest::newRow("format named") << "金额" << "显示格式" << "行百分比" << true << none << true << "行百分比";
-        QTest::newRow("column number") << "金额" << "列号" << "5" << true << none << false << "5";
-        QTest::newRow("row height empty") << "金额" << "行高" << "" << true << none << false << "0";
+        QTest::newRow("column number moves it, titles and all") << "金额" << "列号" << "3" << true << none << true << "3";
+        QTest::newRow("column number beyond the last") << "摘要" << "列号" << "9" << true << none << true << "4";
+        QTest::newRow("width zero") << "金额" << "列宽" << "0" << false << "列宽必须大于0..." << false << "18.00";
+        QTest::newRow("row height empty") << "金额" << "行高" << "" << true << none << true << "0";
         QTest::newRow("expression clears grouping") << "金额" << "列间表达式" << " [a]+1 " << true << none << true << "[a]+1";
         QTest::newRow("unknown property") << "金额" << "颜色" << "红" << false << none << false << "";
         QTest::newRow("unknown column") << "无此列" << "列名" << "x" << false << none << false << "";

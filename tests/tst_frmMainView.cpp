@@ -452,13 +452,14 @@ private Q_SLOTS:
         auto* left = canvas->findChild<QWidget*>(QStringLiteral("picLeftRote"));
         QVERIFY(left);
         const QPointF beside = canvas->ToViewport(0, target.rect.top + target.rect.height / 2);
+        const QString name = target.name;
         QTest::mouseClick(left, Qt::LeftButton, Qt::NoModifier, QPoint(5, int(beside.y())));
-        QVERIFY(target.selected);
+        QVERIFY(doc.Scene()->Find(clsCanvasScene::Kind::Label, name)->selected);
         // A click on the top ruler above an empty strip of the sheet selects nothing.
         auto* top = canvas->findChild<QWidget*>(QStringLiteral("PicTopRote"));
         const QPointF above = canvas->ToViewport(doc.Scene()->PaperMarkDraw.x1 + 2000, 0);
         QTest::mouseClick(top, Qt::LeftButton, Qt::NoModifier, QPoint(int(above.x()), 5));
-        QVERIFY(!target.selected);
+        QVERIFY(!doc.Scene()->Find(clsCanvasScene::Kind::Label, name)->selected);
     }
 
     void contextMenuAndHelpDoNotBlock()

@@ -1,0 +1,657 @@
+// Random sequences of every editing operation the designer offers, on the demo reports,
+// with the format's invariants checked after every step and a save-and-reopen check
+// after every save. A failure prints the seed and the shortest list of steps found that
+// still fails.
+//
+// QXRF_SEEDS=a-b (or a single number) and QXRF_STEPS=n run other seeds and lengths;
+// ctest runs a fixed set.
+#include "columns/clsFieldsManager.h"
+#include "columns/clsTitleGrid.h"
+#include "designer/clsCanvasController.h"
+#include "designer/clsCanvasScene.h"
+#include "document/clsDefinitionStore.h"
+#include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
+#include "labels/clsLabelManager.h"
+#include "properties/clsPropertysManager.h"
+#include "ranges/clsRangeManager.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include <QRandomGenerator>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+namespace {
+using Kind = clsCanvasScene::Kind;
+
+struct Report
+{
+    const char* name;
+    const char* system;
+};
+const Report kReports[] = {{"科目余额表", "GL"}, {"应付账款账龄分析表", "AP"}, {"工资汇总表", "WA"}, {"应收账款明细表", "AR"}};
+
+enum Op {
+    AddLabel, AddColumn, AddTitle, Select, SelectMore, RubberBand, Drag, ArrowKey, Resize, AlignObjects, Copy, Paste,
+    Delete, TitleHeight, DropField, ToggleRange, RangeHeight, GroupCell, CloseGroups, SetProperty, Save, Reopen, OpCount
+};
+const char* const kOpNames[] = {"增加标签", "增加列", "增加列标题", "选择", "追加选择", "框选", "拖动", "方向键",
+                                "改变大小", "对齐", "复制", "粘贴", "删除", "标题高度", "拖放字段", "区域显示",
+                                "区域高度", "分组设置", "关闭分组窗口", "修改属性", "保存", "关闭并重新打开"};
+// How often each operation comes up, out of the sum.
+const int kWeights[OpCount] = {6, 4, 5, 12, 4, 3, 12, 6, 8, 3, 2, 2, 4, 2, 3, 3, 3, 3, 1, 12, 2, 1};
+
+struct Step
+{
+    Op op = Select;
+    quint32 a = 0, b = 0, c = 0, d = 0;
+};
+
+QString Describe(const Step& s)
+{
+    return QStringLiteral("%1(%2,%3,%4,%5)").arg(QString::fromUtf8(kOpNames[s.op])).arg(s.a).arg(s.b).arg(s.c).arg(s.d);
+}
+
+std::vector<Step> Generate(quint32 seed, int count)
+{
+    QRandomGenerator rng(seed);
+    int total = 0;
+    for (int w : kWeights)
+        total += w;
+    std::vector<Step> steps;
+    for (int i = 0; i < count; ++i) {
+        int pick = int(rng.bounded(total));
+        int op = 0;
+        while (pick >= kWeights[op])
+            pick -= kWeights[op++];
+        steps.push_back({Op(op), rng.generate(), rng.generate(), rng.generate(), rng.generate()});
+    }
+    return steps;
+}
+
+// Everything the canvas shows, as text, so two layouts compare as a whole.
+QStringList SceneText(const clsCanvasScene& scene)
+{
+    QStringList text;
+    for (Kind kind : {Kind::Strip, Kind::Label, Kind::Column, Kind::Title})
+        for (const auto& e : scene.Elements(kind))
+            text << QStringLiteral("%1|%2|%3,%4,%5,%6|%7|%8%9|%10")
+                        .arg(int(kind))
+                        .arg(e->name)
+                        .arg(e->rect.left)
+                        .arg(e->rect.top)
+                        .arg(e->rect.width)
+                        .arg(e->rect.height)
+                        .arg(e->caption)
+                        .arg(e->visible)
+                        .arg(e->selected)
+                        .arg(int(e->alignment));
+    const clsSceneLine& line = scene.lineBreak;
+    text << QStringLiteral("line %1,%2,%3,%4,%5").arg(line.x1).arg(line.y1).arg(line.x2).arg(line.y2).arg(line.visible);
+    text << QStringLiteral("surface %1,%2").arg(scene.picDraw.width).arg(scene.picDraw.height);
+    for (const clsSizeHandle& h : scene.SizeHandles())
+        text << QStringLiteral("handle %1 %2").arg(h.owner).arg(int(h.edge));
+    return text;
+}
+
+std::array<int, OpCount>& Effective()
+{
+    static std::array<int, OpCount> counts{};
+    return counts;
+}
+
+// One run: a database with the demo reports, one open document and the canvas gestures.
+class Run
+{
+public:
+    Run(const QString& backend, quint32 seed) : m_db(backend, true, true), m_seed(seed) {}
+
+    bool Ready() const { return m_db.Ready(); }
+    QString Error() const { return m_db.Error(); }
+
+    // Runs the steps; answers the first problem (empty when there is none) and the
+    // number of steps carried out.
+    QString Play(const std::vector<Step>& steps, int* done = nullptr)
+    {
+        const Report& r = kReports[m_seed % std::size(kReports)];
+        m_report = QString::fromUtf8(r.name);
+        m_system = QString::fromUtf8(r.system);
+        m_doc = std::make_unique<clsDocument>();
+        m_prompt.answers.clear();
+        if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
+            return QStringLiteral("打开失败");
+        QString problem = Check();
+        for (size_t i = 0; problem.isEmpty() && i < steps.size(); ++i) {
+            const QString before = qEnvironmentVariableIsSet("QXRF_EFFECT") ? m_doc->TakeSnapshot().ToJson() : QString();
+            problem = Apply(steps[i]);
+            if (!before.isEmpty() && m_doc->TakeSnapshot().ToJson() != before)
+                ++Effective()[steps[i].op];
+            if (problem.isEmpty())
+                problem = Check();
+            if (!problem.isEmpty())
+                problem = QStringLiteral("第%1步 %2：%3").arg(i + 1).arg(Describe(steps[i]), problem);
+            if (done)
+                *done = int(i) + 1;
+        }
+        return problem;
+    }
+
+private:
+    clsFieldsManager& Fields() { return *m_doc->FieldsManager(); }
+    clsLabelManager& Labels() { return *m_doc->LabelManager(); }
+    clsRangeManager& Ranges() { return *m_doc->RangeManager(); }
+    clsCanvasScene& Scene() { return *m_doc->Scene(); }
+
+    // A shown view of a kind, picked by a random number, with its name; nullptr when none.
+    const clsSceneElement* PickView(quint32 r, Kind kind)
+    {
+        m_doc->EnsureLayout();
+        std::vector<const clsSceneElement*> shown;
+        for (const auto& e : Scene().Elements(kind))
+            if (Scene().IsDisplayed(*e))
+                shown.push_back(e.get());
+        return shown.empty() ? nullptr : shown[r % shown.size()];
+    }
+    const clsSceneElement* PickAnyView(quint32 r)
+    {
+        static const Kind kinds[] = {Kind::Label, Kind::Column, Kind::Title};
+        return PickView(r >> 2, kinds[r % 3]);
+    }
+    static CanvasTarget TargetOf(Kind kind)
+    {
+        return kind == Kind::Label ? CanvasTarget::LabelView
+                                   : kind == Kind::Column ? CanvasTarget::ColumnView : CanvasTarget::TitleView;
+    }
+    // A point somewhere on the laid-out sheet.
+    QPoint PointOnSheet(quint32 a, quint32 b)
+    {
+        m_doc->EnsureLayout();
+        const qint32 width = std::max(2000, Scene().picDraw.width / 4);
+        const qint32 height = std::max(1000, Scene().picDraw.height + 600);
+        return QPoint(qint32(a % quint32(width)), qint32(b % quint32(height)));
+    }
+    static qint32 Offset(quint32 r, qint32 range) { return qint32(r % quint32(2 * range + 1)) - range; }
+
+    QString Apply(const Step& s)
+    {
+        clsCanvasController& ctl = m_controller;
+        const CanvasModifiers none;
+        switch (s.op) {
+        case AddLabel:
+        case AddColumn:
+        case AddTitle: {
+            static const char* states[] = {"AddLabel", "AddCol", "AddTitle"};
+            ctl.SetToolState(QString::fromLatin1(states[s.op - AddLabel]), 0, 0);
+            QPoint p = PointOnSheet(s.a, s.b);
+            if (s.op != AddLabel && (s.c & 1)) {
+                // Aim at the body, where columns and titles go.
+                if (const clsRange* body = Ranges().FindRange(QStringLiteral("正文区域")))
+                    if (body->blnLaidOut)
+                        p.setY(body->top + qint32(s.d % quint32(std::max(body->Height, 1))));
+            }
+            ctl.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, p.x(), p.y(), none);
+            break;
+        }
+        case Select:
+        case SelectMore: {
+            const clsSceneElement* view = PickAnyView(s.a);
+            if (!view)
+                break;
+            CanvasModifiers m;
+            m.ctrl = s.op == SelectMore;
+            const QPoint p(view->rect.left + view->rect.width / 2, view->rect.top + view->rect.height / 2);
+            ctl.Press(TargetOf(view->kind), view->name, CanvasButton::Left, p.x(), p.y(), m);
+            ctl.Release(TargetOf(view->kind), p.x(), p.y(), m);
+            break;
+        }
+        case RubberBand: {
+            const QPoint p = PointOnSheet(s.a, s.b);
+            ctl.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, p.x(), p.y(), none);
+            ctl.Move(CanvasTarget::Canvas, p.x() + qint32(s.c % 6000), p.y() + qint32(s.d % 2000), none);
+            ctl.Release(CanvasTarget::Canvas, p.x() + qint32(s.c % 6000), p.y() + qint32(s.d % 2000), none);
+            break;
+        }
+        case Drag: {
+            // Press on a selected view and let go elsewhere: the whole selection moves.
+            const clsSceneElement* view = nullptr;
+            for (Kind kind : {Kind::Label, Kind::Column, Kind::Title})
+                for (const auto& e : Scene().Elements(kind))
+                    if (!view && e->selected && Scene().IsDisplayed(*e))
+                        view = e.get();
+            if (!view)
+                break;
+            const QPoint p(view->rect.left + 2, view->rect.top + 2);
+            const qint32 dx = Offset(s.a, 4000), dy = Offset(s.b, 2500);
+            ctl.Press(TargetOf(view->kind), view->name, CanvasButton::Left, p.x(), p.y(), none);
+            ctl.Move(CanvasTarget::Canvas, p.x() + dx, p.y() + dy, none);
+            ctl.Release(CanvasTarget::Canvas, p.x() + dx, p.y() + dy, none);
+            break;
+        }
+        case ArrowKey: {
+            static const int keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right};
+            CanvasModifiers m;
+            m.ctrl = s.b % 3 == 1;
+            m.shift = s.b % 3 == 2;
+            ctl.HandleKey(keys[s.a % 4], m);
+            break;
+        }
+        case Resize: {
+            const clsSizeHandle* handle = nullptr;
+            m_doc->EnsureLayout();
+            const auto& handles = Scene().SizeHandles();
+            if (!handles.empty())
+                handle = &handles[s.a % handles.size()];
+            if (!handle)
+                break;
+            const QPoint p(handle->rect.left + handle->rect.width / 2, handle->rect.top + handle->rect.height / 2);
+            const qint32 dx = Offset(s.b, 2500), dy = Offset(s.c, 1500);
+            ctl.Press(CanvasTarget::SizeHandle, QString::number(int(handle->edge)), CanvasButton::Left, p.x(), p.y(),
+                      none);
+            ctl.Release(CanvasTarget::Canvas, p.x() + dx, p.y() + dy, none);
+            break;
+        }
+        case AlignObjects:
+            ctl.Align(int(s.a % 6));
+            break;
+        case Copy:
+            ctl.CopyLabels();
+            break;
+        case Paste:
+            ctl.PasteLabels();
+            break;
+        case Delete:
+            ctl.HandleKey(Qt::Key_Delete, none);
+            break;
+        case TitleHeight: {
+            m_doc->EnsureLayout();
+            const qint32 y = Scene().lineBreak.y1;
+            ctl.Press(CanvasTarget::TitleLine, QString(), CanvasButton::Left, 100, y, none);
+            ctl.Release(CanvasTarget::TitleLine, 100, y + Offset(s.a, 800), none);
+            break;
+        }
+        case DropField: {
+            const QStringList fields = Fields().FieldListItems();
+            if (fields.isEmpty())
+                break;
+            m_doc->EnsureLayout();
+            const clsRange* body = Ranges().FindRange(QStringLiteral("正文区域"));
+            const qint32 top = body ? body->top : 0;
+            const qint32 height = body ? std::max(body->Height, 1) : 1000;
+            ctl.DropFields({fields.at(int(s.a % quint32(fields.size())))}, qint32(s.b % 20000),
+                           top + qint32(s.c % quint32(height + 400)) - 200);
+            break;
+        }
+        case ToggleRange: {
+            static const char* kinds[] = {"标题区", "页眉区", "正文区", "页尾区", "脚注区"};
+            static const char* menus[] = {"mnuHead", "mnuPageHead", "mnuText", "mnuPageFoot", "mnuFoot"};
+            const quint32 k = s.a % 5;
+            m_doc->EnsureLayout();
+            ctl.ToggleRange(QString::fromUtf8(kinds[k]), Ranges().MenuChecked(QString::fromLatin1(menus[k])));
+            break;
+        }
+        case RangeHeight: {
+            const clsSceneElement* strip = PickView(s.a, Kind::Strip);
+            if (!strip)
+                break;
+            const qint32 y = strip->rect.top + 10;
+            ctl.Press(CanvasTarget::RangeBar, strip->name, CanvasButton::Left, 10, y, none);
+            ctl.Release(CanvasTarget::RangeBar, 10, y + Offset(s.b, 1500), none);
+            break;
+        }
+        case GroupCell: {
+            const std::vector<clsRepcol*> rows = Fields().GroupableColumns();
+            if (rows.empty())
+                break;
+            Fields().ToggleGroupCell(rows[s.a % rows.size()]->name, clsFieldsManager::GroupCell(s.b % 5));
+            break;
+        }
+        case CloseGroups:
+            Fields().CloseGroups();
+            break;
+        case SetProperty:
+            SetSomeProperty(s);
+            break;
+        case Save: {
+            m_doc->SaveReportFormat();
+            if (!m_doc->LastSaveWritten())
+                break;
+            // What was saved comes back exactly, in a document of its own.
+            const clsFormatSnapshot saved = m_doc->TakeSnapshot();
+            clsDocument reopened;
+            if (!reopened.OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
+                return QStringLiteral("保存后不能重新打开");
+            reopened.EnsureLayout();
+            clsFormatSnapshot again = reopened.TakeSnapshot();
+            // A report saved without labels opens with its default title label, in a
+            // title range tall enough for it.
+            if (saved.RowsOf(FormatKind::Label).empty() && again.RowsOf(FormatKind::Label).size() == 1) {
+                again.Rows.erase(std::find_if(again.Rows.begin(), again.Rows.end(),
+                                              [](const clsFormatRow& r) { return r.ModeEx == FormatKind::Label; }));
+                for (size_t i = 0; i < again.Rows.size() && i < saved.Rows.size(); ++i)
+                    if (again.Rows[i].ModeEx == FormatKind::Range && saved.Rows[i].ModeEx == FormatKind::Range)
+                        for (FldColumn c : {FldColumn::Height, FldColumn::TopEx})
+                            again.Rows[i].Set(c, saved.Rows[i].Value(c));
+            }
+            g_objDocument = m_doc.get();
+            if (again != saved) {
+                if (qEnvironmentVariableIsSet("QXRF_DUMP")) {
+                    QFile a(QStringLiteral("/tmp/saved.json")), b(QStringLiteral("/tmp/reopened.json"));
+                    if (a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly)) {
+                        a.write(saved.ToJson().toUtf8());
+                        b.write(again.ToJson().toUtf8());
+                    }
+                }
+                return QStringLiteral("重新打开后格式不同：\n") + Diff(saved.ToJson(), again.ToJson());
+            }
+            break;
+        }
+        case Reopen: {
+            m_prompt.answers = {s.a % 2 ? PromptAnswer::Yes : PromptAnswer::No};
+            m_doc->CloseDocument(false);
+            m_doc = std::make_unique<clsDocument>();
+            if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
+                return QStringLiteral("重新打开失败");
+            break;
+        }
+        case OpCount:
+            break;
+        }
+        return QString();
+    }
+
+    void SetSomeProperty(const Step& s)
+    {
+        clsPropertysManager* props = m_doc->PropertysManager();
+        m_doc->EnsureLayout();
+        const quint32 kind = s.a % 4;
+        const std::vector<std::unique_ptr<ClsPropDiscription>>& list =
+            kind == 0 ? props->LabelPropertys : kind == 1 ? props->ColPropertys : kind == 2 ? props->TitlePropertys
+                                                                                              : props->RangePropertys;
+        if (list.empty())
+            return;
+        const ClsPropDiscription& p = *list[s.b % list.size()];
+        if (p.blnReadOnly || p.LngRefType == ClsPropDiscription::RefFontDialog)
+            return;
+        static const char* kinds[] = {"标签", "列", "标题", "区域"};
+        QStringList choices;
+        int count = 0;
+        props->GetPropertyReflist(QString::fromUtf8(kinds[kind]), p.StrPropName, choices, count);
+        // A choice from the list, a small number, a large one, or text that is no number.
+        QString value;
+        switch (s.c % 5) {
+        case 0:
+        case 1:
+            value = choices.isEmpty() ? QString::number(s.d % 60) : choices.at(int(s.d % quint32(choices.size())));
+            break;
+        case 2:
+            value = QString::number(qint64(s.d % 200) - 20);
+            break;
+        case 3:
+            value = QStringLiteral("99999999999");
+            break;
+        default:
+            value = QStringLiteral("名称%1").arg(s.d % 7);
+            break;
+        }
+        switch (kind) {
+        case 0: {
+            if (Labels().Labels.empty())
+                return;
+            QString name = Labels().Labels[s.d % Labels().Labels.size()]->StrName;
+            Labels().EditLabelProperty(name, p.StrPropName, value);
+            break;
+        }
+        case 1: {
+            if (Fields().Cols.empty())
+                return;
+            QString name = Fields().Cols[s.d % Fields().Cols.size()]->name;
+            Fields().SetColProperty(name, p.StrPropName, value);
+            break;
+        }
+        case 2: {
+            if (Fields().Titles.empty())
+                return;
+            QString name = Fields().Titles[s.d % Fields().Titles.size()]->name;
+            Fields().SetTitleProperty(name, p.StrPropName, value);
+            break;
+        }
+        default: {
+            if (Ranges().Ranges.empty())
+                return;
+            Ranges().SetRangeProperty(Ranges().Ranges[s.d % Ranges().Ranges.size()]->StrName, p.StrPropName, value);
+            break;
+        }
+        }
+    }
+
+    static QString Diff(const QString& a, const QString& b)
+    {
+        const QStringList x = a.split(QLatin1Char('\n'));
+        const QStringList y = b.split(QLatin1Char('\n'));
+        for (int i = 0; i < std::max(x.size(), y.size()); ++i)
+            if (x.value(i) != y.value(i))
+                return QStringLiteral("行%1：%2 ≠ %3").arg(i + 1).arg(x.value(i).trimmed(), y.value(i).trimmed());
+        return QString();
+    }
+
+    // The invariants of a format and of its canvas.
+    QString Check()
+    {
+        for (const auto& m : m_prompt.messages)
+            if (m.text.contains(QStringLiteral("错误位于模块")))
+                return QStringLiteral("意外错误：") + m.text;
+        m_prompt.messages.clear();
+        m_doc->EnsureLayout();
+        const QStringList shown = SceneText(Scene());
+        m_doc->MarkLayoutDirty();
+        m_doc->EnsureLayout();
+        const QStringList fresh = SceneText(Scene());
+        if (shown != fresh) {
+            for (int i = 0; i < std::max(shown.size(), fresh.size()); ++i)
+                if (shown.value(i) != fresh.value(i))
+                    return QStringLiteral("画布与重新排列的结果不同：%1 ≠ %2").arg(shown.value(i), fresh.value(i));
+        }
+        // No shown view without its object, or of a range that is hidden.
+        for (const auto& e : Scene().Elements(Kind::Strip)) {
+            const clsRange* r = Ranges().FindRange(e->name);
+            if (e->visible && (!r || !r->blnVisible || !r->blnLaidOut))
+                return QStringLiteral("区域条%1不应显示").arg(e->name);
+        }
+        for (const auto& e : Scene().Elements(Kind::Label)) {
+            const clsLabel* l = Labels().FindLabel(e->name);
+            const clsRange* r = l ? Ranges().FindRange(l->strRang) : nullptr;
+            if (e->visible && (!r || !r->blnVisible || !r->blnLaidOut))
+                return QStringLiteral("标签%1不应显示").arg(e->name);
+            if (e->visible && (e->rect.top < r->top || qint64(e->rect.top) + e->rect.height > qint64(r->top) + r->Height))
+                return QStringLiteral("标签%1超出区域%2").arg(e->name, r->StrName);
+        }
+        const clsRange* body = Ranges().FindRange(QStringLiteral("正文区域"));
+        const bool bodyShown = body && body->blnLaidOut;
+        for (const auto& e : Scene().Elements(Kind::Column)) {
+            const clsRepcol* c = Fields().FindCol(e->name);
+            if (e->visible && (!bodyShown || !c || !c->BlnEnable || !c->blnVisible))
+                return QStringLiteral("列%1不应显示").arg(e->name);
+            if (e->visible && qint64(e->rect.top) + e->rect.height > qint64(body->top) + body->Height)
+                return QStringLiteral("列%1超出正文区域").arg(e->name);
+        }
+        for (const auto& e : Scene().Elements(Kind::Title))
+            if (e->visible && (!bodyShown || !Fields().FindTitle(e->name)))
+                return QStringLiteral("标题%1不应显示").arg(e->name);
+        if (!bodyShown && Scene().lineBreak.visible)
+            return QStringLiteral("正文区域隐藏时分隔线仍然显示");
+        // The title grid: no overlap, within the rows and columns, every column its own title.
+        const QStringList grid = clsTitleGrid::Problems(Fields().Titles, Fields().EnabledCount());
+        if (!grid.isEmpty())
+            return grid.join(QLatin1Char(';'));
+        // Titles over exactly the columns their cells name.
+        if (bodyShown)
+            for (const auto& t : Fields().Titles) {
+                const clsRepcol* first = nullptr;
+                const clsRepcol* last = nullptr;
+                for (const auto& c : Fields().Cols)
+                    if (c->BlnEnable) {
+                        if (c->Col == t->left)
+                            first = c.get();
+                        if (c->Col == t->left + t->Width - 1)
+                            last = c.get();
+                    }
+                if (!first || !last || t->X != first->X || qint64(t->X) + t->cx != qint64(last->X) + last->cx)
+                    return QStringLiteral("标题%1没有对齐它下面的列").arg(t->name);
+            }
+        // Names unique within each kind, and every label's range there.
+        const auto unique = [](const QStringList& names) {
+            QSet<QString> seen;
+            for (const QString& n : names)
+                if (seen.contains(n.trimmed().toLower()))
+                    return n;
+                else if ((seen.insert(n.trimmed().toLower()), false))
+                    return n;
+            return QString();
+        };
+        QStringList labels, ranges, cols;
+        for (const auto& l : Labels().Labels) {
+            labels << l->StrName;
+            if (!Ranges().FindRange(l->strRang))
+                return QStringLiteral("标签%1的区域%2不存在").arg(l->StrName, l->strRang);
+        }
+        for (const auto& r : Ranges().Ranges)
+            ranges << r->StrName;
+        for (const auto& c : Fields().Cols)
+            cols << c->name;
+        for (const QStringList* names : {&labels, &ranges, &cols})
+            if (const QString twice = unique(*names); !twice.isEmpty())
+                return QStringLiteral("名称重复：") + twice;
+        // Bands one under another, each with its strip, never overlapping.
+        std::vector<const clsRange*> placed;
+        for (const auto& r : Ranges().Ranges)
+            if (r->blnLaidOut)
+                placed.push_back(r.get());
+        std::sort(placed.begin(), placed.end(), [](const clsRange* a, const clsRange* b) { return a->top < b->top; });
+        for (size_t i = 1; i < placed.size(); ++i)
+            if (qint64(placed[i - 1]->top) + placed[i - 1]->Height + clsCanvasScene::StripHeight > placed[i]->top)
+                return QStringLiteral("区域%1与%2重叠").arg(placed[i - 1]->StrName, placed[i]->StrName);
+        for (const clsRange* r : placed)
+            if (r->Height < Ranges().ContentHeight(*r))
+                return QStringLiteral("区域%1容不下其中的对象").arg(r->StrName);
+        return QString();
+    }
+
+    clsTestDatabase m_db;
+    quint32 m_seed;
+    QString m_report;
+    QString m_system;
+    clsRecordingPrompt m_prompt;
+    std::unique_ptr<clsDocument> m_doc;
+    clsCanvasController m_controller;
+};
+
+// The seeds to run: QXRF_SEEDS ("7" or "1-200"), or the fixed set.
+std::vector<quint32> Seeds()
+{
+    const QString text = qEnvironmentVariable("QXRF_SEEDS");
+    std::vector<quint32> seeds;
+    if (text.isEmpty()) {
+        for (quint32 s = 1; s <= 16; ++s)
+            seeds.push_back(s);
+        return seeds;
+    }
+    const QStringList bounds = text.split(QLatin1Char('-'));
+    const quint32 from = bounds.value(0).toUInt();
+    const quint32 to = bounds.size() > 1 ? bounds.value(1).toUInt() : from;
+    for (quint32 s = from; s <= to; ++s)
+        seeds.push_back(s);
+    return seeds;
+}
+
+int StepCount()
+{
+    bool ok = false;
+    const int n = qEnvironmentVariableIntValue("QXRF_STEPS", &ok);
+    return ok && n > 0 ? n : 250;
+}
+
+// The failing steps, made as short as the failure allows: chunks first, then single steps.
+std::vector<Step> Shrink(const QString& backend, quint32 seed, std::vector<Step> steps, QString& problem)
+{
+    const auto fails = [&](const std::vector<Step>& candidate, QString& why) {
+        Run run(backend, seed);
+        if (!run.Ready())
+            return false;
+        why = run.Play(candidate);
+        return !why.isEmpty();
+    };
+    int trials = 0;
+    for (size_t chunk = std::max<size_t>(steps.size() / 2, 1); chunk >= 1 && trials < 400; chunk /= 2) {
+        for (size_t at = 0; at < steps.size() && trials < 400;) {
+            std::vector<Step> candidate;
+            for (size_t i = 0; i < steps.size(); ++i)
+                if (i < at || i >= at + chunk)
+                    candidate.push_back(steps[i]);
+            QString why;
+            ++trials;
+            if (fails(candidate, why)) {
+                steps = std::move(candidate);
+                problem = why;
+            } else {
+                at += chunk;
+            }
+        }
+        if (chunk == 1)
+            break;
+    }
+    return steps;
+}
+}
+
+class tst_editSequences : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void randomEdits_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void randomEdits()
+    {
+        QFETCH(QString, backend);
+        const int count = StepCount();
+        qint64 executed = 0;
+        for (quint32 seed : Seeds()) {
+            const std::vector<Step> steps = Generate(seed, count);
+            QString problem;
+            int done = 0;
+            {
+                Run run(backend, seed);
+                if (!run.Ready()) {
+                    if (backend == QLatin1String("postgres") && !clsTestDatabase::InCI())
+                        QSKIP(qPrintable(QStringLiteral("PostgreSQL not reachable: ") + run.Error()));
+                    QFAIL(qPrintable(run.Error()));
+                }
+                problem = run.Play(steps, &done);
+                executed += done;
+            }
+            if (problem.isEmpty())
+                continue;
+            // Cut the prefix that failed down to the steps that matter.
+            std::vector<Step> failing(steps.begin(), steps.begin() + done);
+            const std::vector<Step> shortest = Shrink(backend, seed, failing, problem);
+            QStringList listed;
+            for (const Step& s : shortest)
+                listed << Describe(s);
+            QFAIL(qPrintable(QStringLiteral("seed %1 (%2 steps): %3\n  %4")
+                                 .arg(seed)
+                                 .arg(shortest.size())
+                                 .arg(problem, listed.join(QStringLiteral("\n  ")))));
+        }
+        qInfo("%s: %zu seeds, %lld steps", qPrintable(backend), Seeds().size(), executed);
+        if (qEnvironmentVariableIsSet("QXRF_EFFECT"))
+            for (int op = 0; op < OpCount; ++op)
+                qInfo("%s changed the format %d times", kOpNames[op], Effective()[size_t(op)]);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_editSequences)
+#include "tst_editSequences.moc"
