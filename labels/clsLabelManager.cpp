@@ -457,12 +457,12 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
         }
         if (is("显示格式")) {
             const QString entry = Value.trimmed();
-            // The row percentages are the columns' own; "分组行百分比" is one of them.
-            if (entry == QStringLiteral("行百分比") || entry == QStringLiteral("分组行百分比")) {
+            // A label has no row to be a percentage of.
+            if (SameText(entry, QStringLiteral("行百分比"))) {
                 ShowMessage(QStringLiteral("标签不支持该数据显示格式"), PromptIcon::Information);
                 return false;
             }
-            l.StrFormat = DisplayFormatToCode(entry);
+            l.StrFormat = DisplayFormatToCode(entry, FormatOwner::Label);
             MarkDocChanged();
             RefreshLabelsList(l.StrName);
             return true;
