@@ -359,6 +359,9 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
                     return false;
                 }
             }
+            // Under its new name the label may be one that others refer to.
+            if (!AcyclicSource(l, name, l.StrDataSouType, l.strSou))
+                return false;
             // The label's view goes with it under the new name.
             if (clsCanvasScene* scene = DocumentScene())
                 scene->Rename(clsCanvasScene::Kind::Label, l.StrName, name);
@@ -425,11 +428,15 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
             return true;
         }
         if (is("数据源类型")) {
+            if (!AcyclicSource(l, l.StrName, Value, l.strSou))
+                return false;
             l.StrDataSouType = Value;
             MarkDocChanged();
             return true;
         }
         if (is("数据源")) {
+            if (!AcyclicSource(l, l.StrName, l.StrDataSouType, Value))
+                return false;
             l.strSou = Value;
             MarkDocChanged();
             RefreshLabelsList(l.StrName);
@@ -488,6 +495,8 @@ bool clsLabelManager::SetLabelFunction(const QString& StrName, const clsFunction
             return false;
         }
     }
+    if (!AcyclicSource(l, l.StrName, QStringLiteral("公式"), formulaText))
+        return false;
     l.strSou = formulaText;
     if (func) {
         l.LngFirst = func->LngFirst;
