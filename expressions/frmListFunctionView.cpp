@@ -17,9 +17,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
+#include <QVBoxLayout>
 #include <QValidator>
 #include <cmath>
-#include <QVBoxLayout>
 
 namespace {
 const QString kModule = QStringLiteral("frmListFunctionView");
@@ -49,7 +49,7 @@ bool IsWrapped(const QString& v, QChar open, QChar close)
     return v.size() >= 2 && v.front() == open && v.back() == close;
 }
 
-// Numbers the suite's amounts can hold: fifteen significant digits.
+// Magnitudes below 10^15: the suite keeps amounts to fifteen exact digits.
 constexpr double kNumberLimit = 1e15;
 
 // Keeps out of the value editor what cannot stand in a call: the characters that end an

@@ -301,21 +301,6 @@ private Q_SLOTS:
         UnregisterFunctionServers();
     }
 
-    void builtInServerForms()
-    {
-        RegisterFunctionServers();
-        ReadServers();
-        clsFunction* qc = Fm()->GetFuncObject(QStringLiteral("QC"));
-        QVERIFY(qc);
-        QCOMPARE(qc->strFuncDefine, QStringLiteral("取科目期初余额"));
-        QCOMPARE(qc->StrGroup, QStringLiteral("青禾账务函数"));
-        QCOMPARE(qc->Peres.size(), 3);
-        QVERIFY(qc->Peres.at(0).bNeedInput && !qc->Peres.at(1).bNeedInput && !qc->Peres.at(2).bNeedInput);
-        QCOMPARE(qc->Peres.at(2).StrName, QStringLiteral("币种"));
-        UnregisterFunctionServers();
-        QVERIFY(!clsComponentRegistry::IsRegistered(QStringLiteral("QXSvrZW.ClsMain")));
-    }
-
     void refLists_data()
     {
         QTest::addColumn<QString>("refType");
