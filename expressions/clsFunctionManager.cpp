@@ -7,6 +7,7 @@
 #include "document/modPublicDefine.h"
 #include "labels/clsLabelManager.h"
 #include <QHash>
+#include <QSet>
 #include <exception>
 
 namespace {
@@ -112,12 +113,14 @@ bool clsFunctionManager::LoadDefFunctions()
     if (!conn)
         return false;
     mFuncs.clear();
-    const QString system = SqlQuote(g_objDocument->m_strSystemID);
+    m_funcCursor = 0;
+    const QVariantList system{g_objDocument->m_strSystemID};
+    bool functionsRead = false;
     try {
-        clsRecordset rs = conn->Open(QStringLiteral("Select  * from rpt_fundef where cSystemID ='AA' or cSystemID='")
-                                     + system + QStringLiteral("' "));
+        clsRecordset rs = conn->Open(QStringLiteral("Select  * from rpt_fundef where cSystemID ='AA' or cSystemID=? "),
+                                     system);
         QHash<qint32, std::vector<clsFunction*>> byId;
-        std::vector<std::unique_ptr<clsFunction>> loaded;
+        // Each function joins the list as soon as it is read: a failure later on keeps it.
         while (!rs.Eof()) {
             auto func = std::make_unique<clsFunction>();
             func->id = rs.Long(QStringLiteral("ID"));
@@ -130,17 +133,18 @@ bool clsFunctionManager::LoadDefFunctions()
             func->LngFirst = rs.Long(QStringLiteral("ifirst"));
             func->blnSysService = false;
             byId[func->id].push_back(func.get());
-            loaded.push_back(std::move(func));
+            mFuncs.push_back(std::move(func));
             rs.MoveNext();
         }
         rs.Close();
+        functionsRead = true;
 
         // The parameters of every loaded function in one pass, in each function's order.
-        if (!loaded.empty()) {
+        if (!mFuncs.empty()) {
             clsRecordset ps = conn->Open(
                 QStringLiteral("Select  * from rpt_funPere where id in (Select ID from rpt_fundef where cSystemID ='AA' "
-                               "or cSystemID='")
-                + system + QStringLiteral("') order by id,OrderEX "));
+                               "or cSystemID=?) order by id,OrderEX "),
+                system);
             while (!ps.Eof()) {
                 const auto it = byId.constFind(ps.Long(QStringLiteral("id")));
                 if (it != byId.constEnd()) {
@@ -157,10 +161,12 @@ bool clsFunctionManager::LoadDefFunctions()
             }
             ps.Close();
         }
-        for (auto& func : loaded)
-            mFuncs.push_back(std::move(func));
     } catch (const std::exception& e) {
         ReportException(e, kModule, QStringLiteral("LoadDefFunctions()"));
+        // The functions read so far stay offered; without rpt_fundef the class list
+        // would only fail again.
+        if (functionsRead)
+            LoadAllFuncClass();
         return false;
     }
     LoadAllFuncClass();
@@ -268,31 +274,60 @@ bool clsFunctionManager::AnalyzerZ9Functions()
     m_z9Cursor = 0;
     bool any = false;
     // Every class is read even when an earlier one fails.
-    any = AnalyzerFuncCW() || any;
-    any = AnalyzerFuncGZ() || any;
-    any = AnalyzerFuncGD() || any;
-    any = AnalyzerFuncYS() || any;
-    any = AnalyzerFuncZW() || any;
-    any = AnalyzerFuncCG() || any;
-    any = AnalyzerFuncCH() || any;
-    any = AnalyzerFuncXS() || any;
-    any = AnalyzerFuncCB() || any;
-    any = AnalyzerFuncZJ() || any;
-    any = AnalyzerFuncKC() || any;
+    for (int i = 0; i < int(ServiceClasses().size()); ++i)
+        any = ReadServerClass(i) || any;
+    NoticeMissingServers();
     return any;
 }
 
-bool clsFunctionManager::AnalyzerFuncCW() { return ReadServerClass(0); }
-bool clsFunctionManager::AnalyzerFuncGZ() { return ReadServerClass(1); }
-bool clsFunctionManager::AnalyzerFuncGD() { return ReadServerClass(2); }
-bool clsFunctionManager::AnalyzerFuncYS() { return ReadServerClass(3); }
-bool clsFunctionManager::AnalyzerFuncZW() { return ReadServerClass(4); }
-bool clsFunctionManager::AnalyzerFuncCG() { return ReadServerClass(5); }
-bool clsFunctionManager::AnalyzerFuncCH() { return ReadServerClass(6); }
-bool clsFunctionManager::AnalyzerFuncXS() { return ReadServerClass(7); }
-bool clsFunctionManager::AnalyzerFuncCB() { return ReadServerClass(8); }
-bool clsFunctionManager::AnalyzerFuncZJ() { return ReadServerClass(9); }
-bool clsFunctionManager::AnalyzerFuncKC() { return ReadServerClass(10); }
+bool clsFunctionManager::AnalyzerFuncCW() { return ReadOneClass(0); }
+bool clsFunctionManager::AnalyzerFuncGZ() { return ReadOneClass(1); }
+bool clsFunctionManager::AnalyzerFuncGD() { return ReadOneClass(2); }
+bool clsFunctionManager::AnalyzerFuncYS() { return ReadOneClass(3); }
+bool clsFunctionManager::AnalyzerFuncZW() { return ReadOneClass(4); }
+bool clsFunctionManager::AnalyzerFuncCG() { return ReadOneClass(5); }
+bool clsFunctionManager::AnalyzerFuncCH() { return ReadOneClass(6); }
+bool clsFunctionManager::AnalyzerFuncXS() { return ReadOneClass(7); }
+bool clsFunctionManager::AnalyzerFuncCB() { return ReadOneClass(8); }
+bool clsFunctionManager::AnalyzerFuncZJ() { return ReadOneClass(9); }
+bool clsFunctionManager::AnalyzerFuncKC() { return ReadOneClass(10); }
+
+bool clsFunctionManager::ReadOneClass(int index)
+{
+    const bool read = ReadServerClass(index);
+    NoticeMissingServers();
+    return read;
+}
+
+namespace {
+// The classes whose missing server the user has already been told about in this run.
+QSet<QString>& ReportedMissing()
+{
+    static QSet<QString> reported;
+    return reported;
+}
+}
+
+void clsFunctionManager::NoticeMissingServers()
+{
+    QStringList fresh;
+    for (const QString& caption : std::as_const(m_missing))
+        if (!ReportedMissing().contains(caption))
+            fresh.append(caption);
+    m_missing.clear();
+    // A host without some modules of the suite is normal: one notice for all of them,
+    // once per run, and the designer goes on without their functions.
+    if (fresh.isEmpty() || g_blnRunMode)
+        return;
+    for (const QString& caption : std::as_const(fresh))
+        ReportedMissing().insert(caption);
+    ShowMessage(QStringLiteral("以下函数类别的函数服务组件没有安装，其函数不能使用：\r\n") + fresh.join(QStringLiteral("、")));
+}
+
+void clsFunctionManager::ForgetMissingServerNotice()
+{
+    ReportedMissing().clear();
+}
 
 void clsFunctionManager::ParseServerForm(const QString& form, clsFunction& func)
 {
@@ -330,8 +365,14 @@ bool clsFunctionManager::ReadServerClass(int index)
 {
     const ServiceClass& cls = ServiceClasses().at(std::size_t(index));
     const QString routine = cls.routine + QStringLiteral("()");
+    std::unique_ptr<clsOutsideObject> server;
     try {
-        std::unique_ptr<clsOutsideObject> server = clsComponentRegistry::Create(cls.progId);
+        server = clsComponentRegistry::Create(cls.progId);
+    } catch (const clsOutsideError&) {
+        m_missing.append(cls.caption);
+        return false;
+    }
+    try {
         QVariantList none;
         const qint32 count = CLng(server->Invoke(QStringLiteral("srvCount"), none));
         for (qint32 i = 0; i < count; ++i) {
@@ -356,6 +397,30 @@ bool clsFunctionManager::ReadServerClass(int index)
     return true;
 }
 
+void clsFunctionManager::SplitFormula(const QString& text, QString& name, QString& args)
+{
+    const int open = text.indexOf(QLatin1Char('('));
+    name = (open < 0 ? text : text.left(open)).trimmed();
+    args.clear();
+    if (open >= 0) {
+        const QString rest = text.mid(open + 1);
+        const int close = rest.indexOf(QLatin1Char(')'));
+        args = (close < 0 ? rest : rest.left(close)).trimmed();
+    }
+}
+
+QStringList clsFunctionManager::ArgumentList(const QString& args)
+{
+    QStringList list;
+    for (const QString& raw : args.split(QLatin1Char(','))) {
+        const QString piece = raw.trimmed();
+        if (piece.isEmpty())
+            break;
+        list.append(piece);
+    }
+    return list;
+}
+
 bool clsFunctionManager::CheckFunction(const QString& text)
 {
     QString cleaned = text.trimmed();
@@ -369,14 +434,9 @@ bool clsFunctionManager::CheckFunction(const QString& text)
         return false;
     }
 
-    const int open = text.indexOf(QLatin1Char('('));
-    const QString name = (open < 0 ? text : text.left(open)).trimmed();
+    QString name;
     QString args;
-    if (open >= 0) {
-        const QString rest = text.mid(open + 1);
-        const int close = rest.indexOf(QLatin1Char(')'));
-        args = (close < 0 ? rest : rest.left(close)).trimmed();
-    }
+    SplitFormula(text, name, args);
 
     for (const auto& func : mFuncs)
         if (SameText(func->StrName, name))
@@ -389,13 +449,7 @@ bool clsFunctionManager::CheckFunction(const QString& text)
 
 bool clsFunctionManager::CheckTableFunction(const QString& args, const clsFunction& func)
 {
-    QStringList list;
-    for (const QString& raw : args.split(QLatin1Char(','))) {
-        const QString piece = raw.trimmed();
-        if (piece.isEmpty())
-            break;
-        list.append(piece);
-    }
+    const QStringList list = ArgumentList(args);
     if (list.isEmpty() && func.Peres.isEmpty())
         return true;
 

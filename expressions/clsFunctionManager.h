@@ -60,13 +60,25 @@ public:
     static void ParseServerForm(const QString& form, clsFunction& func);
     // The text a server's srvcheck receives for a call of `func` with argument text `args`.
     static QString BuildServiceCheckText(const clsFunction& func, const QString& args);
+    // A formula's function name (before the first "(") and its argument text (up to the
+    // following ")"), both trimmed.
+    static void SplitFormula(const QString& text, QString& name, QString& args);
+    // The arguments of a call: trimmed pieces between commas, up to the first empty one.
+    static QStringList ArgumentList(const QString& args);
+
+    // Classes whose server could not be created are named to the user once per run;
+    // this forgets which were named (a new run, or a test).
+    static void ForgetMissingServerNotice();
 
 private:
     bool ReadServerClass(int index);
+    bool ReadOneClass(int index);
+    void NoticeMissingServers();
     bool CheckTableFunction(const QString& args, const clsFunction& func);
     bool CheckZ9ServiceFunction(const QString& args, const clsFunction& func);
 
     QStringList m_classes;
+    QStringList m_missing;  // classes whose server could not be created, not yet told
     int m_classCursor = -1;
     int m_funcCursor = 0;
     int m_z9Cursor = 0;

@@ -1,9 +1,11 @@
 #include "frmListFunctionView.h"
 #include "clsFunctionManager.h"
 #include "columns/clsFieldsManager.h"
+#include "labels/clsLabelManager.h"
 #include "document/clsConnection.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
+#include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,12 +15,101 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QValidator>
+#include <cmath>
 
 namespace {
 const QString kModule = QStringLiteral("frmListFunctionView");
 constexpr int kTwipsPerPixel = 15;
+const QString kColumns = QStringLiteral("列集合");
+const QString kConditions = QStringLiteral("条件集合");
+const QString kLabels = QStringLiteral("标签集合");
+
+// How a parameter's value is written in a call: a bracketed name for a reference list,
+// a number, a text in double quotes, or anything (other data types).
+enum class ValueKind { Reference, Number, Text, Any };
+
+ValueKind KindOf(const clsPere& pere)
+{
+    const QString ref = pere.strRefType.trimmed();
+    if (SameText(ref, kColumns) || SameText(ref, kConditions) || SameText(ref, kLabels))
+        return ValueKind::Reference;
+    if (pere.lngDataType == 0)
+        return ValueKind::Number;
+    if (pere.lngDataType == 1 || pere.lngDataType == 2)
+        return ValueKind::Text;
+    return ValueKind::Any;
+}
+
+bool IsWrapped(const QString& v, QChar open, QChar close)
+{
+    return v.size() >= 2 && v.front() == open && v.back() == close;
+}
+
+// Magnitudes below 10^15: the suite keeps amounts to fifteen exact digits.
+constexpr double kNumberLimit = 1e15;
+
+// Keeps out of the value editor what cannot stand in a call: the characters that end an
+// argument or the call, brackets other than around a whole name, inner quotes, and for
+// a number parameter anything but a number. A number out of range, a half-typed number
+// or name, is Intermediate: it may be typed on, but is refused when it is committed.
+class clsValueValidator : public QValidator
+{
+public:
+    explicit clsValueValidator(QObject* parent) : QValidator(parent) {}
+    ValueKind kind = ValueKind::Any;
+
+    State validate(QString& input, int&) const override { return Judge(input.trimmed()); }
+
+    static bool IsNumber(const QString& v)
+    {
+        static const QRegularExpression number(QStringLiteral("^[+-]?(\\d+(\\.\\d*)?|\\.\\d+)([eE][+-]?\\d+)?$"));
+        return number.match(v).hasMatch();
+    }
+
+    State Judge(const QString& v) const
+    {
+        if (v.isEmpty())
+            return Acceptable;
+        if (v.contains(QLatin1Char(',')) || v.contains(QLatin1Char('(')) || v.contains(QLatin1Char(')')))
+            return Invalid;
+        if (v.front() == QLatin1Char('[')) {
+            const QString inner = v.mid(1, v.back() == QLatin1Char(']') ? v.size() - 2 : -1);
+            if (inner.contains(QLatin1Char('[')) || inner.contains(QLatin1Char(']')) || inner.contains(QLatin1Char('"')))
+                return Invalid;
+            return IsWrapped(v, QLatin1Char('['), QLatin1Char(']')) && !inner.trimmed().isEmpty() ? Acceptable : Intermediate;
+        }
+        if (v.contains(QLatin1Char('[')) || v.contains(QLatin1Char(']')))
+            return Invalid;
+        switch (kind) {
+        case ValueKind::Reference:
+            return v.contains(QLatin1Char('"')) ? Invalid : Acceptable;
+        case ValueKind::Number: {
+            if (IsNumber(v)) {
+                bool ok = false;
+                const double d = v.toDouble(&ok);
+                return ok && std::abs(d) < kNumberLimit ? Acceptable : Intermediate;
+            }
+            static const QRegularExpression partial(QStringLiteral("^[+-]?\\d*\\.?\\d*([eE][+-]?\\d*)?$"));
+            return partial.match(v).hasMatch() ? Intermediate : Invalid;
+        }
+        case ValueKind::Text: {
+            if (v.front() != QLatin1Char('"'))
+                return v.contains(QLatin1Char('"')) ? Invalid : Acceptable;
+            const QString inner = v.mid(1, v.size() > 1 && v.back() == QLatin1Char('"') ? v.size() - 2 : -1);
+            if (inner.contains(QLatin1Char('"')))
+                return Invalid;
+            return IsWrapped(v, QLatin1Char('"'), QLatin1Char('"')) ? Acceptable : Intermediate;
+        }
+        case ValueKind::Any:
+            return Acceptable;
+        }
+        return Invalid;
+    }
+};
 
 frmListFunctionView::ModalHook& Hook()
 {
@@ -62,6 +153,8 @@ frmListFunctionView::frmListFunctionView(QPlainTextEdit* target, QWidget* parent
     txtInput = new QLineEdit(GridPeres->viewport());
     txtInput->hide();
     txtInput->installEventFilter(this);
+    m_validator = new clsValueValidator(this);
+    txtInput->setValidator(m_validator);
     cmdRefrech = new QPushButton(QStringLiteral("..."), GridPeres->viewport());
     cmdRefrech->hide();
     lstRefresh = new QListWidget(this);
@@ -197,7 +290,10 @@ void frmListFunctionView::FillParameters(int row)
         GridPeres->insertRow(r);
         GridPeres->setItem(r, 0, ReadOnlyItem(pere.StrName));
         GridPeres->setItem(r, 1, ReadOnlyItem(pere.bNeedInput ? QStringLiteral("必要") : QStringLiteral("可选")));
-        GridPeres->setItem(r, 2, ReadOnlyItem(pere.strDefault));
+        GridPeres->setItem(r, 2, ReadOnlyItem(QString()));
+        QString value;
+        QString error;
+        GridPeres->item(r, 2)->setText(Normalize(r, pere.strDefault, value, error) ? value : pere.strDefault);
     }
     BuildCall();
 }
@@ -232,17 +328,24 @@ void frmListFunctionView::HideEditors()
 
 bool frmListFunctionView::BeginEdit(int row)
 {
+    // A value being typed in another cell is taken first, or stays there when refused.
+    if (m_editRow >= 0 && !txtInput->isHidden()) {
+        if (m_editRow == row)
+            return true;
+        if (!CommitValue(txtInput->text()))
+            return false;
+    }
     HideEditors();
     if (row < 0 || row >= GridPeres->rowCount() || row >= m_peres.size())
         return false;
     m_editRow = row;
+    static_cast<clsValueValidator*>(m_validator)->kind = KindOf(m_peres.at(row));
     const QRect cell = GridPeres->visualItemRect(GridPeres->item(row, 2));
     txtInput->setGeometry(cell);
     txtInput->setText(ValueAt(row));
     txtInput->show();
     txtInput->setFocus();
-    const QString ref = m_peres.at(row).strRefType.trimmed();
-    if (SameText(ref, QStringLiteral("列集合")) || SameText(ref, QStringLiteral("条件集合"))) {
+    if (KindOf(m_peres.at(row)) == ValueKind::Reference) {
         const int side = cell.height();
         cmdRefrech->setGeometry(cell.right() - side + 1, cell.top(), side, side);
         cmdRefrech->show();
@@ -251,14 +354,64 @@ bool frmListFunctionView::BeginEdit(int row)
     return true;
 }
 
-void frmListFunctionView::CommitValue(const QString& text)
+bool frmListFunctionView::Normalize(int row, const QString& text, QString& value, QString& error) const
+{
+    const clsPere& pere = m_peres.at(row);
+    const ValueKind kind = KindOf(pere);
+    value = text.trimmed();
+    error.clear();
+    clsValueValidator judge(nullptr);
+    judge.kind = kind;
+    if (judge.Judge(value) != QValidator::Acceptable) {
+        const QString name = QStringLiteral("参数（") + pere.StrName + QStringLiteral("）");
+        if (kind == ValueKind::Number && clsValueValidator::IsNumber(value))
+            error = name + QStringLiteral("的数值超出范围...");
+        else if (kind == ValueKind::Number && !value.startsWith(QLatin1Char('[')))
+            error = name + QStringLiteral("必须输入数值...");
+        else
+            error = name + QStringLiteral("输入错误...");
+        return false;
+    }
+    const bool bracketed = IsWrapped(value, QLatin1Char('['), QLatin1Char(']'));
+    if (!value.isEmpty() && !bracketed) {
+        if (kind == ValueKind::Reference)
+            value = QLatin1Char('[') + value + QLatin1Char(']');
+        else if (kind == ValueKind::Text && !IsWrapped(value, QLatin1Char('"'), QLatin1Char('"')))
+            value = QLatin1Char('"') + value + QLatin1Char('"');
+    }
+
+    // A column or a label must be one of the report's, as the formula check will ask.
+    const QString ref = pere.strRefType.trimmed();
+    const QString inner = value.mid(1, value.size() - 2);
+    if (kind == ValueKind::Reference && !value.isEmpty()) {
+        if (SameText(ref, kColumns)) {
+            clsFieldsManager* fields = DocumentFields();
+            if (!fields || fields->GetCol(inner) == -1)
+                error = QStringLiteral("列名") + value + QStringLiteral("不在报表可用列集合中...");
+        } else if (SameText(ref, kLabels)) {
+            clsLabelManager* labels = DocumentLabels();
+            if (!labels || !labels->InLabels(inner))
+                error = QStringLiteral("标签名") + value + QStringLiteral("不在报表标签集合中...");
+        }
+    }
+    return error.isEmpty();
+}
+
+bool frmListFunctionView::CommitValue(const QString& text)
 {
     const int row = m_editRow;
-    if (row < 0 || row >= GridPeres->rowCount())
-        return;
-    GridPeres->item(row, 2)->setText(text);
+    if (row < 0 || row >= GridPeres->rowCount() || row >= m_peres.size())
+        return false;
+    QString value;
+    QString error;
+    if (!Normalize(row, text, value, error)) {
+        ShowMessage(error);
+        return false;
+    }
+    GridPeres->item(row, 2)->setText(value);
     HideEditors();
     BuildCall();
+    return true;
 }
 
 void frmListFunctionView::CancelEdit()
@@ -278,18 +431,23 @@ void frmListFunctionView::RefreshList()
         return;
     const QString ref = m_peres.at(m_editRow).strRefType.trimmed();
     QStringList entries;
-    if (SameText(ref, QStringLiteral("列集合"))) {
+    if (SameText(ref, kColumns)) {
         if (clsFieldsManager* fields = g_objDocument->FieldsManager())
             for (const auto& col : fields->Cols)
                 if (col->BlnEnable)
                     entries << col->name;
-    } else if (SameText(ref, QStringLiteral("条件集合"))) {
+    } else if (SameText(ref, kLabels)) {
+        if (clsLabelManager* labels = g_objDocument->LabelManager())
+            for (const auto& label : labels->Labels)
+                if (!label->blnDeleted)
+                    entries << label->StrName;
+    } else if (SameText(ref, kConditions)) {
         clsConnection* conn = g_objDocument->m_AdoConn;
         if (conn) {
             try {
-                clsRecordset rs = conn->Open(QStringLiteral("select  note from Rpt_FltDEF where id = ")
-                                             + QString::number(g_objDocument->m_lngReportID)
-                                             + QStringLiteral(" and  ModeEx <20  order by  location  "));
+                clsRecordset rs = conn->Open(
+                    QStringLiteral("select  note from Rpt_FltDEF where id = ? and  ModeEx <20  order by  location  "),
+                    {g_objDocument->m_lngReportID});
                 for (; !rs.Eof(); rs.MoveNext())
                     entries << rs.Text(QStringLiteral("note"));
             } catch (const std::exception& e) {
@@ -309,7 +467,12 @@ void frmListFunctionView::ChooseFromList(const QString& entry)
 
 bool frmListFunctionView::Confirm()
 {
-    if (m_function.isEmpty())
+    if (m_function.isEmpty()) {
+        ShowMessage(QStringLiteral("请先选择函数..."), PromptIcon::Information);
+        return false;
+    }
+    // What is still being typed counts as entered.
+    if (m_editRow >= 0 && !txtInput->isHidden() && !CommitValue(txtInput->text()))
         return false;
     for (int row = 0; row < GridPeres->rowCount() && row < m_peres.size(); ++row) {
         if (m_peres.at(row).bNeedInput && ValueAt(row).isEmpty()) {
@@ -318,6 +481,11 @@ bool frmListFunctionView::Confirm()
             return false;
         }
     }
+    // The editor runs the formula check on confirmation; a call it would refuse is
+    // better refused here, where the values can still be changed.
+    clsFunctionManager* functions = DocumentFunctions();
+    if (!functions || !functions->CheckFunction(CallText().trimmed()))
+        return false;
     // A label formula holds one call, so the call takes the editor's whole text.
     if (m_target)
         m_target->setPlainText(CallText());
@@ -327,6 +495,16 @@ bool frmListFunctionView::Confirm()
 
 bool frmListFunctionView::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == txtInput && event->type() == QEvent::FocusOut && !txtInput->isHidden() && m_editRow >= 0) {
+        // Leaving the cell takes the value, except towards the cell's own list, another
+        // window (such as the message that refuses a value) or a pop-up, and the two
+        // buttons: 确定 takes the value itself, 取消 drops everything.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        const QWidget* next = QApplication::focusWidget();
+        const bool elsewhere = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+        if (!elsewhere && next != cmdRefrech && next != lstRefresh && next != cmdOk && next != cmdCancel)
+            CommitValue(txtInput->text());
+    }
     if (watched == txtInput && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -11,6 +11,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
+class QValidator;
 
 // Builds a label formula by choosing a function class, a function and its parameter
 // values; the finished call goes into the expression editor's text box.
@@ -37,8 +38,11 @@ public:
     bool ChooseFunction(const QString& name);
     // Opens the in-place editor over the value of parameter `row`; false for no such row.
     bool BeginEdit(int row);
-    // Takes `text` into the cell being edited and rebuilds the call (Enter).
-    void CommitValue(const QString& text);
+    // Takes `text` into the cell being edited, written as the formula check expects it
+    // (texts in double quotes, references in square brackets), and rebuilds the call
+    // (Enter, or the focus leaving the cell). A value the parameter cannot take is
+    // refused with a message and stays in the editor; false then.
+    bool CommitValue(const QString& text);
     // Leaves the cell as it was (Esc).
     void CancelEdit();
     // Fills the choice list of the parameter being edited (the button at its cell).
@@ -47,7 +51,9 @@ public:
     void ChooseFromList(const QString& entry);
     // The call as built so far: name(values) followed by one blank.
     QString CallText() const;
-    // Checks the required parameters, hands the call to the editor and closes.
+    // Takes a value still being typed, checks the required parameters and the call
+    // itself (the formula check the editor will run), hands the call to the editor and
+    // closes. Anything missing or wrong is told to the user and the picker stays open.
     bool Confirm();
 
     // Replaces the modal loop (tests drive the window without one).
@@ -65,8 +71,12 @@ private:
     void BuildCall();
     void HideEditors();
     QString ValueAt(int row) const;
+    // The value as it goes into the call; false with `error` set when the parameter
+    // cannot take it.
+    bool Normalize(int row, const QString& text, QString& value, QString& error) const;
 
     QPlainTextEdit* m_target;
+    QValidator* m_validator = nullptr;  // the value editor's, set to the edited parameter's kind
     QString m_function;
     QList<clsPere> m_peres;
     int m_editRow = -1;

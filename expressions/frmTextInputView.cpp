@@ -205,6 +205,12 @@ bool frmTextInputView::Confirm()
         clsExpressionManager* checker = DocumentExpressions();
         passed = checker && (label ? checker->CheckLabelExpression(text) : checker->CheckFieldExpression(text));
     }
+    // A label's expression or formula may not lead back to the label itself; refused
+    // here, the text stays in the editor to be put right.
+    if (passed && label && (formula || expression) && !mStrObjectName.trimmed().isEmpty()) {
+        clsLabelManager* labels = DocumentLabels();
+        passed = !labels || labels->CheckLabelCycle(mStrObjectName, mStrSouType, text);
+    }
     if (!passed)
         return false;
     strExpression = text;

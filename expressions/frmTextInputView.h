@@ -20,6 +20,7 @@ public:
 
     QString mStrClass;          // "列" or "标签"
     QString mStrSouType;        // "表达式", "公式" or any other kind (text, SQL)
+    QString mStrObjectName;     // the label edited, when known: its text may not refer back to it
     QString strExpression;      // the text, in and out
     bool BlnCancel = true;
     std::unique_ptr<clsOutsideObject> objReportDefine;  // the query-definition component

@@ -377,6 +377,9 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
                     return false;
                 }
             }
+            // Under its new name the label may be one that others refer to.
+            if (!AcyclicSource(l, name, l.StrDataSouType, l.strSou))
+                return false;
             // The label's view goes with it under the new name.
             if (clsCanvasScene* scene = DocumentScene())
                 scene->Rename(clsCanvasScene::Kind::Label, l.StrName, name);
@@ -451,11 +454,15 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
             return true;
         }
         if (is("数据源类型")) {
+            if (!AcyclicSource(l, l.StrName, Value, l.strSou))
+                return false;
             l.StrDataSouType = Value;
             MarkDocChanged();
             return true;
         }
         if (is("数据源")) {
+            if (!AcyclicSource(l, l.StrName, l.StrDataSouType, Value))
+                return false;
             l.strSou = Value;
             MarkDocChanged();
             RefreshLabelsList(l.StrName);
@@ -483,12 +490,12 @@ bool clsLabelManager::EditLabelProperty(QString& StrName, const QString& PropNam
         }
         if (is("显示格式")) {
             const QString entry = Value.trimmed();
-            // The row percentages are the columns' own; "分组行百分比" is one of them.
-            if (entry == QStringLiteral("行百分比") || entry == QStringLiteral("分组行百分比")) {
+            // A label has no row to be a percentage of.
+            if (SameText(entry, QStringLiteral("行百分比"))) {
                 ShowMessage(QStringLiteral("标签不支持该数据显示格式"), PromptIcon::Information);
                 return false;
             }
-            l.StrFormat = DisplayFormatToCode(entry);
+            l.StrFormat = DisplayFormatToCode(entry, FormatOwner::Label);
             MarkDocChanged();
             RefreshLabelsList(l.StrName);
             return true;
@@ -514,6 +521,8 @@ bool clsLabelManager::SetLabelFunction(const QString& StrName, const clsFunction
             return false;
         }
     }
+    if (!AcyclicSource(l, l.StrName, QStringLiteral("公式"), formulaText))
+        return false;
     l.strSou = formulaText;
     if (func) {
         l.LngFirst = func->LngFirst;

@@ -2,6 +2,7 @@
 #include "clsLabel.h"
 #include "document/clsFormatRow.h"
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,15 @@ public:
     bool SetLabelFunction(const QString& StrName, const clsFunction* func, const QString& formulaText);
     // Takes the font chosen in the font dialog.
     bool SetLabelFont(const QString& StrName, const clsFont& font);
+
+    // Label references: an expression names labels as operands, a formula names them
+    // in the arguments of its label parameters. LabelCycle answers the chain by which
+    // `label`, called `name` and showing `text` as a source of kind `kind` ("表达式" or
+    // "公式"), would depend on itself ("标签1", "标签2", "标签1"), or nothing. It reads
+    // each label's source once, so it is linear in the texts and the references.
+    QStringList LabelCycle(const clsLabel& label, const QString& name, const QString& kind, const QString& text) const;
+    // False, after telling the user the chain, when the label would depend on itself.
+    bool CheckLabelCycle(const QString& StrName, const QString& kind, const QString& text) const;
 
     // Canvas hook: the designer redraws the label's element after a change.
     void RefreshLabelsList(const QString& StrName);
@@ -108,5 +118,7 @@ public:
     static void TextToFont(const QString& text, clsFont& font);
 
 private:
+    bool AcyclicSource(const clsLabel& label, const QString& name, const QString& kind, const QString& text) const;
+
     qint32 m_lngID = 0;
 };

@@ -345,6 +345,7 @@ void frmPropertysView::OpenExpressionEditor()
         return;
     frmTextInputView editor(this);
     editor.mStrClass = m_kind;
+    editor.mStrObjectName = m_name;
     if (SameText(m_kind, kColumn)) {
         editor.mStrSouType = QStringLiteral("表达式");
     } else {

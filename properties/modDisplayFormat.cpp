@@ -31,19 +31,21 @@ QStringList DisplayFormatEntries(FormatOwner owner)
     return entries;
 }
 
-QString DisplayFormatToCode(const QString& entry)
+// Entries and codes are names, compared as every name of the system is: case ignored.
+QString DisplayFormatToCode(const QString& entry, FormatOwner owner)
 {
     const QString text = entry.trimmed();
     for (const NamedFormat& f : kNamed)
-        if (text == QString::fromUtf8(f.entry))
+        if ((owner == FormatOwner::Column || !f.columnsOnly) && text.compare(QString::fromUtf8(f.entry), Qt::CaseInsensitive) == 0)
             return QString::fromUtf8(f.code);
     return text;
 }
 
 QString DisplayFormatToEntry(const QString& stored, FormatOwner owner)
 {
+    const QString code = stored.trimmed();
     for (const NamedFormat& f : kNamed)
-        if (stored == QString::fromUtf8(f.code) && (owner == FormatOwner::Column || !f.columnsOnly))
+        if ((owner == FormatOwner::Column || !f.columnsOnly) && code.compare(QString::fromUtf8(f.code), Qt::CaseInsensitive) == 0)
             return QString::fromUtf8(f.entry);
     return stored;
 }

@@ -4,8 +4,8 @@
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
 #include "expressions/clsExpressionManager.h"
+#include "expressions/clsFunctionManager.h"
 #include "labels/clsLabelManager.h"
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -31,13 +31,20 @@ private:
             cols.push_back(std::move(col));
         }
     }
-    void SetLabels(const QStringList& names)
+    // Each entry "name" or "name|kind|source"; a leading "!" marks the label deleted.
+    void SetLabels(const QStringList& entries)
     {
         auto& labels = m_doc->LabelManager()->Labels;
         labels.clear();
-        for (const QString& name : names) {
+        for (const QString& entry : entries) {
             auto label = std::make_unique<clsLabel>();
-            label->StrName = name;
+            const QStringList parts = entry.split(QLatin1Char('|'));
+            label->blnDeleted = parts[0].startsWith(QLatin1Char('!'));
+            label->StrName = parts[0].mid(label->blnDeleted ? 1 : 0);
+            if (parts.size() == 3) {
+                label->StrDataSouType = parts[1];
+                label->strSou = parts[2];
+            }
             labels.push_back(std::move(label));
         }
     }
@@ -58,6 +65,14 @@ private Q_SLOTS:
         m_doc->OpenDocument(&m_db->Conn(), QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
         m_doc->SetRunMode(false);
         QVERIFY(m_doc->FieldsManager() && m_doc->LabelManager() && m_doc->ExpressionManager());
+        // A formula whose first argument is a label.
+        auto func = std::make_unique<clsFunction>();
+        func->StrName = QStringLiteral("GetLabelText");
+        clsPere label;
+        label.StrName = QStringLiteral("标签");
+        label.strRefType = QStringLiteral("标签集合");
+        func->Peres = {label};
+        m_doc->FunctionManager()->mFuncs.push_back(std::move(func));
     }
     void init()
     {
@@ -177,6 +192,66 @@ private Q_SLOTS:
         }
     }
 
+    // A label source that leads back to its own label is refused, however long the way;
+    // labels reached twice without a cycle are not.
+    void labelCycles_data()
+    {
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QString>("edited");
+        QTest::addColumn<QString>("prop");   // a label property, or "公式" for a chosen formula
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        const QString expr = QStringLiteral("标签表达式不能循环引用: ");
+        const QString formula = QStringLiteral("标签公式不能循环引用: ");
+        QTest::newRow("direct") << QStringList{"a|表达式|1"} << "a" << "数据源" << "[a]+1" << expr + "a → a";
+        QTest::newRow("through another") << QStringList{"a|表达式|1", "b|表达式|[a]*2"} << "a" << "数据源" << "[b]"
+                                         << expr + "a → b → a";
+        QStringList chain{QStringLiteral("L0|表达式|1")};
+        QStringList names{QStringLiteral("L0")};
+        for (int i = 1; i <= 3000; ++i) {
+            chain << QStringLiteral("L%1|表达式|[L%2]*2").arg(i).arg(i - 1);
+            names.insert(1, QStringLiteral("L%1").arg(i));
+        }
+        QTest::newRow("3000 labels long") << chain << "L0" << "数据源" << "[L3000]" << expr + (names << "L0").join(" → ");
+        QTest::newRow("diamond") << QStringList{"a|表达式|1", "b|表达式|[d]", "c|表达式|[d]+[b]", "d|表达式|2"} << "a"
+                                 << "数据源" << "[b]+[c]" << "";
+        QTest::newRow("cycle elsewhere") << QStringList{"a|表达式|1", "b|表达式|[c]", "c|表达式|[b]"} << "a" << "数据源"
+                                         << "[b]" << "";
+        QTest::newRow("text not followed") << QStringList{"a|表达式|1", "b|文本|[a]"} << "a" << "数据源" << "[b]" << "";
+        QTest::newRow("deleted not followed") << QStringList{"a|表达式|1", "!b|表达式|[a]"} << "a" << "数据源" << "[b]" << "";
+        QTest::newRow("names in any case") << QStringList{"a|表达式|1", "B|表达式|[A]"} << "a" << "数据源" << "b"
+                                           << expr + "a → B → a";
+        QTest::newRow("kind switched") << QStringList{"a|表达式|[b]", "b|文本|[a]"} << "b" << "数据源类型" << "表达式"
+                                       << expr + "b → a → b";
+        QTest::newRow("through a formula") << QStringList{"a|公式|GetLabelText([b])", "b|表达式|1"} << "b" << "数据源"
+                                           << "[a]" << expr + "b → a → b";
+        QTest::newRow("formula chosen") << QStringList{"a|表达式|[b]", "b|文本|"} << "b" << "公式" << "GetLabelText([a]) "
+                                        << formula + "b → a → b";
+        QTest::newRow("renamed into a cycle") << QStringList{"a|表达式|[x]", "c|表达式|[a]"} << "c" << "名称" << "x"
+                                              << expr + "x → a → x";
+    }
+    void labelCycles()
+    {
+        QFETCH(QStringList, labels);
+        QFETCH(QString, edited);
+        QFETCH(QString, prop);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        SetLabels(labels);
+        clsLabelManager& lm = *m_doc->LabelManager();
+        const clsLabel* label = lm.FindLabel(edited);
+        const QStringList before{label->StrName, label->StrDataSouType, label->strSou};
+        clsRecordingPrompt prompt;
+        QString name = edited;
+        const bool stored = prop == QStringLiteral("公式") ? lm.SetLabelFunction(name, nullptr, value)
+                                                         : lm.EditLabelProperty(name, prop, value);
+        QCOMPARE(stored, message.isEmpty());
+        QCOMPARE(prompt.LastText(), message);
+        QCOMPARE(prompt.messages.size(), stored ? 0 : 1);
+        if (!stored)
+            QCOMPARE((QStringList{label->StrName, label->StrDataSouType, label->strSou}), before);
+    }
+
     // A column whose Col is -1 is not found, exactly as GetCol tells it.
     void firstColumnOfANameAnswers()
     {
@@ -210,7 +285,7 @@ private Q_SLOTS:
         g_objDocument = m_doc.get();
     }
 
-    // 10,000 operands over 1,000 columns: the check must stay linear in the text.
+    // 10,000 operands over 1,000 columns (its speed is measured in bench_expressions).
     void longExpressionOverWideReport()
     {
         QStringList names;
@@ -222,12 +297,7 @@ private Q_SLOTS:
             operands.append(i % 3 == 0 ? QStringLiteral("[PREV_列%1]").arg(i % 1000) : QStringLiteral("[列%1]").arg(999 - i % 1000));
         const QString text = QStringLiteral("(") + operands.join(QLatin1Char('+')) + QStringLiteral(")*2");
         clsRecordingPrompt prompt;
-        QElapsedTimer timer;
-        timer.start();
         QVERIFY(m_doc->ExpressionManager()->CheckFieldExpression(text));
-        const qint64 ms = timer.elapsed();
-        qDebug("10000 operands over 1000 columns checked in %lld ms", ms);
-        QVERIFY(ms < 3000);
         QCOMPARE(prompt.messages.size(), 0);
     }
 
@@ -238,10 +308,7 @@ private Q_SLOTS:
         const QString alphabet = QStringLiteral("[]()（）+-*/&=ab 1.,%\r\nPREV_IiFfSumAbs金");
         QRandomGenerator rng(20261205);
         clsRecordingPrompt prompt;
-        QElapsedTimer timer;
-        timer.start();
-        int runs = 0;
-        while (timer.elapsed() < 800) {
+        for (int run = 0; run < 3000; ++run) {
             QString text;
             const int len = int(rng.bounded(40));
             for (int i = 0; i < len; ++i)
@@ -252,9 +319,7 @@ private Q_SLOTS:
                                           : m_doc->ExpressionManager()->CheckLabelExpression(text);
                 QVERIFY2(prompt.messages.size() == (ok ? 0 : 1), qPrintable(text));
             }
-            ++runs;
         }
-        QVERIFY(runs > 100);
     }
 };
 

@@ -301,8 +301,6 @@ private Q_SLOTS:
                                     << QStringLiteral("目标区域不可用...") << excl;
         QTest::newRow("row percentage") << QStringLiteral("显示格式") << QStringLiteral("行百分比") << false
                                         << QStringLiteral("标签不支持该数据显示格式") << int(PromptIcon::Information);
-        QTest::newRow("group row percentage") << QStringLiteral("显示格式") << QStringLiteral("分组行百分比") << false
-                                              << QStringLiteral("标签不支持该数据显示格式") << int(PromptIcon::Information);
         QTest::newRow("non-numeric top") << QStringLiteral("上边距") << QStringLiteral("十八") << false << QString() << 0;
         QTest::newRow("blank width") << QStringLiteral("宽度") << QString() << false << QString() << 0;
         QTest::newRow("overflowing height") << QStringLiteral("高度") << QStringLiteral("2000000000") << false << QString() << 0;
@@ -362,6 +360,9 @@ private Q_SLOTS:
         QTest::newRow("quantity format") << QStringLiteral("显示格式") << QStringLiteral("Z9数量显示格式") << QStringLiteral("Z9数量显示格式") << true;
         QTest::newRow("picture format") << QStringLiteral("显示格式") << QStringLiteral(" #,0.00 ") << QStringLiteral("#,0.00") << true;
         QTest::newRow("percent code is bare") << QStringLiteral("显示格式") << QStringLiteral("PERCENT") << QStringLiteral("PERCENT") << true;
+        QTest::newRow("group row percentage as typed") << QStringLiteral("显示格式") << QStringLiteral("分组行百分比") << QStringLiteral("分组行百分比") << true;
+        QTest::newRow("named format in any case") << QStringLiteral("显示格式") << QStringLiteral("z9件数显示格式") << QStringLiteral("Z9件数显示格式") << true;
+        QTest::newRow("code in any case") << QStringLiteral("显示格式") << QStringLiteral("money") << QStringLiteral("Z9存货单价显示格式") << true;
     }
     void editAccepted()
     {

@@ -1,8 +1,12 @@
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
+#include "columns/clsFieldsManager.h"
 #include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
 #include "expressions/clsFunctionManager.h"
 #include "expressions/frmListFunctionView.h"
+#include "expressions/frmTextInputView.h"
+#include "plugins/servers/clsFunctionServer.h"
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,16 +14,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QValidator>
 #include <QtTest>
 
+// The picker over the demo ledger report, with the component's own function servers.
 class tst_frmListFunctionView : public QObject
 {
     Q_OBJECT
 private:
-    static void OpenLedger(clsDocument& doc, clsTestDatabase& db)
-    {
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("张三")));
-    }
+    std::unique_ptr<clsTestDatabase> m_db;
+    std::unique_ptr<clsDocument> m_doc;
+
     static QStringList Column(const QTableWidget* grid, int col)
     {
         QStringList texts;
@@ -27,20 +32,52 @@ private:
             texts << grid->item(row, col)->text();
         return texts;
     }
+    static QStringList Entries(const QListWidget* list)
+    {
+        QStringList texts;
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->item(i)->text();
+        return texts;
+    }
+    // Opens a picker on `function` of `caption`, leaving the value of each parameter
+    // typed but not committed ("row=value").
+    static void Type(frmListFunctionView& picker, const QString& caption, const QString& function, const QStringList& edits)
+    {
+        QVERIFY(picker.ChooseClass(caption));
+        if (!function.isEmpty())
+            QVERIFY(picker.ChooseFunction(function));
+        for (const QString& edit : edits) {
+            QVERIFY(picker.BeginEdit(edit.section(QLatin1Char('='), 0, 0).toInt()));
+            picker.txtInput->setText(edit.section(QLatin1Char('='), 1));
+        }
+    }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        m_db = std::make_unique<clsTestDatabase>(QStringLiteral("sqlite"), true, true);
+        QVERIFY2(m_db->Ready(), qPrintable(m_db->Error()));
+        // A suite whose catalogue carries the financial-analysis class, so that the picker
+        // offers all eleven service classes.
+        m_db->Conn().Execute(QStringLiteral("Insert into rpt_fundef (ID,cFunName,cFunDefine,cGroupDefine,cSystemID) "
+                                            "values (90,'CWFX','财务分析','青禾财务分析函数','AA')"));
+        m_doc = std::make_unique<clsDocument>();
+        QVERIFY(m_doc->OpenDocument(&m_db->Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("张三")));
+    }
+    void cleanupTestCase()
+    {
+        m_doc.reset();
+        m_db.reset();
+    }
+
     void classesAndFunctionsComeFromTheCatalogue()
     {
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
-        clsDocument doc;
-        OpenLedger(doc, db);
         QPlainTextEdit target;
         frmListFunctionView picker(&target);
         QStringList classes;
         for (int i = 0; i < picker.cmbClass->count(); ++i)
             classes << picker.cmbClass->itemText(i);
-        QCOMPARE(classes, doc.FunctionManager()->FuncClasses());
+        QCOMPARE(classes, m_doc->FunctionManager()->FuncClasses());
         QCOMPARE(picker.cmbClass->currentIndex(), 0);
         QCOMPARE(picker.GridFuncs->horizontalHeaderItem(0)->text(), QStringLiteral("名称"));
         QCOMPARE(picker.GridFuncs->horizontalHeaderItem(1)->text(), QStringLiteral("说明"));
@@ -57,9 +94,10 @@ private Q_SLOTS:
         QCOMPARE(picker.GridPeres->columnWidth(2), 133);
         QCOMPARE(Column(picker.GridPeres, 0), (QStringList{QStringLiteral("科目编码"), QStringLiteral("方向"), QStringLiteral("期间")}));
         QCOMPARE(Column(picker.GridPeres, 1), (QStringList{QStringLiteral("必要"), QStringLiteral("可选"), QStringLiteral("可选")}));
-        QCOMPARE(Column(picker.GridPeres, 2), (QStringList{QString(), QStringLiteral("借"), QStringLiteral("0")}));
-        // Empty values keep their place between the commas.
-        QCOMPARE(picker.LabExp->text(), QStringLiteral("GetAccountBalance(,借,0) "));
+        // A text default is shown as it goes into the call, in quotes; empty values keep
+        // their place between the commas.
+        QCOMPARE(Column(picker.GridPeres, 2), (QStringList{QString(), QStringLiteral("\"借\""), QStringLiteral("0")}));
+        QCOMPARE(picker.LabExp->text(), QStringLiteral("GetAccountBalance(,\"借\",0) "));
 
         // Another class clears the parameters.
         QVERIFY(picker.ChooseClass(QStringLiteral("系统内置公式")));
@@ -68,113 +106,200 @@ private Q_SLOTS:
         QVERIFY(!picker.ChooseFunction(QStringLiteral("GetAccountBalance")));
     }
 
-    void callTextOfAFunctionWithoutParameters()
-    {
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
-        clsDocument doc;
-        OpenLedger(doc, db);
-        QPlainTextEdit target(QStringLiteral("旧公式()"));
-        frmListFunctionView picker(&target);
-        QVERIFY(picker.ChooseClass(QStringLiteral("系统内置公式")));
-        QVERIFY(picker.ChooseFunction(QStringLiteral("GetReportName")));
-        QCOMPARE(picker.CallText(), QStringLiteral("GetReportName() "));
-        QVERIFY(picker.Confirm());
-        QCOMPARE(target.toPlainText(), QStringLiteral("GetReportName() "));
-        QCOMPARE(picker.result(), int(QDialog::Accepted));
-    }
-
     void valuesAreEditedInPlace()
     {
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
-        clsDocument doc;
-        OpenLedger(doc, db);
         QPlainTextEdit target;
         frmListFunctionView picker(&target);
-        QVERIFY(picker.ChooseClass(QStringLiteral("自定义公式")));
-        QVERIFY(picker.ChooseFunction(QStringLiteral("GetAccountBalance")));
-
-        QVERIFY(picker.BeginEdit(1));
-        QVERIFY(!picker.txtInput->isHidden());
-        QVERIFY(picker.cmdRefrech->isHidden());     // no list behind a plain parameter
-        QCOMPARE(picker.txtInput->text(), QStringLiteral("借"));
-        picker.txtInput->setText(QStringLiteral("贷"));
+        Type(picker, QStringLiteral("自定义公式"), QStringLiteral("GetAccountBalance"), {QStringLiteral("1=贷")});
+        QVERIFY(picker.cmdRefrech->isHidden());  // no list behind a plain parameter
         QTest::keyClick(picker.txtInput, Qt::Key_Escape);
         QVERIFY(picker.txtInput->isHidden());
-        QCOMPARE(picker.CallText(), QStringLiteral("GetAccountBalance(,借,0) "));
+        QCOMPARE(picker.CallText(), QStringLiteral("GetAccountBalance(,\"借\",0) "));
 
         QVERIFY(picker.BeginEdit(1));
         picker.txtInput->setText(QStringLiteral("贷"));
         QTest::keyClick(picker.txtInput, Qt::Key_Return);
-        QCOMPARE(picker.LabExp->text(), QStringLiteral("GetAccountBalance(,贷,0) "));
-        QVERIFY(picker.isVisible() || picker.result() != QDialog::Accepted);
+        QCOMPARE(picker.LabExp->text(), QStringLiteral("GetAccountBalance(,\"贷\",0) "));
+
+        // Leaving the cell takes what was typed.
+        picker.show();
+        QVERIFY(QTest::qWaitForWindowActive(&picker));
+        QVERIFY(picker.BeginEdit(0));
+        QTest::keyClicks(picker.txtInput, QStringLiteral("1002"));
+        picker.GridFuncs->setFocus();
+        QCOMPARE(picker.LabExp->text(), QStringLiteral("GetAccountBalance(\"1002\",\"贷\",0) "));
         QVERIFY(!picker.BeginEdit(3));
     }
 
-    void requiredParameterMustBeGiven()
+    // Number parameters take numbers (or a bracketed variable) only; what is half typed
+    // may be typed on, but is refused when it is taken.
+    void valueValidator_data()
     {
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
-        clsRecordingPrompt prompt;
-        clsDocument doc;
-        OpenLedger(doc, db);
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("state");
+        const int ok = QValidator::Acceptable;
+        const int partial = QValidator::Intermediate;
+        const int bad = QValidator::Invalid;
+        QTest::newRow("number") << 2 << "-12.5" << ok;
+        QTest::newRow("exponent") << 2 << "1e3" << ok;
+        QTest::newRow("sign only") << 2 << "-" << partial;
+        QTest::newRow("beyond fifteen digits") << 2 << "1e15" << partial;
+        QTest::newRow("letters") << 2 << "12x" << bad;
+        QTest::newRow("variable for a number") << 2 << "[期末借方]" << ok;
+        QTest::newRow("open variable") << 2 << "[期末" << partial;
+        QTest::newRow("comma ends an argument") << 1 << "借,贷" << bad;
+        QTest::newRow("parenthesis ends the call") << 1 << "借)" << bad;
+        QTest::newRow("quoted text") << 1 << "\"借\"" << ok;
+        QTest::newRow("open quote") << 1 << "\"借" << partial;
+        QTest::newRow("inner quote") << 1 << "借\"贷" << bad;
+        QTest::newRow("bracket inside a text") << 1 << "a[b]" << bad;
+    }
+    void valueValidator()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, text);
+        QPlainTextEdit target;
+        frmListFunctionView picker(&target);
+        Type(picker, QStringLiteral("自定义公式"), QStringLiteral("GetAccountBalance"), {});
+        QVERIFY(picker.BeginEdit(row));
+        int pos = 0;
+        QTEST(int(picker.txtInput->validator()->validate(text, pos)), "state");
+    }
+
+    // 确定 tells what keeps the call from the editor, and leaves the picker open.
+    void confirmRefusals_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("function");
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<QString>("message");
+        const QString custom = QStringLiteral("自定义公式");
+        const QString builtIn = QStringLiteral("系统内置公式");
+        const QString ledger = QStringLiteral("青禾账务函数");
+        QTest::newRow("no function chosen") << custom << "" << QStringList() << "请先选择函数...";
+        QTest::newRow("required empty") << custom << "GetAccountBalance" << QStringList() << "参数（科目编码）必须输入...";
+        QTest::newRow("required blanked") << custom << "GetAccountBalance" << QStringList{"0=1001", "0= "}
+                                          << "参数（科目编码）必须输入...";
+        QTest::newRow("number out of range") << custom << "GetAccountBalance" << QStringList{"0=1001", "2=1e20"}
+                                             << "参数（期间）的数值超出范围...";
+        QTest::newRow("number in words") << custom << "GetAccountBalance" << QStringList{"0=1001", "2=三"}
+                                         << "参数（期间）必须输入数值...";
+        QTest::newRow("text with a comma") << custom << "GetAccountBalance" << QStringList{"0=1001,1002"}
+                                           << "参数（科目编码）输入错误...";
+        QTest::newRow("no such column") << builtIn << "SumColumn" << QStringList{"0=利润"}
+                                        << "列名[利润]不在报表可用列集合中...";
+        QTest::newRow("no such label") << builtIn << "GetLabelText" << QStringList{"0=[页眉]"}
+                                       << "标签名[页眉]不在报表标签集合中...";
+        QTest::newRow("server refuses") << ledger << "QC" << QStringList{"0=10011"} << "公式语法错误,不能保存...";
+    }
+    void confirmRefusals()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, function);
+        QFETCH(QStringList, edits);
+        QFETCH(QString, message);
         QPlainTextEdit target(QStringLiteral("GetPeriod()"));
         frmListFunctionView picker(&target);
-        QVERIFY(picker.ChooseClass(QStringLiteral("自定义公式")));
-        QVERIFY(picker.ChooseFunction(QStringLiteral("GetAccountBalance")));
+        Type(picker, caption, function, edits);
+        clsRecordingPrompt prompt;
         QVERIFY(!picker.Confirm());
         QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.messages[0].text, QStringLiteral("参数（科目编码）必须输入..."));
-        QCOMPARE(prompt.messages[0].icon, PromptIcon::Information);
-        QCOMPARE(prompt.messages[0].title, QStringLiteral("格式"));
+        QCOMPARE(prompt.beeps, 1);
+        QCOMPARE(prompt.LastText(), message);
         QCOMPARE(target.toPlainText(), QStringLiteral("GetPeriod()"));
         QVERIFY(picker.result() != QDialog::Accepted);
-
-        // Cancelling leaves the editor as it was.
         picker.cmdCancel->click();
         QCOMPARE(target.toPlainText(), QStringLiteral("GetPeriod()"));
     }
 
-    void referenceListsOfColumnsAndConditions_data()
+    void referenceLists()
     {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
-    void referenceListsOfColumnsAndConditions()
-    {
-        QXRF_OPEN_DB(db, true, true);
-        clsRecordingPrompt prompt;
-        clsDocument doc;
-        OpenLedger(doc, db);
         // A condition row of ModeEx 20 and above is not a filter condition.
-        db.Conn().Execute(QStringLiteral("insert into Rpt_FltDEF (id,note,ModeEx,location) values (1,'内部条件',25,0)"));
+        m_db->Conn().Execute(QStringLiteral("insert into Rpt_FltDEF (id,note,ModeEx,location) values (1,'内部条件',25,0)"));
         QPlainTextEdit target;
         frmListFunctionView picker(&target);
-        QVERIFY(picker.ChooseClass(QStringLiteral("系统内置公式")));
-
-        QVERIFY(picker.ChooseFunction(QStringLiteral("GetFilterValue")));
-        QVERIFY(picker.BeginEdit(0));
+        Type(picker, QStringLiteral("系统内置公式"), QStringLiteral("GetFilterValue"), {QStringLiteral("0=")});
         QVERIFY(!picker.cmdRefrech->isHidden());
         picker.cmdRefrech->click();
-        QStringList entries;
-        for (int i = 0; i < picker.lstRefresh->count(); ++i)
-            entries << picker.lstRefresh->item(i)->text();
-        QCOMPARE(entries, (QStringList{QStringLiteral("会计期间"), QStringLiteral("科目级次"), QStringLiteral("科目编码")}));
+        QCOMPARE(Entries(picker.lstRefresh), (QStringList{QStringLiteral("会计期间"), QStringLiteral("科目级次"), QStringLiteral("科目编码")}));
         picker.ChooseFromList(QStringLiteral("会计期间"));
         QCOMPARE(picker.CallText(), QStringLiteral("GetFilterValue([会计期间],) "));
 
         QVERIFY(picker.ChooseFunction(QStringLiteral("SumColumn")));
         QVERIFY(picker.BeginEdit(0));
         picker.RefreshList();
-        QCOMPARE(picker.lstRefresh->count(), 8);   // the enabled columns; 科目级次 is not one
-        QVERIFY(picker.lstRefresh->findItems(QStringLiteral("科目级次"), Qt::MatchExactly).isEmpty());
-        picker.ChooseFromList(QStringLiteral("期末贷方"));
-        QVERIFY(picker.Confirm());
-        QCOMPARE(target.toPlainText(), QStringLiteral("SumColumn([期末贷方]) "));
-        QVERIFY(doc.FunctionManager()->CheckFunction(target.toPlainText().trimmed()));
-        QVERIFY(prompt.messages.isEmpty());
+        QStringList enabled;
+        for (const auto& c : m_doc->FieldsManager()->Cols)
+            if (c->BlnEnable)
+                enabled << c->name;
+        QCOMPARE(Entries(picker.lstRefresh), enabled);
+
+        QVERIFY(picker.ChooseFunction(QStringLiteral("GetLabelText")));
+        QVERIFY(picker.BeginEdit(0));
+        picker.RefreshList();
+        QVERIFY(Entries(picker.lstRefresh).contains(QStringLiteral("制表人")));
+    }
+
+    // Every function of every class, each parameter given a valid value (picked from
+    // the list when it has one, typed otherwise; every other value left uncommitted),
+    // gives a call that the editor's formula check accepts.
+    void catalogueRoundTrip_data()
+    {
+        QTest::addColumn<QString>("caption");
+        for (const QString& caption : m_doc->FunctionManager()->FuncClasses())
+            QTest::newRow(qPrintable(caption)) << caption;
+    }
+    void catalogueRoundTrip()
+    {
+        QFETCH(QString, caption);
+        // A value of each kind as the suite's users write them.
+        using Kind = clsFunctionServer::ArgKind;
+        const QMap<Kind, QString> typed = {
+            {Kind::Text, QStringLiteral("基本工资")}, {Kind::AccountCode, QStringLiteral("100201")},
+            {Kind::Period, QStringLiteral("6")},      {Kind::Year, QStringLiteral("2024")},
+            {Kind::Date, QStringLiteral("2024-06-30")}, {Kind::Digits, QStringLiteral("0102")},
+            {Kind::Code, QStringLiteral("C-001")},    {Kind::Currency, QStringLiteral("美元")},
+            {Kind::Days, QStringLiteral("90")},
+        };
+        clsFunctionManager* fm = m_doc->FunctionManager();
+        clsRecordingPrompt prompt;
+        frmTextInputView editor;
+        editor.mStrClass = QStringLiteral("标签");
+        editor.mStrSouType = QStringLiteral("公式");
+        editor.InitControls();
+        frmListFunctionView lister(editor.txtSou);
+        QVERIFY(lister.ChooseClass(caption));
+        const QStringList functions = Column(lister.GridFuncs, 0);
+        QVERIFY2(!functions.isEmpty(), "every class offers functions");
+        int pending = 0;
+        for (const QString& function : functions) {
+            frmListFunctionView picker(editor.txtSou);
+            QVERIFY(picker.ChooseClass(caption));
+            QVERIFY(picker.ChooseFunction(function));
+            const clsFunction* func = fm->GetFuncObject(function);
+            QVERIFY(func && SameText(func->StrGroup, caption));
+            for (int row = 0; row < func->Peres.size(); ++row) {
+                const clsPere& pere = func->Peres.at(row);
+                QVERIFY(picker.BeginEdit(row));
+                if (!picker.cmdRefrech->isHidden()) {
+                    picker.cmdRefrech->click();
+                    QVERIFY(picker.lstRefresh->count() > 0);
+                    picker.ChooseFromList(picker.lstRefresh->item(0)->text());
+                    continue;
+                }
+                QString value = func->blnSysService ? typed.value(clsFunctionServer::KindOf(pere.StrName))
+                                                    : (pere.lngDataType == 0 ? QStringLiteral("12") : QStringLiteral("借"));
+                picker.txtInput->setText(value);
+                if (++pending % 2)
+                    QTest::keyClick(picker.txtInput, Qt::Key_Return);
+            }
+            QVERIFY2(picker.Confirm(), qPrintable(function + QLatin1Char(' ') + prompt.LastText()));
+            QVERIFY2(editor.Confirm(), qPrintable(editor.txtSou->toPlainText() + QLatin1Char(' ') + prompt.LastText()));
+            QCOMPARE(editor.strExpression, picker.CallText().trimmed());
+        }
+        QCOMPARE(prompt.messages.size(), 0);
+        qInfo("%s: %lld functions", qPrintable(caption), qlonglong(functions.size()));
     }
 };
 

@@ -146,6 +146,8 @@ private Q_SLOTS:
             row("label assignment") << b << "标签" << "表达式" << "[制表人]=[页码]" << false
                                                   << "标签表达式中不能有赋值运算符: '='";
             row("table formula") << b << "标签" << "公式" << "SumColumn([期初借方]) " << true << "";
+            row("label refers to itself") << b << "标签" << "表达式" << "[页码]+[制表人]" << false
+                                          << "标签表达式不能循环引用: 制表人 → 制表人";
             row("text unchecked") << b << "标签" << "文本" << "单位'名称=[无此]" << true << "";
             row("column text unchecked") << b << "列" << "公式" << "+" << true << "";
         }
@@ -164,6 +166,7 @@ private Q_SLOTS:
         frmTextInputView editor;
         editor.mStrClass = object;
         editor.mStrSouType = kind;
+        editor.mStrObjectName = QStringLiteral("制表人");
         editor.strExpression = QStringLiteral("原来的");
         editor.InitControls();
         editor.txtSou->setPlainText(text);

@@ -1,4 +1,65 @@
 #include "clsFunctionServer.h"
+#include <QDate>
+#include <QHash>
+
+namespace {
+bool IsDigits(const QString& value, int maxLength)
+{
+    if (value.isEmpty() || value.size() > maxLength)
+        return false;
+    for (const QChar c : value)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+bool InRange(const QString& value, int maxLength, int low, int high)
+{
+    return IsDigits(value, maxLength) && value.toInt() >= low && value.toInt() <= high;
+}
+
+// A code of the suite's master files: letters, digits and the separators "-", "_", ".".
+bool IsCode(const QString& value)
+{
+    if (value.isEmpty() || value.size() > 30)
+        return false;
+    for (const QChar c : value) {
+        const bool ascii = c.unicode() < 128 && c.isLetterOrNumber();
+        if (!ascii && c != QLatin1Char('-') && c != QLatin1Char('_') && c != QLatin1Char('.'))
+            return false;
+    }
+    return true;
+}
+
+// "<name>", "[<name>]", "〈name〉" or "[〈name〉]": required unless in square brackets.
+clsFunctionServer::Parameter ParsePiece(const QString& piece)
+{
+    clsFunctionServer::Parameter p;
+    QString name = piece.trimmed();
+    p.required = !name.startsWith(QLatin1Char('['));
+    for (const QChar c : {QChar(u'['), QChar(u']'), QChar(u'<'), QChar(u'>'), QChar(0x3008), QChar(0x3009)})
+        name.remove(c);
+    p.name = name.trimmed();
+    p.kind = clsFunctionServer::KindOf(p.name);
+    return p;
+}
+}
+
+clsFunctionServer::clsFunctionServer(const QStringList& forms, bool linePerArgument)
+    : m_forms(forms), m_linePerArgument(linePerArgument)
+{
+    for (const QString& form : forms) {
+        Function f;
+        const int open = form.indexOf(QLatin1Char('('));
+        const int bar = form.indexOf(QLatin1Char('|'));
+        f.define = form.left(bar);
+        f.name = form.mid(bar + 1, open - bar - 1).trimmed();
+        const QString list = form.mid(open + 1).chopped(1);
+        for (const QString& piece : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            f.params.append(ParsePiece(piece));
+        m_functions.append(f);
+    }
+}
 
 QVariant clsFunctionServer::Invoke(const QString& member, QVariantList& args)
 {
@@ -25,31 +86,16 @@ QVariant clsFunctionServer::Invoke(const QString& member, QVariantList& args)
     UnknownMember(member);
 }
 
-void clsFunctionServer::AddFunction(const QString& define, const QString& name, const QVector<Parameter>& params)
-{
-    m_functions.append({define, name, params});
-}
-
-QString clsFunctionServer::ItemForm(int index) const
-{
-    const Function& f = m_functions.at(index);
-    QStringList pieces;
-    for (const Parameter& p : f.params) {
-        QString piece = p.fullWidth ? QStringLiteral("〈%1〉").arg(p.name) : QStringLiteral("<%1>").arg(p.name);
-        if (!p.required)
-            piece = QLatin1Char('[') + piece + QLatin1Char(']');
-        pieces.append(piece);
-    }
-    return f.define + QLatin1Char('|') + f.name + QLatin1Char('(') + pieces.join(QLatin1Char(',')) + QLatin1Char(')');
-}
-
 QStringList clsFunctionServer::Arguments(const QStringList& lines) const
 {
-    // Blanks and commas both separate arguments here, so an empty line carries nothing.
     QStringList args;
-    for (const QString& line : lines)
-        if (!line.trimmed().isEmpty())
+    for (const QString& line : lines) {
+        // Where blanks separate arguments too, an empty line carries nothing.
+        if (m_linePerArgument || !line.trimmed().isEmpty())
             args.append(line.trimmed());
+    }
+    while (!args.isEmpty() && args.last().isEmpty())
+        args.removeLast();
     return args;
 }
 
@@ -72,7 +118,7 @@ int clsFunctionServer::Check(const QString& text, QString& why) const
     }
     for (int i = 0; i < function->params.size(); ++i) {
         const Parameter& p = function->params.at(i);
-        const QString value = i < args.size() ? args.at(i) : QString();
+        const QString value = args.value(i);
         if (value.isEmpty()) {
             if (p.required) {
                 why = QStringLiteral("参数%1必须输入").arg(p.name);
@@ -80,37 +126,64 @@ int clsFunctionServer::Check(const QString& text, QString& why) const
             }
             continue;
         }
-        const int result = CheckArgument(*function, p, value, why);
-        if (result != CheckOk)
-            return result;
+        if (!Accepts(p.kind, value)) {
+            why = QStringLiteral("%1%2不正确").arg(p.name, value);
+            return BadArgument;
+        }
     }
     why.clear();
     return CheckOk;
 }
 
-int clsFunctionServer::CheckArgument(const Function&, const Parameter& param, const QString& value, QString& why) const
+clsFunctionServer::ArgKind clsFunctionServer::KindOf(const QString& parameterName)
 {
-    if (param.name == QStringLiteral("会计期间") && !IsPeriod(value)) {
-        why = QStringLiteral("会计期间%1不正确").arg(value);
-        return BadArgument;
+    static const QHash<QString, ArgKind> kinds = {
+        {QStringLiteral("科目编码"), ArgKind::AccountCode},
+        {QStringLiteral("会计期间"), ArgKind::Period},
+        {QStringLiteral("会计年度"), ArgKind::Year},
+        {QStringLiteral("日期"), ArgKind::Date},
+        {QStringLiteral("起始日期"), ArgKind::Date},
+        {QStringLiteral("截止日期"), ArgKind::Date},
+        {QStringLiteral("部门编码"), ArgKind::Digits},
+        {QStringLiteral("资产类别"), ArgKind::Digits},
+        {QStringLiteral("客户编码"), ArgKind::Code},
+        {QStringLiteral("供应商编码"), ArgKind::Code},
+        {QStringLiteral("存货编码"), ArgKind::Code},
+        {QStringLiteral("仓库编码"), ArgKind::Code},
+        {QStringLiteral("产品编码"), ArgKind::Code},
+        {QStringLiteral("业务员编码"), ArgKind::Code},
+        {QStringLiteral("银行账号"), ArgKind::Code},
+        {QStringLiteral("币种"), ArgKind::Currency},
+        {QStringLiteral("账龄天数"), ArgKind::Days},
+    };
+    return kinds.value(parameterName.trimmed(), ArgKind::Text);
+}
+
+bool clsFunctionServer::Accepts(ArgKind kind, const QString& value)
+{
+    switch (kind) {
+    case ArgKind::Text:
+        return !value.trimmed().isEmpty();
+    case ArgKind::AccountCode:
+        // First level four digits, then two digits per level, at most three levels.
+        return IsDigits(value, 8) && value.size() >= 4 && value.size() % 2 == 0;
+    case ArgKind::Period:
+        return InRange(value, 2, 1, 12);
+    case ArgKind::Year:
+        return value.size() == 4 && InRange(value, 4, 1990, 2099);
+    case ArgKind::Date:
+        return QDate::fromString(value, QStringLiteral("yyyy-MM-dd")).isValid();
+    case ArgKind::Digits:
+        return IsDigits(value, 12);
+    case ArgKind::Code:
+        return IsCode(value);
+    case ArgKind::Currency:
+        for (const QChar c : value)
+            if (c.isDigit() || c.isSpace())
+                return false;
+        return !value.isEmpty();
+    case ArgKind::Days:
+        return InRange(value, 4, 1, 9999);
     }
-    return CheckOk;
-}
-
-bool clsFunctionServer::IsDigits(const QString& value)
-{
-    if (value.isEmpty())
-        return false;
-    for (const QChar c : value)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return true;
-}
-
-bool clsFunctionServer::IsPeriod(const QString& value)
-{
-    if (!IsDigits(value) || value.size() > 2)
-        return false;
-    const int period = value.toInt();
-    return period >= 1 && period <= 12;
+    return false;
 }

@@ -4,20 +4,24 @@
 #include <QStringList>
 #include <QVector>
 
-// Common ground of the suite's function servers: a list of functions with their
-// parameters, the three members the report designer calls (srvCount, srvItemForm,
-// srvcheck) and the argument-count check every server makes.
+// One function server of the suite: the functions of one class, given as the form texts
+// the designer reads ("取科目期初余额|QC(<科目编码>,[<会计期间>],[〈币种〉])"), and the three
+// members the designer calls (srvCount, srvItemForm, srvcheck). Every argument is
+// checked by the kind its parameter name stands for (account code, period, date...).
 class clsFunctionServer : public clsOutsideObject
 {
 public:
     // srvcheck answers: 0 valid; otherwise why the formula is refused.
     enum CheckResult { CheckOk = 0, UnknownFunction = 1, WrongArgumentCount = 2, BadArgument = 3 };
 
+    // What an argument must look like, decided by the parameter's name.
+    enum class ArgKind { Text, AccountCode, Period, Year, Date, Digits, Code, Currency, Days };
+
     struct Parameter
     {
         QString name;
         bool required = true;
-        bool fullWidth = false;  // written 〈name〉 instead of <name>
+        ArgKind kind = ArgKind::Text;
     };
     struct Function
     {
@@ -26,26 +30,26 @@ public:
         QVector<Parameter> params;
     };
 
+    // `linePerArgument`: the designer sends one argument per line, blanks kept and
+    // omitted ones as empty lines (the ledger); otherwise blanks separate arguments too.
+    clsFunctionServer(const QStringList& forms, bool linePerArgument);
+
     QVariant Invoke(const QString& member, QVariantList& args) override;
 
-    int Count() const { return int(m_functions.size()); }
-    // "定义|NAME(<a>,[<b>],〈c〉)"
-    QString ItemForm(int index) const;
-    // Checks the text the designer sends: the function name on the first line, then one
-    // argument per line. `why` receives a description of a refusal.
+    int Count() const { return int(m_forms.size()); }
+    QString ItemForm(int index) const { return m_forms.at(index); }
+    const QVector<Function>& Functions() const { return m_functions; }
+    // Checks the text the designer sends: the function name on the first line, then the
+    // arguments. `why` receives a description of a refusal.
     int Check(const QString& text, QString& why) const;
 
-protected:
-    void AddFunction(const QString& define, const QString& name, const QVector<Parameter>& params);
-    // The arguments as this server receives them (lines after the name).
-    virtual QStringList Arguments(const QStringList& lines) const;
-    // 0 when `value` suits the parameter; the caller has already skipped omitted ones.
-    virtual int CheckArgument(const Function& function, const Parameter& param, const QString& value,
-                              QString& why) const;
-
-    static bool IsDigits(const QString& value);
-    static bool IsPeriod(const QString& value);
+    static ArgKind KindOf(const QString& parameterName);
+    static bool Accepts(ArgKind kind, const QString& value);
 
 private:
+    QStringList Arguments(const QStringList& lines) const;
+
+    QStringList m_forms;
     QVector<Function> m_functions;
+    bool m_linePerArgument;
 };
