@@ -303,18 +303,25 @@ void clsScenePainter::PaintRuler(QPainter& p, const clsSceneRuler& ruler, const 
     const double depth = ruler.vertical ? area.width() : area.height();
     const double from = double(clsSceneRuler::TickOffset) / clsCanvasScene::TwipsPerPixel;
     qint64 every = 1;
-    for (qint64 k : {1, 2, 5, 10, 20, 50, 100}) {
+    for (qint64 k : {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000}) {
         every = k;
         if (k * 10 * mm >= kNumberSpacing)
             break;
     }
-    for (qint64 c = ruler.start;; ++c) {
+    // Ticks closer than kDensestTick pixels are left out: every millimetre, every fifth,
+    // every tenth, every fiftieth, ... as far as the zoom allows.
+    qint64 step = 1;
+    for (qint64 k : {1, 5, 10, 50, 100, 500, 1000, 5000, 10000}) {
+        step = k;
+        if (k * mm >= kDensestTick)
+            break;
+    }
+    const qint64 first = ruler.start >= 0 ? (ruler.start + step - 1) / step * step : ruler.start / step * step;
+    for (qint64 c = first;; c += step) {
         const double along = double(c - ruler.start) * mm;
         if (along > length)
             break;
         const int kind = c % 10 == 0 ? 3 : (c % 5 == 0 ? 2 : 1);
-        if ((kind == 1 && mm < kDensestTick) || (kind == 2 && 5 * mm < kDensestTick))
-            continue;
         const double to = from + 30.0 * kind / clsCanvasScene::TwipsPerPixel;
         if (ruler.vertical)
             p.drawLine(QPointF(area.left() + from, area.top() + along), QPointF(area.left() + to, area.top() + along));
