@@ -57,12 +57,12 @@ bool IsCount(const QString& caption)
     return SameText(caption, QStringLiteral("每页打印行数"));
 }
 
-QValidator* NumberValidator(const QString& caption, QObject* parent)
+QValidator* NumberValidator(bool count, QObject* parent)
 {
     QLocale c = QLocale::c();
     c.setNumberOptions(QLocale::RejectGroupSeparator);
     QValidator* validator = nullptr;
-    if (IsCount(caption)) {
+    if (count) {
         validator = new QIntValidator(0, kMaxLines, parent);
     } else {
         auto* number = new QDoubleValidator(0, kMaxLengthMm, 2, parent);
@@ -133,6 +133,8 @@ frmPropertysView::frmPropertysView(QWidget* parent)
 
     txtInput = new QLineEdit(MSHFlexGrid1->viewport());
     txtInput->hide();
+    m_lengths = NumberValidator(false, this);
+    m_counts = NumberValidator(true, this);
     txtInput->installEventFilter(this);
     cmdRefrech = new QPushButton(QStringLiteral("..."), MSHFlexGrid1->viewport());
     cmdRefrech->hide();
@@ -325,9 +327,7 @@ bool frmPropertysView::BeginEdit(int row)
     switch (desc->LngRefType) {
     case ClsPropDiscription::RefTyped:
         m_editRow = row;
-        txtInput->setValidator(desc->lngDataType == ClsPropDiscription::DataNumber
-                                   ? NumberValidator(desc->StrPropName, txtInput)
-                                   : nullptr);
+        txtInput->setValidator(NumberValidatorOf(*desc));
         txtInput->setGeometry(cell);
         txtInput->setText(ValueAt(row));
         txtInput->show();
@@ -528,14 +528,20 @@ bool frmPropertysView::WriteValue(const QString& caption, const QString& value)
     return ok;
 }
 
+const QValidator* frmPropertysView::NumberValidatorOf(const ClsPropDiscription& desc) const
+{
+    if (desc.lngDataType != ClsPropDiscription::DataNumber)
+        return nullptr;
+    return IsCount(desc.StrPropName) ? m_counts : m_lengths;
+}
+
 QString frmPropertysView::NumberProblem(const ClsPropDiscription& desc, const QString& text) const
 {
     if (desc.lngDataType != ClsPropDiscription::DataNumber || desc.LngRefType != ClsPropDiscription::RefTyped)
         return QString();
-    std::unique_ptr<QValidator> validator(NumberValidator(desc.StrPropName, nullptr));
     QString input = text.trimmed();
     int at = 0;
-    if (validator->validate(input, at) == QValidator::Acceptable)
+    if (NumberValidatorOf(desc)->validate(input, at) == QValidator::Acceptable)
         return QString();
     if (IsCount(desc.StrPropName))
         return QStringLiteral("%1必须是 0 到 %2 之间的整数。").arg(desc.StrPropName).arg(kMaxLines);

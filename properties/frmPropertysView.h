@@ -13,6 +13,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+class QValidator;
 
 // The designer's property window: one object's properties in a two-column grid, an
 // object list to switch between the report's objects, and the in-place editors.
@@ -91,12 +92,16 @@ private:
     // A typed number outside the limits of its row: the message, or empty when the
     // text is acceptable (or the row is not a number).
     QString NumberProblem(const ClsPropDiscription& desc, const QString& text) const;
+    // The validator of a typed number's row (lengths or counts), or nullptr for text.
+    const QValidator* NumberValidatorOf(const ClsPropDiscription& desc) const;
 
     QString m_kind;
     QString m_name;
     bool m_multiple = false;
     int m_editRow = -1;
     bool m_committing = false;
+    QValidator* m_lengths = nullptr;
+    QValidator* m_counts = nullptr;
     // The last typed text that was refused, so leaving the box again does not repeat the message.
     std::optional<QString> m_refused;
 };
