@@ -58,12 +58,25 @@ void clsCanvasController::SetToolState(const QString& name, qint32 X, qint32 Y, 
     m_y0 = m_y1 = Y;
     if (m_state == State::ChangeObjectSize)
         m_handle = handleCode;
+    if (m_state == State::MoveObject || m_state == State::ChangeObjectSize)
+        PrepareSnap();
+}
+
+bool clsCanvasController::CancelToolState()
+{
+    if (m_state == State::None)
+        return false;
+    ClearToolState();
+    m_busy = false;
+    SetCursor(kArrowCursor);
+    return true;
 }
 
 void clsCanvasController::ClearToolState()
 {
     m_state = State::None;
     m_bandShown = false;
+    m_hasDragBox = false;
 }
 
 bool clsCanvasController::IsAdding() const
@@ -94,12 +107,15 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
 {
     EnsureDocumentLayout();
     const State state = m_state;
-    m_state = State::None;
     clsLabelManager* labels = DocumentLabels();
     clsFieldsManager* fields = DocumentFields();
     clsRangeManager* ranges = DocumentRanges();
     const qint32 dx = Clamp32(qint64(X) - m_x0);
     const qint32 dy = Clamp32(qint64(Y) - m_y0);
+    // Moves and resizes end where the drag snapped, as its outline showed.
+    const QPoint snapped = Snapped(dx, dy);
+    m_state = State::None;
+    m_hasDragBox = false;
 
     switch (state) {
     case State::AddCol:
@@ -132,7 +148,7 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
         break;
     }
     case State::ChangeObjectSize:
-        ResizeSelection(m_handle, dx, dy);
+        ResizeSelection(m_handle, snapped.x(), snapped.y());
         break;
     case State::ChangeRangSize:
         EndSelection();
@@ -142,8 +158,8 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
         }
         break;
     case State::MoveObject:
-        if (dx != 0 || dy != 0)
-            MoveSelection(dx, dy);
+        if (snapped.x() != 0 || snapped.y() != 0)
+            MoveSelection(snapped.x(), snapped.y());
         break;
     case State::SelectObject:
         // The press chose the object; the release shows the selection as it now is.
@@ -532,6 +548,8 @@ bool clsCanvasController::HandleKey(int qtKey, CanvasModifiers m)
     case Qt::Key_Delete:
         DeleteSelection();
         return true;
+    case Qt::Key_Escape:
+        return CancelToolState();
     case Qt::Key_C:
         if (!m.ctrl)
             return false;
@@ -562,7 +580,130 @@ QPoint clsCanvasController::DragOffset() const
 {
     if (m_state != State::MoveObject && m_state != State::ChangeObjectSize)
         return QPoint();
-    return QPoint(Clamp32(qint64(m_x1) - m_x0), Clamp32(qint64(m_y1) - m_y0));
+    return Snapped(Clamp32(qint64(m_x1) - m_x0), Clamp32(qint64(m_y1) - m_y0));
+}
+
+void clsCanvasController::SnapGuides(std::vector<qint32>& xs, std::vector<qint32>& ys) const
+{
+    xs.clear();
+    ys.clear();
+    if (m_state == State::MoveObject || m_state == State::ChangeObjectSize)
+        Snapped(Clamp32(qint64(m_x1) - m_x0), Clamp32(qint64(m_y1) - m_y0), &xs, &ys);
+}
+
+// ---------------------------------------------------------------------------------
+// Snapping
+
+void clsCanvasController::PrepareSnap()
+{
+    m_hasDragBox = false;
+    m_edgesX.clear();
+    m_edgesY.clear();
+    const clsCanvasScene* scene = DocumentScene();
+    if (!scene || (m_snap.gridStep <= 0 && !m_snap.toObjects))
+        return;
+    qint64 left = std::numeric_limits<qint64>::max();
+    qint64 top = left;
+    qint64 right = std::numeric_limits<qint64>::min();
+    qint64 bottom = right;
+    for (Kind kind : {Kind::Label, Kind::Column, Kind::Title}) {
+        if (!scene->KindShown(kind))
+            continue;
+        for (const auto& e : scene->Elements(kind)) {
+            if (!e->visible)
+                continue;
+            if (e->selected) {
+                left = std::min<qint64>(left, e->rect.left);
+                top = std::min<qint64>(top, e->rect.top);
+                right = std::max<qint64>(right, e->rect.Right());
+                bottom = std::max<qint64>(bottom, e->rect.Bottom());
+            } else if (m_snap.toObjects) {
+                m_edgesX.push_back(e->rect.left);
+                m_edgesX.push_back(e->rect.Right());
+                m_edgesY.push_back(e->rect.top);
+                m_edgesY.push_back(e->rect.Bottom());
+            }
+        }
+    }
+    if (left > right)
+        return;
+    m_dragBox = {Clamp32(left), Clamp32(top), Clamp32(right - left), Clamp32(bottom - top)};
+    m_hasDragBox = true;
+    for (auto* edges : {&m_edgesX, &m_edgesY}) {
+        std::sort(edges->begin(), edges->end());
+        edges->erase(std::unique(edges->begin(), edges->end()), edges->end());
+    }
+}
+
+namespace {
+// The smallest correction within `tolerance` that puts one of the moved edges on a
+// grid line or on another object's edge; 0 when there is none. Object edges win a
+// tie, since they are what the guides show.
+qint64 SnapAxis(const std::vector<qint64>& moved, const std::vector<qint32>& edges, qint32 grid, qint32 tolerance)
+{
+    qint64 best = 0;
+    bool found = false;
+    bool bestIsEdge = false;
+    const auto consider = [&](qint64 delta, bool edge) {
+        if (std::abs(delta) > tolerance)
+            return;
+        if (!found || std::abs(delta) < std::abs(best) || (std::abs(delta) == std::abs(best) && edge && !bestIsEdge)) {
+            best = delta;
+            found = true;
+            bestIsEdge = edge;
+        }
+    };
+    for (qint64 pos : moved) {
+        if (grid > 0) {
+            const qint64 below = pos >= 0 ? pos / grid * grid : -((-pos + grid - 1) / grid) * grid;
+            consider(below - pos, false);
+            consider(below + grid - pos, false);
+        }
+        const auto it = std::lower_bound(edges.begin(), edges.end(), pos);
+        if (it != edges.end())
+            consider(*it - pos, true);
+        if (it != edges.begin())
+            consider(*(it - 1) - pos, true);
+    }
+    return best;
+}
+
+// The other objects' edges that a moved edge lies on after snapping.
+void Guides(const std::vector<qint64>& moved, qint64 delta, const std::vector<qint32>& edges, std::vector<qint32>& out)
+{
+    for (qint64 pos : moved)
+        if (std::binary_search(edges.begin(), edges.end(), pos + delta))
+            out.push_back(Clamp32(pos + delta));
+}
+}
+
+QPoint clsCanvasController::Snapped(qint32 dx, qint32 dy, std::vector<qint32>* guideX, std::vector<qint32>* guideY) const
+{
+    if (!m_hasDragBox || (m_state != State::MoveObject && m_state != State::ChangeObjectSize))
+        return QPoint(dx, dy);
+    const clsSceneRect& box = m_dragBox;
+    // The edges the drag carries: all four for a move, the dragged one for a resize.
+    std::vector<qint64> xs;
+    std::vector<qint64> ys;
+    if (m_state == State::MoveObject) {
+        xs = {qint64(box.left) + dx, qint64(box.left) + box.width + dx};
+        ys = {qint64(box.top) + dy, qint64(box.top) + box.height + dy};
+    } else if (m_handle == 0) {
+        ys = {qint64(box.top) + dy};
+    } else if (m_handle == 1) {
+        ys = {qint64(box.top) + box.height + dy};
+    } else if (m_handle == 2) {
+        xs = {qint64(box.left) + dx};
+    } else {
+        xs = {qint64(box.left) + box.width + dx};
+    }
+    const qint64 sx = SnapAxis(xs, m_edgesX, m_snap.gridStep, m_snap.tolerance);
+    const qint64 sy = SnapAxis(ys, m_edgesY, m_snap.gridStep, m_snap.tolerance);
+    if (guideX)
+        Guides(xs, sx, m_edgesX, *guideX);
+    if (guideY)
+        Guides(ys, sy, m_edgesY, *guideY);
+    return QPoint(Clamp32(dx + sx), Clamp32(dy + sy));
 }
 
 qint32 clsCanvasController::DragLineY() const

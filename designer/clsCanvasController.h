@@ -1,9 +1,21 @@
 #pragma once
+#include "clsSceneRect.h"
 #include <QPoint>
+#include <algorithm>
 #include <QRect>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
+
+// How moves and resizes snap: to a grid of `gridStep` twips (0: no grid) and to the
+// edges of the objects that are not being dragged, each within `tolerance` twips.
+struct clsSnapSettings
+{
+    qint32 gridStep = 0;
+    bool toObjects = false;
+    qint32 tolerance = 90;
+};
 
 // The designer's tool-state machine, free of widgets: the canvas widget translates
 // mouse and key events into these calls (positions in canvas twips) and paints the
@@ -56,9 +68,20 @@ public:
     void Align(int code); // 0..5
     void ToggleRange(const QString& rangeType, bool currentlyChecked); // the five range menus
     bool HandleKey(int qtKey, CanvasModifiers m); // false when not handled (e.g. F4 with Shift)
+    // Escape: leaves adding or the gesture under way; False when there was none.
+    bool CancelToolState();
+
+    // Snapping of drags (the keys move by their own steps and never snap).
+    void SetSnap(const clsSnapSettings& settings) { m_snap = settings; }
+    const clsSnapSettings& Snap() const { return m_snap; }
+    // The tolerance follows the zoom: a few pixels, whatever they are in twips.
+    void SetSnapTolerance(qint32 twips) { m_snap.tolerance = std::max(0, twips); }
+    // Where the drag under way snapped to other objects' edges (surface twips).
+    void SnapGuides(std::vector<qint32>& xs, std::vector<qint32>& ys) const;
 
     // Feedback the painter shows while dragging (empty rect when none):
     QRect RubberBand() const;
+    // The travel of a move or resize, after snapping.
     QPoint DragOffset() const;
     // Where the dragged title line or range boundary would go; -1 when none is dragged.
     qint32 DragLineY() const; // title line / range bar
@@ -78,6 +101,11 @@ private:
     void SelectInRect(qint32 left, qint32 top, qint32 right, qint32 bottom);
     void SelectObjectView(CanvasTarget target, const QString& name, CanvasModifiers m);
     void ListSelection();
+    // Snapping: the dragged selection's box and the edges it may snap to, gathered
+    // when a move or resize begins; the snapped travel for a raw one.
+    void PrepareSnap();
+    QPoint Snapped(qint32 dx, qint32 dy, std::vector<qint32>* guideX = nullptr,
+                   std::vector<qint32>* guideY = nullptr) const;
 
     State m_state = State::None;
     bool m_busy = false;
@@ -87,4 +115,9 @@ private:
     QString m_rangeName;       // range whose bar is dragged
     bool m_bandShown = false;
     int m_cursor = 1;
+    clsSnapSettings m_snap;
+    clsSceneRect m_dragBox;       // the selection's box when the drag began
+    bool m_hasDragBox = false;
+    std::vector<qint32> m_edgesX; // other objects' edges, sorted
+    std::vector<qint32> m_edgesY;
 };

@@ -128,11 +128,11 @@ void clsCanvasScene::DeleteAllObjects()
 
 void clsCanvasScene::ShowSizeHandles(const clsSceneElement& element)
 {
-    // One handle in the middle of each edge, centred on the edge line.
+    // Each handle touches the middle of its edge from outside, so it never covers the
+    // element's text.
     const clsSceneRect& r = element.rect;
-    const qint32 half = HandleSize / 2;
-    const qint32 midX = r.left + r.width / 2 - half;
-    const qint32 midY = r.top + r.height / 2 - half;
+    const qint32 midX = r.left + r.width / 2 - HandleSize / 2;
+    const qint32 midY = r.top + r.height / 2 - HandleSize / 2;
     const auto add = [&](clsSizeHandle::Edge edge, qint32 x, qint32 y) {
         clsSizeHandle h;
         h.edge = edge;
@@ -141,10 +141,10 @@ void clsCanvasScene::ShowSizeHandles(const clsSceneElement& element)
         h.owner = element.name;
         m_handles.push_back(h);
     };
-    add(clsSizeHandle::Top, midX, r.top - half);
-    add(clsSizeHandle::Bottom, midX, r.Bottom() - half);
-    add(clsSizeHandle::Left, r.left - half, midY);
-    add(clsSizeHandle::Right, r.Right() - half, midY);
+    add(clsSizeHandle::Top, midX, r.top - HandleSize);
+    add(clsSizeHandle::Bottom, midX, r.Bottom());
+    add(clsSizeHandle::Left, r.left - HandleSize, midY);
+    add(clsSizeHandle::Right, r.Right(), midY);
 }
 
 void clsCanvasScene::HideSizeHandles(Kind ownerKind)

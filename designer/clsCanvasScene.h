@@ -31,7 +31,8 @@ public:
     static constexpr qint32 StripCaptionLeft = 200;
     // Width of the rulers; the drawing surface starts this far right on the sheet.
     static constexpr qint32 RulerThickness = 330;
-    static constexpr qint32 HandleSize = 60;
+    // Seven pixels at 100 %: big enough to catch, small enough to stay beside the text.
+    static constexpr qint32 HandleSize = 105;
     // The separator under the titles is one pixel thick.
     static constexpr qint32 LineThickness = TwipsPerPixel;
 
@@ -70,7 +71,8 @@ public:
     // line and drops the size handles: a redraw starts from nothing.
     void DeleteAllObjects();
 
-    // Selection marks: four handles around an element, and taking them away again.
+    // Selection marks: four handles just outside the middle of an element's edges, and
+    // taking them away again.
     void ShowSizeHandles(const clsSceneElement& element);
     void HideSizeHandles(Kind ownerKind);
     void HideAllSizeHandles();

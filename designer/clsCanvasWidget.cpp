@@ -2,14 +2,20 @@
 #include "clsCanvasScene.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
+#include "columns/clsFieldsManager.h"
+#include "labels/clsLabelManager.h"
 #include "ranges/clsRangeManager.h"
 #include <QBitmap>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -36,6 +42,21 @@ QCursor AddingCursor()
 bool Inside(const clsSceneRect& r, qint32 x, qint32 y)
 {
     return x >= r.left && x <= r.Right() && y >= r.top && y <= r.Bottom();
+}
+
+constexpr double kZoomSteps[] = {0.25, 0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0, 4.0};
+// Pixels of slack around a handle, and the distance within which a dragged edge snaps.
+constexpr double kHandleSlack = 2;
+constexpr double kSnapPixels = 6;
+
+// A tooltip's lines: the caption, then what the object computes when that says more.
+QString ToolTipText(const QString& caption, const QString& source)
+{
+    const QString shown = caption.trimmed();
+    const QString more = source.trimmed();
+    if (more.isEmpty() || more == shown)
+        return shown;
+    return shown + QLatin1Char('\n') + more;
 }
 }
 
@@ -81,6 +102,27 @@ clsCanvasWidget::clsCanvasWidget(QWidget* parent)
     SyncScrollBars();
 }
 
+void clsCanvasWidget::SetController(clsCanvasController* controller)
+{
+    m_controller = controller;
+    if (m_controller)
+        m_controller->SetSnapTolerance(qint32(std::lround(kSnapPixels * clsCanvasScene::TwipsPerPixel / m_zoom)));
+}
+
+double clsCanvasWidget::StepZoom(double zoom, int steps)
+{
+    double z = std::clamp(zoom, MinZoom, MaxZoom);
+    for (; steps > 0; --steps) {
+        const auto next = std::upper_bound(std::begin(kZoomSteps), std::end(kZoomSteps), z + 1e-9);
+        z = next == std::end(kZoomSteps) ? MaxZoom : *next;
+    }
+    for (; steps < 0; ++steps) {
+        const auto next = std::lower_bound(std::begin(kZoomSteps), std::end(kZoomSteps), z - 1e-9);
+        z = next == std::begin(kZoomSteps) ? MinZoom : *(next - 1);
+    }
+    return z;
+}
+
 clsCanvasWidget::~clsCanvasWidget() = default;
 
 clsCanvasScene* clsCanvasWidget::Scene()
@@ -90,19 +132,50 @@ clsCanvasScene* clsCanvasWidget::Scene()
     return DocumentScene();
 }
 
-void clsCanvasWidget::SetZoom(double zoom)
+void clsCanvasWidget::SetZoom(double zoom, const QPointF& anchor)
 {
-    if (zoom <= 0)
+    if (!(zoom > 0))
         return;
+    zoom = std::clamp(zoom, MinZoom, MaxZoom);
+    if (std::abs(zoom - m_zoom) < 1e-9)
+        return;
+    const QPointF at = anchor.x() < 0 || anchor.y() < 0 ? QPointF(viewport()->rect().center()) : anchor;
+    const QPoint fixed = ToCanvas(at);
     m_zoom = zoom;
-    setViewportMargins(RulerThicknessPixels(), RulerThicknessPixels(), 0, 0);
+    if (m_controller)
+        m_controller->SetSnapTolerance(qint32(std::lround(kSnapPixels * clsCanvasScene::TwipsPerPixel / m_zoom)));
+    UpdateScrollSteps();
+    // Scroll so that the surface point under the anchor is under it again; the bars
+    // count whole millimetres.
+    const double twipsPerPixel = clsCanvasScene::TwipsPerPixel / m_zoom;
+    const double mm = MmToTwips(1);
+    ScrollTo(qint32(std::lround((fixed.x() - at.x() * twipsPerPixel) / mm)),
+             qint32(std::lround((fixed.y() - at.y() * twipsPerPixel) / mm)));
     LayoutRulers();
+    viewport()->update();
+    Q_EMIT ZoomChanged(m_zoom);
+}
+
+void clsCanvasWidget::SetGrid(qint32 stepTwips)
+{
+    m_grid = std::max(0, stepTwips);
     viewport()->update();
 }
 
-qint32 clsCanvasWidget::RulerThicknessPixels() const
+qint32 clsCanvasWidget::RulerThicknessPixels()
 {
-    return qint32(std::ceil(clsCanvasScene::RulerThickness * m_zoom / clsCanvasScene::TwipsPerPixel));
+    return qint32(std::ceil(clsScenePainter::RulerPixels));
+}
+
+void clsCanvasWidget::UpdateScrollSteps()
+{
+    // The bars count millimetres: a wheel notch and a page move about as far on the
+    // screen at every zoom.
+    const double pixelsPerMm = MmToTwips(1) * m_zoom / clsCanvasScene::TwipsPerPixel;
+    horizontalScrollBar()->setSingleStep(std::max(1, int(std::lround(2 / m_zoom))));
+    verticalScrollBar()->setSingleStep(std::max(1, int(std::lround(2 / m_zoom))));
+    horizontalScrollBar()->setPageStep(std::max(1, int(viewport()->width() * 0.9 / pixelsPerMm)));
+    verticalScrollBar()->setPageStep(std::max(1, int(viewport()->height() * 0.9 / pixelsPerMm)));
 }
 
 void clsCanvasWidget::LayoutRulers()
@@ -139,14 +212,17 @@ clsCanvasWidget::Hit clsCanvasWidget::HitTest(qint32 x, qint32 y) const
     const clsCanvasScene* scene = Scene();
     if (!scene)
         return hit;
-    // Handles are small; give them a pixel or two of slack so they can be caught.
-    const qint32 slack = qint32(std::lround(2 * clsCanvasScene::TwipsPerPixel / m_zoom));
+    // Handles keep their pixel size at every zoom and get a pixel or two of slack.
+    const clsScenePainter painter(*scene, m_zoom);
+    const QPointF origin = ToViewport(0, 0);
+    const QPointF pixel = ToViewport(x, y);
+    const qint32 slack = qint32(std::lround(kHandleSlack * clsCanvasScene::TwipsPerPixel / m_zoom));
     for (const clsSizeHandle& h : scene->SizeHandles()) {
         const clsSceneElement* owner = scene->Find(h.ownerKind, h.owner);
         if (owner && !scene->IsDisplayed(*owner))
             continue;
-        const clsSceneRect r{h.rect.left - slack, h.rect.top - slack, h.rect.width + 2 * slack, h.rect.height + 2 * slack};
-        if (Inside(r, x, y)) {
+        const QRectF box = painter.HandlePixelRect(h, origin).adjusted(-kHandleSlack, -kHandleSlack, kHandleSlack, kHandleSlack);
+        if (box.contains(pixel)) {
             hit.target = CanvasTarget::SizeHandle;
             hit.name = QString::number(int(h.edge));
             return hit;
@@ -194,13 +270,18 @@ void clsCanvasWidget::SyncScrollBars()
         return;
     }
     h->setRange(scene->HScroll1.min, scene->HScroll1.max);
-    h->setSingleStep(scene->HScroll1.smallChange);
-    h->setPageStep(scene->HScroll1.largeChange);
     h->setValue(scene->HScroll1.value);
     v->setRange(scene->VScroll1.min, scene->VScroll1.max);
-    v->setSingleStep(scene->VScroll1.smallChange);
-    v->setPageStep(scene->VScroll1.largeChange);
     v->setValue(scene->VScroll1.value);
+    // At 100 % the scene's own steps; zoomed, steps of about the same screen distance.
+    if (std::abs(m_zoom - 1.0) < 1e-9) {
+        h->setSingleStep(scene->HScroll1.smallChange);
+        h->setPageStep(scene->HScroll1.largeChange);
+        v->setSingleStep(scene->VScroll1.smallChange);
+        v->setPageStep(scene->VScroll1.largeChange);
+    } else {
+        UpdateScrollSteps();
+    }
 }
 
 void clsCanvasWidget::ScrollTo(qint32 hMm, qint32 vMm)
@@ -244,6 +325,7 @@ clsPaintFeedback clsCanvasWidget::Feedback() const
         f.showDragLine = true;
         f.dragLineY = m_controller->DragLineY();
     }
+    m_controller->SnapGuides(f.guideX, f.guideY);
     return f;
 }
 
@@ -256,7 +338,8 @@ void clsCanvasWidget::paintEvent(QPaintEvent*)
         p.fillRect(viewport()->rect(), QColor(0x80, 0x80, 0x80));
         return;
     }
-    const clsScenePainter painter(*scene, m_zoom);
+    clsScenePainter painter(*scene, m_zoom);
+    painter.SetGrid(m_grid);
     painter.PaintSurface(p, ToViewport(0, 0), Feedback());
 }
 
@@ -276,6 +359,72 @@ void clsCanvasWidget::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     LayoutRulers();
+    if (std::abs(m_zoom - 1.0) > 1e-9)
+        UpdateScrollSteps();
+}
+
+void clsCanvasWidget::wheelEvent(QWheelEvent* event)
+{
+    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // One zoom step per notch, about the point under the pointer.
+    const int notches = event->angleDelta().y() / 120;
+    if (notches != 0)
+        SetZoom(StepZoom(m_zoom, notches), event->position());
+    event->accept();
+}
+
+bool clsCanvasWidget::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QPoint at = ToCanvas(help->pos());
+        const QString text = ToolTipAt(at.x(), at.y());
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+QString clsCanvasWidget::ToolTipAt(qint32 x, qint32 y) const
+{
+    const Hit hit = HitTest(x, y);
+    const clsCanvasScene* scene = Scene();
+    if (!scene)
+        return QString();
+    switch (hit.target) {
+    case CanvasTarget::LabelView: {
+        const clsLabelManager* labels = DocumentLabels();
+        const clsLabel* label = labels ? labels->FindLabel(hit.name) : nullptr;
+        if (!label)
+            break;
+        // The caption is the data source when there is one; otherwise the name.
+        const QString source = label->strSou.trimmed();
+        if (source.isEmpty())
+            return label->StrName;
+        return ToolTipText(label->StrName, label->StrDataSouType.trimmed() + QStringLiteral("：") + label->strSou);
+    }
+    case CanvasTarget::ColumnView: {
+        const clsFieldsManager* fields = DocumentFields();
+        const clsRepcol* col = fields ? fields->FindCol(hit.name) : nullptr;
+        if (!col)
+            break;
+        const QString caption = col->Caption.trimmed().isEmpty() ? col->name : col->name + QStringLiteral("（") + col->Caption.trimmed() + QStringLiteral("）");
+        return ToolTipText(caption, col->Expression);
+    }
+    case CanvasTarget::TitleView:
+        if (const clsSceneElement* e = scene->Find(Kind::Title, hit.name))
+            return ToolTipText(e->caption, QString());
+        break;
+    default:
+        break;
+    }
+    return QString();
 }
 
 CanvasModifiers clsCanvasWidget::ModifiersOf(Qt::KeyboardModifiers m)

@@ -26,10 +26,25 @@ public:
     explicit clsCanvasWidget(QWidget* parent = nullptr);
     ~clsCanvasWidget() override;
 
-    void SetController(clsCanvasController* controller) { m_controller = controller; }
+    // The zoom range and the steps that Ctrl+wheel and the zoom keys go through.
+    static constexpr double MinZoom = 0.25;
+    static constexpr double MaxZoom = 4.0;
+    // The next step in (steps > 0) or out (steps < 0) from `zoom`, within the range.
+    static double StepZoom(double zoom, int steps);
+
+    void SetController(clsCanvasController* controller);
     clsCanvasController* Controller() const { return m_controller; }
-    void SetZoom(double zoom);
+    // Scales painting, hit tests, handles, rulers and scrolling; the surface point under
+    // `anchor` (viewport pixels; the viewport's centre when null) stays where it is.
+    // The zoom is kept within MinZoom..MaxZoom.
+    void SetZoom(double zoom, const QPointF& anchor = QPointF(-1, -1));
     double Zoom() const { return m_zoom; }
+    // The grid painted on the sheet, its step in twips; 0 shows none.
+    void SetGrid(qint32 stepTwips);
+    qint32 Grid() const { return m_grid; }
+    // The text of the tooltip over a surface point: the full caption of the object
+    // there and, where it has one, its expression or data source; empty elsewhere.
+    QString ToolTipAt(qint32 x, qint32 y) const;
 
     // The open document's scene, or nullptr.
     static clsCanvasScene* Scene();
@@ -65,6 +80,8 @@ Q_SIGNALS:
     void PointerMoved(qint32 x, qint32 y);
     // A gesture ended: the window refreshes whatever depends on the selection.
     void GestureEnded();
+    // The zoom changed (Ctrl+wheel or SetZoom).
+    void ZoomChanged(double zoom);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -77,19 +94,23 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     friend class clsRulerStrip;
     void PaintRuler(QWidget* ruler, bool vertical);
     void RulerMouse(bool vertical, QMouseEvent* event, bool press);
-    qint32 RulerThicknessPixels() const;
+    static qint32 RulerThicknessPixels();
     void LayoutRulers();
+    void UpdateScrollSteps();
     static CanvasModifiers ModifiersOf(Qt::KeyboardModifiers m);
     static CanvasButton ButtonOf(Qt::MouseButton b);
     clsPaintFeedback Feedback() const;
 
     clsCanvasController* m_controller = nullptr;
     double m_zoom = 1.0;
+    qint32 m_grid = 0;
     QWidget* m_topRuler = nullptr;
     QWidget* m_leftRuler = nullptr;
     // Where the current press began: the release and the moves go to the same view.

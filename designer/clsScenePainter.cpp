@@ -1,4 +1,5 @@
 #include "clsScenePainter.h"
+#include "document/modPublicDefine.h"
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageSize>
@@ -20,6 +21,14 @@ const QColor kHiddenLabel(0x00, 0x80, 0x80);
 const QColor kPaperMark(0x00, 0x00, 0xc0);
 const QColor kSeparator(0xc0, 0x00, 0x00);
 const QColor kRuler(0xff, 0xff, 0xe1);
+const QColor kGrid(0xdc, 0xe2, 0xea);
+const QColor kGuide(0xe0, 0x00, 0x80);
+const QColor kHandleFrame(0x00, 0x3c, 0x8c);
+// Grid lines and ruler ticks closer than this many pixels are left out.
+constexpr double kDensestGrid = 6;
+constexpr double kDensestTick = 3;
+// Centimetre numbers on a ruler stand at least this far apart.
+constexpr double kNumberSpacing = 24;
 
 // Painting order: strips under everything, then titles, columns, labels on top;
 // the hit test of the canvas walks the same kinds the other way round.
@@ -36,6 +45,23 @@ Qt::Alignment ToQtAlignment(clsSceneAlign a)
         break;
     }
     return Qt::AlignLeft;
+}
+
+// Text that fits its box wraps; text that does not stays on one line cut with an
+// ellipsis, so the box shows the start of the text and never half a line of it.
+void DrawFittedText(QPainter& p, const QRectF& box, Qt::Alignment align, const QString& text)
+{
+    if (text.isEmpty() || box.width() <= 0 || box.height() <= 0)
+        return;
+    const QFontMetricsF metrics(p.font(), p.device());
+    const QRectF wrapped = metrics.boundingRect(QRectF(0, 0, box.width(), 1e6),
+                                                int(Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap), text);
+    if (wrapped.height() <= box.height() + 0.5) {
+        p.drawText(box, int(align | Qt::AlignVCenter | Qt::TextWordWrap), text);
+        return;
+    }
+    const QString line = metrics.elidedText(text, Qt::ElideRight, box.width());
+    p.drawText(box, int(align | Qt::AlignVCenter | Qt::TextSingleLine), line);
 }
 }
 
@@ -107,7 +133,7 @@ void clsScenePainter::PaintElement(QPainter& p, const clsSceneElement& e, const 
         p.setBrush(Qt::NoBrush);
         p.drawRect(box);
         p.setFont(ToQFont(e.font, m_zoom));
-        p.drawText(box.adjusted(2, 0, -2, 0), ToQtAlignment(e.alignment) | Qt::AlignVCenter | Qt::TextWordWrap, e.caption);
+        DrawFittedText(p, box.adjusted(2, 0, -2, 0), ToQtAlignment(e.alignment), e.caption);
         break;
     }
     case Kind::Label: {
@@ -118,7 +144,7 @@ void clsScenePainter::PaintElement(QPainter& p, const clsSceneElement& e, const 
         p.drawRect(box);
         p.setPen(e.hiddenAttribute ? kHiddenLabel : QColor(Qt::black));
         p.setFont(ToQFont(e.font, m_zoom));
-        p.drawText(box, ToQtAlignment(e.alignment) | Qt::AlignVCenter | Qt::TextWordWrap, e.caption);
+        DrawFittedText(p, box, ToQtAlignment(e.alignment), e.caption);
         break;
     }
     }
@@ -134,6 +160,7 @@ void clsScenePainter::PaintSurface(QPainter& p, const QPointF& origin, const cls
     const clsSceneRect& draw = m_scene.picDraw;
     const clsSceneRect sheet{-draw.left, -draw.top, m_scene.picBack.width, m_scene.picBack.height};
     p.fillRect(PixelRect(sheet, origin), kSheet);
+    PaintGrid(p, PixelRect(sheet, origin), origin);
 
     const auto paintLine = [&](const clsSceneLine& l, const QColor& colour, Qt::PenStyle style) {
         if (!l.visible)
@@ -164,13 +191,13 @@ void clsScenePainter::PaintSurface(QPainter& p, const QPointF& origin, const cls
     }
 
     // Selection marks: the handles of every selected element that is painted.
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::black);
+    p.setPen(QPen(kHandleFrame, 0));
+    p.setBrush(Qt::white);
     for (const clsSizeHandle& h : m_scene.SizeHandles()) {
         const clsSceneElement* owner = m_scene.Find(h.ownerKind, h.owner);
         if (owner && !m_scene.IsDisplayed(*owner))
             continue;
-        p.drawRect(PixelRect(h.rect, origin));
+        p.drawRect(HandlePixelRect(h, origin));
     }
 
     QPen dashed(Qt::black);
@@ -197,27 +224,123 @@ void clsScenePainter::PaintSurface(QPainter& p, const QPointF& origin, const cls
         const double y = origin.y() + ToPixels(feedback.dragLineY);
         p.drawLine(QPointF(origin.x() + ToPixels(sheet.left), y), QPointF(origin.x() + ToPixels(sheet.Right()), y));
     }
+    const QRectF sheetPixels = PixelRect(sheet, origin);
+    p.setPen(QPen(kGuide, 0));
+    for (qint32 x : feedback.guideX) {
+        const double px = origin.x() + ToPixels(x);
+        p.drawLine(QPointF(px, sheetPixels.top()), QPointF(px, sheetPixels.bottom()));
+    }
+    for (qint32 y : feedback.guideY) {
+        const double py = origin.y() + ToPixels(y);
+        p.drawLine(QPointF(sheetPixels.left(), py), QPointF(sheetPixels.right(), py));
+    }
     p.restore();
+}
+
+void clsScenePainter::PaintGrid(QPainter& p, const QRectF& sheet, const QPointF& origin) const
+{
+    if (m_grid <= 0)
+        return;
+    // Zoomed far out, every second (fourth, ...) line is enough to show the step.
+    double step = m_grid;
+    while (step * Scale() < kDensestGrid)
+        step *= 2;
+    QRectF area = sheet;
+    if (p.hasClipping())
+        area &= p.clipBoundingRect();
+    if (area.isEmpty())
+        return;
+    const double scale = Scale();
+    const auto first = [&](double pixel, double originPixel) { return std::ceil((pixel - originPixel) / scale / step) * step; };
+    QVector<QLineF> lines;
+    for (double x = first(area.left(), origin.x()); origin.x() + x * scale <= area.right(); x += step)
+        lines.append(QLineF(origin.x() + x * scale, area.top(), origin.x() + x * scale, area.bottom()));
+    for (double y = first(area.top(), origin.y()); origin.y() + y * scale <= area.bottom(); y += step)
+        lines.append(QLineF(area.left(), origin.y() + y * scale, area.right(), origin.y() + y * scale));
+    p.save();
+    p.setPen(QPen(kGrid, 0));
+    p.drawLines(lines);
+    p.restore();
+}
+
+QRectF clsScenePainter::HandleBox(const QRectF& owner, int edge)
+{
+    const double size = HandlePixels;
+    const double midX = owner.center().x() - size / 2;
+    const double midY = owner.center().y() - size / 2;
+    switch (edge) {
+    case clsSizeHandle::Top:
+        return QRectF(midX, owner.top() - size, size, size);
+    case clsSizeHandle::Bottom:
+        return QRectF(midX, owner.bottom(), size, size);
+    case clsSizeHandle::Left:
+        return QRectF(owner.left() - size, midY, size, size);
+    default:
+        return QRectF(owner.right(), midY, size, size);
+    }
+}
+
+QRectF clsScenePainter::HandlePixelRect(const clsSizeHandle& handle, const QPointF& origin) const
+{
+    if (const clsSceneElement* owner = m_scene.Find(handle.ownerKind, handle.owner))
+        return HandleBox(PixelRect(owner->rect, origin), handle.edge);
+    return PixelRect(handle.rect, origin);
 }
 
 void clsScenePainter::PaintRuler(QPainter& p, const clsSceneRuler& ruler, const QRectF& area) const
 {
     p.save();
     p.fillRect(area, kRuler);
-    p.setPen(Qt::black);
-    for (const clsRulerTick& t : ruler.ticks) {
-        const double along = ToPixels(t.position);
-        const double from = ToPixels(clsSceneRuler::TickOffset);
-        const double to = ToPixels(clsSceneRuler::TickOffset + t.length);
-        if (ruler.vertical) {
-            if (along > area.height())
-                break;
+    p.setClipRect(area, Qt::IntersectClip);
+    p.setPen(QPen(Qt::black, 0));
+    QFont numbers = p.font();
+    numbers.setPixelSize(9);
+    p.setFont(numbers);
+    // The tick counted `c` marks millimetre c of the surface: with the ruler's start at
+    // the scroll position, the numbers read as the positions the status line shows.
+    const double mm = ToPixels(MmToTwips(1));
+    const double length = ruler.vertical ? area.height() : area.width();
+    const double depth = ruler.vertical ? area.width() : area.height();
+    const double from = double(clsSceneRuler::TickOffset) / clsCanvasScene::TwipsPerPixel;
+    qint64 every = 1;
+    for (qint64 k : {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000}) {
+        every = k;
+        if (k * 10 * mm >= kNumberSpacing)
+            break;
+    }
+    // Ticks closer than kDensestTick pixels are left out: every millimetre, every fifth,
+    // every tenth, every fiftieth, ... as far as the zoom allows.
+    qint64 step = 1;
+    for (qint64 k : {1, 5, 10, 50, 100, 500, 1000, 5000, 10000}) {
+        step = k;
+        if (k * mm >= kDensestTick)
+            break;
+    }
+    const qint64 first = ruler.start >= 0 ? (ruler.start + step - 1) / step * step : ruler.start / step * step;
+    for (qint64 c = first;; c += step) {
+        const double along = double(c - ruler.start) * mm;
+        if (along > length)
+            break;
+        const int kind = c % 10 == 0 ? 3 : (c % 5 == 0 ? 2 : 1);
+        const double to = from + 30.0 * kind / clsCanvasScene::TwipsPerPixel;
+        if (ruler.vertical)
             p.drawLine(QPointF(area.left() + from, area.top() + along), QPointF(area.left() + to, area.top() + along));
-        } else {
-            if (along > area.width())
-                break;
+        else
             p.drawLine(QPointF(area.left() + along, area.top() + from), QPointF(area.left() + along, area.top() + to));
+        if (kind != 3 || (c / 10) % every != 0)
+            continue;
+        const QString text = QString::number(c / 10);
+        const QRectF band(-20, 0, 40, depth - to);
+        p.save();
+        if (ruler.vertical) {
+            p.translate(area.left() + to, area.top() + along);
+            p.rotate(90);
+            p.translate(0, -(depth - to));
+        } else {
+            p.translate(area.left() + along, area.top() + to);
         }
+        p.drawText(band, Qt::AlignHCenter | Qt::AlignVCenter, text);
+        p.restore();
     }
     p.setPen(kOutside);
     if (ruler.vertical)
@@ -258,19 +381,20 @@ QSize clsScenePainter::RenderSize(const clsCanvasScene& scene, double zoom)
 {
     const clsScenePainter painter(scene, zoom);
     const QSize extent = ContentExtent(scene);
-    const int ruler = int(std::ceil(painter.ToPixels(clsCanvasScene::RulerThickness)));
+    const int ruler = int(std::ceil(RulerPixels));
     return QSize(ruler + int(std::ceil(painter.ToPixels(extent.width()))),
                  ruler + int(std::ceil(painter.ToPixels(extent.height()))));
 }
 
-QImage clsScenePainter::RenderToImage(const clsCanvasScene& scene, double zoom)
+QImage clsScenePainter::RenderToImage(const clsCanvasScene& scene, double zoom, qint32 gridTwips)
 {
-    const clsScenePainter painter(scene, zoom);
+    clsScenePainter painter(scene, zoom);
+    painter.SetGrid(gridTwips);
     const QSize size = RenderSize(scene, zoom);
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    const double ruler = std::ceil(painter.ToPixels(clsCanvasScene::RulerThickness));
+    const double ruler = std::ceil(RulerPixels);
     const QRectF surface(ruler, ruler, size.width() - ruler, size.height() - ruler);
     p.setClipRect(surface);
     painter.PaintSurface(p, surface.topLeft());

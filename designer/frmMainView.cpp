@@ -9,6 +9,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QSettings>
+#include <QTime>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -68,6 +74,71 @@ QString Str(const char* text)
 }
 
 const QString kHelpResource = QStringLiteral(":/qxrf/help/自定义报表.html");
+
+// Settings of the designer (in the host's organisation and application).
+const QString kZoomKey = QStringLiteral("designer/zoomPercent");
+const QString kGridKey = QStringLiteral("designer/gridShown");
+const QString kGridStepKey = QStringLiteral("designer/gridStepMm");
+const QString kSnapGridKey = QStringLiteral("designer/snapToGrid");
+const QString kSnapObjectsKey = QStringLiteral("designer/snapToObjects");
+constexpr int kMinGridMm = 1;
+constexpr int kMaxGridMm = 100;
+
+// What each command does, for the status line while the pointer is on its menu item.
+struct Hint
+{
+    const char* name;
+    const char* text;
+};
+constexpr Hint kHints[] = {
+    {"mnuOpen", "打开另一张报表的格式"},
+    {"mnuSave", "把格式保存到数据库 (Ctrl+S)"},
+    {"mnuClose", "关闭这张报表的格式定义"},
+    {"mnuSetPrint", "设置打印机、纸张、方向、边距和帮助ID"},
+    {"mnuExit", "关闭设计窗口"},
+    {"mnuCopy", "复制选中的标签"},
+    {"mnuPrase", "把复制的标签粘贴到原标签旁边"},
+    {"mnuDelete", "删除选中的标签、列和列标题"},
+    {"mnuAddLabel", "增加标签：随后在正文区以外的区域中单击放置"},
+    {"mnuAddCol", "增加列：随后在正文区的列部分单击放置"},
+    {"mnuAddTitle", "增加列标题：随后在正文区的标题部分单击放置"},
+    {"mnuTop", "选中的对象上边对齐"},
+    {"mnuButton", "选中的对象下边对齐"},
+    {"mnuLeft", "选中的对象左边对齐"},
+    {"mnuright", "选中的对象右边对齐"},
+    {"mnuColAutoLeft", "选中的对象一个挨一个横排"},
+    {"mnuTitleAuotLeft", "选中的对象一个挨一个竖排"},
+    {"mnuProp", "显示选中对象的属性 (F4)"},
+    {"mnuListField", "显示可以拖放到正文区的字段"},
+    {"mnuGroup", "设置列的分组、小计和合计"},
+    {"mnuFilter", "设置报表的条件"},
+    {"mnuHead", "显示或隐藏标题区"},
+    {"mnuFoot", "显示或隐藏脚注区"},
+    {"mnuPageHead", "显示或隐藏页眉区"},
+    {"mnuPageFoot", "显示或隐藏页尾区"},
+    {"mnuText", "显示或隐藏正文区"},
+    {"mnuZoomIn", "放大画布 (Ctrl+= 或 Ctrl+滚轮)"},
+    {"mnuZoomOut", "缩小画布 (Ctrl+- 或 Ctrl+滚轮)"},
+    {"mnuZoomReset", "按 100% 显示画布 (Ctrl+0)"},
+    {"mnuGrid", "在图纸上显示网格"},
+    {"mnuGridStep", "设置网格的间距（毫米）"},
+    {"mnuSnapGrid", "显示网格时，移动和调整大小对齐到网格"},
+    {"mnuSnapObjects", "移动和调整大小时对齐到其他对象的边"},
+    {"mnuHelpList", "打开帮助 (F1)"},
+    {"mnuAbout", "显示版本信息"},
+};
+
+// What the status line says while a tool state is under way.
+constexpr Hint kToolHints[] = {
+    {"AddLabel", "增加标签：在正文区以外的区域中单击放置，Esc 取消"},
+    {"AddCol", "增加列：在正文区的列部分单击放置，Esc 取消"},
+    {"AddTitle", "增加列标题：在正文区的标题部分单击放置，Esc 取消"},
+    {"MoveObject", "移动：松开鼠标放下，Esc 取消"},
+    {"ChangeObjectSize", "调整大小：松开鼠标完成，Esc 取消"},
+    {"ChangeRangSize", "调整区域高度：松开鼠标完成，Esc 取消"},
+    {"ChangeTitleSize", "调整标题高度：松开鼠标完成，Esc 取消"},
+    {"SelectObjects", "框选：松开鼠标选中框内的对象"},
+};
 }
 
 frmMainView* frmMainView::s_instance = nullptr;
@@ -88,7 +159,7 @@ frmMainView::frmMainView()
     : m_controller(std::make_unique<clsCanvasController>())
 {
     setObjectName(QStringLiteral("frmMainView"));
-    setWindowTitle(QStringLiteral("定义报表格式"));
+    m_caption = QStringLiteral("定义报表格式");
     resize(960, 680);
 
     m_canvas = new clsCanvasWidget(this);
@@ -96,11 +167,15 @@ frmMainView::frmMainView()
     setCentralWidget(m_canvas);
 
     CreateMenus();
+    SetStatusTips();
     CreateToolbar();
 
     SelTips = new QLabel(this);
     SelTips->setObjectName(QStringLiteral("SelTips"));
     statusBar()->addWidget(SelTips, 1);
+    labSaved = new QLabel(this);
+    labSaved->setObjectName(QStringLiteral("labSaved"));
+    statusBar()->addPermanentWidget(labSaved);
 
     m_controller->onContextMenu = [this] { ShowContextMenu(); };
     m_controller->onShowProperties = [this] { ShowPropertys(); };
@@ -108,6 +183,9 @@ frmMainView::frmMainView()
     m_controller->onCursorChanged = [this] { m_canvas->UpdatePointer(); };
     connect(m_canvas, &clsCanvasWidget::PointerMoved, this, [this](qint32 x, qint32 y) { UpdateStatus(x, y); });
     connect(m_canvas, &clsCanvasWidget::GestureEnded, this, &frmMainView::RefreshView);
+    connect(m_canvas, &clsCanvasWidget::ZoomChanged, this, &frmMainView::ZoomChanged);
+    LoadSettings();
+    UpdateCaption();
     UpdateStatus(0, 0);
 }
 
@@ -178,6 +256,7 @@ void frmMainView::CreateMenus()
         const QString name = Str(m.name);
         connect(a, &QAction::triggered, this, [this, name] { ToggleRangeMenu(name); });
     }
+    CreateComfortMenus(view);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -186,6 +265,184 @@ void frmMainView::CreateMenus()
     connect(AddItem(help, QStringLiteral("mnuAbout"), QStringLiteral("关于(&A)...")), &QAction::triggered, this, &frmMainView::mnuAbout_Click);
 
     EnableDialogItems();
+}
+
+void frmMainView::CreateComfortMenus(QMenu* view)
+{
+    // Zoom, grid and snapping: items of the View menu beyond the range switches.
+    Action(QStringLiteral("mnuSave"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    view->addSeparator()->setObjectName(QStringLiteral("mnuLine6"));
+    QAction* zoomIn = AddItem(view, QStringLiteral("mnuZoomIn"), QStringLiteral("放大"));
+    zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    connect(zoomIn, &QAction::triggered, this, [this] { SetZoom(clsCanvasWidget::StepZoom(Zoom(), 1)); });
+    QAction* zoomOut = AddItem(view, QStringLiteral("mnuZoomOut"), QStringLiteral("缩小"));
+    zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    connect(zoomOut, &QAction::triggered, this, [this] { SetZoom(clsCanvasWidget::StepZoom(Zoom(), -1)); });
+    QAction* zoomReset = AddItem(view, QStringLiteral("mnuZoomReset"), QStringLiteral("实际大小"));
+    zoomReset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(zoomReset, &QAction::triggered, this, [this] { SetZoom(1.0); });
+    view->addSeparator()->setObjectName(QStringLiteral("mnuLine7"));
+    QAction* grid = AddItem(view, QStringLiteral("mnuGrid"), QStringLiteral("显示网格"));
+    grid->setCheckable(true);
+    connect(grid, &QAction::toggled, this, &frmMainView::SetGridShown);
+    connect(AddItem(view, QStringLiteral("mnuGridStep"), QStringLiteral("网格间距...")), &QAction::triggered, this, [this] {
+        bool ok = false;
+        const int mm = QInputDialog::getInt(this, QStringLiteral("网格间距"), QStringLiteral("网格间距（毫米）："),
+                                            m_gridStepMm, kMinGridMm, kMaxGridMm, 1, &ok);
+        if (ok)
+            SetGridStep(mm);
+    });
+    QAction* snapGrid = AddItem(view, QStringLiteral("mnuSnapGrid"), QStringLiteral("对齐到网格"));
+    snapGrid->setCheckable(true);
+    connect(snapGrid, &QAction::toggled, this, &frmMainView::SetSnapToGrid);
+    QAction* snapObjects = AddItem(view, QStringLiteral("mnuSnapObjects"), QStringLiteral("对齐到其他对象"));
+    snapObjects->setCheckable(true);
+    connect(snapObjects, &QAction::toggled, this, &frmMainView::SetSnapToObjects);
+}
+
+void frmMainView::SetStatusTips()
+{
+    for (const Hint& h : kHints)
+        if (QAction* a = Action(Str(h.name)))
+            a->setStatusTip(Str(h.text));
+}
+
+void frmMainView::LoadSettings()
+{
+    const QSettings settings;
+    m_gridShown = settings.value(kGridKey, false).toBool();
+    m_gridStepMm = std::clamp(settings.value(kGridStepKey, 5).toInt(), kMinGridMm, kMaxGridMm);
+    m_snapToGrid = settings.value(kSnapGridKey, true).toBool();
+    m_snapToObjects = settings.value(kSnapObjectsKey, true).toBool();
+    for (const auto& [name, on] : {std::pair{"mnuGrid", m_gridShown}, std::pair{"mnuSnapGrid", m_snapToGrid},
+                                   std::pair{"mnuSnapObjects", m_snapToObjects}}) {
+        QAction* a = Action(Str(name));
+        const QSignalBlocker block(a);
+        a->setChecked(on);
+    }
+    ApplyGridAndSnap();
+    const double zoom = settings.value(kZoomKey, 100).toDouble() / 100;
+    {
+        // Taking the remembered zoom is not a change to remember.
+        const QSignalBlocker block(m_canvas);
+        m_canvas->SetZoom(zoom > 0 ? zoom : 1.0);
+    }
+    ShowZoom();
+}
+
+void frmMainView::ApplyGridAndSnap()
+{
+    const qint32 step = MmToTwips(m_gridStepMm);
+    m_canvas->SetGrid(m_gridShown ? step : 0);
+    clsSnapSettings snap = m_controller->Snap();
+    snap.gridStep = m_gridShown && m_snapToGrid ? step : 0;
+    snap.toObjects = m_snapToObjects;
+    m_controller->SetSnap(snap);
+}
+
+void frmMainView::SetGridShown(bool shown)
+{
+    m_gridShown = shown;
+    QSettings().setValue(kGridKey, shown);
+    if (QAction* a = Action(QStringLiteral("mnuGrid"))) {
+        const QSignalBlocker block(a);
+        a->setChecked(shown);
+    }
+    ApplyGridAndSnap();
+}
+
+void frmMainView::SetGridStep(int mm)
+{
+    m_gridStepMm = std::clamp(mm, kMinGridMm, kMaxGridMm);
+    QSettings().setValue(kGridStepKey, m_gridStepMm);
+    ApplyGridAndSnap();
+}
+
+void frmMainView::SetSnapToGrid(bool snap)
+{
+    m_snapToGrid = snap;
+    QSettings().setValue(kSnapGridKey, snap);
+    if (QAction* a = Action(QStringLiteral("mnuSnapGrid"))) {
+        const QSignalBlocker block(a);
+        a->setChecked(snap);
+    }
+    ApplyGridAndSnap();
+}
+
+void frmMainView::SetSnapToObjects(bool snap)
+{
+    m_snapToObjects = snap;
+    QSettings().setValue(kSnapObjectsKey, snap);
+    if (QAction* a = Action(QStringLiteral("mnuSnapObjects"))) {
+        const QSignalBlocker block(a);
+        a->setChecked(snap);
+    }
+    ApplyGridAndSnap();
+}
+
+void frmMainView::SetZoom(double zoom)
+{
+    // The canvas reports a change; the box shows the zoom even when nothing changed.
+    m_canvas->SetZoom(zoom);
+    ShowZoom();
+}
+
+double frmMainView::Zoom() const
+{
+    return m_canvas->Zoom();
+}
+
+void frmMainView::ZoomChanged(double zoom)
+{
+    QSettings().setValue(kZoomKey, int(std::lround(zoom * 100)));
+    ShowZoom();
+}
+
+void frmMainView::ShowZoom()
+{
+    if (cmbZoom) {
+        const QSignalBlocker block(cmbZoom);
+        cmbZoom->setEditText(QStringLiteral("%1%").arg(std::lround(Zoom() * 100)));
+    }
+    RefreshView();
+}
+
+bool frmMainView::SetZoomText(const QString& text)
+{
+    QString digits = text.trimmed();
+    if (digits.endsWith(QLatin1Char('%')))
+        digits.chop(1);
+    bool ok = false;
+    const int percent = digits.trimmed().toInt(&ok);
+    const int low = int(std::lround(clsCanvasWidget::MinZoom * 100));
+    const int high = int(std::lround(clsCanvasWidget::MaxZoom * 100));
+    if (!ok || percent < low || percent > high) {
+        ShowMessage(QStringLiteral("缩放比例必须是 %1% 到 %2% 之间的整数。").arg(low).arg(high));
+        ShowZoom();
+        return false;
+    }
+    SetZoom(percent / 100.0);
+    return true;
+}
+
+void frmMainView::UpdateCaption()
+{
+    // "[*]" shows as "*" while the format holds changes that are not saved.
+    setWindowTitle(m_caption + QStringLiteral("[*]"));
+    setWindowModified(g_objDocument && g_objDocument->DocChanged());
+}
+
+QString frmMainView::SaveStatusText() const
+{
+    return labSaved ? labSaved->text() : QString();
+}
+
+QString frmMainView::ToolHint() const
+{
+    for (const Hint& h : kToolHints)
+        if (m_controller->IsState(Str(h.name)))
+            return Str(h.text);
+    return QString();
 }
 
 void frmMainView::EnableDialogItems()
@@ -208,18 +465,15 @@ void frmMainView::EnableDialogItems()
 #endif
 }
 
-void frmMainView::AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction,
-                                const std::function<void()>& run)
+void frmMainView::AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction)
 {
+    // A button runs its menu item and says in the status line what the item says.
     QAction* button = Toolbar1->addAction(QIcon(QStringLiteral(":/qxrf/icons/%1.png").arg(key)), tooltip);
     button->setObjectName(key);
     button->setToolTip(tooltip);
-    if (menuAction) {
-        button->setEnabled(menuAction->isEnabled());
-        connect(button, &QAction::triggered, menuAction, &QAction::trigger);
-    } else {
-        connect(button, &QAction::triggered, this, run);
-    }
+    button->setStatusTip(menuAction->statusTip());
+    button->setEnabled(menuAction->isEnabled());
+    connect(button, &QAction::triggered, menuAction, &QAction::trigger);
     m_toolKeys.insert(key.toLower(), button);
     m_toolOrder << key;
 }
@@ -230,20 +484,35 @@ void frmMainView::CreateToolbar()
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->setMovable(false);
     Toolbar1->setIconSize(QSize(16, 16));
-    AddToolButton(QStringLiteral("open"), QStringLiteral("打开报表格式"), Action(QStringLiteral("mnuOpen")), {});
-    AddToolButton(QStringLiteral("save"), QStringLiteral("保存报表格式"), Action(QStringLiteral("mnuSave")), {});
-    AddToolButton(QStringLiteral("printset"), QStringLiteral("设置打印机"), Action(QStringLiteral("mnuSetPrint")), {});
+    AddToolButton(QStringLiteral("open"), QStringLiteral("打开报表格式"), Action(QStringLiteral("mnuOpen")));
+    AddToolButton(QStringLiteral("save"), QStringLiteral("保存报表格式"), Action(QStringLiteral("mnuSave")));
+    AddToolButton(QStringLiteral("printset"), QStringLiteral("设置打印机"), Action(QStringLiteral("mnuSetPrint")));
     Toolbar1->addSeparator();
-    AddToolButton(QStringLiteral("copy"), QStringLiteral("复制"), Action(QStringLiteral("mnuCopy")), {});
-    AddToolButton(QStringLiteral("prase"), QStringLiteral("粘贴"), Action(QStringLiteral("mnuPrase")), {});
-    AddToolButton(QStringLiteral("delete"), QStringLiteral("删除"), Action(QStringLiteral("mnuDelete")), {});
+    AddToolButton(QStringLiteral("copy"), QStringLiteral("复制"), Action(QStringLiteral("mnuCopy")));
+    AddToolButton(QStringLiteral("prase"), QStringLiteral("粘贴"), Action(QStringLiteral("mnuPrase")));
+    AddToolButton(QStringLiteral("delete"), QStringLiteral("删除"), Action(QStringLiteral("mnuDelete")));
     Toolbar1->addSeparator();
-    AddToolButton(QStringLiteral("top"), QStringLiteral("上对齐"), nullptr, [this] { AlignSelection(0); });
-    AddToolButton(QStringLiteral("button"), QStringLiteral("下对齐"), nullptr, [this] { AlignSelection(1); });
-    AddToolButton(QStringLiteral("left"), QStringLiteral("左对齐"), nullptr, [this] { AlignSelection(2); });
-    AddToolButton(QStringLiteral("right"), QStringLiteral("右对齐"), nullptr, [this] { AlignSelection(3); });
+    AddToolButton(QStringLiteral("top"), QStringLiteral("上对齐"), Action(QStringLiteral("mnuTop")));
+    AddToolButton(QStringLiteral("button"), QStringLiteral("下对齐"), Action(QStringLiteral("mnuButton")));
+    AddToolButton(QStringLiteral("left"), QStringLiteral("左对齐"), Action(QStringLiteral("mnuLeft")));
+    AddToolButton(QStringLiteral("right"), QStringLiteral("右对齐"), Action(QStringLiteral("mnuright")));
     Toolbar1->addSeparator();
-    AddToolButton(QStringLiteral("property"), QStringLiteral("属性"), Action(QStringLiteral("mnuProp")), {});
+    AddToolButton(QStringLiteral("property"), QStringLiteral("属性"), Action(QStringLiteral("mnuProp")));
+    Toolbar1->addSeparator();
+    cmbZoom = new QComboBox(Toolbar1);
+    cmbZoom->setObjectName(QStringLiteral("cmbZoom"));
+    cmbZoom->setEditable(true);
+    cmbZoom->setInsertPolicy(QComboBox::NoInsert);
+    cmbZoom->setToolTip(QStringLiteral("缩放"));
+    cmbZoom->setStatusTip(QStringLiteral("画布的缩放比例，25% 到 400%"));
+    for (int percent : {25, 50, 75, 100, 125, 150, 200, 300, 400})
+        cmbZoom->addItem(QStringLiteral("%1%").arg(percent));
+    cmbZoom->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\s*\\d{0,3}\\s*%?\\s*")), cmbZoom));
+    cmbZoom->setMinimumContentsLength(5);
+    Toolbar1->addWidget(cmbZoom);
+    connect(cmbZoom, &QComboBox::textActivated, this, [this](const QString& text) { SetZoomText(text); });
+    // A typed zoom applies on Enter and when the box loses the focus.
+    connect(cmbZoom->lineEdit(), &QLineEdit::editingFinished, this, [this] { SetZoomText(cmbZoom->currentText()); });
 }
 
 QAction* frmMainView::Action(const QString& name) const
@@ -272,12 +541,13 @@ QAction* frmMainView::ToolbarButton(const QString& key) const
 
 void frmMainView::SetCaption(const QString& caption)
 {
-    setWindowTitle(caption);
+    m_caption = caption;
+    UpdateCaption();
 }
 
 QString frmMainView::Caption() const
 {
-    return windowTitle();
+    return m_caption;
 }
 
 void frmMainView::RefreshFormatReport()
@@ -310,6 +580,7 @@ void frmMainView::GiveFocus()
 void frmMainView::RefreshView()
 {
     UpdateRangeMenus();
+    UpdateCaption();
     m_canvas->viewport()->update();
     m_canvas->update();
     for (QWidget* ruler : m_canvas->findChildren<QWidget*>(QStringLiteral("PicTopRote")) + m_canvas->findChildren<QWidget*>(QStringLiteral("picLeftRote")))
@@ -347,13 +618,16 @@ void frmMainView::UpdateStatus(qint32 x, qint32 y)
                     ++selected;
                 }
     }
-    QString text;
-    if (selected == 1)
-        text = QStringLiteral("选中: %1").arg(first);
-    else if (selected > 1)
-        text = QStringLiteral("选中: %1 个对象").arg(selected);
-    else
-        text = QStringLiteral("未选中对象");
+    // A tool under way says how to go on; otherwise the line shows the selection.
+    QString text = ToolHint();
+    if (text.isEmpty()) {
+        if (selected == 1)
+            text = QStringLiteral("选中: %1").arg(first);
+        else if (selected > 1)
+            text = QStringLiteral("选中: %1 个对象").arg(selected);
+        else
+            text = QStringLiteral("未选中对象");
+    }
     text += QStringLiteral("    位置: %1 毫米, %2 毫米").arg(TwipsToMm(x)).arg(TwipsToMm(y));
     SelTips->setText(text);
 }
@@ -371,8 +645,11 @@ void frmMainView::mnuOpen_Click()
 
 void frmMainView::mnuSave_Click()
 {
-    if (g_objDocument)
+    if (g_objDocument) {
         g_objDocument->SaveReportFormat();
+        if (g_objDocument->LastSaveWritten())
+            labSaved->setText(QStringLiteral("已保存 ") + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    }
     RefreshView();
 }
 
@@ -424,18 +701,21 @@ void frmMainView::mnuAddLabel_Click()
 {
     m_controller->SetToolState(QStringLiteral("addLabel"), 0, 0);
     m_canvas->UpdatePointer();
+    RefreshView();
 }
 
 void frmMainView::mnuAddCol_Click()
 {
     m_controller->SetToolState(QStringLiteral("addCol"), 0, 0);
     m_canvas->UpdatePointer();
+    RefreshView();
 }
 
 void frmMainView::mnuAddTitle_Click()
 {
     m_controller->SetToolState(QStringLiteral("AddTitle"), 0, 0);
     m_canvas->UpdatePointer();
+    RefreshView();
 }
 
 void frmMainView::AlignSelection(int code)
@@ -539,6 +819,7 @@ void frmMainView::mnuFilter_Click()
         return;
     bool ok = false;
     g_objDocument->ReportFilter()->OpenFilterSetting(ok);
+    RefreshView();
 }
 
 void frmMainView::ToggleRangeMenu(const QString& menuName)
@@ -611,12 +892,35 @@ bool frmMainView::HandleKey(int key, Qt::KeyboardModifiers modifiers)
         ShowHelp();
         return true;
     }
+    // The menus' shortcuts reach these first; the table serves where they do not.
+    if (modifiers.testFlag(Qt::ControlModifier)) {
+        switch (key) {
+        case Qt::Key_S:
+            mnuSave_Click();
+            return true;
+        case Qt::Key_Equal:
+        case Qt::Key_Plus:
+            SetZoom(clsCanvasWidget::StepZoom(Zoom(), 1));
+            return true;
+        case Qt::Key_Minus:
+            SetZoom(clsCanvasWidget::StepZoom(Zoom(), -1));
+            return true;
+        case Qt::Key_0:
+            SetZoom(1.0);
+            return true;
+        default:
+            break;
+        }
+    }
     CanvasModifiers m;
     m.ctrl = modifiers.testFlag(Qt::ControlModifier);
     m.shift = modifiers.testFlag(Qt::ShiftModifier);
     const bool handled = m_controller->HandleKey(key, m);
-    if (handled)
+    if (handled) {
+        m_canvas->UpdatePointer();
+        m_canvas->viewport()->update();
         RefreshView();
+    }
     return handled;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QTextBrowser;
@@ -50,6 +51,10 @@ public:
     clsCanvasWidget* Canvas() const { return m_canvas; }
     clsCanvasController* Controller() const { return m_controller.get(); }
     QString StatusText() const;
+    // "已保存" and the time of the last save that was written; empty before one.
+    QString SaveStatusText() const;
+    // The zoom box of the toolbar.
+    QComboBox* ZoomBox() const { return cmbZoom; }
     // The help window once F1 opened it, else nullptr.
     QDialog* HelpWindow() const { return m_help; }
     // The property window once it was opened, else nullptr.
@@ -59,6 +64,18 @@ public:
     void UpdateRangeMenus();
     // The key table; True when the key did something.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
+
+    // Zoom of the canvas (1 = 100 %), remembered in the settings.
+    void SetZoom(double zoom);
+    double Zoom() const;
+    // A percentage typed into the zoom box ("150", "150%"); one outside 25 % to 400 %
+    // or not a number is refused with a message and the box shows the zoom again.
+    bool SetZoomText(const QString& text);
+    // The grid on the sheet and the snapping of drags, remembered in the settings.
+    void SetGridShown(bool shown);
+    void SetGridStep(int mm);
+    void SetSnapToGrid(bool snap);
+    void SetSnapToObjects(bool snap);
 
 public Q_SLOTS:
     void mnuOpen_Click();
@@ -97,13 +114,20 @@ private:
     void CreateMenus();
     void CreateToolbar();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption);
-    void AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction,
-                       const std::function<void()>& run);
+    void AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction);
     void ShowContextMenu();
     void ShowPropertys();
     void RefreshFieldList();
     void UpdateStatus(qint32 x, qint32 y);
     void EnableDialogItems();
+    void CreateComfortMenus(QMenu* view);
+    void SetStatusTips();
+    void LoadSettings();
+    void ApplyGridAndSnap();
+    void UpdateCaption();
+    void ZoomChanged(double zoom);
+    void ShowZoom();
+    QString ToolHint() const;
 
     static frmMainView* s_instance;
 
@@ -113,6 +137,13 @@ private:
     QToolBar* Toolbar1 = nullptr;
     QMenu* m_mnuEdit = nullptr;
     QLabel* SelTips = nullptr;
+    QLabel* labSaved = nullptr;
+    QComboBox* cmbZoom = nullptr;
+    QString m_caption;
+    bool m_gridShown = false;
+    int m_gridStepMm = 5;
+    bool m_snapToGrid = true;
+    bool m_snapToObjects = true;
     QHash<QString, QAction*> m_actions;
     QHash<QString, QAction*> m_toolKeys;
     QStringList m_toolOrder;

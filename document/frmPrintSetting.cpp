@@ -5,10 +5,12 @@
 #include "columns/clsFieldsManager.h"
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleValidator>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
@@ -16,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <limits>
 
 namespace {
 frmPrintSetting::PrinterChooser& Chooser()
@@ -44,11 +47,35 @@ bool SystemPrinterDialog(QWidget* parent, const QString& device, qint32& orienta
     return true;
 }
 
+// Margins are tenths of a millimetre, at most half a metre; shown with two decimals.
+constexpr double kMaxMargin = 5000;
+
+QLocale PlainNumbers()
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    return c;
+}
+
 QLineEdit* MarginBox(const char* objectName)
 {
     auto* box = new QLineEdit;
     box->setObjectName(QLatin1String(objectName));
+    auto* validator = new QDoubleValidator(0, kMaxMargin, 2, box);
+    validator->setNotation(QDoubleValidator::StandardNotation);
+    validator->setLocale(PlainNumbers());
+    box->setValidator(validator);
     return box;
+}
+
+// Empty text counts as 0, as it always has; anything else must pass the box's validator.
+bool Acceptable(const QLineEdit* box)
+{
+    QString text = box->text().trimmed();
+    if (text.isEmpty())
+        return true;
+    int at = 0;
+    return !box->validator() || box->validator()->validate(text, at) == QValidator::Acceptable;
 }
 }
 
@@ -85,6 +112,9 @@ frmPrintSetting::frmPrintSetting(QWidget* parent) : QDialog(parent)
     labHelp->setObjectName(QStringLiteral("labHelp"));
     txtHelpId = new QLineEdit;
     txtHelpId->setObjectName(QStringLiteral("txtHelpId"));
+    auto* helpIds = new QIntValidator(0, std::numeric_limits<qint32>::max(), txtHelpId);
+    helpIds->setLocale(PlainNumbers());
+    txtHelpId->setValidator(helpIds);
     cmdOk = new QPushButton(QStringLiteral("确认"));
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdOk->setDefault(true);
@@ -204,9 +234,35 @@ void frmPrintSetting::cmdRefrech_Click()
     SetOrientationButtons();
 }
 
+bool frmPrintSetting::CheckNumbers()
+{
+    // A value that is not a number or out of range is refused with a message and the
+    // window stays open on it; nothing typed becomes 0 behind the user's back.
+    const struct { QLineEdit* box; const char* caption; } margins[] = {
+        {txttop, "上边距"}, {txtButton, "下边距"}, {txtLeft, "左边距"}, {txtRight, "右边距"}};
+    for (const auto& m : margins) {
+        if (!Acceptable(m.box)) {
+            ShowMessage(QStringLiteral("%1必须是 0 到 %2 之间的数值（0.1 毫米，最多两位小数）。")
+                            .arg(QString::fromUtf8(m.caption)).arg(kMaxMargin));
+            m.box->setFocus();
+            m.box->selectAll();
+            return false;
+        }
+    }
+    if (!g_blnRunMode && !Acceptable(txtHelpId)) {
+        ShowMessage(QStringLiteral("帮助ID号必须是 0 到 %1 之间的整数。").arg(std::numeric_limits<qint32>::max()));
+        txtHelpId->setFocus();
+        txtHelpId->selectAll();
+        return false;
+    }
+    return true;
+}
+
 void frmPrintSetting::cmdOk_Click()
 {
-    // Margins are whole tenths of a millimetre; what is not a number counts as 0.
+    if (!CheckNumbers())
+        return;
+    // Margins are whole tenths of a millimetre; an empty box counts as 0.
     const auto margin = [](const QLineEdit* box) { return ToLong(box->text().trimmed()); };
     m_blnListFrame = !chktd->isChecked();
     m_lngOrientation = optTop->isChecked() ? 1 : 2;

@@ -44,6 +44,7 @@ private Q_SLOTS:
 private:
     void LoadSettings();
     void SetOrientationButtons();
+    bool CheckNumbers();
 
     QString m_strPrintDrive;
     qint32 m_lngPaperType = 9;

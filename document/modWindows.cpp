@@ -4,7 +4,10 @@
 #include "designer/frmMainView.h"
 #include "clsPrintSetting.h"
 #include "plugins/servers/modFunctionServers.h"
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QPrinterInfo>
+#include <QTranslator>
 
 void RegisterFilterComponent();  // plugins/filter
 void RegisterQueryDefineComponent();  // plugins/query
@@ -24,6 +27,21 @@ void InitializeComponentWindows()
     RegisterQueryDefineComponent();
     RegisterFunctionServers();
 }
+
+namespace {
+// Qt's own dialogs and buttons (font, colour, file, printer, "OK", "Close") speak the
+// component's language. Runs once the host's application object exists.
+void InstallQtTranslations()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (translator->load(QStringLiteral("qt_zh_CN"), folder) || translator->load(QStringLiteral("qtbase_zh_CN"), folder))
+        QCoreApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+}
+Q_COREAPP_STARTUP_FUNCTION(InstallQtTranslations)
 
 namespace {
 // Runs when the shared library is loaded, so a host only has to link the component.

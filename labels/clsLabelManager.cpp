@@ -9,6 +9,7 @@
 #include "properties/modDisplayFormat.h"
 #include "ranges/clsRangeManager.h"
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 
@@ -537,11 +538,27 @@ bool clsLabelManager::SetLabelFunction(const QString& StrName, const clsFunction
     return true;
 }
 
+namespace {
+// The height a label needs for one line of a font: the faces the canvas paints with
+// take about one and a half times their size, plus a little room; never less than
+// the height a drawn label starts with (which 9 points, the default, just fills).
+qint32 FittingHeight(double points)
+{
+    constexpr qint32 kDrawnHeight = 300;
+    const double size = points > 0 ? std::min(points, 1638.0) : 0.0;
+    return std::max(kDrawnHeight, qint32(std::ceil(size * 20 * 1.5)) + 30);
+}
+}
+
 bool clsLabelManager::SetLabelFont(const QString& StrName, const clsFont& font)
 {
     clsLabel* label = FindLabel(StrName, false);
     if (!label)
         return false;
+    // A label as tall as its old font needed follows the new font, so a bigger font
+    // never cuts the text off; a height the user chose is left alone.
+    if (label->Height == FittingHeight(label->tpyFont.Size))
+        label->Height = FittingHeight(font.Size);
     label->tpyFont = font;
     MarkDocChanged();
     RefreshLabelsList(label->StrName);

@@ -9,7 +9,9 @@
 #include "labels/clsLabelManager.h"
 #include "ranges/clsRangeManager.h"
 #include <QComboBox>
+#include <QDoubleValidator>
 #include <QFontDialog>
+#include <QIntValidator>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -45,6 +47,55 @@ QTableWidgetItem* Cell(const QString& text)
     item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return item;
 }
+
+// Limits of the typed numbers: lengths are whole or decimal millimetres within the
+// sheet; the lines per page a count.
+constexpr double kMaxLengthMm = 2500;
+constexpr int kMaxLines = 9999;
+bool IsCount(const QString& caption)
+{
+    return SameText(caption, QStringLiteral("每页打印行数"));
+}
+
+QValidator* NumberValidator(bool count, QObject* parent)
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    QValidator* validator = nullptr;
+    if (count) {
+        validator = new QIntValidator(0, kMaxLines, parent);
+    } else {
+        auto* number = new QDoubleValidator(0, kMaxLengthMm, 2, parent);
+        number->setNotation(QDoubleValidator::StandardNotation);
+        validator = number;
+    }
+    validator->setLocale(c);
+    return validator;
+}
+
+// Counts what the managers tell the user during a write, passing every message on,
+// so a refusal they explained is not explained twice.
+class clsListeningPrompt : public clsPrompt
+{
+public:
+    clsListeningPrompt()
+        : m_target(&clsPrompt::Current())
+        , m_previous(clsPrompt::Install(this))
+    {
+    }
+    ~clsListeningPrompt() override { clsPrompt::Install(m_previous); }
+    void Beep() override { m_target->Beep(); }
+    PromptAnswer Message(const QString& text, PromptIcon icon, const QString& title, PromptButtons buttons) override
+    {
+        ++told;
+        return m_target->Message(text, icon, title, buttons);
+    }
+    int told = 0;
+
+private:
+    clsPrompt* m_target;
+    clsPrompt* m_previous;
+};
 
 clsLabelManager* Labels() { return DocumentLabels(); }
 clsFieldsManager* Fields() { return DocumentFields(); }
@@ -82,6 +133,8 @@ frmPropertysView::frmPropertysView(QWidget* parent)
 
     txtInput = new QLineEdit(MSHFlexGrid1->viewport());
     txtInput->hide();
+    m_lengths = NumberValidator(false, this);
+    m_counts = NumberValidator(true, this);
     txtInput->installEventFilter(this);
     cmdRefrech = new QPushButton(QStringLiteral("..."), MSHFlexGrid1->viewport());
     cmdRefrech->hide();
@@ -96,23 +149,38 @@ frmPropertysView::frmPropertysView(QWidget* parent)
     resize((1500 + 2300) / kTwipsPerPixel + 24, 420);
 
     connect(cmbObject, &QComboBox::textActivated, this, &frmPropertysView::ChooseObject);
-    connect(MSHFlexGrid1, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
-        if (col == 2 && row != m_editRow)
-            BeginEdit(row);
-    });
+    connect(MSHFlexGrid1, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) { CellChosen(row, col); });
     // A click on the row already current starts the edit again after a commit or Esc.
-    connect(MSHFlexGrid1, &QTableWidget::cellClicked, this, [this](int row, int col) {
-        if (col == 2 && row != m_editRow)
-            BeginEdit(row);
-    });
+    connect(MSHFlexGrid1, &QTableWidget::cellClicked, this, &frmPropertysView::CellChosen);
     // The editors float over one cell; scrolling would leave them over another row.
-    connect(MSHFlexGrid1->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { HideEditors(); });
+    connect(MSHFlexGrid1->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] {
+        CommitPending();
+        HideEditors();
+    });
+    connect(txtInput, &QLineEdit::textEdited, this, [this] { m_refused.reset(); });
     connect(cmdRefrech, &QPushButton::clicked, this, &frmPropertysView::PressRefresh);
     connect(lstRefresh, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { ChooseFromList(item->text()); });
 }
 
+void frmPropertysView::CellChosen(int row, int col)
+{
+    // Another row: what was typed in the one being edited is taken first, or the
+    // edit stays where it is with the refused text.
+    if (m_editRow >= 0 && row != m_editRow && !CommitPending()) {
+        {
+            const QSignalBlocker block(MSHFlexGrid1);
+            MSHFlexGrid1->setCurrentCell(m_editRow, 2);
+        }
+        txtInput->setFocus();
+        return;
+    }
+    if (col == 2 && row != m_editRow)
+        BeginEdit(row);
+}
+
 void frmPropertysView::InitPropertys(const QString& kind, const QString& name, bool multiple)
 {
+    CommitPending();
     HideEditors();
     m_kind = kind;
     m_name = name;
@@ -238,6 +306,7 @@ QRect frmPropertysView::ValueCell(int row) const
 
 void frmPropertysView::HideEditors()
 {
+    m_refused.reset();
     txtInput->hide();
     cmdRefrech->hide();
     lstRefresh->hide();
@@ -258,6 +327,7 @@ bool frmPropertysView::BeginEdit(int row)
     switch (desc->LngRefType) {
     case ClsPropDiscription::RefTyped:
         m_editRow = row;
+        txtInput->setValidator(NumberValidatorOf(*desc));
         txtInput->setGeometry(cell);
         txtInput->setText(ValueAt(row));
         txtInput->show();
@@ -459,18 +529,74 @@ bool frmPropertysView::WriteValue(const QString& caption, const QString& value)
     return ok;
 }
 
+const QValidator* frmPropertysView::NumberValidatorOf(const ClsPropDiscription& desc) const
+{
+    if (desc.lngDataType != ClsPropDiscription::DataNumber)
+        return nullptr;
+    return IsCount(desc.StrPropName) ? m_counts : m_lengths;
+}
+
+QString frmPropertysView::NumberProblem(const ClsPropDiscription& desc, const QString& text) const
+{
+    if (desc.lngDataType != ClsPropDiscription::DataNumber || desc.LngRefType != ClsPropDiscription::RefTyped)
+        return QString();
+    QString input = text.trimmed();
+    int at = 0;
+    if (NumberValidatorOf(desc)->validate(input, at) == QValidator::Acceptable)
+        return QString();
+    if (IsCount(desc.StrPropName))
+        return QStringLiteral("%1必须是 0 到 %2 之间的整数。").arg(desc.StrPropName).arg(kMaxLines);
+    return QStringLiteral("%1必须是 0 到 %2 之间的数值（毫米，最多两位小数）。").arg(desc.StrPropName).arg(kMaxLengthMm);
+}
+
 bool frmPropertysView::CommitValue(const QString& value)
 {
     const int row = m_editRow;
     const ClsPropDiscription* desc = Description(row);
     if (!desc || desc->blnReadOnly)
         return false;
-    if (!WriteValue(desc->StrPropName, value))
+    const QString problem = NumberProblem(*desc, value);
+    if (!problem.isEmpty()) {
+        ShowMessage(problem);
         return false;
-    MSHFlexGrid1->item(row, 2)->setText(value);
+    }
+    const bool typedNumber = desc->lngDataType == ClsPropDiscription::DataNumber && desc->LngRefType == ClsPropDiscription::RefTyped;
+    const QString taken = typedNumber ? value.trimmed() : value;
+    bool written = false;
+    {
+        clsListeningPrompt listening;
+        written = WriteValue(desc->StrPropName, taken);
+        if (!written && !listening.told)
+            ShowMessage(QStringLiteral("%1不能设为“%2”。").arg(desc->StrPropName, taken));
+    }
+    if (!written)
+        return false;
+    MSHFlexGrid1->item(row, 2)->setText(taken);
     HideEditors();
     Redraw();
     return true;
+}
+
+bool frmPropertysView::CommitPending()
+{
+    return CommitTyped(false);
+}
+
+bool frmPropertysView::CommitTyped(bool always)
+{
+    if (m_committing || m_editRow < 0 || txtInput->isHidden())
+        return true;
+    const QString text = txtInput->text();
+    if (!always && text == ValueAt(m_editRow))
+        return true;
+    if (!always && m_refused && *m_refused == text)
+        return false;
+    m_committing = true;
+    const bool taken = CommitValue(text);
+    m_committing = false;
+    if (!taken)
+        m_refused = text;
+    return taken;
 }
 
 void frmPropertysView::ChooseObject(const QString& entry)
@@ -483,6 +609,7 @@ void frmPropertysView::ChooseObject(const QString& entry)
     const int close = head.indexOf(QLatin1Char(')'), open + 1);
     if (open < 0 || close < 0)
         return;
+    CommitPending();
     HideEditors();
     m_kind = head.mid(open + 1, close - open - 1);
     m_name = entry.mid(cut).trimmed();
@@ -506,6 +633,10 @@ void frmPropertysView::Redraw()
 
 bool frmPropertysView::eventFilter(QObject* watched, QEvent* event)
 {
+    // Leaving the text box takes what was typed; a context menu of the box is not leaving it.
+    if (watched == txtInput && event->type() == QEvent::FocusOut
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        CommitPending();
     if (watched == txtInput && event->type() == QEvent::KeyPress) {
         switch (static_cast<QKeyEvent*>(event)->key()) {
         case Qt::Key_Return:
@@ -514,7 +645,7 @@ bool frmPropertysView::eventFilter(QObject* watched, QEvent* event)
         case Qt::Key_Down:
         case Qt::Key_Left:
         case Qt::Key_Right:
-            CommitValue(txtInput->text());
+            CommitTyped(true);
             return true;
         case Qt::Key_Escape:
             CancelEdit();

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QComboBox;
@@ -12,6 +13,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+class QValidator;
 
 // The designer's property window: one object's properties in a two-column grid, an
 // object list to switch between the report's objects, and the in-place editors.
@@ -43,8 +45,15 @@ public:
     bool BeginEdit(int row);
     // The editor showing for the row being edited (text box or button), or nullptr.
     QWidget* Editor() const;
-    // Writes `value` for the row being edited; the cell changes only when the write succeeds.
+    // Writes `value` for the row being edited; the cell changes only when the write
+    // succeeds. A number outside its row's limits, or a value the object's manager
+    // refuses without saying why, is refused with a message; the editor stays open.
     bool CommitValue(const QString& value);
+    // Commits what is typed in the text box when it differs from the cell (focus
+    // leaving the box, another cell or object chosen, the grid scrolled). True when
+    // nothing was pending or the value was taken; False when it was refused, which the
+    // user has been told (once for the same text).
+    bool CommitPending();
     // Esc: the edit is dropped and the object stays as it was.
     void CancelEdit();
     // The button at the cell: opens the choice list, the expression editor or the font dialog.
@@ -77,9 +86,22 @@ private:
     void HideEditors();
     void Redraw();
     QRect ValueCell(int row) const;
+    void CellChosen(int row, int col);
+    // Commits the text box: always (Enter, an arrow key) or only when it holds a change.
+    bool CommitTyped(bool always);
+    // A typed number outside the limits of its row: the message, or empty when the
+    // text is acceptable (or the row is not a number).
+    QString NumberProblem(const ClsPropDiscription& desc, const QString& text) const;
+    // The validator of a typed number's row (lengths or counts), or nullptr for text.
+    const QValidator* NumberValidatorOf(const ClsPropDiscription& desc) const;
 
     QString m_kind;
     QString m_name;
     bool m_multiple = false;
     int m_editRow = -1;
+    bool m_committing = false;
+    QValidator* m_lengths = nullptr;
+    QValidator* m_counts = nullptr;
+    // The last typed text that was refused, so leaving the box again does not repeat the message.
+    std::optional<QString> m_refused;
 };

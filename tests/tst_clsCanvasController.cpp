@@ -86,7 +86,9 @@ private Q_SLOTS:
         if (!asked.isEmpty())
             QVERIFY(c.IsState(asked));
         QVERIFY(!c.IsState(QStringLiteral("MoveObject")));
-        c.ClearToolState();
+        // Escape leaves whatever state there is; with none it is not taken.
+        QCOMPARE(c.HandleKey(Qt::Key_Escape, kNone), !asked.isEmpty());
+        QVERIFY(!c.HandleKey(Qt::Key_Escape, kNone));
         QVERIFY(!c.IsAdding());
         QVERIFY(!c.IsState(entered));
         c.Release(CanvasTarget::Canvas, 10, 20, kNone);
@@ -461,6 +463,67 @@ private Q_SLOTS:
         QCOMPARE((QList<qint32>{b.cx, b.Width, b.cy}), (QList<qint32>{1500, 1500, b.Height}));
         c.Press(CanvasTarget::SizeHandle, QStringLiteral("9"), CanvasButton::Left, 0, 0, kNone);
         QVERIFY(!c.Busy());
+    }
+
+    void snapping_data()
+    {
+        // The title label's box is 2000..10000 x 340..840; the columns' edges lie at
+        // x 0, 1000, 2200, 3000 and their titles' and their own at y 1500, 1800, 1880, 2180.
+        QTest::addColumn<qint32>("grid");
+        QTest::addColumn<bool>("objects");
+        QTest::addColumn<int>("handle");  // -1: a move
+        QTest::addColumn<QPoint>("travel");
+        QTest::addColumn<QList<qint32>>("change");  // left, top, width, height
+        QTest::addColumn<QList<qint32>>("guideX");
+        QTest::addColumn<QList<qint32>>("guideY");
+        const QList<qint32> none;
+        QTest::newRow("left edge onto a column's edge") << 0 << true << -1 << QPoint(1030, 0)
+                                                        << QList<qint32>{1000, 0, 0, 0} << QList<qint32>{3000} << none;
+        QTest::newRow("no snapping asked") << 0 << false << -1 << QPoint(1030, 0)
+                                           << QList<qint32>{1030, 0, 0, 0} << none << none;
+        QTest::newRow("beyond the tolerance") << 0 << true << -1 << QPoint(1100, 0)
+                                              << QList<qint32>{1100, 0, 0, 0} << none << none;
+        // Left 2130 and right 10130: the right edge is 50 from a grid line; the bottom
+        // already lies on one.
+        QTest::newRow("grid: the nearer edge wins") << 280 << false << -1 << QPoint(130, 0)
+                                                    << QList<qint32>{80, 0, 0, 0} << none << none;
+        QTest::newRow("right edge resized onto the grid") << 280 << false << 3 << QPoint(50, 0)
+                                                          << QList<qint32>{0, 0, 80, 0} << none << none;
+        QTest::newRow("bottom edge resized onto a title's top") << 0 << true << 1 << QPoint(0, 620)
+                                                                << QList<qint32>{0, 0, 0, 660} << none << QList<qint32>{1500};
+    }
+    void snapping()
+    {
+        QFETCH(qint32, grid);
+        QFETCH(bool, objects);
+        QFETCH(int, handle);
+        QFETCH(QPoint, travel);
+        QFETCH(QList<qint32>, change);
+        QFETCH(QList<qint32>, guideX);
+        QFETCH(QList<qint32>, guideY);
+        LaidOut fx;
+        auto& [doc, c] = fx;
+        c.SetSnap({grid, objects, 90});
+        clsLabel& l = TitleLabel(doc);
+        doc.LabelManager()->SetSelectLabelObject(l.StrName, true);
+        doc.LabelManager()->ListSelectedObject();
+        const QList<qint32> before{l.left, l.top, l.Width, l.Height};
+        const QPoint from(3000, 700);
+        const QPoint to = from + travel;
+        c.SetToolState(handle < 0 ? QStringLiteral("MoveObject") : QStringLiteral("ChangeObjectSize"), from.x(), from.y(), handle);
+        c.Move(CanvasTarget::LabelView, to.x(), to.y(), kNone);
+        std::vector<qint32> xs, ys;
+        c.SnapGuides(xs, ys);
+        QCOMPARE(QList<qint32>(xs.begin(), xs.end()), guideX);
+        QCOMPARE(QList<qint32>(ys.begin(), ys.end()), guideY);
+        // The outline shows where the release puts the label.
+        if (handle < 0)
+            QCOMPARE(c.DragOffset(), QPoint(change[0], change[1]));
+        c.Release(CanvasTarget::LabelView, to.x(), to.y(), kNone);
+        const QList<qint32> after{l.left - before[0], l.top - before[1], l.Width - before[2], l.Height - before[3]};
+        QCOMPARE(after, change);
+        c.SnapGuides(xs, ys);
+        QVERIFY(xs.empty() && ys.empty());
     }
 
     void toggleRange()

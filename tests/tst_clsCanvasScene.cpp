@@ -111,7 +111,7 @@ private Q_SLOTS:
         QCOMPARE(scene.Obtain(Kind::Label, QStringLiteral("x")).name, QStringLiteral("x"));
     }
 
-    void sizeHandlesSitOnTheEdges()
+    void sizeHandlesSitOutsideTheEdges()
     {
         clsCanvasScene scene;
         clsSceneElement& e = scene.Obtain(Kind::Label, QStringLiteral("x"));
@@ -119,13 +119,23 @@ private Q_SLOTS:
         scene.ShowSizeHandles(e);
         scene.ShowSizeHandles(scene.Obtain(Kind::Column, QStringLiteral("c")));
         QCOMPARE(scene.SizeHandles().size(), size_t(8));
-        const qint32 half = clsCanvasScene::HandleSize / 2;
+        // Each handle touches the middle of its edge from outside and covers none of the box.
         const auto& h = scene.SizeHandles();
-        QCOMPARE(h[0].edge, clsSizeHandle::Top);
-        QCOMPARE(h[0].rect, (clsSceneRect{1300 - half, 2000 - half, 60, 60}));
-        QCOMPARE(h[1].rect.top, 2300 - half);
-        QCOMPARE(h[2].rect, (clsSceneRect{1000 - half, 2150 - half, 60, 60}));
-        QCOMPARE(h[3].rect.left, 1600 - half);
+        const clsSceneRect& r = e.rect;
+        const auto overlaps = [&](const clsSceneRect& a) {
+            return a.left < r.Right() && a.Right() > r.left && a.top < r.Bottom() && a.Bottom() > r.top;
+        };
+        const QList<QPoint> touching{{r.left + r.width / 2, r.top}, {r.left + r.width / 2, r.Bottom()},
+                                     {r.left, r.top + r.height / 2}, {r.Right(), r.top + r.height / 2}};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(int(h[size_t(i)].edge), i);
+            const clsSceneRect& a = h[size_t(i)].rect;
+            QVERIFY(!overlaps(a));
+            const QPoint middle(a.left + a.width / 2, a.top + a.height / 2);
+            const QPoint edge = touching[i];
+            QVERIFY(i < 2 ? std::abs(middle.x() - edge.x()) <= 1 && (a.top == edge.y() || a.Bottom() == edge.y())
+                          : std::abs(middle.y() - edge.y()) <= 1 && (a.left == edge.x() || a.Right() == edge.x()));
+        }
         scene.HideSizeHandles(Kind::Label);
         QCOMPARE(scene.SizeHandles().size(), size_t(4));
         QCOMPARE(scene.SizeHandles().front().ownerKind, Kind::Column);

@@ -64,27 +64,39 @@ private Q_SLOTS:
         QVERIFY(!Child<QLineEdit>(window, "txtHelpId")->isHidden());
     }
 
-    void marginsAreWholeTenths_data()
+    void numbersAreWholeTenthsOrRefused_data()
     {
+        QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("stored");
-        QTest::newRow("half goes down to even") << "12.5" << 12;
-        QTest::newRow("half goes up to even") << "13.5" << 14;
-        QTest::newRow("empty") << "" << 0;
-        QTest::newRow("not a number") << "十二" << 0;
-        QTest::newRow("too large") << "1e20" << 0;
+        QTest::addColumn<int>("stored");  // -1: refused with a message, the window stays open
+        QTest::newRow("half goes down to even") << "txtLeft" << "12.5" << 12;
+        QTest::newRow("half goes up to even") << "txtLeft" << "13.5" << 14;
+        QTest::newRow("empty") << "txtLeft" << "" << 0;
+        QTest::newRow("not a number") << "txtLeft" << "十二" << -1;
+        QTest::newRow("too large") << "txtLeft" << "1e20" << -1;
+        QTest::newRow("beyond half a metre") << "txttop" << "9999" << -1;
+        QTest::newRow("help id not a number") << "txtHelpId" << "abc" << -1;
     }
-    void marginsAreWholeTenths()
+    void numbersAreWholeTenthsOrRefused()
     {
+        QFETCH(QString, box);
         QFETCH(QString, text);
         QFETCH(int, stored);
         OpenReport r;
         QVERIFY(r.opened);
+        clsRecordingPrompt prompt;
+        const qint32 left = r.doc.GetPrintObject()->LngPrintLeft;
+        const qint32 helpId = r.doc.FieldsManager()->ReportHelpID();
         frmPrintSetting window;
-        Child<QLineEdit>(window, "txtLeft")->setText(text);
+        auto* edit = window.findChild<QLineEdit*>(box);
+        edit->setText(text);
         window.cmdOk_Click();
-        QCOMPARE(window.result(), int(QDialog::Accepted));
-        QCOMPARE(r.doc.GetPrintObject()->LngPrintLeft, stored);
+        QCOMPARE(window.result() == QDialog::Accepted, stored >= 0);
+        QCOMPARE(prompt.messages.size(), stored >= 0 ? 0 : 1);
+        QCOMPARE(r.doc.GetPrintObject()->LngPrintLeft, stored >= 0 ? stored : left);
+        QCOMPARE(r.doc.FieldsManager()->ReportHelpID(), helpId);
+        // What was typed stays in the box to be corrected.
+        QCOMPARE(edit->text(), text);
     }
 
     void okHandsEverySettingBackInItsPlace()

@@ -9,7 +9,9 @@
 #include "properties/clsPropertysManager.h"
 #include "properties/frmPropertysView.h"
 #include "ranges/clsRangeManager.h"
+#include "designer/clsScenePainter.h"
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -66,9 +68,7 @@ private Q_SLOTS:
         QCOMPARE(entries, expected);
         QCOMPARE(view.cmbObject->currentText(), QStringLiteral("(列)   科目名称"));
 
-        // The grid: caption and value columns in twips at 15 per pixel, rows in catalogue order.
-        QCOMPARE(view.MSHFlexGrid1->columnWidth(1), 100);
-        QCOMPARE(view.MSHFlexGrid1->columnWidth(2), 153);
+        // The grid: one row per property, in catalogue order.
         QCOMPARE(view.MSHFlexGrid1->rowCount(), int(doc.PropertysManager()->ColPropertys.size()));
         QCOMPARE(view.MSHFlexGrid1->item(0, 1)->text(), QStringLiteral("列名"));
         QCOMPARE(view.ValueAt(0), QStringLiteral("科目名称"));
@@ -178,6 +178,112 @@ private Q_SLOTS:
         view.txtInput->setText(QStringLiteral("18"));
         QTest::keyClick(view.txtInput, Qt::Key_Down);
         QCOMPARE(label->top, 1008);
+    }
+
+    void typedNumbersAreCheckedAndNeverDropped_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("leave");  // how the edit ends: Enter, another cell, focus elsewhere
+        QTest::addColumn<bool>("taken");
+        const QString label = QStringLiteral("标签");
+        const QString unit = QStringLiteral("金额单位");
+        const QString width = QStringLiteral("宽度");
+        const QString lines = QStringLiteral("每页打印行数");
+        QTest::newRow("width not a number") << label << unit << width << "abc" << "cell" << false;
+        QTest::newRow("width too large") << label << unit << width << "99999999999" << "focus" << false;
+        QTest::newRow("negative width") << label << unit << width << "-5" << "enter" << false;
+        QTest::newRow("blank width") << label << unit << width << " " << "cell" << false;
+        QTest::newRow("width with decimals, another cell") << label << unit << width << "30.5" << "cell" << true;
+        QTest::newRow("lines per page are whole") << "区域" << "正文区域" << lines << "12.5" << "enter" << false;
+        QTest::newRow("lines per page, focus elsewhere") << "区域" << "正文区域" << lines << "40" << "focus" << true;
+        QTest::newRow("column width, another cell") << "列" << "期初借方" << "列宽" << "25" << "cell" << true;
+    }
+    void typedNumbersAreCheckedAndNeverDropped()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(QString, typed);
+        QFETCH(QString, leave);
+        QFETCH(bool, taken);
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        OpenLedger(doc, db);
+        frmPropertysView view;
+        view.InitPropertys(kind, name, false);
+        const int row = view.RowOf(caption);
+        const QString before = view.ValueAt(row);
+        QVERIFY(view.BeginEdit(row));
+        view.txtInput->setText(typed);
+        const auto finish = [&] {
+            if (leave == QLatin1String("enter")) {
+                QTest::keyClick(view.txtInput, Qt::Key_Return);
+            } else if (leave == QLatin1String("cell")) {
+                view.MSHFlexGrid1->setCurrentCell(row == 1 ? 2 : 1, 2);
+            } else {
+                QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+                QApplication::sendEvent(view.txtInput, &out);
+            }
+        };
+        finish();
+        QCOMPARE(view.ValueAt(row), taken ? typed.trimmed() : before);
+        QCOMPARE(doc.DocChanged(), taken);
+        QCOMPARE(prompt.messages.size(), taken ? 0 : 1);
+        if (taken)
+            return;
+        // Refused: the editor stays on the row with the text, and leaving again does not
+        // repeat the message.
+        QCOMPARE(view.Editor(), static_cast<QWidget*>(view.txtInput));
+        QCOMPARE(view.txtInput->text(), typed);
+        if (leave == QLatin1String("cell"))
+            QCOMPARE(view.MSHFlexGrid1->currentRow(), row);
+        QVERIFY(!view.CommitPending());
+        QCOMPARE(prompt.messages.size(), 1);
+    }
+
+    void biggerFontMakesTheLabelTaller()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsDocument doc;
+        OpenLedger(doc, db);
+        QString title;
+        doc.RangeManager()->RangeTypeToName(QStringLiteral("标题区"), QString(), title);
+        qint32 l = 0, t = 0, w = 0, h = 0;
+        QVERIFY(doc.RangeManager()->GetRangePart(title, l, t, w, h));
+        clsLabel* label = doc.LabelManager()->AddLabels(title, 500, t + 50, 0, 0);
+        QVERIFY(label);
+        const qint32 drawn = label->Height;
+        frmPropertysView view;
+        view.InitPropertys(QStringLiteral("标签"), label->StrName, false);
+        const auto pickSize = [&](double size) {
+            frmPropertysView::SetFontHook([size](clsFont& font) {
+                font.Size = size;
+                return true;
+            });
+            QVERIFY(view.BeginEdit(view.RowOf(QStringLiteral("字体"))));
+            view.PressRefresh();
+        };
+        for (double size : {20.0, 36.0}) {
+            pickSize(size);
+            // One line of the font as the canvas paints it fits the label.
+            const QFontMetricsF metrics(clsScenePainter::ToQFont(label->tpyFont));
+            QVERIFY2(metrics.height() * clsCanvasScene::TwipsPerPixel <= label->Height,
+                     qPrintable(QString::number(label->Height)));
+            QCOMPARE(doc.Scene()->Find(clsSceneElement::Kind::Label, label->StrName)->rect.height, label->Height);
+        }
+        // Back to the first font, back to the first height.
+        pickSize(9);
+        QCOMPARE(label->Height, drawn);
+        // A height the user chose stays.
+        label->Height = drawn + 123;
+        pickSize(20);
+        QCOMPARE(label->Height, drawn + 123);
     }
 
     void readOnlyRowsOpenNoEditor_data()

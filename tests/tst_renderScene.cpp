@@ -1,6 +1,7 @@
 #include "designer/clsCanvasScene.h"
 #include "designer/clsScenePainter.h"
 #include "document/clsDocument.h"
+#include "document/modPublicDefine.h"
 #include "ranges/clsRangeManager.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
@@ -66,13 +67,16 @@ private Q_SLOTS:
         QVERIFY(scene.PaperMarkDraw.visible);
         QVERIFY(extent.width() >= scene.PaperMarkDraw.x1);
         const QImage image = clsScenePainter::RenderToImage(scene, zoom);
-        const int ruler = int(std::ceil(clsCanvasScene::RulerThickness * zoom / clsCanvasScene::TwipsPerPixel));
+        // The rulers keep their width at every zoom.
+        const int ruler = int(std::ceil(clsScenePainter::RulerPixels));
         const QSize expected(ruler + int(std::ceil(extent.width() * zoom / clsCanvasScene::TwipsPerPixel)),
                              ruler + int(std::ceil(extent.height() * zoom / clsCanvasScene::TwipsPerPixel)));
         QCOMPARE(image.size(), expected);
         QCOMPARE(clsScenePainter::RenderSize(scene, zoom), expected);
         // Strips, titles, columns, labels and rulers leave ink on a good part of the page.
         QVERIFY2(NonWhite(image) > image.width() * image.height() / 50, qPrintable(QString::number(NonWhite(image))));
+        // A grid adds its lines to the sheet.
+        QVERIFY(NonWhite(clsScenePainter::RenderToImage(scene, zoom, MmToTwips(5))) > NonWhite(image));
         QVERIFY(prompt.messages.isEmpty());
     }
 
