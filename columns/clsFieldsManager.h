@@ -73,6 +73,9 @@ public:
     // The title level check on its own (row unit, snapping, depth): False, after the
     // message, when the drawn titles form more than five levels.
     bool CheckTitleLevels() const;
+    // The save's check of one column: an enabled column needs a field or an
+    // inter-column expression. False after the message.
+    bool CheckColBeforeSave(const clsRepcol& col) const;
     // Rewrites the grid values of every drawn title from the drawn layout (see the .cpp).
     void AssignTitleLevels();
 

@@ -43,9 +43,10 @@ std::function<clsDesignerView*()>& DesignerProvider()
 }
 }
 
-void clsDocument::SetDesignerProvider(std::function<clsDesignerView*()> provider)
+std::function<clsDesignerView*()> clsDocument::SetDesignerProvider(std::function<clsDesignerView*()> provider)
 {
-    DesignerProvider() = std::move(provider);
+    std::swap(DesignerProvider(), provider);
+    return provider;
 }
 
 clsDesignerView* clsDocument::Designer()
