@@ -12,6 +12,7 @@
 #include "ranges/clsRangeManager.h"
 #include "designer/clsCanvasScene.h"
 #include "designer/clsScenePainter.h"
+#include "modFormatCommands.h"
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -102,6 +103,8 @@ int main(int argc, char** argv)
         clsPrompt::Install(nullptr);
     QApplication::setApplicationName(QStringLiteral("qxreportformat"));
     QApplication::setOrganizationName(QStringLiteral("QXReportFormat"));
+    if (const std::optional<int> status = RunFormatCommand(QApplication::arguments()))
+        return *status;
 
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("报表格式定义"));

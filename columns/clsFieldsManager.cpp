@@ -457,14 +457,17 @@ bool clsFieldsManager::WriteRows(clsConnection& conn, qint32 id, const std::vect
 
 bool clsFieldsManager::CheckColsBeforeSave() const
 {
-    for (const auto& col : Cols) {
-        if (!col->BlnEnable)
-            continue;
-        if (col->StrCondition.trimmed().isEmpty() && col->Expression.trimmed().isEmpty()) {
-            ShowMessage(QStringLiteral("保存失败！报表列名") + col->name
-                        + QStringLiteral("必须有对应的字段名或列间表达式..."));
+    for (const auto& col : Cols)
+        if (!CheckColBeforeSave(*col))
             return false;
-        }
+    return true;
+}
+
+bool clsFieldsManager::CheckColBeforeSave(const clsRepcol& col) const
+{
+    if (col.BlnEnable && col.StrCondition.trimmed().isEmpty() && col.Expression.trimmed().isEmpty()) {
+        ShowMessage(QStringLiteral("保存失败！报表列名") + col.name + QStringLiteral("必须有对应的字段名或列间表达式..."));
+        return false;
     }
     return true;
 }

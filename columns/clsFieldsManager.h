@@ -84,6 +84,9 @@ public:
     // Numbers the enabled columns 1..n by their place and lets each column's own title
     // show and hide with it.
     void Renumber();
+    // The save's check of one column: an enabled column needs a field or an
+    // inter-column expression. False after the message.
+    bool CheckColBeforeSave(const clsRepcol& col) const;
 
     // Canvas layout (clsFieldsManagerLayout.cpp), written into the document's scene.
     // `Width` of the enabled column numbered `colNumber`; 0 when none.

@@ -2,6 +2,7 @@
 #include "clsCanvasScene.h"
 #include "clsCanvasWidget.h"
 #include "frmAbout.h"
+#include "frmFormatTransfer.h"
 #include "document/clsDocument.h"
 #include "document/clsReportFilter.h"
 #include "document/modPublicDefine.h"
@@ -214,6 +215,8 @@ void frmMainView::CreateMenus()
     connect(AddItem(file, QStringLiteral("mnuOpen"), QStringLiteral("打开报表格式(&O)...")), &QAction::triggered, this, &frmMainView::mnuOpen_Click);
     connect(AddItem(file, QStringLiteral("mnuSave"), QStringLiteral("保存报表格式(&S)")), &QAction::triggered, this, &frmMainView::mnuSave_Click);
     connect(AddItem(file, QStringLiteral("mnuClose"), QStringLiteral("关闭格式定义(&C)")), &QAction::triggered, this, &frmMainView::mnuClose_Click);
+    connect(AddItem(file, QStringLiteral("mnuExportFormat"), QStringLiteral("导出格式...")), &QAction::triggered, this, [this] { frmFormatTransfer::ExportFormat(this); RefreshView(); });
+    connect(AddItem(file, QStringLiteral("mnuImportFormat"), QStringLiteral("导入格式...")), &QAction::triggered, this, [this] { frmFormatTransfer::ImportFormat(this); RefreshView(); });
     file->addSeparator()->setObjectName(QStringLiteral("mnuline1"));
     connect(AddItem(file, QStringLiteral("mnuSetPrint"), QStringLiteral("设置打印机...")), &QAction::triggered, this, &frmMainView::mnuSetPrint_Click);
     connect(AddItem(file, QStringLiteral("mnuExit"), QStringLiteral("退出(&E)")), &QAction::triggered, this, &frmMainView::mnuExit_Click);

@@ -43,9 +43,10 @@ std::function<clsDesignerView*()>& DesignerProvider()
 }
 }
 
-void clsDocument::SetDesignerProvider(std::function<clsDesignerView*()> provider)
+std::function<clsDesignerView*()> clsDocument::SetDesignerProvider(std::function<clsDesignerView*()> provider)
 {
-    DesignerProvider() = std::move(provider);
+    std::swap(DesignerProvider(), provider);
+    return provider;
 }
 
 clsDesignerView* clsDocument::Designer()
@@ -246,37 +247,13 @@ void clsDocument::CloseDocument(bool blnEnd)
 
 bool clsDocument::LockReportForSave()
 {
-    if (!m_AdoConn)
-        return false;
     // One conditional update: whichever designer's update touches the row holds the lock.
-    // Inside the save's transaction the row stays locked until the commit; on PostgreSQL
-    // another designer must not queue behind it but find the lock taken, as it would
-    // find Cols = 1 without a transaction, so its wait is cut short.
-    const bool postgres = m_AdoConn->InTransaction() && m_AdoConn->IsPostgres();
-    try {
-        if (postgres)
-            m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = '1ms'"));
-        const int rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID =")
-                                            + QString::number(m_lngReportID)
-                                            + QStringLiteral(" and (Cols = 0 or Cols is null)"));
-        if (postgres)
-            m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = DEFAULT"));
-        return rows == 1;
-    } catch (const clsDatabaseError&) {
-        return false;
-    }
+    return m_AdoConn && clsFormatStore::TakeSaveLock(*m_AdoConn, m_lngReportID);
 }
 
 bool clsDocument::UnlockReportForSave()
 {
-    if (!m_AdoConn)
-        return false;
-    try {
-        m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 0 Where ID =") + QString::number(m_lngReportID));
-        return true;
-    } catch (const clsDatabaseError&) {
-        return false;
-    }
+    return m_AdoConn && clsFormatStore::ReleaseSaveLock(*m_AdoConn, m_lngReportID);
 }
 
 clsFormatSnapshot clsDocument::TakeSnapshot() const

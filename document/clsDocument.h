@@ -86,8 +86,9 @@ public:
     bool LastSaveWritten() const { return m_blnLastSaveWritten; }
 
     // The designer window is one instance the document shows but does not own. The
-    // component installs the provider; without one a headless view stands in.
-    static void SetDesignerProvider(std::function<clsDesignerView*()> provider);
+    // component installs the provider; without one a headless view stands in. Answers
+    // the provider it replaces, so a tool that opens reports unseen can put it back.
+    static std::function<clsDesignerView*()> SetDesignerProvider(std::function<clsDesignerView*()> provider);
     static clsDesignerView* Designer();
 
 private:

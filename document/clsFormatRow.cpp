@@ -16,8 +16,12 @@ QVariant Normalized(FldColumn column, const QVariant& value)
 {
     if (value.isNull())
         return QVariant();
-    if (clsFormatRow::IsTextColumn(column))
-        return value.toString();
+    if (clsFormatRow::IsTextColumn(column)) {
+        // The drivers bind a null QString as SQL Null and an empty one as '': a row
+        // taken from the managers holds what a save of it stores.
+        QString text = value.toString();
+        return text.isNull() ? QVariant() : QVariant(text);
+    }
     switch (value.metaType().id()) {
     case QMetaType::Int:
     case QMetaType::UInt:

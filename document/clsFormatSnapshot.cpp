@@ -279,7 +279,8 @@ bool clsFormatSnapshot::FromJson(const QString& text, clsFormatSnapshot& snapsho
                     error = in.error;
                     return false;
                 }
-                row.Set(col, v.toString());
+                const QString text = v.toString();
+                row.Set(col, text.isNull() ? QStringLiteral("") : text);   // "" stays a text, not a Null
             } else {
                 qint64 n = 0;
                 if (!in.Whole(v, cellPlace, n)) {

@@ -16,29 +16,74 @@ qint64 SortKey(const clsFormatRow& row, FldColumn column)
     return v.toLongLong();
 }
 
-void SortKind(std::vector<clsFormatRow>& rows, size_t from, size_t to, qint32 modeEx)
+// Whole rows column by column: Null first, then numbers by value, then texts. It settles
+// whatever the kind's own order leaves open, so a format reads back in one order
+// whichever order the database hands its rows out in.
+int CompareRows(const clsFormatRow& a, const clsFormatRow& b)
 {
-    const auto begin = rows.begin() + qint64(from);
-    const auto end = rows.begin() + qint64(to);
+    const auto rank = [](const QVariant& v) { return v.isNull() ? 0 : v.metaType().id() == QMetaType::LongLong ? 1 : 2; };
+    for (int c = 0; c < kFldColumnCount; ++c) {
+        const QVariant& x = a.Value(FldColumn(c));
+        const QVariant& y = b.Value(FldColumn(c));
+        const int rx = rank(x), ry = rank(y);
+        if (rx != ry)
+            return rx < ry ? -1 : 1;
+        if (rx == 1 && x.toLongLong() != y.toLongLong())
+            return x.toLongLong() < y.toLongLong() ? -1 : 1;
+        if (rx == 2) {
+            const int text = x.toString().compare(y.toString());
+            if (text != 0)
+                return text;
+        }
+    }
+    return 0;
+}
+
+// The loaders' orders: columns, labels and ranges by OrderEx, titles by LeftEx and
+// Width (then top to bottom); the other kinds are read in no order of their own.
+const std::vector<FldColumn>& SortColumns(qint32 modeEx)
+{
+    static const std::vector<FldColumn> byOrder = {FldColumn::OrderEx};
+    static const std::vector<FldColumn> titles = {FldColumn::LeftEx, FldColumn::Width, FldColumn::TopEx, FldColumn::Height};
+    static const std::vector<FldColumn> none;
     switch (modeEx) {
     case FormatKind::Column:
     case FormatKind::Label:
     case FormatKind::Range:
-        std::stable_sort(begin, end, [](const clsFormatRow& a, const clsFormatRow& b) {
-            return SortKey(a, FldColumn::OrderEx) < SortKey(b, FldColumn::OrderEx);
-        });
-        break;
+        return byOrder;
     case FormatKind::Title:
-        std::stable_sort(begin, end, [](const clsFormatRow& a, const clsFormatRow& b) {
-            const qint64 la = SortKey(a, FldColumn::LeftEx), lb = SortKey(b, FldColumn::LeftEx);
-            if (la != lb)
-                return la < lb;
-            return SortKey(a, FldColumn::Width) < SortKey(b, FldColumn::Width);
-        });
-        break;
+        return titles;
     default:
-        break;
+        return none;
     }
+}
+
+void SortKind(std::vector<clsFormatRow>& rows, size_t from, size_t to, qint32 modeEx)
+{
+    const std::vector<FldColumn>& keys = SortColumns(modeEx);
+    std::stable_sort(rows.begin() + qint64(from), rows.begin() + qint64(to), [&](const clsFormatRow& a, const clsFormatRow& b) {
+        for (FldColumn key : keys) {
+            const qint64 ka = SortKey(a, key), kb = SortKey(b, key);
+            if (ka != kb)
+                return ka < kb;
+        }
+        return CompareRows(a, b) < 0;
+    });
+}
+
+std::vector<clsFormatRow> Grouped(QHash<qint32, std::vector<clsFormatRow>>& byKind, const std::vector<qint32>& kinds)
+{
+    std::vector<clsFormatRow> rows;
+    for (qint32 kind : kinds) {
+        auto it = byKind.find(kind);
+        if (it == byKind.end())
+            continue;
+        const size_t from = rows.size();
+        for (clsFormatRow& r : *it)
+            rows.push_back(std::move(r));
+        SortKind(rows, from, rows.size(), kind);
+    }
+    return rows;
 }
 }
 
@@ -70,17 +115,41 @@ std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 i
         rs.MoveNext();
     }
     rs.Close();
-    std::vector<clsFormatRow> rows;
-    for (qint32 kind : kinds) {
-        auto it = byKind.find(kind);
-        if (it == byKind.end())
-            continue;
-        const size_t from = rows.size();
-        for (clsFormatRow& r : *it)
-            rows.push_back(std::move(r));
-        SortKind(rows, from, rows.size(), kind);
+    return Grouped(byKind, kinds);
+}
+
+void clsFormatStore::OrderAsRead(std::vector<clsFormatRow>& rows)
+{
+    QHash<qint32, std::vector<clsFormatRow>> byKind;
+    for (clsFormatRow& r : rows)
+        byKind[r.ModeEx].push_back(std::move(r));
+    rows = Grouped(byKind, clsFormatRow::SavedKinds());
+}
+
+bool clsFormatStore::TakeSaveLock(clsConnection& conn, qint32 id)
+{
+    const bool postgres = conn.InTransaction() && conn.IsPostgres();
+    try {
+        if (postgres)
+            conn.Execute(QStringLiteral("SET LOCAL lock_timeout = '1ms'"));
+        const int rows = conn.Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID =") + QString::number(id)
+                                      + QStringLiteral(" and (Cols = 0 or Cols is null)"));
+        if (postgres)
+            conn.Execute(QStringLiteral("SET LOCAL lock_timeout = DEFAULT"));
+        return rows == 1;
+    } catch (const clsDatabaseError&) {
+        return false;
     }
-    return rows;
+}
+
+bool clsFormatStore::ReleaseSaveLock(clsConnection& conn, qint32 id)
+{
+    try {
+        conn.Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 0 Where ID =") + QString::number(id));
+        return true;
+    } catch (const clsDatabaseError&) {
+        return false;
+    }
 }
 
 void clsFormatStore::DeleteKinds(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds)

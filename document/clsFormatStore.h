@@ -12,7 +12,8 @@ class clsFormatStore
 public:
     // The report's rows of the given kinds in one read, each kind in the order its
     // loader expects (columns, labels and ranges by OrderEx, titles by LeftEx then
-    // Width, the others as stored), kinds in the order given.
+    // Width), kinds in the order given. What those orders leave open is settled by the
+    // rows' values, never by the order the database returns them in.
     static std::vector<clsFormatRow> ReadRows(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
     // Deletes the report's rows of the given kinds in one statement.
     static void DeleteKinds(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
@@ -21,4 +22,15 @@ public:
 
     // The kinds' numbers as an SQL list, "0,3,4".
     static QString KindList(const std::vector<qint32>& kinds);
+
+    // Puts rows in the order ReadRows gives them, kinds in save order. A format taken
+    // from an open document and the same format read back after its save list alike.
+    static void OrderAsRead(std::vector<clsFormatRow>& rows);
+
+    // The save lock in the catalogue row's Cols: one conditional update, granted when
+    // it touched the row. Inside a transaction on PostgreSQL a writer that finds the
+    // row locked by another transaction gives up at once instead of queueing behind it,
+    // as it would find Cols = 1 without a transaction. Never throws.
+    static bool TakeSaveLock(clsConnection& conn, qint32 id);
+    static bool ReleaseSaveLock(clsConnection& conn, qint32 id);
 };

@@ -620,6 +620,8 @@ private Q_SLOTS:
         QVERIFY(canvas->viewport()->rect().contains(pixel));
         QVERIFY((canvas->ToCanvas(pixel) - centre).manhattanLength() <= 2 * clsCanvasScene::TwipsPerPixel / zoom);
         QTest::mouseClick(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, pixel);
+        // The layout pass makes its elements anew: look the label's up again.
+        view = doc.Scene()->Find(clsCanvasScene::Kind::Label, label->StrName);
         QVERIFY(view->selected);
         // Each handle is caught where it is painted: the same size at every zoom, outside
         // the label's box.

@@ -1,0 +1,420 @@
+#include "document/clsDatabaseError.h"
+#include "document/clsDefinitionStore.h"
+#include "document/clsDocument.h"
+#include "document/clsFormatCheck.h"
+#include "document/clsFormatTransfer.h"
+#include "ranges/clsRangeManager.h"
+#include "clsRecordingPrompt.h"
+#include "clsTestDatabase.h"
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+
+using Plant = std::function<void(clsFormatSnapshot&)>;
+Q_DECLARE_METATYPE(Plant)
+
+namespace {
+const QString kGL = QStringLiteral("GL");
+const QString kBalance = QStringLiteral("科目余额表");
+
+// Fails (or, outside CI, skips PostgreSQL) like QXRF_OPEN_DB, for tests with two databases.
+#define REQUIRE_DB(db)                                                                              \
+    if (!(db).Ready()) {                                                                            \
+        if ((db).Backend() == QLatin1String("postgres") && !clsTestDatabase::InCI())                \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL not reachable: ") + (db).Error()));        \
+        QFAIL(qPrintable((db).Backend() + QStringLiteral(" database not available: ") + (db).Error())); \
+    }
+
+clsFormatRow& Row(clsFormatSnapshot& s, qint32 kind, const QString& name)
+{
+    for (clsFormatRow& r : s.Rows)
+        if (r.ModeEx == kind && r.Text(FldColumn::Name) == name)
+            return r;
+    qFatal("no row %d %s", kind, qPrintable(name));
+}
+
+Plant Set(qint32 kind, const QString& name, FldColumn column, const QVariant& value)
+{
+    return [=](clsFormatSnapshot& s) { Row(s, kind, name).Set(column, value); };
+}
+
+Plant Both(Plant a, Plant b)
+{
+    return [=](clsFormatSnapshot& s) { a(s); b(s); };
+}
+
+// Replaces the titles by a stack of `levels` rows: one title across every enabled
+// column on each upper row, and one title per column on the last.
+void StackTitles(clsFormatSnapshot& s, int levels)
+{
+    std::vector<clsFormatRow> rows;
+    QStringList enabled;
+    for (const clsFormatRow& r : s.Rows) {
+        if (r.ModeEx == FormatKind::Column && r.Long(FldColumn::TopEx) != 1)
+            enabled << r.Text(FldColumn::Name);
+        if (r.ModeEx != FormatKind::Title)
+            rows.push_back(r);
+    }
+    const auto title = [&](const QString& name, int top, int left, int width) {
+        clsFormatRow t(FormatKind::Title);
+        t.Set(FldColumn::Name, name).Set(FldColumn::nameForeign, name).Set(FldColumn::TopEx, top)
+            .Set(FldColumn::LeftEx, left).Set(FldColumn::Width, width).Set(FldColumn::Height, 1).Set(FldColumn::Visible, 1);
+        rows.push_back(t);
+    };
+    for (int level = 1; level < levels; ++level)
+        title(QStringLiteral("第%1层").arg(level), level, 1, int(enabled.size()));
+    for (int c = 0; c < enabled.size(); ++c)
+        title(enabled[c], levels, c + 1, 1);
+    s.Rows = rows;
+}
+
+// Everything a database holds of the formats, to see that a refused import wrote nothing.
+QString Fingerprint(clsTestDatabase& db)
+{
+    QStringList parts;
+    for (const char* table : {"Rpt_GlbDEF", "Rpt_FldDEF", "Rpt_FltDEF"})
+        parts << db.Scalar(QStringLiteral("select count(*) from %1").arg(QLatin1String(table))).toString();
+    parts << db.Scalar(QStringLiteral("select sum(Cols) from Rpt_GlbDEF")).toString();
+    for (const clsFormatTransfer::ReportEntry& r : clsFormatTransfer::ListReports(db.Conn()))
+        parts << clsFormatTransfer::ReadReport(db.Conn(), r.ID).ToJson();
+    return parts.join(QLatin1Char('\n'));
+}
+
+// A report whose texts hold quotes, backslashes and Chinese, under five title levels.
+clsFormatSnapshot Awkward(clsConnection& conn)
+{
+    clsFormatSnapshot s = clsFormatTransfer::ReadReport(conn, clsFormatTransfer::FindReport(conn, kBalance, kGL));
+    s.Report.Name = QStringLiteral("引号'与\"双引号\"的表");
+    s.Report.Note = QStringLiteral("  说明：'单' \"双\" \\ 反斜杠  ");
+    Row(s, FormatKind::Label, QStringLiteral("金额单位")).Set(FldColumn::Expression, QStringLiteral("金额单位：'元' \"人民币\""));
+    StackTitles(s, 5);
+    return s;
+}
+}
+
+class tst_formatTransfer : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        for (const QString& from : clsTestDatabase::Backends())
+            for (const QString& to : clsTestDatabase::Backends())
+                QTest::newRow(qPrintable(from + QStringLiteral(" to ") + to)) << from << to;
+    }
+    void roundTrip()
+    {
+        // Every report of the source, the demo ones and an awkward one, copied into
+        // another database: the target's exports are byte for byte the source's, the
+        // target numbers the reports itself, and importing an export over its own
+        // report changes nothing.
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        clsTestDatabase source(from, true, true);
+        REQUIRE_DB(source);
+        clsTestDatabase target(to, true, false);
+        REQUIRE_DB(target);
+        target.Conn().Execute(QStringLiteral("Insert into Rpt_GlbDEF (ID,Name,SystemID,Type,Cols) values (40,'先有的表','ZZ',1,0)"));
+        QString error;
+        QVERIFY2(clsFormatTransfer::Import(source.Conn(), Awkward(source.Conn()), {}, error) > 0, qPrintable(error));
+
+        const auto reports = clsFormatTransfer::ListReports(source.Conn());
+        QCOMPARE(reports.size(), size_t(6));
+        QList<qint32> ids;
+        for (const clsFormatTransfer::ReportEntry& r : reports) {
+            const QString json = clsFormatTransfer::ReadReport(source.Conn(), r.ID).ToJson();
+            const qint32 id = clsFormatTransfer::CopyReport(source.Conn(), target.Conn(), r.ID, false, error);
+            QVERIFY2(id > 40, qPrintable(error));
+            ids << id;
+            QCOMPARE(clsFormatTransfer::ReadReport(target.Conn(), id).ToJson(), json);
+            clsFormatSnapshot again;
+            QVERIFY(clsFormatSnapshot::FromJson(json, again, error));
+            clsFormatTransfer::ImportOptions replace;
+            replace.Replace = true;
+            QCOMPARE(clsFormatTransfer::Import(target.Conn(), again, replace, error), id);
+            QCOMPARE(clsFormatTransfer::ReadReport(target.Conn(), id).ToJson(), json);
+        }
+        std::sort(ids.begin(), ids.end());
+        QCOMPARE(ids, (QList<qint32>{41, 42, 43, 44, 45, 46}));
+    }
+
+    void exportOfDocumentIsWhatItsSaveWrites_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        for (const QString& b : clsTestDatabase::Backends())
+            QTest::newRow(qPrintable(b)) << b;
+    }
+    void exportOfDocumentIsWhatItsSaveWrites()
+    {
+        QXRF_OPEN_DB(db, true, true);
+        QString error;
+        QVERIFY(clsFormatTransfer::Import(db.Conn(), Awkward(db.Conn()), {}, error) > 0);
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        for (const clsFormatTransfer::ReportEntry& r : clsFormatTransfer::ListReports(db.Conn())) {
+            if (!doc.OpenDocument(&db.Conn(), r.Name, r.SystemID, QStringLiteral("op")))
+                continue;   // no column list yet
+            doc.RangeManager()->DrawAllObjects();
+            clsFormatSnapshot exported;
+            QVERIFY2(clsFormatTransfer::SnapshotOfDocument(doc, exported, error), qPrintable(error));
+            doc.SaveReportFormat();
+            QVERIFY(doc.LastSaveWritten());
+            QCOMPARE(exported.ToJson(), clsFormatTransfer::ReadReport(db.Conn(), r.ID).ToJson());
+        }
+        QCOMPARE(prompt.messages.size(), 1);   // the report without a column list
+    }
+
+    void malformedFile_data()
+    {
+        QTest::addColumn<QByteArray>("rows");
+        QTest::addColumn<QString>("problem");
+        const QByteArray print = R"({"ModeEx": 27, "OrderEx": 1})";
+        QTest::newRow("not JSON") << QByteArray(R"({"ModeEx": 26,)") << QStringLiteral("JSON 格式错误");
+        QTest::newRow("not UTF-8") << QByteArray("{\"ModeEx\": 26, \"Name\": \"\xff\"}") << QStringLiteral("不是 UTF-8 编码的文本");
+        QTest::newRow("kind missing") << QByteArray(R"({"Name": "标签1"})") << QStringLiteral("$.rows[0].ModeEx：缺少该项");
+        QTest::newRow("unknown kind") << QByteArray(R"({"ModeEx": 9})") << QStringLiteral("$.rows[0].ModeEx：未知的对象类别 9");
+        QTest::newRow("unknown column") << QByteArray(R"({"ModeEx": 26, "Colour": 1})") << QStringLiteral("$.rows[0].Colour：未知的列");
+        QTest::newRow("text for a number") << QByteArray(R"({"ModeEx": 26, "Width": "宽"})") << QStringLiteral("$.rows[0].Width：应为整数");
+        QTest::newRow("number for a text") << QByteArray(R"({"ModeEx": 26, "Name": 5})") << QStringLiteral("$.rows[0].Name：应为文本");
+        QTest::newRow("fraction") << QByteArray(R"({"ModeEx": 25, "Height": 10.5})") << QStringLiteral("$.rows[0].Height：应为整数");
+        QTest::newRow("out of range") << QByteArray(R"({"ModeEx": 25, "Height": 3000000000})") << QStringLiteral("$.rows[0].Height：数值超出范围");
+        QTest::newRow("second print row") << print + ", " + print << QStringLiteral("$.rows[1].ModeEx：每个报表只能有一行 ModeEx 27");
+        QTest::newRow("no rows") << QByteArray("NO ROWS") << QStringLiteral("$.rows：缺少该项");
+        QTest::newRow("no report name") << QByteArray("NO NAME") << QStringLiteral("$.report.Name：缺少报表名称");
+    }
+    void malformedFile()
+    {
+        // Each gives its place and problem after the file's name, and nothing is written.
+        QFETCH(QByteArray, rows);
+        QFETCH(QString, problem);
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        QByteArray text = R"({"format": 1, "report": {"Name": "新报表", "SystemID": "GL"}, "rows": [)" + rows + "]}";
+        if (rows == "NO ROWS")
+            text = R"({"format": 1, "report": {"Name": "新报表", "SystemID": "GL"}})";
+        if (rows == "NO NAME")
+            text = R"({"format": 1, "rows": []})";
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("格式.json"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        file.close();
+        const QString before = Fingerprint(db);
+        clsFormatSnapshot snapshot;
+        QString error;
+        QCOMPARE(clsFormatTransfer::ImportFile(db.Conn(), path, {}, snapshot, error), -1);
+        QVERIFY2(error.startsWith(QStringLiteral("文件 ") + path + QStringLiteral("：")), qPrintable(error));
+        QVERIFY2(error.contains(problem), qPrintable(error));
+        QCOMPARE(Fingerprint(db), before);
+    }
+
+    void importIntoExistingName_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        QTest::addColumn<QString>("as");
+        QTest::addColumn<bool>("replace");
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("fault");
+        QTest::addColumn<QString>("refusal");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            const auto row = [&](const char* name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(name))); };
+            *row("name taken") << b << kBalance << false << false << false << QStringLiteral("已经存在");
+            *row("replaced") << b << kBalance << true << false << false << QString();
+            *row("save lock held") << b << kBalance << true << true << false << QStringLiteral("正在被保存");
+            *row("new name") << b << QStringLiteral("科目余额表（副本）") << false << false << false << QString();
+            *row("fault while replacing") << b << kBalance << true << false << true << QStringLiteral("注入的故障");
+            *row("fault while adding") << b << QStringLiteral("科目余额表（副本）") << false << false << true << QStringLiteral("注入的故障");
+        }
+    }
+    void importIntoExistingName()
+    {
+        QFETCH(QString, as);
+        QFETCH(bool, replace);
+        QFETCH(bool, locked);
+        QFETCH(bool, fault);
+        QFETCH(QString, refusal);
+        QXRF_OPEN_DB(db, true, true);
+        const qint32 balance = clsFormatTransfer::FindReport(db.Conn(), kBalance, kGL);
+        clsFormatSnapshot changed = clsFormatTransfer::ReadReport(db.Conn(), balance);
+        Row(changed, FormatKind::Label, QStringLiteral("金额单位")).Set(FldColumn::Expression, QStringLiteral("金额单位：万元"));
+        changed.Filters.pop_back();
+        if (locked)
+            db.Conn().Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols = 1 Where ID = ?"), {balance});
+        if (fault)
+            db.Conn().SetStatementHook([](const QString& sql) {
+                if (sql.startsWith(QLatin1String("Insert into Rpt_FltDEF")))
+                    throw clsDatabaseError(QStringLiteral("注入的故障"));
+            });
+        const QString before = Fingerprint(db);
+        clsFormatTransfer::ImportOptions options;
+        options.Name = as;
+        options.Replace = replace;
+        QString error;
+        const qint32 id = clsFormatTransfer::Import(db.Conn(), changed, options, error);
+        db.Conn().SetStatementHook({});
+        if (!refusal.isEmpty()) {
+            QCOMPARE(id, -1);
+            QVERIFY2(error.contains(refusal), qPrintable(error));
+            QCOMPARE(Fingerprint(db), before);
+            return;
+        }
+        QVERIFY2(id > 0, qPrintable(error));
+        QCOMPARE(id == balance, as == kBalance);   // a replaced report keeps its ID
+        changed.Report.Name = as;
+        QCOMPARE(clsFormatTransfer::ReadReport(db.Conn(), id).ToJson(), changed.ToJson());
+        QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_GlbDEF where Cols <> 0")).toInt(), 0);
+    }
+
+    void check_data()
+    {
+        QTest::addColumn<Plant>("plant");
+        QTest::addColumn<QStringList>("lines");
+        const qint32 col = FormatKind::Column, label = FormatKind::Label, title = FormatKind::Title;
+        const auto at = [](const QString& object, const QString& problem) { return object + QLatin1Char('\t') + problem; };
+        QTest::newRow("as it is, five title levels") << Plant([](clsFormatSnapshot& s) { StackTitles(s, 5); }) << QStringList();
+        QTest::newRow("six title levels") << Plant([](clsFormatSnapshot& s) { StackTitles(s, 6); })
+                                          << QStringList{at("标题", "标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义...")};
+        QTest::newRow("column without source")
+            << Set(col, QStringLiteral("科目名称"), FldColumn::Expression, QString())
+            << QStringList{at("列 科目名称", "保存失败！报表列名科目名称必须有对应的字段名或列间表达式...")};
+        QTest::newRow("column expression")
+            << Both(Set(col, QStringLiteral("期末借方"), FldColumn::Condition, QStringLiteral("[期初借方]+*[本期借方]")),
+                    Set(col, QStringLiteral("期末贷方"), FldColumn::Condition, QStringLiteral("[无此列]+1")))
+            << QStringList{at("列 期末借方", "表达式输入错误:[期初借方]+*"),
+                           at("列 期末贷方", "表达式中定义的列名：无此列 不在报表列集合中")};
+        QTest::newRow("label expression")
+            << Both(Set(label, QStringLiteral("金额单位"), FldColumn::Note, QStringLiteral("表达式;;")),
+                    Set(label, QStringLiteral("金额单位"), FldColumn::Expression, QStringLiteral("[编制单位]&[无此标签]")))
+            << QStringList{at("标签 金额单位", "表达式中定义的标签名：无此标签 不在报表标签集合中")};
+        QTest::newRow("formula")
+            << Set(label, QStringLiteral("编制单位"), FldColumn::Expression, QStringLiteral("GetCompanyName()+1"))
+            << QStringList{at("标签 编制单位", "非法公式,只能指定一个公式，请去掉公式后的内容...")};
+        QTest::newRow("formula outside its ranges")
+            << Set(label, QStringLiteral("页码"), FldColumn::nameForeign, QStringLiteral("脚注区域"))
+            << QStringList{at("标签 页码", "区域（脚注区域）中不能设置该标签公式...")};
+        QTest::newRow("label range missing or the body")
+            << Both(Set(label, QStringLiteral("金额单位"), FldColumn::nameForeign, QStringLiteral("正文区域")),
+                    Set(label, QStringLiteral("会计期间"), FldColumn::nameForeign, QStringLiteral("无此区域")))
+            << QStringList{at("标签 会计期间", "所属区域（无此区域）不存在..."), at("标签 金额单位", "正文区域中不能画标签对象...")};
+        QTest::newRow("names")
+            << Both(Both(Set(label, QStringLiteral("会计期间"), FldColumn::Name, QStringLiteral("编制单位")),
+                         Set(col, QStringLiteral("科目名称"), FldColumn::Name, QStringLiteral("科目编码"))),
+                    Set(title, QStringLiteral("期初借方"), FldColumn::Name, QStringLiteral("期初余额")))
+            << QStringList{at("列 科目编码", "列名不能重复..."), at("标题 期初余额", "列标题名称不能重复..."),
+                           at("标签 编制单位", "标签名称重复...")};
+        QTest::newRow("overlaps")
+            << Both(Set(label, QStringLiteral("会计期间"), FldColumn::LeftEx, 4000),
+                    Set(title, QStringLiteral("期初余额"), FldColumn::Width, 3))
+            << QStringList{at("标题 本期发生", "标题（本期发生）与标题（期初余额）重叠..."),
+                           at("标签 会计期间", "标签（会计期间）与标签（编制单位）重叠...")};
+    }
+    void check()
+    {
+        // A copy of a clean report with problems planted gives exactly their lines, in
+        // the words the designer would have shown.
+        QFETCH(Plant, plant);
+        QFETCH(QStringList, lines);
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsFormatSnapshot s = clsFormatTransfer::ReadReport(db.Conn(), clsFormatTransfer::FindReport(db.Conn(), kBalance, kGL));
+        s.Report.Name = QStringLiteral("检查");
+        plant(s);
+        QString error;
+        const qint32 id = clsFormatTransfer::Import(db.Conn(), s, {}, error);
+        QVERIFY2(id > 0, qPrintable(error));
+        const QString before = Fingerprint(db);
+        clsRecordingPrompt prompt;
+        clsFormatCheck check(db.Conn());
+        std::vector<clsFormatCheck::Problem> problems;
+        QCOMPARE(check.CheckReport(id, problems), clsFormatCheck::Outcome::Checked);
+        QStringList found;
+        for (const clsFormatCheck::Problem& p : problems)
+            found << clsFormatCheck::Line(p);
+        QStringList expected;
+        for (const QString& line : lines)
+            expected << QStringLiteral("GL/检查\t") + line;
+        QCOMPARE(found, expected);
+        QVERIFY(prompt.messages.isEmpty());
+        QCOMPARE(Fingerprint(db), before);
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QList<QStringList>>("steps");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<QStringList>("same");
+        const QStringList exportA{"export", "--report", kBalance, "--out", "{dir}/a.json"};
+        QTest::newRow("export, replace, export")
+            << QList<QStringList>{exportA, {"import", "--in", "{dir}/a.json", "--replace"},
+                                  {"export", "--report", kBalance, "--system", kGL, "--out", "{dir}/b.json"}}
+            << 0 << QStringLiteral("已导出 GL/科目余额表") << QStringList{"{dir}/a.json", "{dir}/b.json"};
+        QTest::newRow("name taken") << QList<QStringList>{exportA, {"import", "--in", "{dir}/a.json"}} << 1
+                                    << QStringLiteral("已经存在") << QStringList();
+        QTest::newRow("import under another name")
+            << QList<QStringList>{exportA, {"import", "--in", "{dir}/a.json", "--as", "余额表二", "--system", "WA"},
+                                  {"export", "--report", "余额表二", "--system", "WA"}}
+            << 0 << QStringLiteral("\"Name\": \"余额表二\"") << QStringList();
+        QTest::newRow("unreadable file") << QList<QStringList>{{"import", "--in", "{dir}/none.json"}} << 1
+                                         << QStringLiteral("文件 ") << QStringList();
+        QTest::newRow("check everything")
+            << QList<QStringList>{{"check"}} << 0
+            << QStringLiteral("已检查 4 个报表，发现 0 个问题；1 个报表还没有字段列表，未检查") << QStringList();
+        QTest::newRow("copy and export everything")
+            << QList<QStringList>{{"copy", "--all", "--from-db", "{db}", "--to-db", "{dir}/copy.db"},
+                                  {"export", "--all", "--out", "{dir}/one"},
+                                  {"export", "--all", "--db", "{dir}/copy.db", "--out", "{dir}/two"}}
+            << 0 << QStringLiteral("已导出 5 个报表到 {dir}/two，失败 0 个") << QStringList{"{dir}/one", "{dir}/two"};
+        QTest::newRow("neither one nor all") << QList<QStringList>{{"export"}} << 2 << QStringLiteral("--all") << QStringList();
+    }
+    void commandLine()
+    {
+        QFETCH(QList<QStringList>, steps);
+        QFETCH(int, status);
+        QFETCH(QString, said);
+        QFETCH(QStringList, same);
+        QTemporaryDir dir;
+        const QString db = dir.filePath(QStringLiteral("demo.db"));
+        QVERIFY(clsDefinitionStore::OpenSqliteFile(db, QStringLiteral("cli")).isEmpty());
+        QSqlDatabase::database(QStringLiteral("cli"), false).close();
+        QSqlDatabase::removeDatabase(QStringLiteral("cli"));
+        const auto fill = [&](QString text) {
+            return text.replace(QStringLiteral("{dir}"), dir.path()).replace(QStringLiteral("{db}"), db);
+        };
+        QProcess host;
+        for (const QStringList& step : steps) {
+            QStringList args;
+            for (const QString& a : step)
+                args << fill(a);
+            if (!args.contains(QStringLiteral("--db")) && args.first() != QLatin1String("copy"))
+                args << QStringLiteral("--db") << db;
+            host.start(QStringLiteral(QXRF_HOST_PROGRAM), args);
+            QVERIFY(host.waitForFinished(60000));
+        }
+        const QString output = QString::fromUtf8(host.readAllStandardOutput() + host.readAllStandardError());
+        QVERIFY2(output.contains(fill(said)), qPrintable(output));
+        QCOMPARE(host.exitCode(), status);
+        if (same.isEmpty())
+            return;
+        // Files, or the files of a folder, by name.
+        const auto read = [](const QString& path) {
+            QStringList contents;
+            const bool folder = QFileInfo(path).isDir();
+            for (const QString& f : folder ? QDir(path).entryList(QDir::Files, QDir::Name) : QStringList{path}) {
+                QFile file(folder ? QDir(path).filePath(f) : f);
+                contents << (file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString());
+            }
+            return contents;
+        };
+        const QStringList first = read(fill(same[0]));
+        QVERIFY(!first.isEmpty() && !first.first().isEmpty());
+        QCOMPARE(read(fill(same[1])), first);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_formatTransfer)
+#include "tst_formatTransfer.moc"
