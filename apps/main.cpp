@@ -1,5 +1,6 @@
-// The host: opens a report database (an SQLite file, created with the demo reports
-// when missing, or a PostgreSQL database) and opens a report's format in the designer.
+// The host: opens a report database (an SQLite file, or a PostgreSQL database) and runs
+// one command on it: the designer, a summary, a picture of a report, the catalogue, or
+// making the tables. Its exit status is 0 only when nothing went wrong.
 #include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
@@ -17,7 +18,8 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QSqlDatabase>
-#include <QSqlQuery>
+#include <QSqlError>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <cstdio>
 
@@ -28,11 +30,60 @@ void Print(const QString& text)
     std::fputs("\n", stdout);
 }
 
-QString OpenDatabase(const QCommandLineParser& args, const QString& name)
+void PrintError(const QString& text)
 {
+    std::fputs(text.toUtf8().constData(), stderr);
+    std::fputs("\n", stderr);
+}
+
+// Passes every message on to the prompt in use (the designer's message boxes, or
+// standard error without a display) and counts the ones that report something, so
+// that the exit status tells a caller what the messages told the user.
+class clsHostPrompt : public clsPrompt
+{
+public:
+    explicit clsHostPrompt(clsPrompt& inner) : m_inner(inner) {}
+    void Beep() override { m_inner.Beep(); }
+    PromptAnswer Message(const QString& text, PromptIcon icon, const QString& title, PromptButtons buttons) override
+    {
+        if (buttons == PromptButtons::Ok)
+            ++m_reported;
+        return m_inner.Message(text, icon, title, buttons);
+    }
+    void Log(const QString& text) override
+    {
+        ++m_reported;
+        m_inner.Log(text);
+    }
+    int Reported() const { return m_reported; }
+
+private:
+    clsPrompt& m_inner;
+    int m_reported = 0;
+};
+
+const QStringList kCommands{QStringLiteral("design"), QStringLiteral("init-db"), QStringLiteral("list"),
+                            QStringLiteral("show"), QStringLiteral("render")};
+
+// Opens the database the options name. Only the default SQLite file is made when it is
+// missing (with the demo reports, so the designer can be tried at once); any other
+// database is made on purpose by init-db. Commands that only read get a connection
+// that cannot write.
+QString OpenDatabase(const QCommandLineParser& args, const QString& command, const QString& name)
+{
+    const bool readOnly = command != QLatin1String("design") && command != QLatin1String("init-db");
     if (args.isSet(QStringLiteral("pg")))
-        return clsDefinitionStore::OpenPostgres(args.value(QStringLiteral("pg")), name);
-    return clsDefinitionStore::OpenSqliteFile(args.value(QStringLiteral("db")), name);
+        return clsDefinitionStore::OpenPostgres(args.value(QStringLiteral("pg")), name, readOnly);
+    const QString path = args.value(QStringLiteral("db"));
+    const bool initDb = command == QLatin1String("init-db");
+    if (!QFileInfo::exists(path) && (initDb || !args.isSet(QStringLiteral("db")))) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const QString error = clsDefinitionStore::CreateSqliteFile(path, name, !initDb);
+        if (!error.isEmpty())
+            return error;
+        QSqlDatabase::database(name, false).close();
+    }
+    return clsDefinitionStore::OpenSqliteFile(path, name, readOnly);
 }
 
 int ListReports(clsConnection& conn)
@@ -67,7 +118,7 @@ int Render(clsDocument& doc, const QString& out, double zoom)
     clsRangeManager* ranges = doc.RangeManager();
     clsCanvasScene* scene = doc.Scene();
     if (!ranges || !scene) {
-        Print(QStringLiteral("报表没有可以画出的区域。"));
+        PrintError(QStringLiteral("报表没有可以画出的区域。"));
         return 1;
     }
     ranges->DrawBackView();
@@ -76,13 +127,18 @@ int Render(clsDocument& doc, const QString& out, double zoom)
     if (out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         QString error;
         if (!clsScenePainter::RenderToPdf(*scene, out, &error)) {
-            Print(error);
+            PrintError(error);
             return 2;
         }
     } else {
         const QImage image = clsScenePainter::RenderToImage(*scene, zoom);
+        if (image.isNull()) {
+            const QSize size = clsScenePainter::RenderSize(*scene, zoom);
+            PrintError(QStringLiteral("无法生成 %1 x %2 像素的图像，请用较小的缩放比例。").arg(size.width()).arg(size.height()));
+            return 2;
+        }
         if (!image.save(out)) {
-            Print(QStringLiteral("无法写入文件: ") + out);
+            PrintError(QStringLiteral("无法写入文件: ") + out);
             return 2;
         }
     }
@@ -99,8 +155,11 @@ int main(int argc, char** argv)
     if (headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (headless || qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen"))
+    const bool offscreen = qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
+    if (offscreen)
         clsPrompt::Install(nullptr);
+    clsHostPrompt prompt(clsPrompt::Current());
+    clsPrompt::Install(&prompt);
     QApplication::setApplicationName(QStringLiteral("qxreportformat"));
     QApplication::setOrganizationName(QStringLiteral("QXReportFormat"));
     if (const std::optional<int> status = RunFormatCommand(QApplication::arguments()))
@@ -109,10 +168,10 @@ int main(int argc, char** argv)
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("报表格式定义"));
     args.addHelpOption();
-    args.addPositionalArgument(QStringLiteral("command"), QStringLiteral("design (default) | init-db | list | show | render"));
+    args.addPositionalArgument(QStringLiteral("command"), kCommands.join(QStringLiteral(" | ")) + QStringLiteral(" (design by default)"));
     const QString defaultDb = QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("demo.db"));
-    args.addOption({QStringLiteral("db"), QStringLiteral("SQLite report database (created with demo reports when missing)."), QStringLiteral("file"), defaultDb});
-    args.addOption({QStringLiteral("pg"), QStringLiteral("PostgreSQL connection: \"host=... port=... dbname=... user=... password=...\"."), QStringLiteral("options")});
+    args.addOption({QStringLiteral("db"), QStringLiteral("SQLite report database (the default one is created with demo reports when missing)."), QStringLiteral("file"), defaultDb});
+    args.addOption({QStringLiteral("pg"), QStringLiteral("PostgreSQL: a libpq connection string (\"host=... dbname=... user=... password='...'\") or URI (postgresql://...)."), QStringLiteral("conninfo")});
     args.addOption({QStringLiteral("system"), QStringLiteral("Subsystem code of the report."), QStringLiteral("code"), QStringLiteral("GL")});
     args.addOption({QStringLiteral("report"), QStringLiteral("Report name."), QStringLiteral("name"), QStringLiteral("科目余额表")});
     args.addOption({QStringLiteral("operator"), QStringLiteral("Operator name."), QStringLiteral("name"), QStringLiteral("demo")});
@@ -122,13 +181,24 @@ int main(int argc, char** argv)
     args.process(app);
 
     const QString command = args.positionalArguments().value(0, QStringLiteral("design"));
-    if (!args.isSet(QStringLiteral("pg")))
-        QDir().mkpath(QFileInfo(args.value(QStringLiteral("db"))).absolutePath());
-    const QString error = OpenDatabase(args, QStringLiteral("host"));
-    if (!error.isEmpty()) {
-        Print(QStringLiteral("无法打开数据库: ") + error);
+    const bool window = command == QLatin1String("design") && !offscreen;
+    // Said on standard error, and in a message box where the designer would have opened.
+    const auto fail = [&](const QString& text) {
+        PrintError(text);
+        if (window)
+            ShowMessage(text);
         return 2;
-    }
+    };
+    if (!kCommands.contains(command))
+        return fail(QStringLiteral("未知的命令: ") + command);
+    bool zoomOk = false;
+    const double zoom = args.value(QStringLiteral("zoom")).toDouble(&zoomOk);
+    if (!zoomOk || !(zoom > 0))
+        return fail(QStringLiteral("缩放比例无效: ") + args.value(QStringLiteral("zoom")));
+
+    const QString error = OpenDatabase(args, command, QStringLiteral("host"));
+    if (!error.isEmpty())
+        return fail(QStringLiteral("无法打开数据库: ") + error);
     clsConnection conn(QStringLiteral("host"));
     try {
         if (command == QLatin1String("init-db")) {
@@ -136,33 +206,38 @@ int main(int argc, char** argv)
             clsDefinitionStore::CreateSchema(conn);
             if (args.isSet(QStringLiteral("demo")))
                 clsDefinitionStore::LoadDemoData(conn);
-            conn.CommitTrans();
+            if (!conn.CommitTrans())
+                throw conn.LastFailure();
             Print(QStringLiteral("报表定义表已建立。"));
             return 0;
         }
+        // A database without one of the tables is not repaired behind the user's back.
+        const QString missing = clsDefinitionStore::MissingTable(conn);
+        if (!missing.isEmpty())
+            return fail(QStringLiteral("数据库中没有表 %1，不是报表定义库；请用 init-db 建立报表定义表。").arg(missing));
         if (command == QLatin1String("list"))
             return ListReports(conn);
     } catch (const clsDatabaseError& e) {
         conn.RollbackTrans();
-        Print(e.Description());
-        return 2;
+        return fail(e.Description());
     }
 
     // Rendering and a host without a display need no designer window.
-    const bool offscreen = qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
-    if (command == QLatin1String("render") || command == QLatin1String("show") || offscreen)
+    if (!window)
         clsDocument::SetDesignerProvider({});
     clsDocument doc;
     if (!doc.OpenDocument(&conn, args.value(QStringLiteral("report")), args.value(QStringLiteral("system")),
                           args.value(QStringLiteral("operator"))))
         return 1;
-    if (command == QLatin1String("render")) {
-        bool ok = false;
-        const double zoom = args.value(QStringLiteral("zoom")).toDouble(&ok);
-        return Render(doc, args.value(QStringLiteral("out")), ok && zoom > 0 ? zoom : 1.0);
-    }
-    if (command == QLatin1String("show") || offscreen)
-        return Summarise(doc);
-    // The designer window is up; the host's loop runs until it is closed.
-    return app.exec();
+    // A part of the format that could not be loaded has been reported; the command
+    // still shows what it has, and says so in its status.
+    const int reportedAtOpen = prompt.Reported();
+    int status = 0;
+    if (command == QLatin1String("render"))
+        status = Render(doc, args.value(QStringLiteral("out")), zoom);
+    else if (!window)
+        status = Summarise(doc);
+    else
+        status = app.exec();   // the designer window is up until the user closes it
+    return status != 0 ? status : (reportedAtOpen > 0 ? 1 : 0);
 }

@@ -97,7 +97,11 @@ bool OpenDatabase(const QString& file, const QString& pg, const QString& connect
             return false;
         }
         QDir().mkpath(QFileInfo(path).absolutePath());
-        error = clsDefinitionStore::OpenSqliteFile(path, connectionName, file.isEmpty());
+        // A new target file is what a copy is asked to make; the tables follow below.
+        if (target && !QFileInfo::exists(path))
+            error = clsDefinitionStore::CreateSqliteFile(path, connectionName, false);
+        else
+            error = clsDefinitionStore::OpenSqliteFile(path, connectionName, !target);
     }
     if (!error.isEmpty())
         return false;

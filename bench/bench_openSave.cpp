@@ -178,7 +178,7 @@ int main(int argc, char** argv)
         sizes = {500, 2000, 10000};
 
     QTemporaryDir dir;
-    const QString error = clsDefinitionStore::OpenSqliteFile(dir.filePath(QStringLiteral("bench.db")), QStringLiteral("sqlite"), false);
+    const QString error = clsDefinitionStore::CreateSqliteFile(dir.filePath(QStringLiteral("bench.db")), QStringLiteral("sqlite"), false);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "sqlite: %s\n", error.toUtf8().constData());
         return 1;

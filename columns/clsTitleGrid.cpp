@@ -125,7 +125,11 @@ void clsTitleGrid::InsertRow(Titles& titles, qint32 row)
 
 void clsTitleGrid::RemoveEmptyRows(Titles& titles)
 {
-    for (qint32 row = Depth(titles); row >= 1; --row) {
+    // A grid deeper than five rows came from stored data as it is; it is left alone.
+    const qint32 depth = Depth(titles);
+    if (depth > MaxRows)
+        return;
+    for (qint32 row = depth; row >= 1; --row) {
         const bool used = std::any_of(titles.begin(), titles.end(),
                                       [&](const auto& t) { return row >= t->top && row <= Bottom(*t); });
         if (used)
@@ -156,17 +160,19 @@ clsTitle* clsTitleGrid::EnsureOwnTitle(Titles& titles, qint32 k, const QString& 
     if (clsTitle* own = OwnTitle(titles, k))
         return own;
     const qint32 depth = std::max<qint32>(Depth(titles), 1);
-    // The rows above the last one that nothing covers in this column, from the bottom up.
-    qint32 top = depth;
-    while (top > 1 && !At(titles, top - 1, k))
-        --top;
+    // The rows above the last one that nothing covers in this column: below the lowest
+    // title over it (stored grids may be of any depth, so the titles are walked, not the rows).
+    qint64 top = 1;
+    for (const auto& t : titles)
+        if (t->left <= k && Right(*t) >= k && t->Height > 0 && Bottom(*t) < depth)
+            top = std::max(top, Bottom(*t) + 1);
     if (At(titles, depth, k))
         return nullptr;   // the last row is taken by a span: the column cannot have its own title
     auto title = std::make_unique<clsTitle>();
     title->name = UniqueName(titles, name);
     title->nameForeign = name.trimmed();
-    title->top = top;
-    title->Height = depth - top + 1;
+    title->top = qint32(top);
+    title->Height = qint32(depth - top + 1);
     title->left = k;
     title->Width = 1;
     title->Col = k;

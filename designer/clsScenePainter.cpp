@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 using Kind = clsCanvasScene::Kind;
@@ -158,7 +159,8 @@ void clsScenePainter::PaintSurface(QPainter& p, const QPointF& origin, const cls
     if (!clip.isEmpty())
         p.fillRect(clip, kOutside);
     const clsSceneRect& draw = m_scene.picDraw;
-    const clsSceneRect sheet{-draw.left, -draw.top, m_scene.picBack.width, m_scene.picBack.height};
+    const clsSceneRect sheet{clsSceneRect::Saturated(-qint64(draw.left)), clsSceneRect::Saturated(-qint64(draw.top)),
+                             m_scene.picBack.width, m_scene.picBack.height};
     p.fillRect(PixelRect(sheet, origin), kSheet);
     PaintGrid(p, PixelRect(sheet, origin), origin);
 
@@ -175,8 +177,8 @@ void clsScenePainter::PaintSurface(QPainter& p, const QPointF& origin, const cls
     // The mark on the sheet lies at the same place once the surface's offset is undone.
     if (m_scene.PaperMarkBack.visible && !m_scene.PaperMarkDraw.visible) {
         clsSceneLine back = m_scene.PaperMarkBack;
-        back.x1 -= draw.left;
-        back.x2 -= draw.left;
+        back.x1 = clsSceneRect::Saturated(qint64(back.x1) - draw.left);
+        back.x2 = clsSceneRect::Saturated(qint64(back.x2) - draw.left);
         paintLine(back, kPaperMark, Qt::DashLine);
     }
 
@@ -214,8 +216,8 @@ void clsScenePainter::PaintSurface(QPainter& p, const QPointF& origin, const cls
                 if (!e->selected || !m_scene.IsDisplayed(*e))
                     continue;
                 clsSceneRect r = e->rect;
-                r.left += feedback.moveOffset.x();
-                r.top += feedback.moveOffset.y();
+                r.left = clsSceneRect::Saturated(qint64(r.left) + feedback.moveOffset.x());
+                r.top = clsSceneRect::Saturated(qint64(r.top) + feedback.moveOffset.y());
                 p.drawRect(PixelRect(r, origin));
             }
         }
@@ -381,9 +383,14 @@ QSize clsScenePainter::RenderSize(const clsCanvasScene& scene, double zoom)
 {
     const clsScenePainter painter(scene, zoom);
     const QSize extent = ContentExtent(scene);
-    const int ruler = int(std::ceil(RulerPixels));
-    return QSize(ruler + int(std::ceil(painter.ToPixels(extent.width()))),
-                 ruler + int(std::ceil(painter.ToPixels(extent.height()))));
+    // At a large zoom the size in pixels may pass what an int holds: it saturates, and
+    // such a picture cannot be made.
+    const auto pixels = [](double value) {
+        return int(std::min<double>(std::ceil(value), std::numeric_limits<int>::max()));
+    };
+    const double ruler = std::ceil(RulerPixels);
+    return QSize(pixels(ruler + std::ceil(painter.ToPixels(extent.width()))),
+                 pixels(ruler + std::ceil(painter.ToPixels(extent.height()))));
 }
 
 QImage clsScenePainter::RenderToImage(const clsCanvasScene& scene, double zoom, qint32 gridTwips)
@@ -391,7 +398,14 @@ QImage clsScenePainter::RenderToImage(const clsCanvasScene& scene, double zoom, 
     clsScenePainter painter(scene, zoom);
     painter.SetGrid(gridTwips);
     const QSize size = RenderSize(scene, zoom);
+    // Beyond this a picture is a mistaken zoom, not a page; asking the allocator for it
+    // would take the machine's memory or be refused anyway.
+    constexpr qint64 maxBytes = qint64(1) << 30;
+    if (qint64(size.width()) * size.height() > maxBytes / 4)
+        return QImage();
     QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
     image.fill(Qt::white);
     QPainter p(&image);
     const double ruler = std::ceil(RulerPixels);

@@ -70,7 +70,8 @@ public:
     // Pixel size of a rendering at `zoom`: both rulers plus the content extent.
     static QSize RenderSize(const clsCanvasScene& scene, double zoom = 1.0);
     // The canvas as an image: top ruler, left ruler, and the surface unscrolled, with
-    // a grid of `gridTwips` when it is not 0.
+    // a grid of `gridTwips` when it is not 0; a null image when it would take more
+    // than 1 GiB or cannot be allocated.
     static QImage RenderToImage(const clsCanvasScene& scene, double zoom = 1.0, qint32 gridTwips = 0);
     // The same as a one-page PDF whose page is the content's size (twips / 20 points).
     // False with `error` set when the file cannot be written.

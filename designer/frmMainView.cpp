@@ -654,6 +654,9 @@ void frmMainView::mnuSave_Click()
             labSaved->setText(QStringLiteral("已保存 ") + QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
     }
     RefreshView();
+    // The message box has gone; the status bar keeps saying why nothing was saved.
+    if (g_objDocument && !g_objDocument->LastSaveWritten())
+        statusBar()->showMessage(g_objDocument->LastSaveProblem());
 }
 
 void frmMainView::mnuClose_Click()

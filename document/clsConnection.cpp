@@ -28,10 +28,17 @@ bool clsConnection::IsPostgres() const
     return Database().driverName() == QLatin1String("QPSQL");
 }
 
-void clsConnection::Fail(const QString& description)
+void clsConnection::Fail(const QString& description, const QString& code)
 {
     ++m_failures;
-    throw clsDatabaseError(description);
+    m_lastFailure = description;
+    m_lastFailureCode = code;
+    throw clsDatabaseError(description, code);
+}
+
+void clsConnection::Fail(const QSqlError& error)
+{
+    Fail(DescribeError(error), error.nativeErrorCode());
 }
 
 void clsConnection::RunHook(const QString& sql)
@@ -40,8 +47,10 @@ void clsConnection::RunHook(const QString& sql)
         return;
     try {
         m_hook(sql);
-    } catch (const clsDatabaseError&) {
+    } catch (const clsDatabaseError& e) {
         ++m_failures;
+        m_lastFailure = e.Description();
+        m_lastFailureCode = e.Code();
         throw;
     }
 }
@@ -55,7 +64,7 @@ clsRecordset clsConnection::Open(const QString& sql)
     QSqlQuery query(Database());
     query.setForwardOnly(true);
     if (!query.exec(sql))
-        Fail(DescribeError(query.lastError()));
+        Fail(query.lastError());
     return clsRecordset(std::move(query));
 }
 
@@ -75,11 +84,17 @@ QSqlQuery clsConnection::Prepare(const QString& sql, const QVariantList& params)
     QSqlQuery query(Database());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        Fail(DescribeError(query.lastError()));
-    for (const QVariant& value : params)
-        query.addBindValue(value);
+        Fail(query.lastError());
+    for (const QVariant& value : params) {
+        // The drivers bind a null text as SQL Null; a text the component holds is
+        // never Null, it is at most empty, as it would read back.
+        if (value.typeId() == QMetaType::QString && value.toString().isNull())
+            query.addBindValue(QStringLiteral(""));
+        else
+            query.addBindValue(value);
+    }
     if (!query.exec())
-        Fail(DescribeError(query.lastError()));
+        Fail(query.lastError());
     return query;
 }
 
@@ -124,7 +139,7 @@ int clsConnection::Run(const QString& sql)
         Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
     QSqlQuery query(Database());
     if (!query.exec(sql))
-        Fail(DescribeError(query.lastError()));
+        Fail(query.lastError());
     return query.numRowsAffected();
 }
 
@@ -234,8 +249,26 @@ bool clsConnection::CommitTrans()
 {
     if (m_transactionDepth == 0)
         return false;
+    // A commit that fails (SQLite busy past its wait) leaves the transaction open: the
+    // caller still has to roll it back. SQLite's driver drops the result code of a
+    // failed commit, so there the statement runs as any other, keeping it.
+    QSqlError error;
+    if (IsPostgres()) {
+        if (!Database().commit())
+            error = Database().lastError();
+    } else {
+        QSqlQuery query(Database());
+        if (!query.exec(QStringLiteral("COMMIT")))
+            error = query.lastError();
+    }
+    if (error.isValid()) {
+        ++m_failures;
+        m_lastFailure = DescribeError(error);
+        m_lastFailureCode = error.nativeErrorCode();
+        return false;
+    }
     --m_transactionDepth;
-    return Database().commit();
+    return true;
 }
 
 bool clsConnection::RollbackTrans()

@@ -1,6 +1,8 @@
 #pragma once
+#include "clsDatabaseError.h"
 #include "clsRecordset.h"
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -36,7 +38,7 @@ public:
     // already inside one and must not commit it.
     bool InTransaction() const { return m_transactionDepth > 0; }
     bool BeginTrans();
-    bool CommitTrans();
+    bool CommitTrans();     // false: still inside the transaction, to be rolled back
     bool RollbackTrans();
 
     // Gathering inserts: while a batch is open, consecutive "Insert into T (columns)
@@ -52,13 +54,16 @@ public:
 
     // Failed statements so far; a save compares it before and after to decide on rollback.
     qint64 FailureCount() const { return m_failures; }
+    // The most recent failure, to tell the user why a save did not happen.
+    clsDatabaseError LastFailure() const { return clsDatabaseError(m_lastFailure, m_lastFailureCode); }
 
     // Called with each text before it runs; may throw clsDatabaseError (fault injection).
     using StatementHook = std::function<void(const QString& sql)>;
     void SetStatementHook(StatementHook hook) { m_hook = std::move(hook); }
 
 private:
-    [[noreturn]] void Fail(const QString& description);
+    [[noreturn]] void Fail(const QString& description, const QString& code = QString());
+    [[noreturn]] void Fail(const QSqlError& error);
     void RunHook(const QString& sql);
     bool Gather(const QString& sql);
     int Run(const QString& sql);
@@ -71,6 +76,8 @@ private:
     qsizetype m_batchChars = 0;
     int m_transactionDepth = 0;
     qint64 m_failures = 0;
+    QString m_lastFailure;
+    QString m_lastFailureCode;
     StatementHook m_hook;
 };
 Q_DECLARE_METATYPE(clsConnection*)

@@ -2,6 +2,8 @@
 #include "clsConnection.h"
 #include "clsDatabaseError.h"
 #include "modPublicDefine.h"
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -30,30 +32,33 @@ QStringList clsDefinitionStore::SchemaStatements(bool postgres)
 }
 
 namespace {
+const char* const kTables[] = {"Rpt_GlbDEF", "Rpt_FldDEF", "Rpt_FltDEF", "rpt_fundef", "rpt_funPere"};
+
 // PostgreSQL lists the tables of every schema; only the connection's own schema counts.
+// Either database folds the unquoted names the tables were created with.
 bool TableExists(clsConnection& conn, const QString& name)
 {
-    if (conn.IsPostgres()) {
-        clsRecordset rs = conn.Open(QStringLiteral("select count(*) as n from information_schema.tables "
-                                                   "where table_schema = current_schema() and table_name = '")
-                                    + SqlQuote(name.toLower()) + QStringLiteral("'"));
-        return rs.Long(QStringLiteral("n")) > 0;
-    }
-    const QStringList tables = conn.Database().tables();
-    for (const QString& t : tables)
-        if (t.compare(name, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    clsRecordset rs = conn.IsPostgres()
+        ? conn.Open(QStringLiteral("select count(*) as n from information_schema.tables "
+                                   "where table_schema = current_schema() and table_name = ?"),
+                    {name.toLower()})
+        : conn.Open(QStringLiteral("select count(*) as n from sqlite_master where type = 'table' and lower(name) = ?"),
+                    {name.toLower()});
+    return rs.Long(QStringLiteral("n")) > 0;
 }
+}
+
+QString clsDefinitionStore::MissingTable(clsConnection& conn)
+{
+    for (const char* table : kTables)
+        if (!TableExists(conn, QString::fromLatin1(table)))
+            return QString::fromLatin1(table);
+    return QString();
 }
 
 bool clsDefinitionStore::HasSchema(clsConnection& conn)
 {
-    for (const QString& table : {QStringLiteral("Rpt_GlbDEF"), QStringLiteral("Rpt_FldDEF"), QStringLiteral("Rpt_FltDEF"),
-                                 QStringLiteral("rpt_fundef"), QStringLiteral("rpt_funPere")})
-        if (!TableExists(conn, table))
-            return false;
-    return true;
+    return MissingTable(conn).isEmpty();
 }
 
 void clsDefinitionStore::CreateSchema(clsConnection& conn)
@@ -69,7 +74,7 @@ void clsDefinitionStore::CreateSchema(clsConnection& conn)
 }
 
 namespace {
-// Builds the demo rows; every text goes through SqlQuote like any other writer.
+// Builds the demo rows; every value goes into its statement bound, like any other writer's.
 class DemoWriter
 {
 public:
@@ -80,8 +85,8 @@ public:
         m_id = id;
         m_order = 0;
         m_conn.Execute(QStringLiteral("Insert into Rpt_GlbDEF (ID,Name,SystemID,Note,Relation,DatabaseEx,IsBaseTable,Type,Cols) "
-                                      "values (%1,'%2','%3','%4','vimba','',%5,1,0)")
-                           .arg(id).arg(SqlQuote(name), SqlQuote(system), SqlQuote(note)).arg(isBase));
+                                      "values (?,?,?,?,'vimba','',?,1,0)"),
+                       {id, name, system, note, isBase});
     }
     // name, field, width (twips), data type, format, align, sum-note, inter-column expression
     void Column(const QString& name, const QString& field, int width, int dtype, const QString& format = QString(),
@@ -90,40 +95,37 @@ public:
         ++m_order;
         m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,Name,ModeEx,OrderEx,Expression,iColSize,FormatEx,"
                                       "iAlignStyle,Visible,Note,Condition,iSize,TopEx,Height) values "
-                                      "(%1,'%2',0,%3,'%4',%5,'%6',%7,-1,'%8','%9',%10,%11,320)")
-                           .arg(m_id).arg(SqlQuote(name)).arg(m_order).arg(SqlQuote(field)).arg(width)
-                           .arg(SqlQuote(format)).arg(align).arg(SqlQuote(note), SqlQuote(condition))
-                           .arg(dtype).arg(enabled ? 0 : 1));
+                                      "(?,?,0,?,?,?,?,?,-1,?,?,?,?,320)"),
+                       {m_id, name, m_order, field, width, format, align, note, condition, dtype, enabled ? 0 : 1});
     }
     void Title(const QString& name, const QString& caption, int top, int left, int width, int height)
     {
         m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,Name,nameForeign,ModeEx,TopEx,LeftEx,Width,Height,Visible) "
-                                      "values (%1,'%2','%3',5,%4,%5,%6,%7,1)")
-                           .arg(m_id).arg(SqlQuote(name), SqlQuote(caption)).arg(top).arg(left).arg(width).arg(height));
+                                      "values (?,?,?,5,?,?,?,?,1)"),
+                       {m_id, name, caption, top, left, width, height});
     }
     void Group(const QString& column, int order, int account)
     {
         m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,Name,nameForeign,ModeEx,OrderEx,iSize) "
-                                      "values (%1,'%2','%2',3,%3,%4)")
-                           .arg(m_id).arg(SqlQuote(column)).arg(order).arg(account));
+                                      "values (?,?,?,3,?,?)"),
+                       {m_id, column, column, order, account});
     }
     void Sum(const QString& column, int sum)
     {
-        m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,Name,nameForeign,ModeEx,OrderEx) values (%1,'%2','',4,%3)")
-                           .arg(m_id).arg(SqlQuote(column)).arg(sum));
+        m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,Name,nameForeign,ModeEx,OrderEx) values (?,?,'',4,?)"),
+                       {m_id, column, sum});
     }
     void HelpId(int helpId)
     {
-        m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx) values (%1,22,%2)").arg(m_id).arg(helpId));
+        m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx) values (?,22,?)"), {m_id, helpId});
     }
     void Range(int order, const QString& name, const QString& type, const QString& display, int height,
                const QString& groupField = QString(), int lines = 25, bool pageBreak = false)
     {
         m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,nameForeign,FormatEx,Expression,"
                                       "iSize,iColSize,iAlignStyle,TopEx,LeftEx,Width,Height) values "
-                                      "(%1,25,%2,'%3','%4','%5','%6',%7,%8,350,0,0,0,%9)")
-                           .arg(m_id).arg(order).arg(SqlQuote(name), SqlQuote(groupField), SqlQuote(display), SqlQuote(type))
-                           .arg(lines).arg(pageBreak ? 1 : 0).arg(height));
+                                      "(?,25,?,?,?,?,?,?,?,350,0,0,0,?)"),
+                       {m_id, order, name, groupField, display, type, lines, pageBreak ? 1 : 0, height});
     }
     void Label(int order, const QString& name, const QString& range, const QString& kind, const QString& source,
                int left, int top, int width, int height, int align = 0, const QString& group = QString(),
@@ -132,21 +134,20 @@ public:
     {
         m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,nameForeign,FormatEx,Condition,"
                                       "iAlignStyle,Note,iColSize,Expression,TopEx,LeftEx,Height,Width) values "
-                                      "(%1,26,%2,'%3','%4','显示/打印','%5',%6,'%7',0,'%8',%9,%10,%11,%12)")
-                           .arg(m_id).arg(order).arg(SqlQuote(name), SqlQuote(range), SqlQuote(font)).arg(align)
-                           .arg(SqlQuote(kind + QLatin1Char(';') + format + QLatin1Char(';') + group), SqlQuote(source))
-                           .arg(top).arg(left).arg(height).arg(width));
+                                      "(?,26,?,?,?,'显示/打印',?,?,?,0,?,?,?,?,?)"),
+                       {m_id, order, name, range, font, align, kind + QLatin1Char(';') + format + QLatin1Char(';') + group,
+                        source, top, left, height, width});
     }
     void Print(int paper, int orientation, int top, int left, int right, int bottom, bool frame)
     {
         m_conn.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,Condition,iSize,OrderEx,TopEx,LeftEx,Width,Height,iColSize) "
-                                      "values (%1,27,'',%2,%3,%4,%5,%6,%7,%8)")
-                           .arg(m_id).arg(paper).arg(orientation).arg(top).arg(left).arg(right).arg(bottom).arg(frame ? 1 : 0));
+                                      "values (?,27,'',?,?,?,?,?,?,?)"),
+                       {m_id, paper, orientation, top, left, right, bottom, frame ? 1 : 0});
     }
     void Filter(int location, const QString& note)
     {
-        m_conn.Execute(QStringLiteral("Insert into Rpt_FltDEF (id,note,ModeEx,location) values (%1,'%2',1,%3)")
-                           .arg(m_id).arg(SqlQuote(note)).arg(location));
+        m_conn.Execute(QStringLiteral("Insert into Rpt_FltDEF (id,note,ModeEx,location) values (?,?,1,?)"),
+                       {m_id, note, location});
     }
     void StandardRanges(bool pageHeader, bool pageFooter, bool footer)
     {
@@ -167,17 +168,15 @@ public:
                   bool user = false, bool limited = false, const QString& limitRange = QString(), int first = 0)
     {
         m_conn.Execute(QStringLiteral("Insert into rpt_fundef (ID,cFunName,cFunDefine,cGroupDefine,cLimitRange,bUserDefine,"
-                                      "blimited,ifirst,cSystemID) values (%1,'%2','%3','%4','%5',%6,%7,%8,'%9')")
-                           .arg(id).arg(SqlQuote(name), SqlQuote(define), SqlQuote(group), SqlQuote(limitRange))
-                           .arg(user ? 1 : 0).arg(limited ? 1 : 0).arg(first).arg(SqlQuote(system)));
+                                      "blimited,ifirst,cSystemID) values (?,?,?,?,?,?,?,?,?)"),
+                       {id, name, define, group, limitRange, user ? 1 : 0, limited ? 1 : 0, first, system});
     }
     void Parameter(int functionId, int order, const QString& name, bool need, const QString& refType = QString(),
                    int dataType = 1, const QString& def = QString())
     {
         m_conn.Execute(QStringLiteral("Insert into rpt_funPere (id,name,cDefault,cRefType,cDataType,bNeed,OrderEX) "
-                                      "values (%1,'%2','%3','%4',%5,%6,%7)")
-                           .arg(functionId).arg(SqlQuote(name), SqlQuote(def), SqlQuote(refType)).arg(dataType)
-                           .arg(need ? 1 : 0).arg(order));
+                                      "values (?,?,?,?,?,?,?)"),
+                       {functionId, name, def, refType, dataType, need ? 1 : 0, order});
     }
 
 private:
@@ -194,13 +193,13 @@ void clsDefinitionStore::LoadDemoData(clsConnection& conn)
     const bool own = !conn.InTransaction() && conn.BeginTrans();
     try {
         WriteDemoRows(conn);
+        if (own && !conn.CommitTrans())
+            throw conn.LastFailure();
     } catch (...) {
         if (own)
             conn.RollbackTrans();
         throw;
     }
-    if (own)
-        conn.CommitTrans();
 }
 
 void clsDefinitionStore::WriteDemoRows(clsConnection& conn)
@@ -383,50 +382,275 @@ void clsDefinitionStore::WriteDemoRows(clsConnection& conn)
     w.Parameter(21, 1, QStringLiteral("部门编码"), true, QString(), 1);
 }
 
-QString clsDefinitionStore::OpenSqliteFile(const QString& path, const QString& connectionName, bool withDemo)
+namespace {
+QSqlDatabase Connection(const QString& driver, const QString& name)
 {
-    const bool existed = QFileInfo::exists(path);
-    QSqlDatabase db = QSqlDatabase::contains(connectionName) ? QSqlDatabase::database(connectionName, false)
-                                                              : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+    return QSqlDatabase::contains(name) ? QSqlDatabase::database(name, false) : QSqlDatabase::addDatabase(driver, name);
+}
+
+QString OpenError(const QSqlDatabase& db)
+{
+    const QSqlError error = db.lastError();
+    const QString text = error.databaseText().trimmed();
+    return text.isEmpty() ? error.text().trimmed() : text;
+}
+}
+
+QString clsDefinitionStore::OpenSqliteFile(const QString& path, const QString& connectionName, bool readOnly)
+{
+    // SQLite would make an empty file of a mistyped name; a database is only ever
+    // created on purpose (CreateSqliteFile).
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("数据库文件不存在: ") + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    QSqlDatabase db = Connection(QStringLiteral("QSQLITE"), connectionName);
     db.setDatabaseName(path);
     if (!db.open())
-        return db.lastError().text();
+        return OpenError(db);
+    if (readOnly) {
+        // Refuses every write of this connection, yet still lets SQLite roll back what
+        // a crashed writer left in the journal, which a read-only open could not.
+        clsConnection conn(connectionName);
+        try {
+            conn.Execute(QStringLiteral("PRAGMA query_only = ON"));
+        } catch (const clsDatabaseError& e) {
+            db.close();
+            return e.Description();
+        }
+    }
+    return QString();
+}
+
+QString clsDefinitionStore::CreateSqliteFile(const QString& path, const QString& connectionName, bool withDemo)
+{
+    if (QFileInfo::exists(path))
+        return QStringLiteral("数据库文件已经存在: ") + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    QSqlDatabase db = Connection(QStringLiteral("QSQLITE"), connectionName);
+    db.setDatabaseName(path);
+    if (!db.open())
+        return OpenError(db);
     clsConnection conn(connectionName);
     try {
-        if (!HasSchema(conn)) {
-            conn.BeginTrans();
-            CreateSchema(conn);
-            if (withDemo && !existed)
-                LoadDemoData(conn);
-            conn.CommitTrans();
-        }
+        conn.BeginTrans();
+        CreateSchema(conn);
+        if (withDemo)
+            LoadDemoData(conn);
+        if (!conn.CommitTrans())
+            throw conn.LastFailure();
     } catch (const clsDatabaseError& e) {
         conn.RollbackTrans();
+        db.close();
+        QFile::remove(path);
         return e.Description();
     }
     return QString();
 }
 
-QString clsDefinitionStore::OpenPostgres(const QString& options, const QString& connectionName)
+namespace {
+bool IsBlank(QChar c)
 {
-    QSqlDatabase db = QSqlDatabase::contains(connectionName) ? QSqlDatabase::database(connectionName, false)
-                                                              : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connectionName);
-    // "host=h port=p dbname=d user=u password=w": the driver takes the names it knows.
-    for (const QString& part : options.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed().toLower();
-        const QString value = part.section(QLatin1Char('='), 1);
-        if (key == QLatin1String("host"))
-            db.setHostName(value);
-        else if (key == QLatin1String("port"))
-            db.setPort(value.toInt());
-        else if (key == QLatin1String("dbname"))
-            db.setDatabaseName(value);
-        else if (key == QLatin1String("user"))
-            db.setUserName(value);
-        else if (key == QLatin1String("password"))
-            db.setPassword(value);
+    return c.isSpace();
+}
+
+QString PercentDecoded(QStringView text)
+{
+    return QString::fromUtf8(QByteArray::fromPercentEncoding(text.toUtf8()));
+}
+
+// postgresql://[user[:password]@][host[:port][,...]][/dbname][?key=value&...]
+QString ParseUri(const QString& uri, QList<QPair<QString, QString>>& pairs)
+{
+    QStringView rest = QStringView(uri).mid(uri.indexOf(QLatin1String("://")) + 3);
+    qsizetype end = 0;
+    while (end < rest.size() && rest[end] != QLatin1Char('/') && rest[end] != QLatin1Char('?'))
+        ++end;
+    QStringView authority = rest.left(end);
+    rest = rest.mid(end);
+    const qsizetype at = authority.indexOf(QLatin1Char('@'));
+    if (at >= 0) {
+        const QStringView credentials = authority.left(at);
+        const qsizetype colon = credentials.indexOf(QLatin1Char(':'));
+        const QString user = PercentDecoded(colon < 0 ? credentials : credentials.left(colon));
+        if (!user.isEmpty())
+            pairs.append({QStringLiteral("user"), user});
+        if (colon >= 0)
+            pairs.append({QStringLiteral("password"), PercentDecoded(credentials.mid(colon + 1))});
+        authority = authority.mid(at + 1);
     }
+    if (!authority.isEmpty()) {
+        QStringList hosts;
+        QStringList ports;
+        bool anyPort = false;
+        for (QStringView spec : authority.split(QLatin1Char(','))) {
+            QStringView host = spec;
+            QStringView port;
+            if (spec.startsWith(QLatin1Char('['))) {
+                const qsizetype close = spec.indexOf(QLatin1Char(']'));
+                if (close < 0)
+                    return QStringLiteral("连接串中的主机地址不完整: ") + spec.toString();
+                host = spec.mid(1, close - 1);
+                if (spec.mid(close + 1).startsWith(QLatin1Char(':')))
+                    port = spec.mid(close + 2);
+            } else if (const qsizetype colon = spec.lastIndexOf(QLatin1Char(':')); colon >= 0) {
+                host = spec.left(colon);
+                port = spec.mid(colon + 1);
+            }
+            hosts << PercentDecoded(host);
+            ports << port.toString();
+            anyPort = anyPort || !port.isEmpty();
+        }
+        pairs.append({QStringLiteral("host"), hosts.join(QLatin1Char(','))});
+        if (anyPort)
+            pairs.append({QStringLiteral("port"), ports.join(QLatin1Char(','))});
+    }
+    if (rest.startsWith(QLatin1Char('/'))) {
+        const qsizetype query = rest.indexOf(QLatin1Char('?'));
+        const QString dbname = PercentDecoded(rest.mid(1, query < 0 ? -1 : query - 1));
+        if (!dbname.isEmpty())
+            pairs.append({QStringLiteral("dbname"), dbname});
+        rest = query < 0 ? QStringView() : rest.mid(query);
+    }
+    if (rest.startsWith(QLatin1Char('?'))) {
+        for (QStringView item : rest.mid(1).split(QLatin1Char('&'), Qt::SkipEmptyParts)) {
+            const qsizetype eq = item.indexOf(QLatin1Char('='));
+            if (eq < 0)
+                return QStringLiteral("连接串中 \"%1\" 之后缺少 \"=\"").arg(item.toString());
+            pairs.append({PercentDecoded(item.left(eq)), PercentDecoded(item.mid(eq + 1))});
+        }
+    }
+    return QString();
+}
+
+// A value as the connection-string syntax quotes it.
+QString Quoted(const QString& value)
+{
+    QString text = value;
+    text.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    text.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+}
+
+QString clsDefinitionStore::ParseConnectionString(const QString& text, QList<QPair<QString, QString>>& pairs)
+{
+    pairs.clear();
+    const QString t = text.trimmed();
+    if (t.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+        || t.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive))
+        return ParseUri(t, pairs);
+    // key = value pairs apart by blanks; a value in single quotes may hold blanks, and a
+    // backslash takes the next character as it is, inside quotes or not.
+    qsizetype i = 0;
+    const qsizetype n = t.size();
+    while (true) {
+        while (i < n && IsBlank(t[i]))
+            ++i;
+        if (i >= n)
+            break;
+        const qsizetype keyStart = i;
+        while (i < n && !IsBlank(t[i]) && t[i] != QLatin1Char('='))
+            ++i;
+        const QString key = t.mid(keyStart, i - keyStart);
+        if (key.isEmpty())
+            return QStringLiteral("连接串中 \"=\" 之前缺少参数名");
+        while (i < n && IsBlank(t[i]))
+            ++i;
+        if (i >= n || t[i] != QLatin1Char('='))
+            return QStringLiteral("连接串中 \"%1\" 之后缺少 \"=\"").arg(key);
+        ++i;
+        while (i < n && IsBlank(t[i]))
+            ++i;
+        QString value;
+        if (i < n && t[i] == QLatin1Char('\'')) {
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                if (t[i] == QLatin1Char('\\') && i + 1 < n) {
+                    value += t[i + 1];
+                    i += 2;
+                } else if (t[i] == QLatin1Char('\'')) {
+                    ++i;
+                    closed = true;
+                    break;
+                } else {
+                    value += t[i++];
+                }
+            }
+            if (!closed)
+                return QStringLiteral("连接串中 \"%1\" 的值缺少结束的单引号").arg(key);
+        } else {
+            while (i < n && !IsBlank(t[i])) {
+                if (t[i] == QLatin1Char('\\') && i + 1 < n) {
+                    value += t[i + 1];
+                    i += 2;
+                } else {
+                    value += t[i++];
+                }
+            }
+        }
+        pairs.append({key, value});
+    }
+    return QString();
+}
+
+QString clsDefinitionStore::ApplyPostgresOptions(QSqlDatabase& db, const QString& conninfo, bool readOnly)
+{
+    QList<QPair<QString, QString>> pairs;
+    const QString error = ParseConnectionString(conninfo, pairs);
+    if (!error.isEmpty())
+        return error;
+    // Host, database, user, password and a single port go through the driver's own
+    // fields, which it quotes whole; every other option goes in its connect options,
+    // quoted here. The driver reads a semicolon there as a separator, so none may remain.
+    QStringList options;
+    QString serverOptions = qEnvironmentVariable("PGOPTIONS");
+    bool connectTimeout = !qEnvironmentVariableIsEmpty("PGCONNECT_TIMEOUT");
+    for (const auto& [key, value] : pairs) {
+        const QString k = key.toLower();
+        bool isNumber = false;
+        if (k == QLatin1String("host"))
+            db.setHostName(value);
+        else if (k == QLatin1String("dbname"))
+            db.setDatabaseName(value);
+        else if (k == QLatin1String("user"))
+            db.setUserName(value);
+        else if (k == QLatin1String("password"))
+            db.setPassword(value);
+        else if (k == QLatin1String("port") && (value.toInt(&isNumber), isNumber))
+            db.setPort(value.toInt());
+        else if (k == QLatin1String("options"))
+            serverOptions = value;
+        else if (value.contains(QLatin1Char(';')))
+            return QStringLiteral("连接参数 %1 的值不能含有分号").arg(key);
+        else {
+            connectTimeout = connectTimeout || k == QLatin1String("connect_timeout");
+            options << key + QLatin1Char('=') + Quoted(value);
+        }
+    }
+    if (serverOptions.contains(QLatin1Char(';')))
+        return QStringLiteral("连接参数 options 的值不能含有分号");
+    // A server that takes the connection and never answers must not hold the host.
+    if (!connectTimeout)
+        options << QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds);
+    // After the user's own settings, so that these win: a statement that hangs ends
+    // with an error unless the user chose otherwise, strings keep backslashes as they
+    // are whatever the server, role or PGOPTIONS say, and a reading command cannot write.
+    if (!serverOptions.contains(QLatin1String("statement_timeout")))
+        serverOptions += QStringLiteral(" -c statement_timeout=%1").arg(kStatementTimeoutSeconds * 1000);
+    serverOptions += QStringLiteral(" -c standard_conforming_strings=on");
+    if (readOnly)
+        serverOptions += QStringLiteral(" -c default_transaction_read_only=on");
+    options << QStringLiteral("options=") + Quoted(serverOptions.trimmed());
+    db.setConnectOptions(options.join(QLatin1Char(' ')));
+    return QString();
+}
+
+QString clsDefinitionStore::OpenPostgres(const QString& conninfo, const QString& connectionName, bool readOnly)
+{
+    QSqlDatabase db = Connection(QStringLiteral("QPSQL"), connectionName);
+    const QString error = ApplyPostgresOptions(db, conninfo, readOnly);
+    if (!error.isEmpty())
+        return error;
     if (!db.open())
-        return db.lastError().text();
+        return OpenError(db);
     return QString();
 }

@@ -15,6 +15,7 @@
 #include "ranges/clsRangeManager.h"
 #include <QSqlError>
 #include <algorithm>
+#include <optional>
 
 namespace {
 const QString kModule = QStringLiteral("clsDocument");
@@ -116,9 +117,8 @@ qint32 clsDocument::FindReportDefine(const QString& StrReportName, const QString
         if (!m_AdoConn)
             throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
         clsRecordset rs = m_AdoConn->Open(
-            QStringLiteral("Select ID,Note,Relation,DatabaseEx,IsBaseTable  From Rpt_GlbDEF Where SystemID='")
-            + SqlQuote(StrSystemID) + QStringLiteral("' and Name='") + SqlQuote(StrReportName)
-            + QStringLiteral("'"));
+            QStringLiteral("Select ID,Note,Relation,DatabaseEx,IsBaseTable  From Rpt_GlbDEF Where SystemID=? and Name=?"),
+            {StrSystemID, StrReportName});
         if (!rs.Eof()) {
             rs.MoveFirst();
             id = rs.Long(QStringLiteral("ID"));
@@ -245,15 +245,107 @@ void clsDocument::CloseDocument(bool blnEnd)
     m_blnDocChanged = false;
 }
 
-bool clsDocument::LockReportForSave()
+namespace {
+const QString kLockHeld = QStringLiteral("报表格式正在被其他用户保存，请稍后再试");
+const QString kNotSaved = QStringLiteral("格式没有保存");
+
+// What a failed statement of a save means to the user. At the lock, a database that
+// is busy is busy with another designer's save.
+QString SaveRefusal(const clsDatabaseError& e, bool postgres, bool atLock)
 {
-    // One conditional update: whichever designer's update touches the row holds the lock.
-    return m_AdoConn && clsFormatStore::TakeSaveLock(*m_AdoConn, m_lngReportID);
+    const QString code = e.Code();
+    if (postgres) {
+        if (code == QLatin1String("55P03") || code == QLatin1String("40P01"))   // lock not available, deadlock
+            return kLockHeld;
+        if (code == QLatin1String("25006"))   // read-only transaction
+            return QStringLiteral("数据库只读，格式没有保存");
+        if (code == QLatin1String("57014"))   // statement timeout
+            return QStringLiteral("数据库没有及时响应，格式没有保存，请稍后再试");
+    } else {
+        bool isNumber = false;
+        const int primary = code.toInt(&isNumber) & 0xff;   // without SQLite's extended bits
+        if (isNumber && (primary == 5 || primary == 6))      // SQLITE_BUSY, SQLITE_LOCKED
+            return atLock ? kLockHeld : QStringLiteral("数据库正忙，格式没有保存，请稍后再试");
+        if (isNumber && primary == 8)                          // SQLITE_READONLY
+            return QStringLiteral("数据库只读，格式没有保存");
+    }
+    return kNotSaved + QStringLiteral("：") + e.Description();
 }
 
-bool clsDocument::UnlockReportForSave()
+// On SQLite the wait for a busy file is the connection's; the lock must not wait, the
+// rest of the save may. Put back whatever the connection had.
+class clsNoWait
 {
-    return m_AdoConn && clsFormatStore::ReleaseSaveLock(*m_AdoConn, m_lngReportID);
+public:
+    explicit clsNoWait(clsConnection& conn) : m_conn(conn)
+    {
+        clsRecordset rs = m_conn.Open(QStringLiteral("PRAGMA busy_timeout"));
+        m_previous = rs.Eof() ? 0 : rs.Long(QStringLiteral("timeout"));
+        rs.Close();
+        m_conn.Execute(QStringLiteral("PRAGMA busy_timeout = 0"));
+    }
+    ~clsNoWait()
+    {
+        try {
+            m_conn.Execute(QStringLiteral("PRAGMA busy_timeout = ") + QString::number(m_previous));
+        } catch (const clsDatabaseError&) {
+        }
+    }
+
+private:
+    clsConnection& m_conn;
+    qint32 m_previous = 0;
+};
+}
+
+QString clsDocument::LockReportForSave()
+{
+    // One conditional update: whichever designer's update touches the row holds the lock.
+    // Inside the save's transaction the row (on SQLite the whole file) stays locked until
+    // the commit. Another designer must not queue behind it but be refused at once, as it
+    // would be on finding Cols = 1 without a transaction, so its wait is cut short.
+    const bool postgres = m_AdoConn->IsPostgres();
+    const bool pgLocal = postgres && m_AdoConn->InTransaction();
+    try {
+        int rows = 0;
+        {
+            std::optional<clsNoWait> noWait;
+            if (pgLocal)
+                m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = '1ms'"));
+            else if (!postgres)
+                noWait.emplace(*m_AdoConn);
+            rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID = ? and (Cols = 0 or Cols is null)"),
+                                      {m_lngReportID});
+            if (pgLocal)
+                m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = DEFAULT"));
+        }
+        if (rows == 1)
+            return QString();
+        // Not granted: someone holds the lock, or the report left the catalogue.
+        clsRecordset rs = m_AdoConn->Open(QStringLiteral("Select Cols from Rpt_GlbDEF Where ID= ?"), {m_lngReportID});
+        return rs.Eof() ? QStringLiteral("没有找到报表定义，格式没有保存") : kLockHeld;
+    } catch (const clsDatabaseError& e) {
+        return SaveRefusal(e, postgres, true);
+    }
+}
+
+QString clsDocument::UnlockReportForSave()
+{
+    try {
+        m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 0 Where ID = ?"), {m_lngReportID});
+        return QString();
+    } catch (const clsDatabaseError& e) {
+        return SaveRefusal(e, m_AdoConn->IsPostgres(), false);
+    }
+}
+
+void clsDocument::RefuseSave(const QString& reason, bool alreadyReported)
+{
+    m_strLastSaveProblem = reason;
+    if (g_blnRunMode)
+        clsPrompt::Current().Log(reason);
+    else if (!alreadyReported)
+        ShowMessage(reason);
 }
 
 clsFormatSnapshot clsDocument::TakeSnapshot() const
@@ -369,38 +461,55 @@ bool clsDocument::WriteFormat(const clsFormatSnapshot& snapshot)
 void clsDocument::SaveReportFormat()
 {
     m_blnLastSaveWritten = false;
-    if (!m_AdoConn || !IsOpen())
+    m_strLastSaveProblem.clear();
+    if (!m_AdoConn || !m_AdoConn->IsOpen()) {
+        RefuseSave(QStringLiteral("没有连接到数据库，格式没有保存"));
+        return;
+    }
+    if (!IsOpen())
         return;
     // The checks come first: a format they refuse is never written (the user has been
-    // told) and stays marked changed.
-    if (!m_objFields->PrepareForSave())
+    // told what is wrong) and stays marked changed.
+    if (!m_objFields->PrepareForSave()) {
+        RefuseSave(kNotSaved, true);
         return;
+    }
     const clsFormatSnapshot snapshot = TakeSnapshot();
     // Lock, every kind and unlock commit together: a failure leaves the previous
     // format and no stale lock. A host that is already inside a transaction keeps it.
     const bool ownTransaction = !m_AdoConn->InTransaction() && m_AdoConn->BeginTrans();
-    if (!LockReportForSave()) {
+    const QString refused = LockReportForSave();
+    if (!refused.isEmpty()) {
         if (ownTransaction)
             m_AdoConn->RollbackTrans();
+        RefuseSave(refused);
         return;
     }
+    const qint64 failuresBefore = m_AdoConn->FailureCount();
     if (!WriteFormat(snapshot)) {
         if (ownTransaction)
             m_AdoConn->RollbackTrans();
         else
             UnlockReportForSave();
+        // The kind that failed has reported under the error convention, or the column
+        // check has said what is wrong.
+        RefuseSave(m_AdoConn->FailureCount() != failuresBefore
+                       ? SaveRefusal(m_AdoConn->LastFailure(), m_AdoConn->IsPostgres(), false)
+                       : kNotSaved,
+                   true);
         return;
     }
     // Committing after a failed unlock would store the lock itself: roll back instead,
     // which also takes the lock back.
-    if (!UnlockReportForSave() && ownTransaction) {
+    const QString unlockFailure = UnlockReportForSave();
+    if (!unlockFailure.isEmpty() && ownTransaction) {
         m_AdoConn->RollbackTrans();
+        RefuseSave(unlockFailure);
         return;
     }
     if (ownTransaction && !m_AdoConn->CommitTrans()) {
-        const QString description = m_AdoConn->Database().lastError().text();
         m_AdoConn->RollbackTrans();
-        ReportError(description, kModule);
+        RefuseSave(SaveRefusal(m_AdoConn->LastFailure(), m_AdoConn->IsPostgres(), false));
         return;
     }
     m_blnDocChanged = false;

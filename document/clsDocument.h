@@ -84,6 +84,10 @@ public:
 
     // Whether the last SaveReportFormat wrote and committed the format.
     bool LastSaveWritten() const { return m_blnLastSaveWritten; }
+    // Why the last SaveReportFormat wrote nothing, in the user's words; empty after a
+    // written save. The save has told the user already: in a message, or in RunMode,
+    // where messages are silenced, in the prompt's log.
+    QString LastSaveProblem() const { return m_strLastSaveProblem; }
 
     // The designer window is one instance the document shows but does not own. The
     // component installs the provider; without one a headless view stands in. Answers
@@ -95,8 +99,10 @@ private:
     void InitDocument();
     void ReleaseAll();
     qint32 FindReportDefine(const QString& StrReportName, const QString& StrSystemID, bool& userDefine);
-    bool LockReportForSave();
-    bool UnlockReportForSave();
+    // Each returns an empty text when it did its work, or why it could not.
+    QString LockReportForSave();
+    QString UnlockReportForSave();
+    void RefuseSave(const QString& reason, bool alreadyReported = false);
     void ShowDesigner();
     bool WriteFormat(const clsFormatSnapshot& snapshot);
     void LoadPrintRow(const std::vector<const clsFormatRow*>& rows);
@@ -114,5 +120,6 @@ private:
     bool m_blnUserDefine = false;
     bool m_blnLastSaveWritten = false;
     bool m_blnLayoutDirty = true;
+    QString m_strLastSaveProblem;
     std::unique_ptr<clsCanvasScene> m_objScene;
 };

@@ -16,6 +16,11 @@ clsConsolePrompt g_console;
 clsPrompt* g_current = nullptr;
 }
 
+void clsPrompt::Log(const QString& text)
+{
+    std::fprintf(stderr, "[%s] %s\n", "格式", text.toUtf8().constData());
+}
+
 clsPrompt& clsPrompt::Current()
 {
     return g_current ? *g_current : static_cast<clsPrompt&>(g_console);

@@ -14,6 +14,9 @@ public:
     virtual void Beep() = 0;
     virtual PromptAnswer Message(const QString& text, PromptIcon icon, const QString& title,
                                  PromptButtons buttons) = 0;
+    // What the user must learn even where messages are silenced (RunMode): a refused
+    // save. A host reads it from standard error unless its prompt keeps it elsewhere.
+    virtual void Log(const QString& text);
 
     // The prompt in use; a console prompt (stderr, answers No) until one is installed.
     static clsPrompt& Current();

@@ -79,15 +79,18 @@ void frmReportList::ListReports(const QString& code)
 {
     QString sql = QStringLiteral("Select Name ,SystemID  from  Rpt_GlbDEF  ") + QStringLiteral(" Where  Relation ='")
                   + QStringLiteral("vimba") + QStringLiteral("'  AND Type <> 0  ");
-    if (!code.trimmed().isEmpty())
-        sql += QStringLiteral(" and  SystemID='") + SqlQuote(code) + QStringLiteral("' ");
+    QVariantList params;
+    if (!code.trimmed().isEmpty()) {
+        sql += QStringLiteral(" and  SystemID=? ");
+        params << code;
+    }
     sql += QStringLiteral(" order by SystemID ,Name  ");
     lstReport->clear();
     clsConnection* conn = DocumentConnection();
     if (!conn)
         return;
     try {
-        clsRecordset rs = conn->Open(sql);
+        clsRecordset rs = conn->Open(sql, params);
         while (!rs.Eof()) {
             lstReport->addItem(rs.Text(QStringLiteral("systemid")).toUpper() + kSeparator + rs.Text(QStringLiteral("name")));
             rs.MoveNext();

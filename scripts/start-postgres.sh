@@ -2,6 +2,8 @@
 # Starts the local PostgreSQL server and makes the test role and database
 # (user qxrf, password qxrf, database qxrf on 127.0.0.1:5432).
 set -euo pipefail
+# A server that takes the connection and never answers must not hold the script.
+export PGCONNECT_TIMEOUT=10
 version=$(ls /usr/lib/postgresql | sort -V | tail -1)
 if ! pg_lsclusters -h 2>/dev/null | awk '{print $1" "$2}' | grep -q "^$version main$"; then
   pg_createcluster "$version" main >/dev/null

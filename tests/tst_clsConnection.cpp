@@ -45,6 +45,7 @@ private Q_SLOTS:
             QFAIL("no error raised");
         } catch (const clsDatabaseError& e) {
             QVERIFY2(e.Description().contains(QLatin1String("nosuchtable"), Qt::CaseInsensitive), qPrintable(e.Description()));
+            QVERIFY(!e.Code().isEmpty());   // the database's own code travels with it
         }
         QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.Open(QStringLiteral("select * from nowhere")));
         QCOMPARE(c.FailureCount(), before + 2);

@@ -1,6 +1,4 @@
 #include "document/clsConnection.h"
-#include "document/clsDatabaseError.h"
-#include "document/clsDefinitionStore.h"
 #include "document/clsDesignerView.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
@@ -134,30 +132,6 @@ private Q_SLOTS:
         QCOMPARE(prompt.messages.size(), 0);
     }
 
-    void saveLockHeldSkipsTheSave_data() { backends(); }
-    void saveLockHeldSkipsTheSave()
-    {
-        QXRF_OPEN_DB(db);
-        clsRecordingPrompt prompt;
-        AddReport(db, 15, QStringLiteral("应付账款账龄分析表"), QStringLiteral("AP"), QStringLiteral("0"));
-        clsDocument doc;
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("应付账款账龄分析表"), QStringLiteral("AP"), QString()));
-        db.Conn().Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID =15"));
-        const QStringList before = db.Dump(15);
-        doc.SetDocChanged(true);
-        doc.SaveReportFormat();
-        QVERIFY(doc.DocChanged());
-        QVERIFY(!doc.LastSaveWritten());
-        QCOMPARE(db.Dump(15), before);
-        QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=15")).toInt(), 1);
-        QCOMPARE(prompt.messages.size(), 0);   // skipped silently
-
-        // A missing catalogue row grants no lock either.
-        db.Conn().Execute(QStringLiteral("delete from Rpt_GlbDEF where ID=15"));
-        doc.SaveReportFormat();
-        QVERIFY(doc.DocChanged());
-    }
-
     void saveTwiceWritesNoDuplicates_data() { backends(); }
     void saveTwiceWritesNoDuplicates()
     {
@@ -174,67 +148,6 @@ private Q_SLOTS:
         doc.SaveReportFormat();
         QCOMPARE(db.Dump(16), first);
         QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=16")).toInt(), 0);
-    }
-
-    // A statement that fails at any point of a save leaves the format that was stored
-    // before, releases the lock and keeps the format marked changed.
-    void failingStatementRollsBack_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<int>("failAt");   // 1-based statement of the save; -1 the last one
-        for (const QString& b : clsTestDatabase::Backends())
-            for (int k : {2, 3, 5, 9, -1})
-                QTest::newRow(qPrintable(QStringLiteral("%1 statement %2").arg(b).arg(k))) << b << k;
-    }
-    void failingStatementRollsBack()
-    {
-        QXRF_OPEN_DB(db);
-        QFETCH(int, failAt);
-        clsRecordingPrompt prompt;
-        clsDefinitionStore::LoadDemoData(db.Conn());
-        clsDocument doc;
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
-        // Make the in-memory format differ from the stored one.
-        doc.SetPrintSetting(QStringLiteral("打印机'甲"), 8, 2, 100, 110, 120, 130, false);
-        const QStringList before = db.Dump(1);
-
-        QStringList texts;
-        db.Conn().SetStatementHook([&](const QString& sql) { texts << sql; });
-        doc.SaveReportFormat();   // count the statements of a whole save
-        QVERIFY(doc.LastSaveWritten());
-        const QStringList saved = db.Dump(1);
-        QVERIFY(saved != before);
-        // Put the previous format back, then fail the save at statement k.
-        db.Conn().SetStatementHook({});
-        db.Conn().Execute(QStringLiteral("delete from Rpt_FldDEF where ID=1"));
-        clsDefinitionStore::LoadDemoData(db.Conn());
-        QCOMPARE(db.Dump(1), before);
-
-        const int statements = texts.size();
-        const int k = failAt < 0 ? statements : qMin(failAt, statements);
-        int seen = 0;
-        db.Conn().SetStatementHook([&](const QString&) {
-            if (++seen == k)
-                throw clsDatabaseError(QStringLiteral("磁盘已满"));
-        });
-        doc.SetDocChanged(true);
-        prompt.Clear();
-        doc.SaveReportFormat();
-        db.Conn().SetStatementHook({});
-        QVERIFY(!doc.LastSaveWritten());
-        QVERIFY(doc.DocChanged());
-        QCOMPARE(db.Dump(1), before);
-        QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=1")).toInt(), 0);
-        // The lock and unlock fail silently; a kind's statement is reported.
-        const QString failed = texts[k - 1];
-        if (!failed.contains(QLatin1String("Rpt_GlbDEF")) && !failed.startsWith(QLatin1String("SET "))) {
-            QCOMPARE(prompt.messages.size(), 1);
-            QVERIFY2(prompt.LastText().startsWith(QStringLiteral("磁盘已满\r\n错误位于模块：")), qPrintable(prompt.LastText()));
-        }
-        // The next save goes through.
-        doc.SaveReportFormat();
-        QVERIFY(doc.LastSaveWritten());
-        QCOMPARE(db.Dump(1), saved);
     }
 
     void hostTransactionIsLeftToTheHost_data() { backends(); }

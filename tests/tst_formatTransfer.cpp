@@ -379,7 +379,7 @@ private Q_SLOTS:
         QFETCH(QStringList, same);
         QTemporaryDir dir;
         const QString db = dir.filePath(QStringLiteral("demo.db"));
-        QVERIFY(clsDefinitionStore::OpenSqliteFile(db, QStringLiteral("cli")).isEmpty());
+        QVERIFY(clsDefinitionStore::CreateSqliteFile(db, QStringLiteral("cli"), true).isEmpty());
         QSqlDatabase::database(QStringLiteral("cli"), false).close();
         QSqlDatabase::removeDatabase(QStringLiteral("cli"));
         const auto fill = [&](QString text) {

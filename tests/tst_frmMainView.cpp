@@ -19,6 +19,7 @@
 #include <QWheelEvent>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QStatusBar>
 #include <QtTest>
 #if __has_include("columns/frmGroupsView.h")
 #include "columns/frmGroupsView.h"
@@ -279,6 +280,17 @@ private Q_SLOTS:
             QVERIFY(!doc.DocChanged());
             QVERIFY(!w->isWindowModified());
             QVERIFY(!w->SaveStatusText().isEmpty());
+
+            // With another designer's lock 保存 is refused and says why, in a message and
+            // in the status bar, and the changes stay.
+            db.Conn().Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1"));
+            doc.SetDocChanged(true);
+            w->Action(QStringLiteral("mnuSave"))->trigger();
+            QCOMPARE(prompt.messages.size(), 1);
+            QCOMPARE(w->statusBar()->currentMessage(), prompt.LastText());
+            QVERIFY(doc.DocChanged());
+            db.Conn().Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 0"));
+            doc.SetDocChanged(false);
         }
 
         // Reopened, everything is where it was left.

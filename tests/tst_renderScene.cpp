@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <limits>
 
 class tst_renderScene : public QObject
 {
@@ -118,6 +119,48 @@ private Q_SLOTS:
         const QImage image = clsScenePainter::RenderToImage(scene);
         QVERIFY(!image.isNull());
         QCOMPARE(image.size(), clsScenePainter::RenderSize(scene));
+    }
+
+    // Geometry stored at either end of 32 bits, or negative, in each kind of object: the
+    // layout and the painter saturate instead of overflowing (the sanitizer build stops
+    // at the first overflow), and the picture and the page still come out.
+    void extremeGeometryRenders_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<qint64>("value");
+        for (int mode : {0, 5, 25, 26, 27, -1})   // -1: every kind at once
+            for (qint64 value : {qint64(std::numeric_limits<qint32>::max()), qint64(std::numeric_limits<qint32>::min()), qint64(-7000)})
+                QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(mode < 0 ? QStringLiteral("every kind") : QStringLiteral("ModeEx %1").arg(mode)).arg(value)))
+                    << mode << value;
+    }
+    void extremeGeometryRenders()
+    {
+        QFETCH(int, mode);
+        QFETCH(qint64, value);
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        db.Conn().Execute(QStringLiteral("update Rpt_FldDEF set TopEx = ?, LeftEx = ?, Width = ?, Height = ?, iColSize = ? "
+                                         "where ID = 2 and (ModeEx = ? or ? < 0)"),
+                          {value, value, value, value, value, mode, mode});
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        if (!doc.OpenDocument(&db.Conn(), QStringLiteral("应付账款账龄分析表"), QStringLiteral("AP"), QString()))
+            QVERIFY2(!prompt.messages.isEmpty(), "an open that stops says why");
+        if (!doc.RangeManager())
+            return;
+        LayOut(doc);
+        QVERIFY(!clsScenePainter::RenderToImage(*doc.Scene(), 0.25).isNull());
+        QTemporaryDir dir;
+        QVERIFY(clsScenePainter::RenderToPdf(*doc.Scene(), dir.filePath(QStringLiteral("page.pdf"))));
+    }
+
+    // A zoom no picture can hold gives a null image, never an overflowed size.
+    void hugeZoomGivesNoImage()
+    {
+        clsCanvasScene scene;
+        const QSize size = clsScenePainter::RenderSize(scene, 1e12);
+        QCOMPARE(size, QSize(std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
+        QVERIFY(clsScenePainter::RenderToImage(scene, 1e12).isNull());
     }
 
     void fontFollowsTheStoredFont_data()

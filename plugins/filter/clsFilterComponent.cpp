@@ -29,8 +29,8 @@ private:
             throw clsOutsideError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
         qint32 id = -1;
         try {
-            clsRecordset rs = conn->Open(QStringLiteral("Select ID From Rpt_GlbDEF Where SystemID='") + SqlQuote(systemId)
-                                         + QStringLiteral("' and Name='") + SqlQuote(reportName) + QStringLiteral("'"));
+            clsRecordset rs = conn->Open(QStringLiteral("Select ID From Rpt_GlbDEF Where SystemID=? and Name=?"),
+                                         {systemId, reportName});
             if (!rs.Eof())
                 id = rs.Long(QStringLiteral("ID"));
         } catch (const clsDatabaseError& e) {

@@ -55,8 +55,8 @@ bool frmFilterSetting::LoadRows()
     if (!m_conn)
         return false;
     try {
-        clsRecordset rs = m_conn->Open(QStringLiteral("select note, ModeEx from Rpt_FltDEF where id = ")
-                                       + QString::number(m_reportId) + QStringLiteral(" and ModeEx < 20 order by location"));
+        clsRecordset rs = m_conn->Open(QStringLiteral("select note, ModeEx from Rpt_FltDEF where id = ? and ModeEx < 20 order by location"),
+                                       {m_reportId});
         for (; !rs.Eof(); rs.MoveNext())
             AddRow(rs.Text(QStringLiteral("note")), rs.Long(QStringLiteral("ModeEx")));
         return true;
@@ -120,13 +120,12 @@ bool frmFilterSetting::SaveRows()
         return false;
     const bool own = !m_conn->InTransaction() && m_conn->BeginTrans();
     try {
-        m_conn->Execute(QStringLiteral("delete from Rpt_FltDEF where id = ") + QString::number(m_reportId)
-                        + QStringLiteral(" and ModeEx < 20"));
+        m_conn->Execute(QStringLiteral("delete from Rpt_FltDEF where id = ? and ModeEx < 20"), {m_reportId});
         for (int i = 0; i < notes.size(); ++i)
-            m_conn->Execute(QStringLiteral("insert into Rpt_FltDEF (id,note,ModeEx,location) values (%1,'%2',%3,%4)")
-                                .arg(m_reportId).arg(SqlQuote(notes[i])).arg(modes[i]).arg(i + 1));
-        if (own)
-            m_conn->CommitTrans();
+            m_conn->Execute(QStringLiteral("insert into Rpt_FltDEF (id,note,ModeEx,location) values (?,?,?,?)"),
+                            {m_reportId, notes[i], modes[i], i + 1});
+        if (own && !m_conn->CommitTrans())
+            throw m_conn->LastFailure();
         return true;
     } catch (const clsDatabaseError& e) {
         if (own)

@@ -53,7 +53,7 @@ cat >"$work/host/main.cpp" <<'EOF'
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const QString error = clsDefinitionStore::OpenSqliteFile(app.arguments().value(1), QStringLiteral("host"));
+    const QString error = clsDefinitionStore::CreateSqliteFile(app.arguments().value(1), QStringLiteral("host"), true);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 2;

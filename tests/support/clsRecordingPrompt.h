@@ -2,6 +2,7 @@
 #include "document/clsPrompt.h"
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // Records every beep and message instead of showing it; answers questions from a queue.
 class clsRecordingPrompt : public clsPrompt
@@ -27,10 +28,13 @@ public:
         return PromptAnswer::Ok;
     }
 
+    void Log(const QString& text) override { logs.append(text); }
+
     QString LastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
-    void Clear() { messages.clear(); beeps = 0; }
+    void Clear() { messages.clear(); logs.clear(); beeps = 0; }
 
     QList<Entry> messages;
+    QStringList logs;
     QList<PromptAnswer> answers;
     int beeps = 0;
 

@@ -22,24 +22,17 @@ QString UniqueName()
     return QStringLiteral("t%1").arg(QUuid::createUuid().toString(QUuid::Id128).left(16));
 }
 
-void ApplyPg(QSqlDatabase& db, const QString& options)
-{
-    for (const QString& part : options.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QString key = part.section(QLatin1Char('='), 0, 0).trimmed().toLower();
-        const QString value = part.section(QLatin1Char('='), 1);
-        if (key == QLatin1String("host")) db.setHostName(value);
-        else if (key == QLatin1String("port")) db.setPort(value.toInt());
-        else if (key == QLatin1String("dbname")) db.setDatabaseName(value);
-        else if (key == QLatin1String("user")) db.setUserName(value);
-        else if (key == QLatin1String("password")) db.setPassword(value);
-    }
-}
 }
 
 QString clsTestDatabase::PostgresOptions()
 {
     const QString env = qEnvironmentVariable("QXRF_PG");
     return env.isEmpty() ? QStringLiteral("host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf") : env;
+}
+
+QString clsTestDatabase::Where() const
+{
+    return m_schema.isEmpty() ? m_path : PostgresOptions() + QStringLiteral(" options='-c search_path=") + m_schema + QLatin1Char('\'');
 }
 
 bool clsTestDatabase::InCI()
@@ -65,8 +58,9 @@ clsTestDatabase::clsTestDatabase(const QString& backend, bool withSchema, bool w
         }
     } else {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
-        ApplyPg(db, PostgresOptions());
-        db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        m_error = clsDefinitionStore::ApplyPostgresOptions(db, PostgresOptions() + QStringLiteral(" connect_timeout=5"));
+        if (!m_error.isEmpty())
+            return;
         if (!db.open()) {
             m_error = db.lastError().text();
             return;
@@ -92,10 +86,12 @@ clsTestDatabase::clsTestDatabase(const QString& backend, bool withSchema, bool w
     m_ready = true;
 }
 
-std::unique_ptr<clsConnection> clsTestDatabase::OpenAnother()
+std::unique_ptr<clsConnection> clsTestDatabase::OpenAnother(const QString& connectOptions)
 {
     const QString name = m_name + QStringLiteral("_%1").arg(m_extraConnections.size() + 1);
     QSqlDatabase db = QSqlDatabase::cloneDatabase(m_name, name);
+    if (!connectOptions.isEmpty())
+        db.setConnectOptions((db.connectOptions() + QLatin1Char(' ') + connectOptions).trimmed());
     if (!db.open())
         return nullptr;
     if (!m_schema.isEmpty()) {

@@ -20,8 +20,9 @@ public:
     QString Schema() const { return m_schema; }      // PostgreSQL
     QString Path() const { return m_path; }          // SQLite file
     clsConnection& Conn() { return *m_conn; }
-    // A second connection to the same database (for two designers at once).
-    std::unique_ptr<clsConnection> OpenAnother();
+    // A second connection to the same database (for two designers at once), with
+    // driver connect options added to those of the first; later ones win.
+    std::unique_ptr<clsConnection> OpenAnother(const QString& connectOptions = QString());
     // Runs a scalar query, for assertions.
     QVariant Scalar(const QString& sql);
     int Count(const QString& whereClauseOnFldDef);
@@ -29,6 +30,9 @@ public:
     QStringList Dump(qint32 reportId);
 
     static QString PostgresOptions();
+    // How the host names this database: the SQLite file, or a connection string of the
+    // PostgreSQL schema.
+    QString Where() const;
     static bool InCI();
 
     // Adds one row per backend to a _data() table that has a "backend" column first.
