@@ -117,6 +117,11 @@ private:
     void AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction);
     void ShowContextMenu();
     void ShowPropertys();
+    // The property window follows the selection, the report and its objects.
+    void FollowSelection();
+    bool ReportOpen() const;
+    // Editing actions take input only while a report is open.
+    void EnableEditing();
     void RefreshFieldList();
     void UpdateStatus(qint32 x, qint32 y);
     void EnableDialogItems();
@@ -150,6 +155,8 @@ private:
     QPointer<QDialog> m_help;
     QPointer<QWidget> m_fieldView;
     QPointer<QWidget> m_propertys;
+    QStringList m_selectionSeen;
+    QString m_lastSelected;
     qint32 m_pointerX = 0;
     qint32 m_pointerY = 0;
 };
