@@ -135,7 +135,36 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
     row += QLatin1Char(')');
     const QString head = QStringLiteral("Insert into ") + table + QStringLiteral(" (") + columns.join(QLatin1Char(','))
         + QStringLiteral(") values ");
-    // Every statement but the last carries the same number of rows, so its text is made once.
+    const auto bind = [&](QSqlQuery& query, const QVariantList& values) {
+        for (qsizetype i = 0; i < width; ++i)
+            query.addBindValue(i < values.size() ? values.at(i) : QVariant());
+    };
+    if (!IsPostgres()) {
+        // SQLite runs in the process: one prepared single-row insert stepped once a row
+        // is its fastest write (Qt's driver binds a statement of many rows' values in
+        // time growing with their square). The hook sees the statement once for each
+        // group of rows a multi-row statement would carry, so faults land alike.
+        const QString sql = head + row;
+        if (!IsOpen())
+            Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        QSqlQuery query(Database());
+        query.setForwardOnly(true);
+        if (!query.prepare(sql))
+            Fail(query.lastError());
+        for (size_t r = 0; r < rows.size(); ++r) {
+            if (r % perStatement == 0) {
+                RunHook(sql);
+                if (!IsOpen())
+                    Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+            }
+            bind(query, rows[r]);
+            if (!query.exec())
+                Fail(query.lastError());
+        }
+        return;
+    }
+    // PostgreSQL: every statement is a round trip, so each carries as many rows as it
+    // may. Every statement but the last carries the same number, so its text is made once.
     QString fullText;
     const auto text = [&](size_t count) {
         QString sql;
@@ -160,11 +189,8 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         query.setForwardOnly(true);
         if (!query.prepare(sql))
             Fail(query.lastError());
-        for (size_t r = from; r < from + count; ++r) {
-            const QVariantList& values = rows[r];
-            for (qsizetype i = 0; i < width; ++i)
-                query.addBindValue(i < values.size() ? values.at(i) : QVariant());
-        }
+        for (size_t r = from; r < from + count; ++r)
+            bind(query, rows[r]);
         if (!query.exec())
             Fail(query.lastError());
     }

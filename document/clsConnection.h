@@ -38,10 +38,11 @@ public:
     bool CommitTrans();     // false: still inside the transaction, to be rolled back
     bool RollbackTrans();
 
-    // Rows of one table in as few statements as the database takes: bound multi-row
-    // inserts, each holding as many rows as stay within the database's limit on values
-    // in one statement (65535 on PostgreSQL, 32766 on SQLite), in the order given. Each
-    // statement passes the statement hook. Throws clsDatabaseError.
+    // Rows of one table, in the order given, written as fast as the database takes them.
+    // PostgreSQL: bound multi-row inserts, each holding as many rows as stay within its
+    // limit of 65535 values a statement. SQLite: one prepared single-row insert run for
+    // each row. The statement hook is called once for each group of rows one statement
+    // may carry (MaxBoundValues() / columns), on either database. Throws clsDatabaseError.
     void InsertMany(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows);
     // Values one statement of InsertMany may carry on this connection.
     int MaxBoundValues() const;
