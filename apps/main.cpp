@@ -157,6 +157,13 @@ int Render(clsDocument& doc, const QString& out, double zoom)
             PrintError(error);
             return 2;
         }
+    } else if (QFileInfo(out).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0) {
+        // Band by band: a large report's picture never sits in memory whole.
+        QString error;
+        if (!clsScenePainter::RenderToPng(*scene, out, zoom, &error)) {
+            PrintError(error);
+            return 2;
+        }
     } else {
         const QImage image = clsScenePainter::RenderToImage(*scene, zoom);
         if (image.isNull()) {

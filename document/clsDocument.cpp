@@ -380,16 +380,18 @@ QString clsDocument::LockReportForSave()
     const bool pgLocal = postgres && m_AdoConn->InTransaction();
     try {
         int rows = 0;
-        {
+        if (pgLocal) {
+            // NOWAIT: a row another transaction holds fails at once (55P03) in this one
+            // statement, instead of a lock timeout set and put back around the update.
+            rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID in (Select ID From Rpt_GlbDEF "
+                                                     "Where ID = ? and (Cols = 0 or Cols is null) For Update Nowait)"),
+                                      {m_lngReportID});
+        } else {
             std::optional<clsNoWait> noWait;
-            if (pgLocal)
-                m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = '1ms'"));
-            else if (!postgres)
+            if (!postgres)
                 noWait.emplace(*m_AdoConn);
             rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID = ? and (Cols = 0 or Cols is null)"),
                                       {m_lngReportID});
-            if (pgLocal)
-                m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = DEFAULT"));
         }
         if (rows == 1)
             return QString();
@@ -495,37 +497,16 @@ bool clsDocument::IsOpen() const
     return m_objFields && m_objRange && m_objLabel && m_objPrintSetting;
 }
 
-// Each kind's rows go in turn, after one delete of every kind; a failure is reported
-// under the routine that writes that kind and ends the save.
+// One delete of every kind, then every kind's rows in save order in as few inserts as
+// the database takes; a failure is reported under the error convention and ends the save.
 bool clsDocument::WriteFormat(const clsFormatSnapshot& snapshot)
 {
-    struct Step
-    {
-        qint32 kind;
-        const char* module;
-        const char* routine;
-    };
-    static const Step steps[] = {{FormatKind::Label, "clsLabelManager", "SaveReportLabels()"},
-                                 {FormatKind::Range, "clsRangeManager", ""},
-                                 {FormatKind::Column, "clsFieldsManager", "SaveNewColProperty() "},
-                                 {FormatKind::Title, "clsFieldsManager", "SaveProperty() "},
-                                 {FormatKind::Group, "clsFieldsManager", "SaveGroupProperty() "},
-                                 {FormatKind::Sum, "clsFieldsManager", "SaveSumProperty() "},
-                                 {FormatKind::HelpId, "clsFieldsManager", "SaveReportHelpid() "},
-                                 {FormatKind::Print, "clsDocument", ""}};
     try {
         clsFormatStore::DeleteKinds(*m_AdoConn, m_lngReportID, clsFormatRow::SavedKinds());
+        clsFormatStore::InsertFormat(*m_AdoConn, m_lngReportID, snapshot.Rows);
     } catch (const std::exception& e) {
         ReportException(e, kModule);
         return false;
-    }
-    for (const Step& step : steps) {
-        try {
-            clsFormatStore::InsertRows(*m_AdoConn, m_lngReportID, step.kind, snapshot.RowsOf(step.kind));
-        } catch (const std::exception& e) {
-            ReportException(e, QString::fromLatin1(step.module), QString::fromLatin1(step.routine));
-            return false;
-        }
     }
     return true;
 }
