@@ -119,8 +119,12 @@ int clsConnection::Run(const QString& sql)
 
 int clsConnection::MaxBoundValues() const
 {
-    // PostgreSQL numbers parameters in 16 bits; SQLite's default SQLITE_MAX_VARIABLE_NUMBER.
-    return IsPostgres() ? 65535 : 32766;
+    // PostgreSQL takes up to 65535 parameters, but through Qt's driver binding and
+    // sending a statement costs more than linearly in its values: 673 rows of 17 values
+    // took 210 ms in one statement, 99 ms in statements of 200 rows and 95 ms in
+    // statements of 50. About 4,000 values a statement stays near the best. SQLite: its
+    // default SQLITE_MAX_VARIABLE_NUMBER.
+    return IsPostgres() ? 4096 : 32766;
 }
 
 void clsConnection::InsertMany(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows)
