@@ -196,6 +196,7 @@ frmMainView::frmMainView()
     LoadSettings();
     UpdateCaption();
     UpdateStatus(0, 0);
+    EnableEditing();
 }
 
 frmMainView::~frmMainView()
@@ -472,21 +473,51 @@ QString frmMainView::ToolHint() const
 void frmMainView::EnableDialogItems()
 {
     // Items whose window this build does not carry stay visible but cannot be chosen.
+    QStringList missing;
 #ifndef QXRF_HAVE_REPORT_LIST
-    Action(QStringLiteral("mnuOpen"))->setEnabled(false);
+    missing << QStringLiteral("mnuOpen");
 #endif
 #ifndef QXRF_HAVE_PRINT_SETTING
-    Action(QStringLiteral("mnuSetPrint"))->setEnabled(false);
+    missing << QStringLiteral("mnuSetPrint");
 #endif
 #ifndef QXRF_HAVE_GROUPS_VIEW
-    Action(QStringLiteral("mnuGroup"))->setEnabled(false);
+    missing << QStringLiteral("mnuGroup");
 #endif
 #ifndef QXRF_HAVE_FIELD_VIEW
-    Action(QStringLiteral("mnuListField"))->setEnabled(false);
+    missing << QStringLiteral("mnuListField");
 #endif
 #ifndef QXRF_HAVE_PROPERTYS_VIEW
-    Action(QStringLiteral("mnuProp"))->setEnabled(false);
+    missing << QStringLiteral("mnuProp");
 #endif
+    for (const QString& name : missing) {
+        Action(name)->setProperty("unavailable", true);
+        Action(name)->setEnabled(false);
+    }
+}
+
+bool frmMainView::ReportOpen() const
+{
+    return g_objDocument && g_objDocument->IsOpen();
+}
+
+void frmMainView::EnableEditing()
+{
+    // Without an open report (closed, or none opened yet) only opening one, the view
+    // settings and help remain.
+    static const char* const kEditing[] = {
+        "mnuSave", "mnuClose", "mnuExportFormat", "mnuImportFormat", "mnuSetPrint", "mnuCopy", "mnuPrase",
+        "mnuDelete", "mnuAddLabel", "mnuAddCol", "mnuAddTitle", "mnuTop", "mnuButton", "mnuLeft", "mnuright",
+        "mnuColAutoLeft", "mnuTitleAuotLeft", "mnuProp", "mnuListField", "mnuGroup", "mnuFilter",
+    };
+    const bool open = ReportOpen();
+    QStringList names;
+    for (const char* name : kEditing)
+        names << Str(name);
+    for (const RangeMenu& m : kRangeMenus)
+        names << Str(m.name);
+    for (const QString& name : names)
+        if (QAction* a = Action(name))
+            a->setEnabled(open && !a->property("unavailable").toBool());
 }
 
 void frmMainView::AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction)
@@ -497,6 +528,7 @@ void frmMainView::AddToolButton(const QString& key, const QString& tooltip, QAct
     button->setToolTip(tooltip);
     button->setStatusTip(menuAction->statusTip());
     button->setEnabled(menuAction->isEnabled());
+    connect(menuAction, &QAction::enabledChanged, button, &QAction::setEnabled);
     connect(button, &QAction::triggered, menuAction, &QAction::trigger);
     m_toolKeys.insert(key.toLower(), button);
     m_toolOrder << key;
@@ -603,6 +635,7 @@ void frmMainView::GiveFocus()
 
 void frmMainView::RefreshView()
 {
+    EnableEditing();
     UpdateRangeMenus();
     UpdateUndoItems();
     UpdateCaption();
@@ -611,6 +644,7 @@ void frmMainView::RefreshView()
     for (QWidget* ruler : m_canvas->findChildren<QWidget*>(QStringLiteral("PicTopRote")) + m_canvas->findChildren<QWidget*>(QStringLiteral("picLeftRote")))
         ruler->update();
     UpdateStatus(m_pointerX, m_pointerY);
+    FollowSelection();
 }
 
 void frmMainView::UpdateRangeMenus()
@@ -681,6 +715,8 @@ void frmMainView::Autosave()
 
 void frmMainView::mnuSave_Click()
 {
+    if (!ReportOpen())
+        return;
     if (g_objDocument) {
         g_objDocument->SaveReportFormat();
         if (g_objDocument->LastSaveWritten())
@@ -694,8 +730,12 @@ void frmMainView::mnuSave_Click()
 
 void frmMainView::mnuClose_Click()
 {
-    if (g_objDocument)
-        g_objDocument->CloseDocument(false);
+    if (!g_objDocument || !g_objDocument->ConfirmDiscard())
+        return;
+    m_controller->ClearToolState();
+    g_objDocument->SetDocChanged(false);
+    g_objDocument->CloseDocument(false);
+    SetCaption(QStringLiteral("报表格式定义"));
     RefreshView();
 }
 
@@ -753,23 +793,10 @@ void frmMainView::mnuRedo_Click()
 
 void frmMainView::AfterHistoryStep()
 {
-    // The records were put back whole: everything shown of them is drawn again.
+    // The records were put back whole: everything shown of them is drawn again (the
+    // property window follows with the refresh).
     RefreshFormatReport();
     RefreshFieldList();
-    RefreshPropertys();
-}
-
-void frmMainView::RefreshPropertys()
-{
-#ifdef QXRF_HAVE_PROPERTYS_VIEW
-    if (!m_propertys || !m_propertys->isVisible())
-        return;
-    // What the window showed is read again (the step may have changed or removed it),
-    // then the selection, where there is one, decides what it shows.
-    auto* window = static_cast<frmPropertysView*>(m_propertys.data());
-    window->InitPropertys(window->Kind(), window->ObjectName(), false);
-    ShowPropertys();
-#endif
 }
 
 void frmMainView::mnuCopy_Click()
@@ -825,40 +852,64 @@ void frmMainView::mnuProp_Click()
 void frmMainView::ShowPropertys()
 {
 #ifdef QXRF_HAVE_PROPERTYS_VIEW
-    const clsCanvasScene* scene = DocumentScene();
-    if (!scene)
+    if (!ReportOpen())
         return;
-    // The selection decides what the window shows: one object, or what several of
-    // one kind have in common.
-    QString kind;
-    QString name;
-    int count = 0;
-    const std::pair<clsCanvasScene::Kind, const char*> kinds[] = {
-        {clsCanvasScene::Kind::Label, "标签"},
-        {clsCanvasScene::Kind::Column, "列"},
-        {clsCanvasScene::Kind::Title, "标题"},
-    };
-    for (const auto& [k, word] : kinds)
-        for (const auto& e : scene->Elements(k))
-            if (e->selected && scene->IsDisplayed(*e)) {
-                if (!count) {
-                    kind = Str(word);
-                    name = e->name;
-                }
-                if (Str(word) == kind)
-                    ++count;
-            }
     if (!m_propertys) {
         auto* window = new frmPropertysView(this);
         window->setWindowFlags(Qt::Tool);
         window->setAttribute(Qt::WA_DeleteOnClose);
         m_propertys = window;
     }
+    m_propertys->show();
+    m_propertys->raise();
+    FollowSelection();
+#endif
+}
+
+void frmMainView::FollowSelection()
+{
+#ifdef QXRF_HAVE_PROPERTYS_VIEW
+    // The selection in canvas order, as "kind<TAB>name".
+    QStringList selected;
+    const clsCanvasScene* scene = ReportOpen() ? DocumentScene() : nullptr;
+    const std::pair<clsCanvasScene::Kind, const char*> kinds[] = {
+        {clsCanvasScene::Kind::Label, "标签"},
+        {clsCanvasScene::Kind::Column, "列"},
+        {clsCanvasScene::Kind::Title, "标题"},
+    };
+    if (scene)
+        for (const auto& [k, word] : kinds)
+            for (const auto& e : scene->Elements(k))
+                if (e->selected && scene->IsDisplayed(*e))
+                    selected << Str(word) + QLatin1Char('\t') + e->name;
+    // The object selected last: the newest addition to the selection; when the
+    // selection only shrank, the one shown stays while it is still selected.
+    if (selected != m_selectionSeen) {
+        QString last;
+        for (const QString& entry : selected)
+            if (!m_selectionSeen.contains(entry))
+                last = entry;
+        if (last.isEmpty() && !selected.contains(m_lastSelected))
+            last = selected.isEmpty() ? QString() : selected.last();
+        if (!last.isEmpty())
+            m_lastSelected = last;
+        m_selectionSeen = selected;
+    }
+    if (!m_propertys || !m_propertys->isVisible())
+        return;
     auto* window = static_cast<frmPropertysView*>(m_propertys.data());
-    if (count)
-        window->InitPropertys(kind, name, count > 1);
-    window->show();
-    window->raise();
+    QString kind = window->Kind();
+    QString name = window->ObjectName();
+    bool multiple = false;
+    if (selected.contains(m_lastSelected)) {
+        kind = m_lastSelected.section(QLatin1Char('\t'), 0, 0);
+        name = m_lastSelected.section(QLatin1Char('\t'), 1);
+        // Several of one kind: what they have in common.
+        multiple = std::count_if(selected.begin(), selected.end(), [&](const QString& e) {
+                       return e.startsWith(kind + QLatin1Char('\t'));
+                   }) > 1;
+    }
+    window->Follow(kind, name, multiple);
 #endif
 }
 
@@ -1017,6 +1068,8 @@ bool frmMainView::HandleKey(int key, Qt::KeyboardModifiers modifiers)
     CanvasModifiers m;
     m.ctrl = modifiers.testFlag(Qt::ControlModifier);
     m.shift = modifiers.testFlag(Qt::ShiftModifier);
+    if (!ReportOpen())
+        return false;
     const bool handled = m_controller->HandleKey(key, m);
     if (handled) {
         m_canvas->UpdatePointer();
@@ -1044,8 +1097,14 @@ void frmMainView::changeEvent(QEvent* event)
 
 void frmMainView::closeEvent(QCloseEvent* event)
 {
-    if (g_objDocument)
+    if (g_objDocument && !g_objDocument->ConfirmDiscard()) {
+        event->ignore();
+        return;
+    }
+    if (g_objDocument) {
+        g_objDocument->SetDocChanged(false);
         g_objDocument->CloseDocument(true);
+    }
     m_blnShown = false;
     m_controller->ClearToolState();
     m_canvas->UpdatePointer();

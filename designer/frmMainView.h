@@ -127,6 +127,11 @@ private:
     void AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction);
     void ShowContextMenu();
     void ShowPropertys();
+    // The property window follows the selection, the report and its objects.
+    void FollowSelection();
+    bool ReportOpen() const;
+    // Editing actions take input only while a report is open.
+    void EnableEditing();
     void RefreshFieldList();
     void UpdateStatus(qint32 x, qint32 y);
     void EnableDialogItems();
@@ -137,7 +142,6 @@ private:
     void UpdateCaption();
     void UpdateUndoItems();
     void AfterHistoryStep();
-    void RefreshPropertys();
     void ZoomChanged(double zoom);
     void ShowZoom();
     QString ToolHint() const;
@@ -165,6 +169,8 @@ private:
     QPointer<QDialog> m_help;
     QPointer<QWidget> m_fieldView;
     QPointer<QWidget> m_propertys;
+    QStringList m_selectionSeen;
+    QString m_lastSelected;
     qint32 m_pointerX = 0;
     qint32 m_pointerY = 0;
 };

@@ -137,11 +137,10 @@ qint32 clsDocument::FindReportDefine(const QString& StrReportName, const QString
 bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName, const QString& systemId,
                                const QString& oprName)
 {
-    // Copies: the report list passes this document's own fields, which the open clears.
+    // Copies: the report list passes this document's own fields, which the open replaces.
     const QString StrReportName = reportName;
     const QString StrSystemID = systemId;
     const QString StrOprName = oprName;
-    m_blnDocChanged = false;
 
     // The lookup runs on the connection handed in, before anything is replaced.
     clsConnection* previous = m_AdoConn;
@@ -157,12 +156,37 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
 
     SetApplicationHelpFile(GetHelpPath() + QStringLiteral("自定义报表.chm"));
 
-    InitDocument();
-    m_AdoConn = Adoconn;
+    // The format is read into a document of its own and taken over only when it loaded:
+    // a report that fails to open leaves the one open before exactly as it was. Its
+    // managers reach "the document" while they load, so the fresh one stands in for
+    // this one until the end of the open, whatever happens.
+    struct clsCurrentBack
+    {
+        clsDocument* self;
+        ~clsCurrentBack() { g_objDocument = self; }
+    } back{this};
+    auto fresh = std::make_unique<clsDocument>();
+    if (!fresh->LoadFormat(Adoconn, id, StrReportName, StrSystemID, StrOprName, userDefine))
+        return false;
+    TakeFormatFrom(*fresh);
+    fresh.reset();
+    g_objDocument = this;
+
+    // Another report: its own history, and what a crash may have left of it.
+    ResetHistory();
+    OfferRecovery();
+    ShowDesigner();
+    return true;
+}
+
+bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& reportName, const QString& systemId,
+                             const QString& oprName, bool userDefine)
+{
+    m_AdoConn = conn;
     m_lngReportID = id;
-    m_strReportName = StrReportName;
-    m_strSystemID = StrSystemID;
-    m_strOprName = StrOprName;
+    m_strReportName = reportName;
+    m_strSystemID = systemId;
+    m_strOprName = oprName;
     m_blnDocChanged = false;
     m_blnUserDefine = userDefine;
     m_objPrintSetting = std::make_unique<clsPrintSetting>();
@@ -197,7 +221,6 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     if (!ok && !g_blnRunMode) {
         ShowMessage(QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。") + QStringLiteral("\r\n")
                     + QStringLiteral("（系统有自动分析数据源得到报表最新格式的能力），..."));
-        m_objFields.reset();
         return false;
     }
 
@@ -214,12 +237,32 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     m_objExpression = std::make_unique<clsExpressionManager>();
     m_objPropertys = std::make_unique<clsPropertysManager>();
     m_objPropertys->LoadAllPropertys(ok);
-    m_blnLayoutDirty = true;
-
-    ResetHistory();
-    OfferRecovery();
-    ShowDesigner();
     return true;
+}
+
+void clsDocument::TakeFormatFrom(clsDocument& other)
+{
+    using std::swap;
+    swap(m_AdoConn, other.m_AdoConn);
+    swap(m_lngReportID, other.m_lngReportID);
+    swap(m_strReportName, other.m_strReportName);
+    swap(m_strSystemID, other.m_strSystemID);
+    swap(m_strOprName, other.m_strOprName);
+    swap(m_objPrintSetting, other.m_objPrintSetting);
+    swap(m_objExpression, other.m_objExpression);
+    swap(m_objFunction, other.m_objFunction);
+    swap(m_objLabel, other.m_objLabel);
+    swap(m_objRange, other.m_objRange);
+    swap(m_objFields, other.m_objFields);
+    swap(m_objFilter, other.m_objFilter);
+    swap(m_objMenu, other.m_objMenu);
+    swap(m_objPropertys, other.m_objPropertys);
+    m_blnUserDefine = other.m_blnUserDefine;
+    m_blnDocChanged = false;
+    m_blnLastSaveWritten = false;
+    m_strLastSaveProblem.clear();
+    // The canvas stays this document's (windows hold it); it is laid out for the new records.
+    m_blnLayoutDirty = true;
 }
 
 void clsDocument::ShowDesigner()
@@ -245,12 +288,42 @@ void clsDocument::CloseDocument(bool blnEnd)
         if (AskYesNo(QStringLiteral("格式定义已经改变是否保存?")))
             SaveReportFormat();
     }
-    if (!blnEnd && m_objRange)
+    if (!blnEnd && m_objRange) {
         m_objRange->DeleteAllObjects();
+        // Closed until the next open: nothing is left to edit or save. The connection,
+        // the subsystem and the operator stay for opening another report.
+        m_objPrintSetting.reset();
+        m_objExpression.reset();
+        m_objFunction.reset();
+        m_objLabel.reset();
+        m_objRange.reset();
+        m_objFields.reset();
+        m_objFilter.reset();
+        m_objMenu.reset();
+        m_objPropertys.reset();
+        m_lngReportID = 0;
+        m_strReportName.clear();
+    }
     m_blnDocChanged = false;
     // A clean close: nothing is left to recover, nothing to undo.
     DiscardRecovery();
     ResetHistory();
+}
+
+bool clsDocument::ConfirmDiscard()
+{
+    if (!m_blnDocChanged || !IsOpen())
+        return true;
+    switch (AskYesNoCancel(QStringLiteral("格式定义已经改变是否保存?"))) {
+    case PromptAnswer::Yes:
+        SaveReportFormat();
+        return m_blnLastSaveWritten;
+    case PromptAnswer::No:
+        // Still marked: an open that fails leaves the report as it was, changes and all.
+        return true;
+    default:
+        return false;
+    }
 }
 
 namespace {
@@ -317,16 +390,18 @@ QString clsDocument::LockReportForSave()
     const bool pgLocal = postgres && m_AdoConn->InTransaction();
     try {
         int rows = 0;
-        {
+        if (pgLocal) {
+            // NOWAIT: a row another transaction holds fails at once (55P03) in this one
+            // statement, instead of a lock timeout set and put back around the update.
+            rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID in (Select ID From Rpt_GlbDEF "
+                                                     "Where ID = ? and (Cols = 0 or Cols is null) For Update Nowait)"),
+                                      {m_lngReportID});
+        } else {
             std::optional<clsNoWait> noWait;
-            if (pgLocal)
-                m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = '1ms'"));
-            else if (!postgres)
+            if (!postgres)
                 noWait.emplace(*m_AdoConn);
             rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID = ? and (Cols = 0 or Cols is null)"),
                                       {m_lngReportID});
-            if (pgLocal)
-                m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = DEFAULT"));
         }
         if (rows == 1)
             return QString();
@@ -437,37 +512,16 @@ bool clsDocument::IsOpen() const
     return m_objFields && m_objRange && m_objLabel && m_objPrintSetting;
 }
 
-// Each kind's rows go in turn, after one delete of every kind; a failure is reported
-// under the routine that writes that kind and ends the save.
+// One delete of every kind, then every kind's rows in save order in as few inserts as
+// the database takes; a failure is reported under the error convention and ends the save.
 bool clsDocument::WriteFormat(const clsFormatSnapshot& snapshot)
 {
-    struct Step
-    {
-        qint32 kind;
-        const char* module;
-        const char* routine;
-    };
-    static const Step steps[] = {{FormatKind::Label, "clsLabelManager", "SaveReportLabels()"},
-                                 {FormatKind::Range, "clsRangeManager", ""},
-                                 {FormatKind::Column, "clsFieldsManager", "SaveNewColProperty() "},
-                                 {FormatKind::Title, "clsFieldsManager", "SaveProperty() "},
-                                 {FormatKind::Group, "clsFieldsManager", "SaveGroupProperty() "},
-                                 {FormatKind::Sum, "clsFieldsManager", "SaveSumProperty() "},
-                                 {FormatKind::HelpId, "clsFieldsManager", "SaveReportHelpid() "},
-                                 {FormatKind::Print, "clsDocument", ""}};
     try {
         clsFormatStore::DeleteKinds(*m_AdoConn, m_lngReportID, clsFormatRow::SavedKinds());
+        clsFormatStore::InsertFormat(*m_AdoConn, m_lngReportID, snapshot.Rows);
     } catch (const std::exception& e) {
         ReportException(e, kModule);
         return false;
-    }
-    for (const Step& step : steps) {
-        try {
-            clsFormatStore::InsertRows(*m_AdoConn, m_lngReportID, step.kind, snapshot.RowsOf(step.kind));
-        } catch (const std::exception& e) {
-            ReportException(e, QString::fromLatin1(step.module), QString::fromLatin1(step.routine));
-            return false;
-        }
     }
     return true;
 }

@@ -46,7 +46,15 @@ public:
 
     bool OpenDocument(clsConnection* Adoconn, const QString& StrReportName, const QString& StrSystemID,
                       const QString& StrOprName);
+    // With blnEnd false the report is closed: its records and canvas go, and the
+    // document is not open (IsOpen) until another report is opened.
     void CloseDocument(bool blnEnd);
+    // Before work would be discarded (another report opened, the window closed): with
+    // unsaved changes asks "格式定义已经改变是否保存?" with 是, 否 and 取消. True when
+    // the caller may go on: nothing changed, 否, or 是 and the save was written. 取消,
+    // or a save that wrote nothing, keeps everything. After 否 the format is still
+    // marked changed; the caller drops it (an open that fails must not).
+    bool ConfirmDiscard();
     void SaveReportFormat();
 
     bool LoadPrintSetting(qint32 LngReportID);
@@ -126,6 +134,12 @@ public:
 
 private:
     void InitDocument();
+    // Reads a report's whole format into this (fresh) document; false when it cannot
+    // be opened, which the user has been told.
+    bool LoadFormat(clsConnection* conn, qint32 id, const QString& reportName, const QString& systemId,
+                    const QString& oprName, bool userDefine);
+    // Takes over a freshly loaded document's report, keeping this document's canvas.
+    void TakeFormatFrom(clsDocument& other);
     void ReleaseAll();
     qint32 FindReportDefine(const QString& StrReportName, const QString& StrSystemID, bool& userDefine);
     // Each returns an empty text when it did its work, or why it could not.

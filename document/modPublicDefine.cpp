@@ -199,6 +199,14 @@ bool AskYesNo(const QString& text, const QString& title)
                           PromptButtons::YesNo) == PromptAnswer::Yes;
 }
 
+PromptAnswer AskYesNoCancel(const QString& text, const QString& title)
+{
+    clsPrompt& prompt = clsPrompt::Current();
+    prompt.Beep();
+    return prompt.Message(text, PromptIcon::Question, title.isEmpty() ? MessageTitle() : title,
+                          PromptButtons::YesNoCancel);
+}
+
 void ReportError(const QString& description, const QString& module, const QString& routine, PromptIcon icon)
 {
     if (g_blnRunMode)

@@ -62,6 +62,8 @@ void ShowMessage(const QString& text, PromptIcon icon = PromptIcon::Exclamation,
                  const QString& title = QString());
 // Beep, then a Yes/No question with a question icon; True for Yes.
 bool AskYesNo(const QString& text, const QString& title = QString());
+// The same with 取消 as a third answer.
+PromptAnswer AskYesNoCancel(const QString& text, const QString& title = QString());
 
 // The error convention: silent in RunMode; otherwise the description, CR LF and
 // "错误位于模块：" + module + "." + routine, titled "格式".

@@ -120,6 +120,7 @@ public:
     static void TextToFont(const QString& text, clsFont& font);
 
 private:
+    static void ParseFontText(const QString& text, clsFont& font);
     bool AcyclicSource(const clsLabel& label, const QString& name, const QString& kind, const QString& text) const;
 
     qint32 m_lngID = 0;
