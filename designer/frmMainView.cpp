@@ -4,6 +4,7 @@
 #include "frmAbout.h"
 #include "frmFormatTransfer.h"
 #include "document/clsDocument.h"
+#include "document/clsFormatHistory.h"
 #include "document/clsReportFilter.h"
 #include "document/modPublicDefine.h"
 #include "ranges/clsRangeManager.h"
@@ -16,6 +17,7 @@
 #include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QTime>
+#include <QTimer>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -82,6 +84,7 @@ const QString kGridKey = QStringLiteral("designer/gridShown");
 const QString kGridStepKey = QStringLiteral("designer/gridStepMm");
 const QString kSnapGridKey = QStringLiteral("designer/snapToGrid");
 const QString kSnapObjectsKey = QStringLiteral("designer/snapToObjects");
+const QString kAutosaveKey = QStringLiteral("designer/autosaveMinutes");
 constexpr int kMinGridMm = 1;
 constexpr int kMaxGridMm = 100;
 
@@ -92,6 +95,8 @@ struct Hint
     const char* text;
 };
 constexpr Hint kHints[] = {
+    {"mnuUndo", "撤销上一步修改 (Ctrl+Z)"},
+    {"mnuRedo", "重做撤销的修改 (Ctrl+Y 或 Ctrl+Shift+Z)"},
     {"mnuOpen", "打开另一张报表的格式"},
     {"mnuSave", "把格式保存到数据库 (Ctrl+S)"},
     {"mnuClose", "关闭这张报表的格式定义"},
@@ -185,6 +190,9 @@ frmMainView::frmMainView()
     connect(m_canvas, &clsCanvasWidget::PointerMoved, this, [this](qint32 x, qint32 y) { UpdateStatus(x, y); });
     connect(m_canvas, &clsCanvasWidget::GestureEnded, this, &frmMainView::RefreshView);
     connect(m_canvas, &clsCanvasWidget::ZoomChanged, this, &frmMainView::ZoomChanged);
+    m_autosave = new QTimer(this);
+    m_autosave->setObjectName(QStringLiteral("tmrAutosave"));
+    connect(m_autosave, &QTimer::timeout, this, &frmMainView::Autosave);
     LoadSettings();
     UpdateCaption();
     UpdateStatus(0, 0);
@@ -225,6 +233,14 @@ void frmMainView::CreateMenus()
     m_mnuEdit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
     m_mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     m_actions.insert(QStringLiteral("mnuedit"), m_mnuEdit->menuAction());
+    QAction* undo = AddItem(m_mnuEdit, QStringLiteral("mnuUndo"), QStringLiteral("撤销"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(undo, &QAction::triggered, this, &frmMainView::mnuUndo_Click);
+    QAction* redo = AddItem(m_mnuEdit, QStringLiteral("mnuRedo"), QStringLiteral("重做"));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(redo, &QAction::triggered, this, &frmMainView::mnuRedo_Click);
+    connect(m_mnuEdit, &QMenu::aboutToShow, this, &frmMainView::UpdateUndoItems);
+    m_mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuLineUndo"));
     // The key hints are part of the captions; the key table handles the keys themselves.
     connect(AddItem(m_mnuEdit, QStringLiteral("mnuCopy"), QStringLiteral("复制            Ctrl+C")), &QAction::triggered, this, &frmMainView::mnuCopy_Click);
     connect(AddItem(m_mnuEdit, QStringLiteral("mnuPrase"), QStringLiteral("粘贴            Ctrl+V")), &QAction::triggered, this, &frmMainView::mnuPrase_Click);
@@ -332,6 +348,11 @@ void frmMainView::LoadSettings()
         m_canvas->SetZoom(zoom > 0 ? zoom : 1.0);
     }
     ShowZoom();
+    m_autosaveMinutes = std::clamp(settings.value(kAutosaveKey, 2).toInt(), 0, 24 * 60);
+    if (m_autosaveMinutes > 0)
+        m_autosave->start(m_autosaveMinutes * 60 * 1000);
+    else
+        m_autosave->stop();
 }
 
 void frmMainView::ApplyGridAndSnap()
@@ -616,6 +637,7 @@ void frmMainView::RefreshView()
 {
     EnableEditing();
     UpdateRangeMenus();
+    UpdateUndoItems();
     UpdateCaption();
     m_canvas->viewport()->update();
     m_canvas->update();
@@ -680,6 +702,17 @@ void frmMainView::mnuOpen_Click()
 #endif
 }
 
+void frmMainView::Autosave()
+{
+    if (!g_objDocument)
+        return;
+    QString problem;
+    if (g_objDocument->WriteRecovery(&problem))
+        statusBar()->showMessage(QStringLiteral("已自动保存 ") + QTime::currentTime().toString(QStringLiteral("HH:mm")), 5000);
+    else if (!problem.isEmpty())
+        statusBar()->showMessage(QStringLiteral("自动保存失败：") + problem);
+}
+
 void frmMainView::mnuSave_Click()
 {
     if (!ReportOpen())
@@ -724,6 +757,47 @@ void frmMainView::mnuExit_Click()
 }
 
 // --- Edit menu -------------------------------------------------------------------
+
+void frmMainView::UpdateUndoItems()
+{
+    // Each item names the step it would take back or do again.
+    const bool open = g_objDocument && g_objDocument->IsOpen();
+    const clsFormatHistory* history = open ? &g_objDocument->History() : nullptr;
+    QAction* undo = Action(QStringLiteral("mnuUndo"));
+    QAction* redo = Action(QStringLiteral("mnuRedo"));
+    const bool canUndo = history && history->CanUndo();
+    const bool canRedo = history && history->CanRedo();
+    undo->setEnabled(canUndo);
+    undo->setText(canUndo ? QStringLiteral("撤销 ") + history->UndoText() : QStringLiteral("撤销"));
+    redo->setEnabled(canRedo);
+    redo->setText(canRedo ? QStringLiteral("重做 ") + history->RedoText() : QStringLiteral("重做"));
+}
+
+void frmMainView::mnuUndo_Click()
+{
+    m_controller->CancelToolState();
+    if (g_objDocument && g_objDocument->Undo())
+        AfterHistoryStep();
+    else
+        RefreshView();
+}
+
+void frmMainView::mnuRedo_Click()
+{
+    m_controller->CancelToolState();
+    if (g_objDocument && g_objDocument->Redo())
+        AfterHistoryStep();
+    else
+        RefreshView();
+}
+
+void frmMainView::AfterHistoryStep()
+{
+    // The records were put back whole: everything shown of them is drawn again (the
+    // property window follows with the refresh).
+    RefreshFormatReport();
+    RefreshFieldList();
+}
 
 void frmMainView::mnuCopy_Click()
 {
@@ -967,6 +1041,15 @@ bool frmMainView::HandleKey(int key, Qt::KeyboardModifiers modifiers)
         switch (key) {
         case Qt::Key_S:
             mnuSave_Click();
+            return true;
+        case Qt::Key_Z:
+            if (modifiers.testFlag(Qt::ShiftModifier))
+                mnuRedo_Click();
+            else
+                mnuUndo_Click();
+            return true;
+        case Qt::Key_Y:
+            mnuRedo_Click();
             return true;
         case Qt::Key_Equal:
         case Qt::Key_Plus:

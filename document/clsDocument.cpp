@@ -2,8 +2,10 @@
 #include "clsConnection.h"
 #include "clsDatabaseError.h"
 #include "clsDesignerView.h"
+#include "clsFormatHistory.h"
 #include "clsFormatStore.h"
 #include "clsMenuManager.h"
+#include "clsRecoveryStore.h"
 #include "clsReportFilter.h"
 #include "modPublicDefine.h"
 #include "designer/clsCanvasScene.h"
@@ -14,6 +16,7 @@
 #include "properties/clsPropertysManager.h"
 #include "ranges/clsRangeManager.h"
 #include <QSqlError>
+#include <QUndoStack>
 #include <algorithm>
 #include <optional>
 
@@ -61,7 +64,7 @@ clsDesignerView* clsDocument::Designer()
 }
 
 clsDocument::clsDocument()
-    : m_objScene(std::make_unique<clsCanvasScene>())
+    : m_objScene(std::make_unique<clsCanvasScene>()), m_history(std::make_unique<clsFormatHistory>())
 {
     InitDocument();
 }
@@ -169,6 +172,9 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     fresh.reset();
     g_objDocument = this;
 
+    // Another report: its own history, and what a crash may have left of it.
+    ResetHistory();
+    OfferRecovery();
     ShowDesigner();
     return true;
 }
@@ -299,6 +305,9 @@ void clsDocument::CloseDocument(bool blnEnd)
         m_strReportName.clear();
     }
     m_blnDocChanged = false;
+    // A clean close: nothing is left to recover, nothing to undo.
+    DiscardRecovery();
+    ResetHistory();
 }
 
 bool clsDocument::ConfirmDiscard()
@@ -318,6 +327,7 @@ bool clsDocument::ConfirmDiscard()
 }
 
 namespace {
+const QString kPendingEdits = QStringLiteral("修改格式");
 const QString kLockHeld = QStringLiteral("报表格式正在被其他用户保存，请稍后再试");
 const QString kNotSaved = QStringLiteral("格式没有保存");
 
@@ -438,6 +448,11 @@ clsFormatSnapshot clsDocument::TakeSnapshot() const
 
 bool clsDocument::RestoreSnapshot(const clsFormatSnapshot& snapshot)
 {
+    return RestoreRows(snapshot, false);
+}
+
+bool clsDocument::RestoreRows(const clsFormatSnapshot& snapshot, bool exactly)
+{
     if (!IsOpen())
         return false;
     const auto of = [&](const std::vector<qint32>& kinds) {
@@ -459,7 +474,7 @@ bool clsDocument::RestoreSnapshot(const clsFormatSnapshot& snapshot)
     m_objPrintSetting = std::make_unique<clsPrintSetting>();
     LoadPrintRow(of({FormatKind::Print}));
     m_objRange->LoadRows(m_lngReportID, of({FormatKind::Range}), ok);
-    m_objLabel->LoadRows(m_lngReportID, of({FormatKind::Label}));
+    m_objLabel->LoadRows(m_lngReportID, of({FormatKind::Label}), exactly);
     m_blnLayoutDirty = true;
     return true;
 }
@@ -565,6 +580,11 @@ void clsDocument::SaveReportFormat()
         RefuseSave(SaveRefusal(m_AdoConn->LastFailure(), m_AdoConn->IsPostgres(), false));
         return;
     }
+    // Edits that no gesture closed become a step of their own; the step now current
+    // is the saved format.
+    CommitStep(kPendingEdits);
+    m_history->MarkSaved();
+    DiscardRecovery();
     m_blnDocChanged = false;
     m_blnLastSaveWritten = true;
 }
@@ -635,4 +655,166 @@ void clsDocument::SetPrintSetting(const QString& StrPrintDrive, qint32 LngPaperT
     p.LngPrintButton = Button;
     p.LngPrintTop = top;
     p.blnListFrame = blnListFrame;
+}
+
+// --- Undo and redo ---------------------------------------------------------------
+
+QUndoStack* clsDocument::UndoStack() const
+{
+    return m_history->Stack();
+}
+
+// Every recorded format is laid out first: the layout pass places the ranges, and
+// their places are part of the stored format.
+void clsDocument::ResetHistory()
+{
+    if (!IsOpen()) {
+        m_history->Reset(clsFormatSnapshot());
+        return;
+    }
+    EnsureLayout();
+    m_history->Reset(TakeSnapshot());
+}
+
+bool clsDocument::CommitStep(const QString& text)
+{
+    if (!IsOpen())
+        return false;
+    EnsureLayout();
+    if (!m_history->Record(TakeSnapshot(), text))
+        return false;
+    m_blnDocChanged = true;
+    return true;
+}
+
+bool clsDocument::Undo()
+{
+    if (!IsOpen())
+        return false;
+    CommitStep(kPendingEdits);
+    if (!m_history->Undo())
+        return false;
+    if (PutRecorded())
+        return true;
+    m_history->Redo();
+    return false;
+}
+
+bool clsDocument::Redo()
+{
+    if (!IsOpen())
+        return false;
+    // An edit after the last undo has already dropped the steps to redo.
+    if (CommitStep(kPendingEdits) || !m_history->Redo())
+        return false;
+    if (PutRecorded())
+        return true;
+    m_history->Undo();
+    return false;
+}
+
+// The history's format into the managers. The selection is kept by name for the
+// objects that are still there.
+bool clsDocument::PutRecorded()
+{
+    QStringList labels, cols, titles;
+    for (const auto& l : m_objLabel->Labels)
+        if (l->blnSelected)
+            labels << l->StrName;
+    for (const auto& c : m_objFields->Cols)
+        if (c->blnSelected)
+            cols << c->name;
+    for (const auto& t : m_objFields->Titles)
+        if (t->blnSelected)
+            titles << t->name;
+    if (!RestoreRows(m_history->Recorded(), true))
+        return false;
+    for (const QString& name : labels)
+        if (clsLabel* l = m_objLabel->FindLabel(name))
+            l->blnSelected = true;
+    for (const QString& name : cols)
+        if (clsRepcol* c = m_objFields->FindCol(name))
+            c->blnSelected = c->BlnEnable;
+    for (const QString& name : titles)
+        if (clsTitle* t = m_objFields->FindTitle(name))
+            t->blnSelected = true;
+    m_blnDocChanged = !m_history->AtSaved();
+    m_blnLayoutDirty = true;
+    return true;
+}
+
+// --- Autosave and recovery -------------------------------------------------------
+
+clsRecoveryStore clsDocument::RecoveryStore() const
+{
+    // The database as the connection names it, with its options (a PostgreSQL schema
+    // is chosen there), never its password.
+    QString database;
+    if (m_AdoConn)
+        database = m_AdoConn->ConnectionString() + m_AdoConn->Database().connectOptions();
+    return clsRecoveryStore(database, m_strSystemID, m_strReportName);
+}
+
+bool clsDocument::WriteRecovery(QString* problem)
+{
+    if (!IsOpen())
+        return false;
+    const clsRecoveryStore store = RecoveryStore();
+    if (!m_blnDocChanged) {
+        store.Remove();
+        return false;
+    }
+    QString error;
+    if (store.Write(TakeSnapshot(), error))
+        return true;
+    clsPrompt::Current().Log(QStringLiteral("自动保存失败：") + error);
+    if (problem)
+        *problem = error;
+    return false;
+}
+
+void clsDocument::DiscardRecovery()
+{
+    if (IsOpen())
+        RecoveryStore().Remove();
+}
+
+bool clsDocument::HasDesignerWindow()
+{
+    return DesignerProvider() && DesignerProvider()();
+}
+
+bool clsDocument::OfferRecovery()
+{
+    // Only a designer window autosaves, and only its user can answer.
+    if (!IsOpen() || g_blnRunMode || !HasDesignerWindow())
+        return false;
+    const clsRecoveryStore store = RecoveryStore();
+    if (!store.Exists())
+        return false;
+    clsFormatSnapshot kept;
+    QDateTime written;
+    QString error;
+    if (!store.Read(kept, written, error)) {
+        ShowMessage(QStringLiteral("自动保存的格式不能恢复：") + error);
+        store.Remove();
+        return false;
+    }
+    if (kept == TakeSnapshot()) {
+        store.Remove();
+        return false;
+    }
+    const QString when = written.isValid() ? written.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
+    if (!AskYesNo(QStringLiteral("报表“%1”的格式定义上次没有正常关闭，%2自动保存的修改还没有保存。\r\n是否恢复这些修改?")
+                      .arg(m_strReportName, when.isEmpty() ? QString() : when + QStringLiteral(" ")))) {
+        store.Remove();
+        return false;
+    }
+    if (!RestoreSnapshot(kept)) {
+        ShowMessage(QStringLiteral("自动保存的格式没有报表列，不能恢复..."));
+        return false;
+    }
+    CommitStep(QStringLiteral("恢复自动保存的修改"));
+    m_blnDocChanged = true;
+    return true;
 }

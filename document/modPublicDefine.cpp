@@ -276,6 +276,11 @@ void MarkDocChanged()
     }
 }
 
+bool CommitDocumentStep(const QString& text)
+{
+    return g_objDocument && g_objDocument->CommitStep(text);
+}
+
 void MarkLayoutDirty()
 {
     if (g_objDocument)

@@ -87,6 +87,9 @@ clsCanvasScene* DocumentScene();
 // Marks the open document changed; every accepted edit calls it. It also marks the
 // canvas for a new layout pass.
 void MarkDocChanged();
+// Closes the undo step of a user gesture on the open document, named by what the
+// gesture did ("移动标签"); nothing is recorded when the format did not change.
+bool CommitDocumentStep(const QString& text);
 // The canvas no longer shows the records (a selection changed): lay it out again before
 // it is next read.
 void MarkLayoutDirty();

@@ -215,7 +215,7 @@ void clsLabelManager::LoadReportLabels(qint32 ID, bool& ok)
     LoadRows(ID, mine);
 }
 
-void clsLabelManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows)
+void clsLabelManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows, bool exactly)
 {
     m_lngID = ID;
     Labels.clear();
@@ -249,7 +249,7 @@ void clsLabelManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>
         label->BlnVisibled = true;
         Labels.push_back(std::move(label));
     }
-    if (Labels.empty()) {
+    if (Labels.empty() && !exactly) {
         AddDefaultLabels();
         // The title range holds the title it is given.
         if (clsRangeManager* ranges = DocumentRanges())

@@ -490,6 +490,7 @@ void frmPropertysView::OpenFontDialog()
     if (!chosen)
         return;
     if (labels && labels->SetLabelFont(m_name, font)) {
+        CommitDocumentStep(QStringLiteral("修改属性 字体"));
         MSHFlexGrid1->item(m_editRow, 2)->setText(FontText(font));
         HideEditors();
         Redraw();
@@ -601,6 +602,7 @@ bool frmPropertysView::CommitValue(const QString& value)
     }
     if (!written)
         return false;
+    CommitDocumentStep(QStringLiteral("修改属性 ") + desc->StrPropName);
     MSHFlexGrid1->item(row, 2)->setText(taken);
     HideEditors();
     Redraw();

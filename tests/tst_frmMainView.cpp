@@ -6,6 +6,9 @@
 #include <QListWidget>
 #include <QTableWidget>
 #include "document/clsDocument.h"
+#include "document/clsFormatHistory.h"
+#include "document/clsFormatTransfer.h"
+#include "document/clsRecoveryStore.h"
 #include "document/modPublicDefine.h"
 #include "labels/clsLabelManager.h"
 #include "ranges/clsRangeManager.h"
@@ -18,6 +21,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QTextBrowser>
@@ -836,6 +840,96 @@ private Q_SLOTS:
         QCOMPARE(props->cmbObject->count(), 0);
     }
 #endif
+
+    void undoAndRedoADrag()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY2(db.Ready(), qPrintable(db.Error()));
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        QAction* undo = w->Action(QStringLiteral("mnuUndo"));
+        QAction* redo = w->Action(QStringLiteral("mnuRedo"));
+        QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+        const clsLabel* label = doc.LabelManager()->Labels.front().get();
+        const QString name = label->StrName;
+        const qint32 left = label->left;
+        const clsSceneRect r = doc.Scene()->Find(clsCanvasScene::Kind::Label, name)->rect;
+        clsCanvasWidget* canvas = w->Canvas();
+        QWidget* vp = canvas->viewport();
+        const QPoint centre = canvas->ToViewport(r.left + r.width / 2, r.top + r.height / 2).toPoint();
+        QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, centre);
+        // A drag through several points is one step.
+        QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, centre);
+        for (int dx = 10; dx <= 40; dx += 10)
+            QTest::mouseMove(vp, centre + QPoint(dx, 0));
+        QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, centre + QPoint(40, 0));
+        const qint32 moved = doc.LabelManager()->FindLabel(name)->left;
+        QVERIFY(moved > left);
+        QCOMPARE(doc.History().Count(), 1);
+        QCOMPARE(undo->text(), QStringLiteral("撤销 移动标签"));
+        QVERIFY(undo->isEnabled() && !redo->isEnabled());
+        w->mnuSave_Click();
+        QVERIFY(!doc.DocChanged() && !w->isWindowModified());
+
+        // Undoing back past the save marks the format changed; the label keeps its selection.
+        QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(doc.LabelManager()->FindLabel(name)->left, left);
+        QVERIFY(doc.LabelManager()->FindLabel(name)->blnSelected);
+        QVERIFY(doc.DocChanged() && w->isWindowModified());
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(redo->text(), QStringLiteral("重做 移动标签"));
+        for (const auto key : {QKeyCombination(Qt::ControlModifier, Qt::Key_Y),
+                               QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)}) {
+            QTest::keyClick(w, key.key(), key.keyboardModifiers());
+            QCOMPARE(doc.LabelManager()->FindLabel(name)->left, moved);
+            QVERIFY(!doc.DocChanged());
+            QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+        }
+        QVERIFY(prompt.messages.isEmpty());
+    }
+
+    void recoveryAfterACrash()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY2(db.Ready(), qPrintable(db.Error()));
+        clsRecordingPrompt prompt;
+        auto doc = std::make_unique<clsDocument>();
+        QVERIFY(doc->OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        const clsFormatSnapshot opened = doc->TakeSnapshot();
+        const std::vector<clsFormatRow> stored = clsFormatTransfer::ReadReport(db.Conn(), doc->m_lngReportID).Rows;
+        const clsRecoveryStore store = doc->RecoveryStore();
+        frmMainView* w = frmMainView::Instance();
+        QCOMPARE(w->AutosaveMinutes(), 2);
+        w->Autosave();
+        QVERIFY(!store.Exists());
+        const clsSceneRect r = doc->Scene()->Elements(clsCanvasScene::Kind::Label).front()->rect;
+        w->Canvas()->PressAt(r.left + 5, r.top + 5, CanvasButton::Left, {});
+        w->Canvas()->ReleaseAt(r.left + 5, r.top + 5, {});
+        QVERIFY(w->HandleKey(Qt::Key_Delete, Qt::NoModifier));
+        const clsFormatSnapshot edited = doc->TakeSnapshot();
+        QVERIFY(edited != opened);
+        w->Autosave();
+        QVERIFY(store.Exists());
+        // The designer ends without closing the format; the next open offers the edit.
+        doc.reset();
+        prompt.answers = {PromptAnswer::Yes};
+        doc = std::make_unique<clsDocument>();
+        QVERIFY(doc->OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        QVERIFY(prompt.LastText().contains(QStringLiteral("是否恢复")));
+        QCOMPARE(doc->TakeSnapshot(), edited);
+        QVERIFY(doc->DocChanged());
+        // Nothing was written to the database, and the recovery can be undone.
+        QVERIFY(clsFormatTransfer::ReadReport(db.Conn(), doc->m_lngReportID).Rows == stored);
+        QVERIFY(doc->Undo());
+        QCOMPARE(doc->TakeSnapshot(), opened);
+        // A clean close leaves no file behind.
+        QVERIFY(doc->Redo());
+        prompt.answers = {PromptAnswer::No};
+        doc->CloseDocument(false);
+        QVERIFY(!store.Exists());
+    }
 
     void contextMenuAndHelpDoNotBlock()
     {
