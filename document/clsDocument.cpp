@@ -288,6 +288,8 @@ void clsDocument::CloseDocument(bool blnEnd)
         if (AskYesNo(QStringLiteral("格式定义已经改变是否保存?")))
             SaveReportFormat();
     }
+    // A clean close: nothing is left to recover (known by the report, so before it goes).
+    DiscardRecovery();
     if (!blnEnd && m_objRange) {
         m_objRange->DeleteAllObjects();
         // Closed until the next open: nothing is left to edit or save. The connection,
@@ -305,8 +307,7 @@ void clsDocument::CloseDocument(bool blnEnd)
         m_strReportName.clear();
     }
     m_blnDocChanged = false;
-    // A clean close: nothing is left to recover, nothing to undo.
-    DiscardRecovery();
+    // Nothing to undo after a close.
     ResetHistory();
 }
 
