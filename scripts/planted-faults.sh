@@ -38,7 +38,7 @@ fault round document/modPublicDefine.cpp \
 fault quote document/modPublicDefine.cpp \
   "quoted.replace(QLatin1Char('\\''), QLatin1String(\"''\"));" \
   "quoted.replace(QLatin1Char('\\''), QLatin1String(\"'\"));" \
-  'the SQL quoting routine no longer doubles a quote'
+  'the SQL quoting routine (SqlQuote) no longer doubles a quote; the product binds its values, fixture rows use it'
 fault titledepth columns/clsTitleGrid.cpp \
   $'if (depth > MaxRows)\n        problems' \
   $'if (depth >= MaxRows)\n        problems' \

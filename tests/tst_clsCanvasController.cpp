@@ -209,6 +209,32 @@ private Q_SLOTS:
         QCOMPARE(doc.DocChanged(), change != QList<qint32>({0, 0, 0, 0}));
     }
 
+    // Whatever selects, the canvas shows it: the manager asks for a new layout.
+    void selectionShowsOnTheCanvas_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("label") << int(clsCanvasScene::Kind::Label) << QStringLiteral("报表标题");
+        QTest::newRow("column") << int(clsCanvasScene::Kind::Column) << QStringLiteral("b");
+        QTest::newRow("title") << int(clsCanvasScene::Kind::Title) << QStringLiteral("tb");
+    }
+    void selectionShowsOnTheCanvas()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, name);
+        LaidOut fx;
+        auto& [doc, c] = fx;
+        doc.EnsureLayout();
+        const auto k = clsCanvasScene::Kind(kind);
+        if (k == clsCanvasScene::Kind::Label)
+            doc.LabelManager()->SetSelectLabelObject(name, true);
+        else if (k == clsCanvasScene::Kind::Column)
+            doc.FieldsManager()->SetSelectedColObject(name, true);
+        else
+            doc.FieldsManager()->SetSelectedTitleObject(name, true);
+        QVERIFY(doc.Scene()->Find(k, name)->selected);
+    }
+
     void copyPasteLabelsOnly()
     {
         LaidOut fx;

@@ -269,6 +269,8 @@ private Q_SLOTS:
         for (auto it = m_reasons.cbegin(); it != m_reasons.cend(); ++it)
             QVERIFY2((it.key() == reason) == (it.value() == doc.LastSaveProblem()), qPrintable(doc.LastSaveProblem()));
         m_reasons.insert(reason, doc.LastSaveProblem());
+        if (reason == QLatin1String("held"))
+            QCOMPARE(doc.LastSaveProblem(), QStringLiteral("报表格式正在被其他用户保存，请稍后再试"));
         if (other && other->InTransaction())
             other->RollbackTrans();
         QCOMPARE(db.Dump(1), before);
