@@ -235,6 +235,18 @@ private Q_SLOTS:
         QVERIFY(doc.Scene()->Find(k, name)->selected);
     }
 
+    // Dragged into the footer, the title label belongs to the footer, placed where it was let go.
+    void labelDraggedIntoAnotherRangeBelongsToIt()
+    {
+        LaidOut fx;
+        auto& [doc, c] = fx;
+        clsLabel& l = TitleLabel(doc);
+        l.blnSelected = true;
+        doc.LabelManager()->MoveSelectedLabels(0, 3000);
+        QCOMPARE(l.strRang, QStringLiteral("脚注区域"));
+        QCOMPARE(l.top, 240 + 100 + 3000 - 3220);
+    }
+
     void copyPasteLabelsOnly()
     {
         LaidOut fx;
