@@ -13,6 +13,8 @@
 #include "ranges/clsRangeManager.h"
 #include "designer/clsCanvasScene.h"
 #include "designer/clsScenePainter.h"
+#include "designer/clsCanvasWidget.h"
+#include "designer/frmMainView.h"
 #include "modFormatCommands.h"
 #include <QApplication>
 #include <QCommandLineParser>
@@ -111,6 +113,31 @@ int Summarise(clsDocument& doc)
     return 0;
 }
 
+// The designer window as the user would see it, drawn to a picture: for a look at the
+// designer on a machine without a display.
+int Screenshot(const QString& file, double zoom, bool grid)
+{
+    frmMainView* w = frmMainView::Instance();
+    w->resize(1280, 800);
+    // The user's own zoom and grid are remembered settings; the picture must not change them.
+    const double userZoom = w->Zoom();
+    const bool userGrid = w->Action(QStringLiteral("mnuGrid"))->isChecked();
+    w->SetZoom(zoom);
+    if (grid)
+        w->SetGridShown(true);
+    w->Canvas()->ScrollTo(0, 0);
+    QApplication::processEvents();
+    const QImage picture = w->grab().toImage();
+    w->SetZoom(userZoom);
+    w->SetGridShown(userGrid);
+    if (!picture.save(file)) {
+        PrintError(QStringLiteral("无法写入文件: ") + file);
+        return 2;
+    }
+    Print(QStringLiteral("已写入 ") + file);
+    return 0;
+}
+
 // Lays the report out exactly as the designer would and writes the canvas to a
 // picture or a PDF page, without any window.
 int Render(clsDocument& doc, const QString& out, double zoom)
@@ -127,6 +154,13 @@ int Render(clsDocument& doc, const QString& out, double zoom)
     if (out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
         QString error;
         if (!clsScenePainter::RenderToPdf(*scene, out, &error)) {
+            PrintError(error);
+            return 2;
+        }
+    } else if (QFileInfo(out).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0) {
+        // Band by band: a large report's picture never sits in memory whole.
+        QString error;
+        if (!clsScenePainter::RenderToPng(*scene, out, zoom, &error)) {
             PrintError(error);
             return 2;
         }
@@ -177,11 +211,14 @@ int main(int argc, char** argv)
     args.addOption({QStringLiteral("operator"), QStringLiteral("Operator name."), QStringLiteral("name"), QStringLiteral("demo")});
     args.addOption({QStringLiteral("demo"), QStringLiteral("init-db: also write the demo reports.")});
     args.addOption({QStringLiteral("out"), QStringLiteral("render: the picture (.png) or page (.pdf) to write."), QStringLiteral("file"), QStringLiteral("page.png")});
-    args.addOption({QStringLiteral("zoom"), QStringLiteral("render: scale of the picture."), QStringLiteral("factor"), QStringLiteral("1")});
+    args.addOption({QStringLiteral("zoom"), QStringLiteral("render: scale of the picture; design --screenshot: the canvas zoom."), QStringLiteral("factor"), QStringLiteral("1")});
+    args.addOption({QStringLiteral("screenshot"), QStringLiteral("design: draw the designer window to this picture and quit (works without a display)."), QStringLiteral("file")});
+    args.addOption({QStringLiteral("grid"), QStringLiteral("design --screenshot: show the grid.")});
     args.process(app);
 
     const QString command = args.positionalArguments().value(0, QStringLiteral("design"));
-    const bool window = command == QLatin1String("design") && !offscreen;
+    const QString screenshot = args.value(QStringLiteral("screenshot"));
+    const bool window = command == QLatin1String("design") && (!offscreen || !screenshot.isEmpty());
     // Said on standard error, and in a message box where the designer would have opened.
     const auto fail = [&](const QString& text) {
         PrintError(text);
@@ -237,6 +274,8 @@ int main(int argc, char** argv)
         status = Render(doc, args.value(QStringLiteral("out")), zoom);
     else if (!window)
         status = Summarise(doc);
+    else if (!screenshot.isEmpty())
+        status = Screenshot(screenshot, zoom, args.isSet(QStringLiteral("grid")));
     else
         status = app.exec();   // the designer window is up until the user closes it
     return status != 0 ? status : (reportedAtOpen > 0 ? 1 : 0);

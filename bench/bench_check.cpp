@@ -162,7 +162,7 @@ int main(int argc, char** argv)
             return status;
         }
         QTemporaryDir dir;
-        const QString error = clsDefinitionStore::OpenSqliteFile(dir.filePath(QStringLiteral("check.db")), QStringLiteral("bench"), false);
+        const QString error = clsDefinitionStore::CreateSqliteFile(dir.filePath(QStringLiteral("check.db")), QStringLiteral("bench"), false);
         if (!error.isEmpty()) {
             std::fprintf(stderr, "sqlite: %s\n", error.toUtf8().constData());
             return 2;

@@ -1,8 +1,19 @@
-// Open and save of synthetic reports at scale, against the database's own limit
-// measured in the same run (one transaction of prepared inserts of the same rows,
-// and one read of them). Prints one line per case; not run by ctest.
+// Open and save of synthetic reports at scale, against the database's own limits
+// measured side by side in the same run on the same rows:
+//   read   one forward read of the report's rows (SELECT *, every value fetched);
+//   write  the fastest of: one transaction of one prepared insert run per row, one
+//          transaction of clsConnection::InsertMany (bound multi-row inserts on
+//          PostgreSQL, a prepared insert stepped per row on SQLite), and on PostgreSQL
+//          COPY ... FROM STDIN
+//          through the psql client on the same server (timed by psql's \timing, so
+//          without the client's start-up), when psql is on the PATH.
+// Every case runs --reps times (5 by default), each repetition measuring every limit
+// and the component in turn; minimum and median are printed, ratios are of medians.
+// The cold first open (the first open on a newly opened connection) is reported on
+// its own. Statements are counted through the connection's statement hook; BEGIN and
+// COMMIT are counted apart. Not run by ctest.
 //
-//   build/bench/bench_openSave [--pg "host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf"] [N ...]
+//   build/bench/bench_openSave [--reps 5] [--pg "host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf"] [N ...]
 #include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
@@ -12,12 +23,19 @@
 #include "ranges/clsRangeManager.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <vector>
 
 namespace {
 class SilentPrompt : public clsPrompt
@@ -92,36 +110,67 @@ void Generate(clsConnection& c, int id, int n)
     c.CommitTrans();
 }
 
-// The database's own limit for the same rows: a read of them, and one transaction
-// of prepared inserts writing them again under another ID.
-void Limits(clsConnection& c, int id, int copyId, double& readMs, double& writeMs, int& rows)
+
+struct Samples
+{
+    std::vector<double> v;
+    void Add(double x) { v.push_back(x); }
+    double Min() const { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
+    double Median() const
+    {
+        if (v.empty())
+            return 0;
+        std::vector<double> s = v;
+        std::sort(s.begin(), s.end());
+        return s.size() % 2 ? s[s.size() / 2] : (s[s.size() / 2 - 1] + s[s.size() / 2]) / 2;
+    }
+};
+
+QList<QVariantList> ReadRows(clsConnection& c, int id, QStringList& names)
+{
+    QList<QVariantList> data;
+    QSqlQuery q(c.Database());
+    q.setForwardOnly(true);
+    q.exec(QStringLiteral("select * from Rpt_FldDEF where ID = %1").arg(id));
+    const QSqlRecord rec = q.record();
+    names.clear();
+    for (int i = 0; i < rec.count(); ++i)
+        names << rec.fieldName(i);
+    while (q.next()) {
+        QVariantList row;
+        row.reserve(rec.count());
+        for (int i = 0; i < rec.count(); ++i)
+            row << q.value(i);
+        data << row;
+    }
+    return data;
+}
+
+double TimeRead(clsConnection& c, int id)
 {
     QElapsedTimer t;
-    QList<QVariantList> data;
     t.start();
-    {
-        QSqlQuery q(c.Database());
-        q.setForwardOnly(true);
-        q.exec(QStringLiteral("select * from Rpt_FldDEF where ID = %1").arg(id));
-        const int n = q.record().count();
-        while (q.next()) {
-            QVariantList row;
-            row.reserve(n);
-            for (int i = 0; i < n; ++i)
-                row << q.value(i);
-            data << row;
-        }
-    }
-    readMs = t.nsecsElapsed() / 1e6;
-    rows = data.size();
-    const int fields = data.isEmpty() ? 0 : data.first().size();
+    QStringList names;
+    ReadRows(c, id, names);
+    return t.nsecsElapsed() / 1e6;
+}
+
+void DeleteCopy(clsConnection& c, int copyId)
+{
+    c.Execute(QStringLiteral("delete from Rpt_FldDEF where ID = %1").arg(copyId));
+}
+
+// One transaction, one prepared insert run once per row.
+double TimePerRow(clsConnection& c, const QStringList& names, QList<QVariantList> data, int copyId)
+{
     QStringList marks;
-    for (int i = 0; i < fields; ++i)
+    for (int i = 0; i < names.size(); ++i)
         marks << QStringLiteral("?");
-    t.restart();
+    QElapsedTimer t;
+    t.start();
     c.Database().transaction();
     QSqlQuery q(c.Database());
-    q.prepare(QStringLiteral("insert into Rpt_FldDEF values (%1)").arg(marks.join(QLatin1Char(','))));
+    q.prepare(QStringLiteral("insert into Rpt_FldDEF (%1) values (%2)").arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
     for (QVariantList& row : data) {
         row[0] = copyId;
         for (const QVariant& v : row)
@@ -130,31 +179,202 @@ void Limits(clsConnection& c, int id, int copyId, double& readMs, double& writeM
             std::fprintf(stderr, "limit insert failed: %s\n", q.lastError().text().toUtf8().constData());
     }
     c.Database().commit();
-    writeMs = t.nsecsElapsed() / 1e6;
-    c.Execute(QStringLiteral("delete from Rpt_FldDEF where ID = %1").arg(copyId));
+    const double ms = t.nsecsElapsed() / 1e6;
+    DeleteCopy(c, copyId);
+    return ms;
 }
 
-void RunCase(clsConnection& c, const QString& backend, int n, int id)
+// One transaction of bound multi-row inserts, as many rows a statement as the
+// database takes.
+double TimeMultiRow(clsConnection& c, const QStringList& names, const QList<QVariantList>& data, int copyId)
 {
-    Generate(c, id, n);
-    double readMs = 0, writeMs = 0;
-    int rows = 0;
-    Limits(c, id, id + 500000, readMs, writeMs, rows);
-
+    std::vector<QVariantList> rows(data.begin(), data.end());
     QElapsedTimer t;
-    clsDocument doc;
     t.start();
+    for (QVariantList& row : rows)
+        row[0] = copyId;
+    c.Database().transaction();
+    c.InsertMany(QStringLiteral("Rpt_FldDEF"), names, rows);
+    c.Database().commit();
+    const double ms = t.nsecsElapsed() / 1e6;
+    DeleteCopy(c, copyId);
+    return ms;
+}
+
+// COPY's text format: tab between values, \N for Null, backslash escapes.
+QByteArray CopyText(const QList<QVariantList>& data, int copyId)
+{
+    QByteArray out;
+    for (const QVariantList& row : data) {
+        for (int i = 0; i < row.size(); ++i) {
+            if (i)
+                out += '\t';
+            if (i == 0) {
+                out += QByteArray::number(copyId);
+                continue;
+            }
+            if (row[i].isNull()) {
+                out += "\\N";
+                continue;
+            }
+            QByteArray v = row[i].toString().toUtf8();
+            v.replace("\\", "\\\\").replace("\t", "\\t").replace("\n", "\\n").replace("\r", "\\r");
+            out += v;
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+// COPY through psql in one transaction; the time is psql's own for BEGIN, COPY and
+// COMMIT, so it leaves out starting the client and connecting. -1 without psql.
+double TimeCopy(const QString& conninfo, const QString& schema, const QStringList& names, const QList<QVariantList>& data,
+                int copyId, clsConnection& c, const QString& dir)
+{
+    static const QString psql = QStandardPaths::findExecutable(QStringLiteral("psql"));
+    if (psql.isEmpty() || conninfo.isEmpty())
+        return -1;
+    const QString script = dir + QStringLiteral("/copy.sql");
+    {
+        QFile f(script);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write("SET search_path TO " + schema.toUtf8() + ";\n\\timing on\nBEGIN;\nCOPY Rpt_FldDEF ("
+                + names.join(QLatin1Char(',')).toUtf8() + ") FROM STDIN;\n");
+        f.write(CopyText(data, copyId));
+        f.write("\\.\nCOMMIT;\n");
+    }
+    QProcess p;
+    p.start(psql, {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                   QStringLiteral("-d"), conninfo, QStringLiteral("-f"), script});
+    p.waitForFinished(120000);
+    const QString out = QString::fromUtf8(p.readAllStandardOutput());
+    if (p.exitCode() != 0) {
+        std::fprintf(stderr, "psql: %s\n", p.readAllStandardError().constData());
+        return -1;
+    }
+    double ms = 0;
+    int timed = 0;
+    static const QRegularExpression time(QStringLiteral("Time: ([0-9.]+) ms"));
+    for (auto it = time.globalMatch(out); it.hasNext();) {
+        ms += it.next().captured(1).toDouble();
+        ++timed;
+    }
+    DeleteCopy(c, copyId);
+    return timed >= 3 ? ms : -1;
+}
+
+double TimeOpen(clsConnection& c, int id, int* statements = nullptr)
+{
+    int n = 0;
+    c.SetStatementHook([&](const QString&) { ++n; });
+    QElapsedTimer t;
+    t.start();
+    clsDocument doc;
     const bool opened = doc.OpenDocument(&c, QStringLiteral("合成报表%1").arg(id), QStringLiteral("GL"), QStringLiteral("bench"));
     if (opened)
         doc.RangeManager()->DrawAllObjects();   // what the designer does when it shows the report
-    const double openMs = t.nsecsElapsed() / 1e6;
+    const double ms = t.nsecsElapsed() / 1e6;
+    c.SetStatementHook({});
+    if (!opened)
+        std::fprintf(stderr, "open failed\n");
+    if (statements)
+        *statements = n;
+    return ms;
+}
+
+double TimeSave(clsConnection& c, clsDocument& doc, int* statements)
+{
+    int n = 0;
+    c.SetStatementHook([&](const QString&) { ++n; });
     doc.SetDocChanged(true);
-    t.restart();
+    QElapsedTimer t;
+    t.start();
     doc.SaveReportFormat();
-    const double saveMs = t.nsecsElapsed() / 1e6;
-    std::printf("%-8s N=%-6d rows=%-6d open=%9.2f ms  read-limit=%8.2f ms  open/read=%6.2f  save=%9.2f ms  write-limit=%8.2f ms  save/write=%6.2f  %s\n",
-                backend.toUtf8().constData(), n, rows, openMs, readMs, openMs / qMax(readMs, 0.001), saveMs, writeMs,
-                saveMs / qMax(writeMs, 0.001), opened && doc.LastSaveWritten() ? "ok" : "NOT SAVED");
+    const double ms = t.nsecsElapsed() / 1e6;
+    c.SetStatementHook({});
+    if (!doc.LastSaveWritten())
+        std::fprintf(stderr, "NOT SAVED: %s\n", doc.LastSaveProblem().toUtf8().constData());
+    *statements = n;
+    return ms;
+}
+
+void Print(const char* what, const Samples& s)
+{
+    std::printf("    %-26s min %9.2f  median %9.2f ms\n", what, s.Min(), s.Median());
+}
+
+struct Backend
+{
+    QString label;
+    // Opens a new connection of this name to the same database (for the cold open).
+    std::function<QString(const QString&)> openAnother;
+    QString conninfo;   // PostgreSQL only, for psql
+    QString schema;
+};
+
+void RunCase(clsConnection& c, const Backend& b, int n, int id, int reps, const QString& dir)
+{
+    Generate(c, id, n);
+    const int copyId = id + 500000;
+    QStringList names;
+    const QList<QVariantList> data = ReadRows(c, id, names);
+
+    // The cold first open: a connection opened just now, its first report.
+    Samples cold;
+    for (int r = 0; r < reps; ++r) {
+        const QString name = QStringLiteral("cold%1_%2").arg(id).arg(r);
+        const QString error = b.openAnother(name);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "cold connection: %s\n", error.toUtf8().constData());
+            break;
+        }
+        {
+            clsConnection fresh(name);
+            cold.Add(TimeOpen(fresh, id));
+        }
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+
+    Samples read, perRow, multiRow, copy, open, save, bestWrite;
+    int openStatements = 0, saveStatements = 0;
+    clsDocument doc;
+    doc.OpenDocument(&c, QStringLiteral("合成报表%1").arg(id), QStringLiteral("GL"), QStringLiteral("bench"));
+    doc.RangeManager()->DrawAllObjects();
+    for (int r = 0; r < reps; ++r) {
+        read.Add(TimeRead(c, id));
+        open.Add(TimeOpen(c, id, &openStatements));
+        const double a = TimePerRow(c, names, data, copyId);
+        const double m = TimeMultiRow(c, names, data, copyId);
+        const double k = c.IsPostgres() ? TimeCopy(b.conninfo, b.schema, names, data, copyId, c, dir) : -1;
+        perRow.Add(a);
+        multiRow.Add(m);
+        if (k > 0)
+            copy.Add(k);
+        bestWrite.Add(std::min({a, m, k > 0 ? k : a}));
+        save.Add(TimeSave(c, doc, &saveStatements));
+    }
+    const auto best = [&]() -> std::pair<const char*, double> {
+        std::pair<const char*, double> b{"per-row insert", perRow.Median()};
+        if (multiRow.Median() < b.second)
+            b = {"InsertMany", multiRow.Median()};
+        if (!copy.v.empty() && copy.Median() < b.second)
+            b = {"COPY (psql)", copy.Median()};
+        return b;
+    }();
+    std::printf("%s N=%d (%d rows), %d repetitions\n", b.label.toUtf8().constData(), n, int(data.size()), reps);
+    Print("read limit", read);
+    Print("open (warm)", open);
+    Print("open (cold, first)", cold);
+    Print("write: per-row insert", perRow);
+    Print("write: InsertMany", multiRow);
+    if (!copy.v.empty())
+        Print("write: COPY (psql)", copy);
+    Print("save", save);
+    std::printf("    open/read %.2f   cold open/read %.2f   save/best write %.2f (best: %s)   save/per-row %.2f\n",
+                open.Median() / read.Median(), cold.Median() / read.Median(), save.Median() / best.second, best.first,
+                save.Median() / perRow.Median());
+    std::printf("    statements: open %d, save %d (+ BEGIN and COMMIT)\n", openStatements, saveStatements);
     std::fflush(stdout);
 }
 }
@@ -165,12 +385,17 @@ int main(int argc, char** argv)
     SilentPrompt prompt;
     clsPrompt::Install(&prompt);
     QStringList args = app.arguments().mid(1);
-    QString pg;
-    const int pgAt = args.indexOf(QStringLiteral("--pg"));
-    if (pgAt >= 0 && pgAt + 1 < args.size()) {
-        pg = args[pgAt + 1];
-        args.remove(pgAt, 2);
-    }
+    const auto option = [&](const QString& name) {
+        const int at = args.indexOf(name);
+        if (at < 0 || at + 1 >= args.size())
+            return QString();
+        const QString value = args[at + 1];
+        args.remove(at, 2);
+        return value;
+    };
+    const QString pg = option(QStringLiteral("--pg"));
+    const QString repsText = option(QStringLiteral("--reps"));
+    const int reps = repsText.isEmpty() ? 5 : std::max(1, repsText.toInt());
     QList<int> sizes;
     for (const QString& a : args)
         sizes << a.toInt();
@@ -178,15 +403,18 @@ int main(int argc, char** argv)
         sizes = {500, 2000, 10000};
 
     QTemporaryDir dir;
-    const QString error = clsDefinitionStore::CreateSqliteFile(dir.filePath(QStringLiteral("bench.db")), QStringLiteral("sqlite"), false);
+    const QString file = dir.filePath(QStringLiteral("bench.db"));
+    const QString error = clsDefinitionStore::CreateSqliteFile(file, QStringLiteral("sqlite"), false);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "sqlite: %s\n", error.toUtf8().constData());
         return 1;
     }
     clsConnection sqlite(QStringLiteral("sqlite"));
+    Backend lite{QStringLiteral("sqlite"), [&](const QString& name) { return clsDefinitionStore::OpenSqliteFile(file, name); },
+                 QString(), QString()};
     int id = 1000;
     for (int n : sizes)
-        RunCase(sqlite, QStringLiteral("sqlite"), n, ++id);
+        RunCase(sqlite, lite, n, ++id, reps, dir.path());
 
     if (!pg.isEmpty()) {
         const QString pgError = clsDefinitionStore::OpenPostgres(pg, QStringLiteral("pg"));
@@ -201,8 +429,16 @@ int main(int argc, char** argv)
         conn.Execute(QStringLiteral("CREATE SCHEMA ") + schema);
         conn.Execute(QStringLiteral("SET search_path TO ") + schema);
         clsDefinitionStore::CreateSchema(conn);
+        Backend post{QStringLiteral("postgres"),
+                     [&](const QString& name) {
+                         const QString e = clsDefinitionStore::OpenPostgres(pg, name);
+                         if (e.isEmpty())
+                             QSqlQuery(QSqlDatabase::database(name, false)).exec(QStringLiteral("SET search_path TO ") + schema);
+                         return e;
+                     },
+                     pg, schema};
         for (int n : sizes)
-            RunCase(conn, QStringLiteral("postgres"), n, ++id);
+            RunCase(conn, post, n, ++id, reps, dir.path());
         conn.Execute(QStringLiteral("DROP SCHEMA ") + schema + QStringLiteral(" CASCADE"));
     }
     return 0;

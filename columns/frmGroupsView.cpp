@@ -127,13 +127,17 @@ void frmGroupsView::ClickCell(int row, int column)
     static const clsFieldsManager::GroupCell cells[] = {
         clsFieldsManager::GroupCell::Grouped, clsFieldsManager::GroupCell::Subtotal,
         clsFieldsManager::GroupCell::Running, clsFieldsManager::GroupCell::Header, clsFieldsManager::GroupCell::Footer};
-    if (fields->ToggleGroupCell(CellText(row, ColName), cells[column - ColGroup]))
+    const QString name = CellText(row, ColName);
+    if (fields->ToggleGroupCell(name, cells[column - ColGroup])) {
         FillRow(row);
+        CommitDocumentStep(Captions().value(column) + QLatin1Char(' ') + name);
+    }
 }
 
 void frmGroupsView::cmdOk_Click()
 {
     if (clsFieldsManager* fields = DocumentFields())
         fields->CloseGroups();
+    CommitDocumentStep(QStringLiteral("分组"));
     accept();
 }

@@ -29,6 +29,25 @@ constexpr qint32 kDropWidth = 1000;
 constexpr qint32 kDropHeight = 300;
 
 // Index + 1 is the State value (None is 0).
+// What the selection is made of, to name a step: 标签, 列, 列标题, or 对象 for a mix.
+QString SelectionNoun()
+{
+    int labels = 0, cols = 0, titles = 0;
+    if (const clsLabelManager* l = DocumentLabels())
+        labels = int(std::count_if(l->Labels.begin(), l->Labels.end(), [](const auto& x) { return x->blnSelected; }));
+    if (const clsFieldsManager* f = DocumentFields()) {
+        cols = int(std::count_if(f->Cols.begin(), f->Cols.end(), [](const auto& x) { return x->blnSelected; }));
+        titles = int(std::count_if(f->Titles.begin(), f->Titles.end(), [](const auto& x) { return x->blnSelected; }));
+    }
+    if (labels && !cols && !titles)
+        return QStringLiteral("标签");
+    if (cols && !labels && !titles)
+        return QStringLiteral("列");
+    if (titles && !labels && !cols)
+        return QStringLiteral("列标题");
+    return QStringLiteral("对象");
+}
+
 const char* const kStateNames[] = {"AddLabel",   "AddCol",      "AddTitle",        "SelectObject",
                                    "SelectObjects", "LineSelects", "ColSelects",   "MoveObject",
                                    "ChangeTitleSize", "ChangeObjectSize", "ChangeRangSize"};
@@ -132,6 +151,7 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
                 labels->SetSelectLabelObject(added->StrName, true);
                 ListSelection();
             }
+            CommitDocumentStep(QStringLiteral("增加标签"));
             break;
         }
         if (!fields)
@@ -143,6 +163,7 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
             fields->AddNewCol(range, X, Y, ok);
         else
             fields->AddNewTitle(range, X, Y, ok);
+        CommitDocumentStep(state == State::AddCol ? QStringLiteral("增加列") : QStringLiteral("增加列标题"));
         if (ok && onShowProperties)
             onShowProperties();
         break;
@@ -155,6 +176,7 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
         if (ranges && !m_rangeName.isEmpty()) {
             ranges->ChangeRangeHeight(m_rangeName, std::max(dy, RangeChangeBound()));
             ranges->ReDrawAllRangesAndObject();
+            CommitDocumentStep(QStringLiteral("调整区域高度 ") + m_rangeName);
         }
         break;
     case State::MoveObject:
@@ -193,6 +215,7 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
         EndSelection();
         if (fields && ranges)
             fields->ChangeTitleHeight(Clamp32(qint64(ranges->pTitleHeight) + dy));
+        CommitDocumentStep(QStringLiteral("调整标题高度"));
         break;
     case State::None:
         break;
@@ -430,6 +453,7 @@ void clsCanvasController::DropFields(const QStringList& fields, qint32 X, qint32
         manager->DrawFields(field, Clamp32(x), top, kDropWidth, kDropHeight);
         x += kDropWidth;
     }
+    CommitDocumentStep(QStringLiteral("拖入字段 ") + fields.join(QStringLiteral("、")));
     if (onRefreshFieldList)
         onRefreshFieldList();
 }
@@ -451,10 +475,12 @@ void clsCanvasController::MoveSelection(qint32 dx, qint32 dy)
     clsFieldsManager* fields = DocumentFields();
     if (!labels || !fields)
         return;
+    const QString noun = SelectionNoun();
     bool ok = false;
     labels->MoveSelectedLabels(dx, dy);
     fields->MoveColObject(dx, dy, ok);
     fields->MoveTitleObject(dx, dy, ok);
+    CommitDocumentStep(QStringLiteral("移动") + noun);
 }
 
 void clsCanvasController::ResizeSelection(qint32 handleCode, qint32 dw, qint32 dh)
@@ -463,8 +489,11 @@ void clsCanvasController::ResizeSelection(qint32 handleCode, qint32 dw, qint32 d
     clsFieldsManager* fields = DocumentFields();
     if (!labels || !fields)
         return;
+    const QString noun = SelectionNoun();
     labels->ChangeSelectedObjectsSize(dw, dh, handleCode);
     fields->ChangeSelectedObjectsSize(dw, dh, handleCode);
+    CommitDocumentStep(noun == QLatin1String("列") && dh == 0 ? QStringLiteral("调整列宽")
+                                                             : QStringLiteral("调整%1大小").arg(noun));
 }
 
 void clsCanvasController::DeleteSelection()
@@ -473,11 +502,13 @@ void clsCanvasController::DeleteSelection()
     clsFieldsManager* fields = DocumentFields();
     if (!labels || !fields)
         return;
+    const QString noun = SelectionNoun();
     labels->DeleteLabels();
     fields->DeleteAllSelectedObjects();
     if (onRefreshFieldList)
         onRefreshFieldList();
     EndSelection();
+    CommitDocumentStep(QStringLiteral("删除") + noun);
 }
 
 void clsCanvasController::CopyLabels()
@@ -491,6 +522,7 @@ void clsCanvasController::PasteLabels()
     if (clsLabelManager* labels = DocumentLabels()) {
         labels->CopyLabels(false);
         labels->ListSelectedObject();
+        CommitDocumentStep(QStringLiteral("粘贴标签"));
     }
 }
 
@@ -502,6 +534,8 @@ void clsCanvasController::Align(int code)
         return;
     labels->MoveAllObjectsOrientation(code);
     fields->MoveAllObjectsOrientation(code);
+    static const char* const names[] = {"上对齐", "下对齐", "左对齐", "右对齐", "对象自动横排", "对象自动竖排"};
+    CommitDocumentStep(code >= 0 && code < int(std::size(names)) ? QString::fromUtf8(names[code]) : QStringLiteral("对齐"));
 }
 
 void clsCanvasController::ToggleRange(const QString& rangeType, bool currentlyChecked)
@@ -515,6 +549,7 @@ void clsCanvasController::ToggleRange(const QString& rangeType, bool currentlyCh
         return;
     ranges->SetRangeVisible(name, !currentlyChecked);
     ranges->ReDrawAllRangesAndObject();
+    CommitDocumentStep((currentlyChecked ? QStringLiteral("隐藏区域 ") : QStringLiteral("显示区域 ")) + name);
 }
 
 bool clsCanvasController::HandleKey(int qtKey, CanvasModifiers m)

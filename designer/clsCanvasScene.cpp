@@ -118,9 +118,13 @@ bool clsCanvasScene::IsDisplayed(const clsSceneElement& element) const
 
 void clsCanvasScene::DeleteAllObjects()
 {
+    // The next pass puts back about as many: the index keeps its buckets so that it is
+    // not grown step by step again on every pass.
     for (Layer& layer : m_layers) {
+        const qsizetype had = layer.index.size();
         layer.items.clear();
         layer.index.clear();
+        layer.index.reserve(had);
     }
     lineBreak.visible = false;
     m_handles.clear();

@@ -1,6 +1,8 @@
 #include "clsScenePainter.h"
 #include "document/modPublicDefine.h"
+#include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <zlib.h>
 
 namespace {
 using Kind = clsCanvasScene::Kind;
@@ -417,6 +420,136 @@ QImage clsScenePainter::RenderToImage(const clsCanvasScene& scene, double zoom, 
     painter.PaintRuler(p, scene.picLeftRote, QRectF(0, ruler, ruler, size.height() - ruler));
     p.end();
     return image;
+}
+
+namespace {
+// A PNG file written a band of rows at a time: the rows are filtered (Sub) and
+// deflated into one zlib stream that goes out as IDAT chunks while it grows.
+class clsPngStream
+{
+public:
+    explicit clsPngStream(QFile& file) : m_file(file) {}
+    ~clsPngStream() { deflateEnd(&m_z); }
+
+    bool Begin(int width, int height)
+    {
+        m_width = width;
+        if (deflateInit(&m_z, 6) != Z_OK)
+            return false;
+        static const char signature[] = "\x89PNG\r\n\x1a\n";
+        if (m_file.write(signature, 8) != 8)
+            return false;
+        QByteArray header(13, '\0');
+        qToBigEndian<quint32>(quint32(width), header.data());
+        qToBigEndian<quint32>(quint32(height), header.data() + 4);
+        header[8] = 8;   // bits per sample
+        header[9] = 2;   // RGB
+        m_row.resize(1 + qsizetype(width) * 3);
+        m_out.resize(256 * 1024);
+        return Chunk("IHDR", header);
+    }
+    // One row of an RGB32 image.
+    bool Row(const uchar* scanLine)
+    {
+        const QRgb* pixels = reinterpret_cast<const QRgb*>(scanLine);
+        uchar* out = reinterpret_cast<uchar*>(m_row.data());
+        out[0] = 1;   // Sub: each byte less the same byte of the pixel before
+        uchar prev[3] = {0, 0, 0};
+        for (int x = 0; x < m_width; ++x) {
+            const uchar rgb[3] = {uchar(qRed(pixels[x])), uchar(qGreen(pixels[x])), uchar(qBlue(pixels[x]))};
+            for (int c = 0; c < 3; ++c) {
+                out[1 + x * 3 + c] = uchar(rgb[c] - prev[c]);
+                prev[c] = rgb[c];
+            }
+        }
+        return Deflate(reinterpret_cast<const uchar*>(m_row.constData()), m_row.size(), Z_NO_FLUSH);
+    }
+    bool End() { return Deflate(nullptr, 0, Z_FINISH) && Chunk("IEND", QByteArray()); }
+
+private:
+    bool Deflate(const uchar* data, qsizetype size, int flush)
+    {
+        m_z.next_in = const_cast<Bytef*>(data);
+        m_z.avail_in = uInt(size);
+        for (;;) {
+            m_z.next_out = reinterpret_cast<Bytef*>(m_out.data());
+            m_z.avail_out = uInt(m_out.size());
+            const int status = deflate(&m_z, flush);
+            if (status == Z_STREAM_ERROR)
+                return false;
+            const qsizetype produced = m_out.size() - qsizetype(m_z.avail_out);
+            if (produced > 0 && !Chunk("IDAT", QByteArray::fromRawData(m_out.constData(), produced)))
+                return false;
+            if (flush == Z_FINISH ? status == Z_STREAM_END : m_z.avail_out != 0)
+                return true;
+        }
+    }
+    bool Chunk(const char* type, const QByteArray& data)
+    {
+        char length[4];
+        qToBigEndian<quint32>(quint32(data.size()), length);
+        uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type), 4);
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(data.constData()), uInt(data.size()));
+        char crcBytes[4];
+        qToBigEndian<quint32>(quint32(crc), crcBytes);
+        return m_file.write(length, 4) == 4 && m_file.write(type, 4) == 4
+            && m_file.write(data) == data.size() && m_file.write(crcBytes, 4) == 4;
+    }
+
+    QFile& m_file;
+    z_stream m_z{};
+    int m_width = 0;
+    QByteArray m_row;
+    QByteArray m_out;
+};
+}
+
+bool clsScenePainter::RenderToPng(const clsCanvasScene& scene, const QString& fileName, double zoom, QString* error)
+{
+    const QSize size = RenderSize(scene, zoom);
+    const auto fail = [&](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (size.isEmpty())
+        return fail(QStringLiteral("报表没有可以画出的内容。"));
+    // A picture of more than a billion pixels is a mistaken zoom, not a page.
+    if (qint64(size.width()) * size.height() > (qint64(1) << 30) || size.width() > (1 << 20))
+        return fail(QStringLiteral("无法生成 %1 x %2 像素的图像，请用较小的缩放比例。").arg(size.width()).arg(size.height()));
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return fail(QStringLiteral("无法写入文件: ") + QFileInfo(fileName).absoluteFilePath());
+    clsPngStream png(file);
+    bool ok = png.Begin(size.width(), size.height());
+    const clsScenePainter painter(scene, zoom);
+    const double ruler = std::ceil(RulerPixels);
+    const QRectF surface(ruler, ruler, size.width() - ruler, size.height() - ruler);
+    // About 4 MB a band whatever the width; each band paints only what crosses it.
+    const int bandRows = std::clamp(int((4 << 20) / (qint64(size.width()) * 4)), 16, 1024);
+    QImage band(size.width(), bandRows, QImage::Format_RGB32);
+    if (band.isNull())
+        return fail(QStringLiteral("无法生成 %1 x %2 像素的图像，请用较小的缩放比例。").arg(size.width()).arg(size.height()));
+    for (int top = 0; ok && top < size.height(); top += bandRows) {
+        band.fill(Qt::white);
+        QPainter p(&band);
+        p.translate(0, -top);
+        p.setClipRect(surface.intersected(QRectF(0, top, size.width(), bandRows)));
+        painter.PaintSurface(p, surface.topLeft());
+        p.setClipRect(QRectF(0, top, size.width(), bandRows));
+        painter.PaintRuler(p, scene.PicTopRote, QRectF(ruler, 0, size.width() - ruler, ruler));
+        painter.PaintRuler(p, scene.picLeftRote, QRectF(0, ruler, ruler, size.height() - ruler));
+        p.end();
+        const int rows = std::min(bandRows, size.height() - top);
+        for (int y = 0; ok && y < rows; ++y)
+            ok = png.Row(band.constScanLine(y));
+    }
+    ok = ok && png.End();
+    if (!ok || !file.flush()) {
+        file.remove();
+        return fail(QStringLiteral("无法写入文件: ") + QFileInfo(fileName).absoluteFilePath());
+    }
+    return true;
 }
 
 bool clsScenePainter::RenderToPdf(const clsCanvasScene& scene, const QString& fileName, QString* error)

@@ -73,6 +73,11 @@ public:
     // a grid of `gridTwips` when it is not 0; a null image when it would take more
     // than 1 GiB or cannot be allocated.
     static QImage RenderToImage(const clsCanvasScene& scene, double zoom = 1.0, qint32 gridTwips = 0);
+    // The same picture written to a PNG file band by band, so memory stays a band's
+    // worth (a few megabytes) however large the picture. False with `error` set when the
+    // picture is empty or the file cannot be written.
+    static bool RenderToPng(const clsCanvasScene& scene, const QString& fileName, double zoom = 1.0,
+                            QString* error = nullptr);
     // The same as a one-page PDF whose page is the content's size (twips / 20 points).
     // False with `error` set when the file cannot be written.
     static bool RenderToPdf(const clsCanvasScene& scene, const QString& fileName, QString* error = nullptr);

@@ -85,6 +85,7 @@ void frmFormatTransfer::ImportFormat(QWidget* parent)
         return;
     }
     doc->SetDocChanged(true);
+    doc->CommitStep(QStringLiteral("导入格式"));
     // Laid out before the save: its title check works on the drawn titles.
     clsDocument::Designer()->RefreshFormatReport();
     doc->SaveReportFormat();

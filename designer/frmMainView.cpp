@@ -4,6 +4,7 @@
 #include "frmAbout.h"
 #include "frmFormatTransfer.h"
 #include "document/clsDocument.h"
+#include "document/clsFormatHistory.h"
 #include "document/clsReportFilter.h"
 #include "document/modPublicDefine.h"
 #include "ranges/clsRangeManager.h"
@@ -16,6 +17,7 @@
 #include <QRegularExpressionValidator>
 #include <QSettings>
 #include <QTime>
+#include <QTimer>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -82,6 +84,7 @@ const QString kGridKey = QStringLiteral("designer/gridShown");
 const QString kGridStepKey = QStringLiteral("designer/gridStepMm");
 const QString kSnapGridKey = QStringLiteral("designer/snapToGrid");
 const QString kSnapObjectsKey = QStringLiteral("designer/snapToObjects");
+const QString kAutosaveKey = QStringLiteral("designer/autosaveMinutes");
 constexpr int kMinGridMm = 1;
 constexpr int kMaxGridMm = 100;
 
@@ -92,6 +95,8 @@ struct Hint
     const char* text;
 };
 constexpr Hint kHints[] = {
+    {"mnuUndo", "撤销上一步修改 (Ctrl+Z)"},
+    {"mnuRedo", "重做撤销的修改 (Ctrl+Y 或 Ctrl+Shift+Z)"},
     {"mnuOpen", "打开另一张报表的格式"},
     {"mnuSave", "把格式保存到数据库 (Ctrl+S)"},
     {"mnuClose", "关闭这张报表的格式定义"},
@@ -185,9 +190,13 @@ frmMainView::frmMainView()
     connect(m_canvas, &clsCanvasWidget::PointerMoved, this, [this](qint32 x, qint32 y) { UpdateStatus(x, y); });
     connect(m_canvas, &clsCanvasWidget::GestureEnded, this, &frmMainView::RefreshView);
     connect(m_canvas, &clsCanvasWidget::ZoomChanged, this, &frmMainView::ZoomChanged);
+    m_autosave = new QTimer(this);
+    m_autosave->setObjectName(QStringLiteral("tmrAutosave"));
+    connect(m_autosave, &QTimer::timeout, this, &frmMainView::Autosave);
     LoadSettings();
     UpdateCaption();
     UpdateStatus(0, 0);
+    EnableEditing();
 }
 
 frmMainView::~frmMainView()
@@ -224,6 +233,14 @@ void frmMainView::CreateMenus()
     m_mnuEdit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
     m_mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     m_actions.insert(QStringLiteral("mnuedit"), m_mnuEdit->menuAction());
+    QAction* undo = AddItem(m_mnuEdit, QStringLiteral("mnuUndo"), QStringLiteral("撤销"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(undo, &QAction::triggered, this, &frmMainView::mnuUndo_Click);
+    QAction* redo = AddItem(m_mnuEdit, QStringLiteral("mnuRedo"), QStringLiteral("重做"));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(redo, &QAction::triggered, this, &frmMainView::mnuRedo_Click);
+    connect(m_mnuEdit, &QMenu::aboutToShow, this, &frmMainView::UpdateUndoItems);
+    m_mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuLineUndo"));
     // The key hints are part of the captions; the key table handles the keys themselves.
     connect(AddItem(m_mnuEdit, QStringLiteral("mnuCopy"), QStringLiteral("复制            Ctrl+C")), &QAction::triggered, this, &frmMainView::mnuCopy_Click);
     connect(AddItem(m_mnuEdit, QStringLiteral("mnuPrase"), QStringLiteral("粘贴            Ctrl+V")), &QAction::triggered, this, &frmMainView::mnuPrase_Click);
@@ -331,6 +348,11 @@ void frmMainView::LoadSettings()
         m_canvas->SetZoom(zoom > 0 ? zoom : 1.0);
     }
     ShowZoom();
+    m_autosaveMinutes = std::clamp(settings.value(kAutosaveKey, 2).toInt(), 0, 24 * 60);
+    if (m_autosaveMinutes > 0)
+        m_autosave->start(m_autosaveMinutes * 60 * 1000);
+    else
+        m_autosave->stop();
 }
 
 void frmMainView::ApplyGridAndSnap()
@@ -451,21 +473,51 @@ QString frmMainView::ToolHint() const
 void frmMainView::EnableDialogItems()
 {
     // Items whose window this build does not carry stay visible but cannot be chosen.
+    QStringList missing;
 #ifndef QXRF_HAVE_REPORT_LIST
-    Action(QStringLiteral("mnuOpen"))->setEnabled(false);
+    missing << QStringLiteral("mnuOpen");
 #endif
 #ifndef QXRF_HAVE_PRINT_SETTING
-    Action(QStringLiteral("mnuSetPrint"))->setEnabled(false);
+    missing << QStringLiteral("mnuSetPrint");
 #endif
 #ifndef QXRF_HAVE_GROUPS_VIEW
-    Action(QStringLiteral("mnuGroup"))->setEnabled(false);
+    missing << QStringLiteral("mnuGroup");
 #endif
 #ifndef QXRF_HAVE_FIELD_VIEW
-    Action(QStringLiteral("mnuListField"))->setEnabled(false);
+    missing << QStringLiteral("mnuListField");
 #endif
 #ifndef QXRF_HAVE_PROPERTYS_VIEW
-    Action(QStringLiteral("mnuProp"))->setEnabled(false);
+    missing << QStringLiteral("mnuProp");
 #endif
+    for (const QString& name : missing) {
+        Action(name)->setProperty("unavailable", true);
+        Action(name)->setEnabled(false);
+    }
+}
+
+bool frmMainView::ReportOpen() const
+{
+    return g_objDocument && g_objDocument->IsOpen();
+}
+
+void frmMainView::EnableEditing()
+{
+    // Without an open report (closed, or none opened yet) only opening one, the view
+    // settings and help remain.
+    static const char* const kEditing[] = {
+        "mnuSave", "mnuClose", "mnuExportFormat", "mnuImportFormat", "mnuSetPrint", "mnuCopy", "mnuPrase",
+        "mnuDelete", "mnuAddLabel", "mnuAddCol", "mnuAddTitle", "mnuTop", "mnuButton", "mnuLeft", "mnuright",
+        "mnuColAutoLeft", "mnuTitleAuotLeft", "mnuProp", "mnuListField", "mnuGroup", "mnuFilter",
+    };
+    const bool open = ReportOpen();
+    QStringList names;
+    for (const char* name : kEditing)
+        names << Str(name);
+    for (const RangeMenu& m : kRangeMenus)
+        names << Str(m.name);
+    for (const QString& name : names)
+        if (QAction* a = Action(name))
+            a->setEnabled(open && !a->property("unavailable").toBool());
 }
 
 void frmMainView::AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction)
@@ -476,6 +528,7 @@ void frmMainView::AddToolButton(const QString& key, const QString& tooltip, QAct
     button->setToolTip(tooltip);
     button->setStatusTip(menuAction->statusTip());
     button->setEnabled(menuAction->isEnabled());
+    connect(menuAction, &QAction::enabledChanged, button, &QAction::setEnabled);
     connect(button, &QAction::triggered, menuAction, &QAction::trigger);
     m_toolKeys.insert(key.toLower(), button);
     m_toolOrder << key;
@@ -582,13 +635,16 @@ void frmMainView::GiveFocus()
 
 void frmMainView::RefreshView()
 {
+    EnableEditing();
     UpdateRangeMenus();
+    UpdateUndoItems();
     UpdateCaption();
     m_canvas->viewport()->update();
     m_canvas->update();
     for (QWidget* ruler : m_canvas->findChildren<QWidget*>(QStringLiteral("PicTopRote")) + m_canvas->findChildren<QWidget*>(QStringLiteral("picLeftRote")))
         ruler->update();
     UpdateStatus(m_pointerX, m_pointerY);
+    FollowSelection();
 }
 
 void frmMainView::UpdateRangeMenus()
@@ -646,8 +702,21 @@ void frmMainView::mnuOpen_Click()
 #endif
 }
 
+void frmMainView::Autosave()
+{
+    if (!g_objDocument)
+        return;
+    QString problem;
+    if (g_objDocument->WriteRecovery(&problem))
+        statusBar()->showMessage(QStringLiteral("已自动保存 ") + QTime::currentTime().toString(QStringLiteral("HH:mm")), 5000);
+    else if (!problem.isEmpty())
+        statusBar()->showMessage(QStringLiteral("自动保存失败：") + problem);
+}
+
 void frmMainView::mnuSave_Click()
 {
+    if (!ReportOpen())
+        return;
     if (g_objDocument) {
         g_objDocument->SaveReportFormat();
         if (g_objDocument->LastSaveWritten())
@@ -661,8 +730,12 @@ void frmMainView::mnuSave_Click()
 
 void frmMainView::mnuClose_Click()
 {
-    if (g_objDocument)
-        g_objDocument->CloseDocument(false);
+    if (!g_objDocument || !g_objDocument->ConfirmDiscard())
+        return;
+    m_controller->ClearToolState();
+    g_objDocument->SetDocChanged(false);
+    g_objDocument->CloseDocument(false);
+    SetCaption(QStringLiteral("报表格式定义"));
     RefreshView();
 }
 
@@ -684,6 +757,47 @@ void frmMainView::mnuExit_Click()
 }
 
 // --- Edit menu -------------------------------------------------------------------
+
+void frmMainView::UpdateUndoItems()
+{
+    // Each item names the step it would take back or do again.
+    const bool open = g_objDocument && g_objDocument->IsOpen();
+    const clsFormatHistory* history = open ? &g_objDocument->History() : nullptr;
+    QAction* undo = Action(QStringLiteral("mnuUndo"));
+    QAction* redo = Action(QStringLiteral("mnuRedo"));
+    const bool canUndo = history && history->CanUndo();
+    const bool canRedo = history && history->CanRedo();
+    undo->setEnabled(canUndo);
+    undo->setText(canUndo ? QStringLiteral("撤销 ") + history->UndoText() : QStringLiteral("撤销"));
+    redo->setEnabled(canRedo);
+    redo->setText(canRedo ? QStringLiteral("重做 ") + history->RedoText() : QStringLiteral("重做"));
+}
+
+void frmMainView::mnuUndo_Click()
+{
+    m_controller->CancelToolState();
+    if (g_objDocument && g_objDocument->Undo())
+        AfterHistoryStep();
+    else
+        RefreshView();
+}
+
+void frmMainView::mnuRedo_Click()
+{
+    m_controller->CancelToolState();
+    if (g_objDocument && g_objDocument->Redo())
+        AfterHistoryStep();
+    else
+        RefreshView();
+}
+
+void frmMainView::AfterHistoryStep()
+{
+    // The records were put back whole: everything shown of them is drawn again (the
+    // property window follows with the refresh).
+    RefreshFormatReport();
+    RefreshFieldList();
+}
 
 void frmMainView::mnuCopy_Click()
 {
@@ -738,40 +852,64 @@ void frmMainView::mnuProp_Click()
 void frmMainView::ShowPropertys()
 {
 #ifdef QXRF_HAVE_PROPERTYS_VIEW
-    const clsCanvasScene* scene = DocumentScene();
-    if (!scene)
+    if (!ReportOpen())
         return;
-    // The selection decides what the window shows: one object, or what several of
-    // one kind have in common.
-    QString kind;
-    QString name;
-    int count = 0;
-    const std::pair<clsCanvasScene::Kind, const char*> kinds[] = {
-        {clsCanvasScene::Kind::Label, "标签"},
-        {clsCanvasScene::Kind::Column, "列"},
-        {clsCanvasScene::Kind::Title, "标题"},
-    };
-    for (const auto& [k, word] : kinds)
-        for (const auto& e : scene->Elements(k))
-            if (e->selected && scene->IsDisplayed(*e)) {
-                if (!count) {
-                    kind = Str(word);
-                    name = e->name;
-                }
-                if (Str(word) == kind)
-                    ++count;
-            }
     if (!m_propertys) {
         auto* window = new frmPropertysView(this);
         window->setWindowFlags(Qt::Tool);
         window->setAttribute(Qt::WA_DeleteOnClose);
         m_propertys = window;
     }
+    m_propertys->show();
+    m_propertys->raise();
+    FollowSelection();
+#endif
+}
+
+void frmMainView::FollowSelection()
+{
+#ifdef QXRF_HAVE_PROPERTYS_VIEW
+    // The selection in canvas order, as "kind<TAB>name".
+    QStringList selected;
+    const clsCanvasScene* scene = ReportOpen() ? DocumentScene() : nullptr;
+    const std::pair<clsCanvasScene::Kind, const char*> kinds[] = {
+        {clsCanvasScene::Kind::Label, "标签"},
+        {clsCanvasScene::Kind::Column, "列"},
+        {clsCanvasScene::Kind::Title, "标题"},
+    };
+    if (scene)
+        for (const auto& [k, word] : kinds)
+            for (const auto& e : scene->Elements(k))
+                if (e->selected && scene->IsDisplayed(*e))
+                    selected << Str(word) + QLatin1Char('\t') + e->name;
+    // The object selected last: the newest addition to the selection; when the
+    // selection only shrank, the one shown stays while it is still selected.
+    if (selected != m_selectionSeen) {
+        QString last;
+        for (const QString& entry : selected)
+            if (!m_selectionSeen.contains(entry))
+                last = entry;
+        if (last.isEmpty() && !selected.contains(m_lastSelected))
+            last = selected.isEmpty() ? QString() : selected.last();
+        if (!last.isEmpty())
+            m_lastSelected = last;
+        m_selectionSeen = selected;
+    }
+    if (!m_propertys || !m_propertys->isVisible())
+        return;
     auto* window = static_cast<frmPropertysView*>(m_propertys.data());
-    if (count)
-        window->InitPropertys(kind, name, count > 1);
-    window->show();
-    window->raise();
+    QString kind = window->Kind();
+    QString name = window->ObjectName();
+    bool multiple = false;
+    if (selected.contains(m_lastSelected)) {
+        kind = m_lastSelected.section(QLatin1Char('\t'), 0, 0);
+        name = m_lastSelected.section(QLatin1Char('\t'), 1);
+        // Several of one kind: what they have in common.
+        multiple = std::count_if(selected.begin(), selected.end(), [&](const QString& e) {
+                       return e.startsWith(kind + QLatin1Char('\t'));
+                   }) > 1;
+    }
+    window->Follow(kind, name, multiple);
 #endif
 }
 
@@ -904,6 +1042,15 @@ bool frmMainView::HandleKey(int key, Qt::KeyboardModifiers modifiers)
         case Qt::Key_S:
             mnuSave_Click();
             return true;
+        case Qt::Key_Z:
+            if (modifiers.testFlag(Qt::ShiftModifier))
+                mnuRedo_Click();
+            else
+                mnuUndo_Click();
+            return true;
+        case Qt::Key_Y:
+            mnuRedo_Click();
+            return true;
         case Qt::Key_Equal:
         case Qt::Key_Plus:
             SetZoom(clsCanvasWidget::StepZoom(Zoom(), 1));
@@ -921,6 +1068,8 @@ bool frmMainView::HandleKey(int key, Qt::KeyboardModifiers modifiers)
     CanvasModifiers m;
     m.ctrl = modifiers.testFlag(Qt::ControlModifier);
     m.shift = modifiers.testFlag(Qt::ShiftModifier);
+    if (!ReportOpen())
+        return false;
     const bool handled = m_controller->HandleKey(key, m);
     if (handled) {
         m_canvas->UpdatePointer();
@@ -948,8 +1097,14 @@ void frmMainView::changeEvent(QEvent* event)
 
 void frmMainView::closeEvent(QCloseEvent* event)
 {
-    if (g_objDocument)
+    if (g_objDocument && !g_objDocument->ConfirmDiscard()) {
+        event->ignore();
+        return;
+    }
+    if (g_objDocument) {
+        g_objDocument->SetDocChanged(false);
         g_objDocument->CloseDocument(true);
+    }
     m_blnShown = false;
     m_controller->ClearToolState();
     m_canvas->UpdatePointer();

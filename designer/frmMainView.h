@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QMenu;
 class QTextBrowser;
+class QTimer;
 class QToolBar;
 class clsCanvasWidget;
 
@@ -77,7 +78,16 @@ public:
     void SetSnapToGrid(bool snap);
     void SetSnapToObjects(bool snap);
 
+    // Minutes between autosaves of an unsaved format (settings, 0 = never).
+    int AutosaveMinutes() const { return m_autosaveMinutes; }
+
 public Q_SLOTS:
+    // 撤销 / 重做 (Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z): one step of the document's history.
+    void mnuUndo_Click();
+    void mnuRedo_Click();
+    // Writes the unsaved format to its recovery file (removes the file when nothing is
+    // unsaved); the timer calls it every AutosaveMinutes().
+    void Autosave();
     void mnuOpen_Click();
     void mnuSave_Click();
     void mnuClose_Click();
@@ -117,6 +127,11 @@ private:
     void AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction);
     void ShowContextMenu();
     void ShowPropertys();
+    // The property window follows the selection, the report and its objects.
+    void FollowSelection();
+    bool ReportOpen() const;
+    // Editing actions take input only while a report is open.
+    void EnableEditing();
     void RefreshFieldList();
     void UpdateStatus(qint32 x, qint32 y);
     void EnableDialogItems();
@@ -125,6 +140,8 @@ private:
     void LoadSettings();
     void ApplyGridAndSnap();
     void UpdateCaption();
+    void UpdateUndoItems();
+    void AfterHistoryStep();
     void ZoomChanged(double zoom);
     void ShowZoom();
     QString ToolHint() const;
@@ -144,12 +161,16 @@ private:
     int m_gridStepMm = 5;
     bool m_snapToGrid = true;
     bool m_snapToObjects = true;
+    QTimer* m_autosave = nullptr;
+    int m_autosaveMinutes = 2;
     QHash<QString, QAction*> m_actions;
     QHash<QString, QAction*> m_toolKeys;
     QStringList m_toolOrder;
     QPointer<QDialog> m_help;
     QPointer<QWidget> m_fieldView;
     QPointer<QWidget> m_propertys;
+    QStringList m_selectionSeen;
+    QString m_lastSelected;
     qint32 m_pointerX = 0;
     qint32 m_pointerY = 0;
 };

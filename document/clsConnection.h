@@ -29,9 +29,6 @@ public:
     // Null QVariant binds SQL Null.
     clsRecordset Open(const QString& sql, const QVariantList& params);
     int Execute(const QString& sql, const QVariantList& params);
-    // One statement prepared once and run for every list of values in turn (each run
-    // passes the statement hook, so a fault can be injected at any row).
-    void ExecuteMany(const QString& sql, const std::vector<QVariantList>& rows);
     QString ConnectionString() const;
 
     // Transactions begun here are counted, so a save can tell whether the host is
@@ -41,16 +38,14 @@ public:
     bool CommitTrans();     // false: still inside the transaction, to be rolled back
     bool RollbackTrans();
 
-    // Gathering inserts: while a batch is open, consecutive "Insert into T (columns)
-    // values (...)" statements with the same table and columns are sent as one
-    // multi-row insert, so a kind's rows cost one statement instead of one each; any
-    // other statement or read sends what was gathered first, keeping the order. A failure
-    // of gathered rows surfaces at the statement or flush that sends them.
-    void BeginBatch();
-    void FlushBatch();    // throws clsDatabaseError
-    void EndBatch();      // flushes, then stops gathering; throws clsDatabaseError
-    void DiscardBatch();  // drops what was gathered and stops gathering
-    bool Batching() const { return m_batching; }
+    // Rows of one table, in the order given, written as fast as the database takes them.
+    // PostgreSQL: bound multi-row inserts of up to MaxBoundValues() values each (4096,
+    // well inside its limit of 65535, where Qt's driver is fastest). SQLite: one prepared single-row insert run for
+    // each row. The statement hook is called once for each group of rows one statement
+    // may carry (MaxBoundValues() / columns), on either database. Throws clsDatabaseError.
+    void InsertMany(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows);
+    // Values one statement of InsertMany may carry on this connection.
+    int MaxBoundValues() const;
 
     // Failed statements so far; a save compares it before and after to decide on rollback.
     qint64 FailureCount() const { return m_failures; }
@@ -65,15 +60,9 @@ private:
     [[noreturn]] void Fail(const QString& description, const QString& code = QString());
     [[noreturn]] void Fail(const QSqlError& error);
     void RunHook(const QString& sql);
-    bool Gather(const QString& sql);
     int Run(const QString& sql);
     QSqlQuery Prepare(const QString& sql, const QVariantList& params);
     QString m_name;
-    bool m_batching = false;
-    QString m_batchHead;          // "Insert into T (columns) values"
-    QString m_batchKey;           // the head without blanks, to compare
-    QStringList m_batchRows;      // "(...)" of each gathered row
-    qsizetype m_batchChars = 0;
     int m_transactionDepth = 0;
     qint64 m_failures = 0;
     QString m_lastFailure;

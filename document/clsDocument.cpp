@@ -2,8 +2,10 @@
 #include "clsConnection.h"
 #include "clsDatabaseError.h"
 #include "clsDesignerView.h"
+#include "clsFormatHistory.h"
 #include "clsFormatStore.h"
 #include "clsMenuManager.h"
+#include "clsRecoveryStore.h"
 #include "clsReportFilter.h"
 #include "modPublicDefine.h"
 #include "designer/clsCanvasScene.h"
@@ -14,6 +16,7 @@
 #include "properties/clsPropertysManager.h"
 #include "ranges/clsRangeManager.h"
 #include <QSqlError>
+#include <QUndoStack>
 #include <algorithm>
 #include <optional>
 
@@ -61,7 +64,7 @@ clsDesignerView* clsDocument::Designer()
 }
 
 clsDocument::clsDocument()
-    : m_objScene(std::make_unique<clsCanvasScene>())
+    : m_objScene(std::make_unique<clsCanvasScene>()), m_history(std::make_unique<clsFormatHistory>())
 {
     InitDocument();
 }
@@ -134,11 +137,10 @@ qint32 clsDocument::FindReportDefine(const QString& StrReportName, const QString
 bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName, const QString& systemId,
                                const QString& oprName)
 {
-    // Copies: the report list passes this document's own fields, which the open clears.
+    // Copies: the report list passes this document's own fields, which the open replaces.
     const QString StrReportName = reportName;
     const QString StrSystemID = systemId;
     const QString StrOprName = oprName;
-    m_blnDocChanged = false;
 
     // The lookup runs on the connection handed in, before anything is replaced.
     clsConnection* previous = m_AdoConn;
@@ -154,12 +156,37 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
 
     SetApplicationHelpFile(GetHelpPath() + QStringLiteral("自定义报表.chm"));
 
-    InitDocument();
-    m_AdoConn = Adoconn;
+    // The format is read into a document of its own and taken over only when it loaded:
+    // a report that fails to open leaves the one open before exactly as it was. Its
+    // managers reach "the document" while they load, so the fresh one stands in for
+    // this one until the end of the open, whatever happens.
+    struct clsCurrentBack
+    {
+        clsDocument* self;
+        ~clsCurrentBack() { g_objDocument = self; }
+    } back{this};
+    auto fresh = std::make_unique<clsDocument>();
+    if (!fresh->LoadFormat(Adoconn, id, StrReportName, StrSystemID, StrOprName, userDefine))
+        return false;
+    TakeFormatFrom(*fresh);
+    fresh.reset();
+    g_objDocument = this;
+
+    // Another report: its own history, and what a crash may have left of it.
+    ResetHistory();
+    OfferRecovery();
+    ShowDesigner();
+    return true;
+}
+
+bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& reportName, const QString& systemId,
+                             const QString& oprName, bool userDefine)
+{
+    m_AdoConn = conn;
     m_lngReportID = id;
-    m_strReportName = StrReportName;
-    m_strSystemID = StrSystemID;
-    m_strOprName = StrOprName;
+    m_strReportName = reportName;
+    m_strSystemID = systemId;
+    m_strOprName = oprName;
     m_blnDocChanged = false;
     m_blnUserDefine = userDefine;
     m_objPrintSetting = std::make_unique<clsPrintSetting>();
@@ -194,7 +221,6 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     if (!ok && !g_blnRunMode) {
         ShowMessage(QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。") + QStringLiteral("\r\n")
                     + QStringLiteral("（系统有自动分析数据源得到报表最新格式的能力），..."));
-        m_objFields.reset();
         return false;
     }
 
@@ -211,10 +237,32 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     m_objExpression = std::make_unique<clsExpressionManager>();
     m_objPropertys = std::make_unique<clsPropertysManager>();
     m_objPropertys->LoadAllPropertys(ok);
-    m_blnLayoutDirty = true;
-
-    ShowDesigner();
     return true;
+}
+
+void clsDocument::TakeFormatFrom(clsDocument& other)
+{
+    using std::swap;
+    swap(m_AdoConn, other.m_AdoConn);
+    swap(m_lngReportID, other.m_lngReportID);
+    swap(m_strReportName, other.m_strReportName);
+    swap(m_strSystemID, other.m_strSystemID);
+    swap(m_strOprName, other.m_strOprName);
+    swap(m_objPrintSetting, other.m_objPrintSetting);
+    swap(m_objExpression, other.m_objExpression);
+    swap(m_objFunction, other.m_objFunction);
+    swap(m_objLabel, other.m_objLabel);
+    swap(m_objRange, other.m_objRange);
+    swap(m_objFields, other.m_objFields);
+    swap(m_objFilter, other.m_objFilter);
+    swap(m_objMenu, other.m_objMenu);
+    swap(m_objPropertys, other.m_objPropertys);
+    m_blnUserDefine = other.m_blnUserDefine;
+    m_blnDocChanged = false;
+    m_blnLastSaveWritten = false;
+    m_strLastSaveProblem.clear();
+    // The canvas stays this document's (windows hold it); it is laid out for the new records.
+    m_blnLayoutDirty = true;
 }
 
 void clsDocument::ShowDesigner()
@@ -240,12 +288,46 @@ void clsDocument::CloseDocument(bool blnEnd)
         if (AskYesNo(QStringLiteral("格式定义已经改变是否保存?")))
             SaveReportFormat();
     }
-    if (!blnEnd && m_objRange)
+    if (!blnEnd && m_objRange) {
         m_objRange->DeleteAllObjects();
+        // Closed until the next open: nothing is left to edit or save. The connection,
+        // the subsystem and the operator stay for opening another report.
+        m_objPrintSetting.reset();
+        m_objExpression.reset();
+        m_objFunction.reset();
+        m_objLabel.reset();
+        m_objRange.reset();
+        m_objFields.reset();
+        m_objFilter.reset();
+        m_objMenu.reset();
+        m_objPropertys.reset();
+        m_lngReportID = 0;
+        m_strReportName.clear();
+    }
     m_blnDocChanged = false;
+    // A clean close: nothing is left to recover, nothing to undo.
+    DiscardRecovery();
+    ResetHistory();
+}
+
+bool clsDocument::ConfirmDiscard()
+{
+    if (!m_blnDocChanged || !IsOpen())
+        return true;
+    switch (AskYesNoCancel(QStringLiteral("格式定义已经改变是否保存?"))) {
+    case PromptAnswer::Yes:
+        SaveReportFormat();
+        return m_blnLastSaveWritten;
+    case PromptAnswer::No:
+        // Still marked: an open that fails leaves the report as it was, changes and all.
+        return true;
+    default:
+        return false;
+    }
 }
 
 namespace {
+const QString kPendingEdits = QStringLiteral("修改格式");
 const QString kLockHeld = QStringLiteral("报表格式正在被其他用户保存，请稍后再试");
 const QString kNotSaved = QStringLiteral("格式没有保存");
 
@@ -308,16 +390,18 @@ QString clsDocument::LockReportForSave()
     const bool pgLocal = postgres && m_AdoConn->InTransaction();
     try {
         int rows = 0;
-        {
+        if (pgLocal) {
+            // NOWAIT: a row another transaction holds fails at once (55P03) in this one
+            // statement, instead of a lock timeout set and put back around the update.
+            rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID in (Select ID From Rpt_GlbDEF "
+                                                     "Where ID = ? and (Cols = 0 or Cols is null) For Update Nowait)"),
+                                      {m_lngReportID});
+        } else {
             std::optional<clsNoWait> noWait;
-            if (pgLocal)
-                m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = '1ms'"));
-            else if (!postgres)
+            if (!postgres)
                 noWait.emplace(*m_AdoConn);
             rows = m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID = ? and (Cols = 0 or Cols is null)"),
                                       {m_lngReportID});
-            if (pgLocal)
-                m_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = DEFAULT"));
         }
         if (rows == 1)
             return QString();
@@ -364,6 +448,11 @@ clsFormatSnapshot clsDocument::TakeSnapshot() const
 
 bool clsDocument::RestoreSnapshot(const clsFormatSnapshot& snapshot)
 {
+    return RestoreRows(snapshot, false);
+}
+
+bool clsDocument::RestoreRows(const clsFormatSnapshot& snapshot, bool exactly)
+{
     if (!IsOpen())
         return false;
     const auto of = [&](const std::vector<qint32>& kinds) {
@@ -385,7 +474,7 @@ bool clsDocument::RestoreSnapshot(const clsFormatSnapshot& snapshot)
     m_objPrintSetting = std::make_unique<clsPrintSetting>();
     LoadPrintRow(of({FormatKind::Print}));
     m_objRange->LoadRows(m_lngReportID, of({FormatKind::Range}), ok);
-    m_objLabel->LoadRows(m_lngReportID, of({FormatKind::Label}));
+    m_objLabel->LoadRows(m_lngReportID, of({FormatKind::Label}), exactly);
     m_blnLayoutDirty = true;
     return true;
 }
@@ -423,37 +512,16 @@ bool clsDocument::IsOpen() const
     return m_objFields && m_objRange && m_objLabel && m_objPrintSetting;
 }
 
-// Each kind's rows go in turn, after one delete of every kind; a failure is reported
-// under the routine that writes that kind and ends the save.
+// One delete of every kind, then every kind's rows in save order in as few inserts as
+// the database takes; a failure is reported under the error convention and ends the save.
 bool clsDocument::WriteFormat(const clsFormatSnapshot& snapshot)
 {
-    struct Step
-    {
-        qint32 kind;
-        const char* module;
-        const char* routine;
-    };
-    static const Step steps[] = {{FormatKind::Label, "clsLabelManager", "SaveReportLabels()"},
-                                 {FormatKind::Range, "clsRangeManager", ""},
-                                 {FormatKind::Column, "clsFieldsManager", "SaveNewColProperty() "},
-                                 {FormatKind::Title, "clsFieldsManager", "SaveProperty() "},
-                                 {FormatKind::Group, "clsFieldsManager", "SaveGroupProperty() "},
-                                 {FormatKind::Sum, "clsFieldsManager", "SaveSumProperty() "},
-                                 {FormatKind::HelpId, "clsFieldsManager", "SaveReportHelpid() "},
-                                 {FormatKind::Print, "clsDocument", ""}};
     try {
         clsFormatStore::DeleteKinds(*m_AdoConn, m_lngReportID, clsFormatRow::SavedKinds());
+        clsFormatStore::InsertFormat(*m_AdoConn, m_lngReportID, snapshot.Rows);
     } catch (const std::exception& e) {
         ReportException(e, kModule);
         return false;
-    }
-    for (const Step& step : steps) {
-        try {
-            clsFormatStore::InsertRows(*m_AdoConn, m_lngReportID, step.kind, snapshot.RowsOf(step.kind));
-        } catch (const std::exception& e) {
-            ReportException(e, QString::fromLatin1(step.module), QString::fromLatin1(step.routine));
-            return false;
-        }
     }
     return true;
 }
@@ -512,6 +580,11 @@ void clsDocument::SaveReportFormat()
         RefuseSave(SaveRefusal(m_AdoConn->LastFailure(), m_AdoConn->IsPostgres(), false));
         return;
     }
+    // Edits that no gesture closed become a step of their own; the step now current
+    // is the saved format.
+    CommitStep(kPendingEdits);
+    m_history->MarkSaved();
+    DiscardRecovery();
     m_blnDocChanged = false;
     m_blnLastSaveWritten = true;
 }
@@ -582,4 +655,166 @@ void clsDocument::SetPrintSetting(const QString& StrPrintDrive, qint32 LngPaperT
     p.LngPrintButton = Button;
     p.LngPrintTop = top;
     p.blnListFrame = blnListFrame;
+}
+
+// --- Undo and redo ---------------------------------------------------------------
+
+QUndoStack* clsDocument::UndoStack() const
+{
+    return m_history->Stack();
+}
+
+// Every recorded format is laid out first: the layout pass places the ranges, and
+// their places are part of the stored format.
+void clsDocument::ResetHistory()
+{
+    if (!IsOpen()) {
+        m_history->Reset(clsFormatSnapshot());
+        return;
+    }
+    EnsureLayout();
+    m_history->Reset(TakeSnapshot());
+}
+
+bool clsDocument::CommitStep(const QString& text)
+{
+    if (!IsOpen())
+        return false;
+    EnsureLayout();
+    if (!m_history->Record(TakeSnapshot(), text))
+        return false;
+    m_blnDocChanged = true;
+    return true;
+}
+
+bool clsDocument::Undo()
+{
+    if (!IsOpen())
+        return false;
+    CommitStep(kPendingEdits);
+    if (!m_history->Undo())
+        return false;
+    if (PutRecorded())
+        return true;
+    m_history->Redo();
+    return false;
+}
+
+bool clsDocument::Redo()
+{
+    if (!IsOpen())
+        return false;
+    // An edit after the last undo has already dropped the steps to redo.
+    if (CommitStep(kPendingEdits) || !m_history->Redo())
+        return false;
+    if (PutRecorded())
+        return true;
+    m_history->Undo();
+    return false;
+}
+
+// The history's format into the managers. The selection is kept by name for the
+// objects that are still there.
+bool clsDocument::PutRecorded()
+{
+    QStringList labels, cols, titles;
+    for (const auto& l : m_objLabel->Labels)
+        if (l->blnSelected)
+            labels << l->StrName;
+    for (const auto& c : m_objFields->Cols)
+        if (c->blnSelected)
+            cols << c->name;
+    for (const auto& t : m_objFields->Titles)
+        if (t->blnSelected)
+            titles << t->name;
+    if (!RestoreRows(m_history->Recorded(), true))
+        return false;
+    for (const QString& name : labels)
+        if (clsLabel* l = m_objLabel->FindLabel(name))
+            l->blnSelected = true;
+    for (const QString& name : cols)
+        if (clsRepcol* c = m_objFields->FindCol(name))
+            c->blnSelected = c->BlnEnable;
+    for (const QString& name : titles)
+        if (clsTitle* t = m_objFields->FindTitle(name))
+            t->blnSelected = true;
+    m_blnDocChanged = !m_history->AtSaved();
+    m_blnLayoutDirty = true;
+    return true;
+}
+
+// --- Autosave and recovery -------------------------------------------------------
+
+clsRecoveryStore clsDocument::RecoveryStore() const
+{
+    // The database as the connection names it, with its options (a PostgreSQL schema
+    // is chosen there), never its password.
+    QString database;
+    if (m_AdoConn)
+        database = m_AdoConn->ConnectionString() + m_AdoConn->Database().connectOptions();
+    return clsRecoveryStore(database, m_strSystemID, m_strReportName);
+}
+
+bool clsDocument::WriteRecovery(QString* problem)
+{
+    if (!IsOpen())
+        return false;
+    const clsRecoveryStore store = RecoveryStore();
+    if (!m_blnDocChanged) {
+        store.Remove();
+        return false;
+    }
+    QString error;
+    if (store.Write(TakeSnapshot(), error))
+        return true;
+    clsPrompt::Current().Log(QStringLiteral("自动保存失败：") + error);
+    if (problem)
+        *problem = error;
+    return false;
+}
+
+void clsDocument::DiscardRecovery()
+{
+    if (IsOpen())
+        RecoveryStore().Remove();
+}
+
+bool clsDocument::HasDesignerWindow()
+{
+    return DesignerProvider() && DesignerProvider()();
+}
+
+bool clsDocument::OfferRecovery()
+{
+    // Only a designer window autosaves, and only its user can answer.
+    if (!IsOpen() || g_blnRunMode || !HasDesignerWindow())
+        return false;
+    const clsRecoveryStore store = RecoveryStore();
+    if (!store.Exists())
+        return false;
+    clsFormatSnapshot kept;
+    QDateTime written;
+    QString error;
+    if (!store.Read(kept, written, error)) {
+        ShowMessage(QStringLiteral("自动保存的格式不能恢复：") + error);
+        store.Remove();
+        return false;
+    }
+    if (kept == TakeSnapshot()) {
+        store.Remove();
+        return false;
+    }
+    const QString when = written.isValid() ? written.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
+    if (!AskYesNo(QStringLiteral("报表“%1”的格式定义上次没有正常关闭，%2自动保存的修改还没有保存。\r\n是否恢复这些修改?")
+                      .arg(m_strReportName, when.isEmpty() ? QString() : when + QStringLiteral(" ")))) {
+        store.Remove();
+        return false;
+    }
+    if (!RestoreSnapshot(kept)) {
+        ShowMessage(QStringLiteral("自动保存的格式没有报表列，不能恢复..."));
+        return false;
+    }
+    CommitStep(QStringLiteral("恢复自动保存的修改"));
+    m_blnDocChanged = true;
+    return true;
 }

@@ -7,6 +7,9 @@
 
 class clsCanvasScene;
 class clsConnection;
+class clsFormatHistory;
+class clsRecoveryStore;
+class QUndoStack;
 class clsDesignerView;
 class clsExpressionManager;
 class clsFunctionManager;
@@ -43,7 +46,15 @@ public:
 
     bool OpenDocument(clsConnection* Adoconn, const QString& StrReportName, const QString& StrSystemID,
                       const QString& StrOprName);
+    // With blnEnd false the report is closed: its records and canvas go, and the
+    // document is not open (IsOpen) until another report is opened.
     void CloseDocument(bool blnEnd);
+    // Before work would be discarded (another report opened, the window closed): with
+    // unsaved changes asks "格式定义已经改变是否保存?" with 是, 否 and 取消. True when
+    // the caller may go on: nothing changed, 否, or 是 and the save was written. 取消,
+    // or a save that wrote nothing, keeps everything. After 否 the format is still
+    // marked changed; the caller drops it (an open that fails must not).
+    bool ConfirmDiscard();
     void SaveReportFormat();
 
     bool LoadPrintSetting(qint32 LngReportID);
@@ -89,6 +100,32 @@ public:
     // where messages are silenced, in the prompt's log.
     QString LastSaveProblem() const { return m_strLastSaveProblem; }
 
+    // Undo and redo. A step is closed at the end of each user gesture (the canvas
+    // controller, the property, groups and print-settings windows call CommitStep with
+    // what the gesture did, e.g. "移动标签"); the step holds what changed since the last
+    // step and nothing is recorded when the format did not change. A drag is one step.
+    // The stack is for reading its texts and clean state; Undo and Redo go through
+    // here, which puts the format back, lays it out again and keeps the selection of
+    // the objects that are still there. A save marks the current step as saved:
+    // stepping away from it marks the format changed again.
+    QUndoStack* UndoStack() const;
+    const clsFormatHistory& History() const { return *m_history; }
+    bool CommitStep(const QString& text);
+    bool Undo();
+    bool Redo();
+    // The one place the history starts over: after each open, and on closing.
+    void ResetHistory();
+
+    // Autosave and recovery. WriteRecovery keeps the unsaved format in the report's
+    // recovery file (and removes the file once nothing is unsaved); a save and a clean
+    // close remove it. OfferRecovery asks, when a file is left from a designer that
+    // ended without either, whether to put that format in; taken, it becomes an undo
+    // step and the format is marked changed, the database untouched until a save.
+    bool WriteRecovery(QString* problem = nullptr);
+    void DiscardRecovery();
+    bool OfferRecovery();
+    clsRecoveryStore RecoveryStore() const;
+
     // The designer window is one instance the document shows but does not own. The
     // component installs the provider; without one a headless view stands in. Answers
     // the provider it replaces, so a tool that opens reports unseen can put it back.
@@ -97,6 +134,12 @@ public:
 
 private:
     void InitDocument();
+    // Reads a report's whole format into this (fresh) document; false when it cannot
+    // be opened, which the user has been told.
+    bool LoadFormat(clsConnection* conn, qint32 id, const QString& reportName, const QString& systemId,
+                    const QString& oprName, bool userDefine);
+    // Takes over a freshly loaded document's report, keeping this document's canvas.
+    void TakeFormatFrom(clsDocument& other);
     void ReleaseAll();
     qint32 FindReportDefine(const QString& StrReportName, const QString& StrSystemID, bool& userDefine);
     // Each returns an empty text when it did its work, or why it could not.
@@ -106,6 +149,9 @@ private:
     void ShowDesigner();
     bool WriteFormat(const clsFormatSnapshot& snapshot);
     void LoadPrintRow(const std::vector<const clsFormatRow*>& rows);
+    bool PutRecorded();
+    bool RestoreRows(const clsFormatSnapshot& snapshot, bool exactly);
+    static bool HasDesignerWindow();
 
     std::unique_ptr<clsPrintSetting> m_objPrintSetting;
     bool m_blnDocChanged = false;
@@ -122,4 +168,5 @@ private:
     bool m_blnLayoutDirty = true;
     QString m_strLastSaveProblem;
     std::unique_ptr<clsCanvasScene> m_objScene;
+    std::unique_ptr<clsFormatHistory> m_history;
 };

@@ -58,7 +58,7 @@ public:
     PromptAnswer Message(const QString& text, PromptIcon, const QString&, PromptButtons buttons) override
     {
         m_texts.append(text);
-        return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+        return Unasked(buttons);
     }
     QStringList Take()
     {

@@ -130,12 +130,11 @@ bool clsFormatStore::TakeSaveLock(clsConnection& conn, qint32 id)
 {
     const bool postgres = conn.InTransaction() && conn.IsPostgres();
     try {
-        if (postgres)
-            conn.Execute(QStringLiteral("SET LOCAL lock_timeout = '1ms'"));
-        const int rows = conn.Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID =") + QString::number(id)
-                                      + QStringLiteral(" and (Cols = 0 or Cols is null)"));
-        if (postgres)
-            conn.Execute(QStringLiteral("SET LOCAL lock_timeout = DEFAULT"));
+        const int rows = postgres
+            ? conn.Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID in (Select ID From Rpt_GlbDEF "
+                                          "Where ID = ? and (Cols = 0 or Cols is null) For Update Nowait)"),
+                           {id})
+            : conn.Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 1 Where ID = ? and (Cols = 0 or Cols is null)"), {id});
         return rows == 1;
     } catch (const clsDatabaseError&) {
         return false;
@@ -164,14 +163,9 @@ void clsFormatStore::InsertRows(clsConnection& conn, qint32 id, qint32 modeEx, c
     if (rows.empty())
         return;
     const std::vector<FldColumn>& columns = clsFormatRow::KindColumns(modeEx);
-    QString names = QStringLiteral("ID,ModeEx");
-    QString marks = QStringLiteral("?,?");
-    for (FldColumn c : columns) {
-        names += QLatin1Char(',') + clsFormatRow::ColumnName(c);
-        marks += QStringLiteral(",?");
-    }
-    const QString sql = QStringLiteral("Insert into Rpt_FldDEF (") + names + QStringLiteral(") values (") + marks
-        + QStringLiteral(")");
+    QStringList names = {QStringLiteral("ID"), QStringLiteral("ModeEx")};
+    for (FldColumn c : columns)
+        names << clsFormatRow::ColumnName(c);
     std::vector<QVariantList> values;
     values.reserve(rows.size());
     for (const clsFormatRow* r : rows) {
@@ -182,5 +176,30 @@ void clsFormatStore::InsertRows(clsConnection& conn, qint32 id, qint32 modeEx, c
             v << r->Value(c);
         values.push_back(std::move(v));
     }
-    conn.ExecuteMany(sql, values);
+    conn.InsertMany(QStringLiteral("Rpt_FldDEF"), names, values);
+}
+
+void clsFormatStore::InsertFormat(clsConnection& conn, qint32 id, const std::vector<clsFormatRow>& rows)
+{
+    // One column list for every kind: a column a kind does not write is bound Null,
+    // which is what leaving it out of the kind's own insert stores in these tables.
+    QStringList names = {QStringLiteral("ID"), QStringLiteral("ModeEx")};
+    for (int c = 0; c < kFldColumnCount; ++c)
+        names << clsFormatRow::ColumnName(FldColumn(c));
+    std::vector<QVariantList> values;
+    values.reserve(rows.size());
+    for (qint32 kind : clsFormatRow::SavedKinds()) {
+        const std::vector<FldColumn>& columns = clsFormatRow::KindColumns(kind);
+        for (const clsFormatRow& r : rows) {
+            if (r.ModeEx != kind)
+                continue;
+            QVariantList v(kFldColumnCount + 2);
+            v[0] = id;
+            v[1] = kind;
+            for (FldColumn c : columns)
+                v[int(c) + 2] = r.Value(c);
+            values.push_back(std::move(v));
+        }
+    }
+    conn.InsertMany(QStringLiteral("Rpt_FldDEF"), names, values);
 }

@@ -19,6 +19,10 @@ public:
     static void DeleteKinds(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
     // Inserts rows (all of one kind, `modeEx`) with the columns that kind writes.
     static void InsertRows(clsConnection& conn, qint32 id, qint32 modeEx, const std::vector<const clsFormatRow*>& rows);
+    // Inserts the rows of every saved kind, kinds in save order and each kind's rows in
+    // the order given, each row with the columns its kind writes (the others Null), in
+    // as few statements as the database takes. Rows of other kinds are not written.
+    static void InsertFormat(clsConnection& conn, qint32 id, const std::vector<clsFormatRow>& rows);
 
     // The kinds' numbers as an SQL list, "0,3,4".
     static QString KindList(const std::vector<qint32>& kinds);

@@ -74,12 +74,12 @@ void WriteRows(clsConnection& conn, qint32 id, const clsFormatSnapshot& snapshot
         if (snapshot.HasCatalogue)
             conn.Execute(QStringLiteral("Delete From Rpt_FltDEF Where id = ?"), {id});
     }
-    for (qint32 kind : clsFormatRow::SavedKinds())
-        clsFormatStore::InsertRows(conn, id, kind, snapshot.RowsOf(kind));
+    clsFormatStore::InsertFormat(conn, id, snapshot.Rows);
     std::vector<QVariantList> filters;
     for (const clsFormatSnapshot::FilterRow& f : snapshot.Filters)
         filters.push_back({id, f.note, f.ModeEx, f.location});
-    conn.ExecuteMany(QStringLiteral("Insert into Rpt_FltDEF (id,note,ModeEx,location) values (?,?,?,?)"), filters);
+    conn.InsertMany(QStringLiteral("Rpt_FltDEF"),
+                    {QStringLiteral("id"), QStringLiteral("note"), QStringLiteral("ModeEx"), QStringLiteral("location")}, filters);
 }
 }
 

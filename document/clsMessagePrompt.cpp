@@ -14,7 +14,7 @@ PromptAnswer clsMessagePrompt::Message(const QString& text, PromptIcon icon, con
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         std::fprintf(stderr, "[%s] %s\n", title.toUtf8().constData(), text.toUtf8().constData());
-        return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+        return Unasked(buttons);
     }
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
@@ -26,11 +26,18 @@ PromptAnswer clsMessagePrompt::Message(const QString& text, PromptIcon icon, con
     case PromptIcon::Critical: box.setIcon(QMessageBox::Critical); break;
     case PromptIcon::None: box.setIcon(QMessageBox::NoIcon); break;
     }
-    if (buttons == PromptButtons::YesNo) {
+    if (buttons != PromptButtons::Ok) {
         QAbstractButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
-        box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        QAbstractButton* no = box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+        if (buttons == PromptButtons::YesNoCancel)
+            box.setEscapeButton(box.addButton(QStringLiteral("取消"), QMessageBox::RejectRole));
         box.exec();
-        return box.clickedButton() == yes ? PromptAnswer::Yes : PromptAnswer::No;
+        if (box.clickedButton() == yes)
+            return PromptAnswer::Yes;
+        // Closing the box without a choice is 取消 where there is one.
+        if (buttons == PromptButtons::YesNoCancel && box.clickedButton() != no)
+            return PromptAnswer::Cancel;
+        return PromptAnswer::No;
     }
     box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.exec();

@@ -9,11 +9,21 @@ public:
     PromptAnswer Message(const QString& text, PromptIcon, const QString& title, PromptButtons buttons) override
     {
         std::fprintf(stderr, "[%s] %s\n", title.toUtf8().constData(), text.toUtf8().constData());
-        return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+        return Unasked(buttons);
     }
 };
 clsConsolePrompt g_console;
 clsPrompt* g_current = nullptr;
+}
+
+PromptAnswer clsPrompt::Unasked(PromptButtons buttons)
+{
+    switch (buttons) {
+    case PromptButtons::YesNo: return PromptAnswer::No;
+    case PromptButtons::YesNoCancel: return PromptAnswer::Cancel;
+    case PromptButtons::Ok: break;
+    }
+    return PromptAnswer::Ok;
 }
 
 void clsPrompt::Log(const QString& text)

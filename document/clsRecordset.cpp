@@ -27,20 +27,26 @@ void clsRecordset::Close()
     m_query.finish();
     m_query = QSqlQuery();
     m_fields.clear();
+    m_asAsked.clear();
     m_eof = true;
 }
 
 int clsRecordset::IndexOf(const QString& name) const
 {
-    const auto it = m_fields.constFind(name.toLower());
-    if (it == m_fields.constEnd())
+    const int index = IndexOfField(name);
+    if (index < 0)
         throw clsDatabaseError(QStringLiteral("在对应所需名称或序数的集合中，未找到项目。(%1)").arg(name));
-    return it.value();
+    return index;
 }
 
 int clsRecordset::IndexOfField(const QString& name) const
 {
-    return m_fields.value(name.toLower(), -1);
+    const auto it = m_asAsked.constFind(name);
+    if (it != m_asAsked.constEnd())
+        return it.value();
+    const int index = m_fields.value(name.toLower(), -1);
+    m_asAsked.insert(name, index);
+    return index;
 }
 
 QVariant clsRecordset::ValueAt(int index) const
@@ -52,7 +58,7 @@ QVariant clsRecordset::ValueAt(int index) const
 
 bool clsRecordset::HasField(const QString& name) const
 {
-    return m_fields.contains(name.toLower());
+    return IndexOfField(name) >= 0;
 }
 
 QVariant clsRecordset::Value(const QString& name) const

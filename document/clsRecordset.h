@@ -35,5 +35,8 @@ private:
     int IndexOf(const QString& name) const;
     QSqlQuery m_query;
     QHash<QString, int> m_fields;  // lower-case name -> column
+    // Names as callers spell them -> column (-1: none), so a name is lower-cased once a
+    // query rather than on every read of every row.
+    mutable QHash<QString, int> m_asAsked;
     bool m_eof = true;
 };

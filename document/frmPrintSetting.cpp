@@ -276,6 +276,7 @@ void frmPrintSetting::cmdOk_Click()
         if (!g_blnRunMode)
             if (clsFieldsManager* fields = g_objDocument->FieldsManager())
                 fields->SetReportHelpID(ToLong(txtHelpId->text().trimmed()));
+        g_objDocument->CommitStep(QStringLiteral("打印设置"));
     }
     accept();
 }

@@ -151,7 +151,10 @@ void frmReportList::OpenSelected()
     QString name;
     if (!item || !g_objDocument || !SplitLine(item->text(), code, name))
         return;
-    // Copies: the open resets the document's own fields before it stores the new ones.
+    // Unsaved changes are kept unless the user lets them go (or saves them first).
+    if (!g_objDocument->ConfirmDiscard())
+        return;
+    // Copies: the open replaces the document's own fields.
     clsConnection* const conn = g_objDocument->m_AdoConn;
     const QString operatorName = g_objDocument->m_strOprName;
     if (g_objDocument->OpenDocument(conn, name, code, operatorName))

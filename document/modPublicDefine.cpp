@@ -199,6 +199,14 @@ bool AskYesNo(const QString& text, const QString& title)
                           PromptButtons::YesNo) == PromptAnswer::Yes;
 }
 
+PromptAnswer AskYesNoCancel(const QString& text, const QString& title)
+{
+    clsPrompt& prompt = clsPrompt::Current();
+    prompt.Beep();
+    return prompt.Message(text, PromptIcon::Question, title.isEmpty() ? MessageTitle() : title,
+                          PromptButtons::YesNoCancel);
+}
+
 void ReportError(const QString& description, const QString& module, const QString& routine, PromptIcon icon)
 {
     if (g_blnRunMode)
@@ -266,6 +274,11 @@ void MarkDocChanged()
         g_objDocument->SetDocChanged(true);
         g_objDocument->MarkLayoutDirty();
     }
+}
+
+bool CommitDocumentStep(const QString& text)
+{
+    return g_objDocument && g_objDocument->CommitStep(text);
 }
 
 void MarkLayoutDirty()

@@ -62,6 +62,8 @@ void ShowMessage(const QString& text, PromptIcon icon = PromptIcon::Exclamation,
                  const QString& title = QString());
 // Beep, then a Yes/No question with a question icon; True for Yes.
 bool AskYesNo(const QString& text, const QString& title = QString());
+// The same with 取消 as a third answer.
+PromptAnswer AskYesNoCancel(const QString& text, const QString& title = QString());
 
 // The error convention: silent in RunMode; otherwise the description, CR LF and
 // "错误位于模块：" + module + "." + routine, titled "格式".
@@ -85,6 +87,9 @@ clsCanvasScene* DocumentScene();
 // Marks the open document changed; every accepted edit calls it. It also marks the
 // canvas for a new layout pass.
 void MarkDocChanged();
+// Closes the undo step of a user gesture on the open document, named by what the
+// gesture did ("移动标签"); nothing is recorded when the format did not change.
+bool CommitDocumentStep(const QString& text);
 // The canvas no longer shows the records (a selection changed): lay it out again before
 // it is next read.
 void MarkLayoutDirty();

@@ -145,6 +145,27 @@ QString clsLabelManager::FontToText(const clsFont& font)
 
 void clsLabelManager::TextToFont(const QString& text, clsFont& font)
 {
+    // Most labels of a report share a handful of font texts, and loading always starts
+    // from the default font: those results are kept, bounded, for the next label.
+    static QHash<QString, clsFont> parsed;
+    const bool fromDefault = font == clsFont();
+    if (fromDefault) {
+        const auto it = parsed.constFind(text);
+        if (it != parsed.constEnd()) {
+            font = it.value();
+            return;
+        }
+    }
+    ParseFontText(text, font);
+    if (fromDefault) {
+        if (parsed.size() >= 4096)
+            parsed.clear();
+        parsed.insert(text, font);
+    }
+}
+
+void clsLabelManager::ParseFontText(const QString& text, clsFont& font)
+{
     QString rest = text;
     for (int piece = 0; piece < 8; ++piece) {
         if (rest.isEmpty())
@@ -194,7 +215,7 @@ void clsLabelManager::LoadReportLabels(qint32 ID, bool& ok)
     LoadRows(ID, mine);
 }
 
-void clsLabelManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows)
+void clsLabelManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows, bool exactly)
 {
     m_lngID = ID;
     Labels.clear();
@@ -228,7 +249,7 @@ void clsLabelManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>
         label->BlnVisibled = true;
         Labels.push_back(std::move(label));
     }
-    if (Labels.empty()) {
+    if (Labels.empty() && !exactly) {
         AddDefaultLabels();
         // The title range holds the title it is given.
         if (clsRangeManager* ranges = DocumentRanges())

@@ -23,7 +23,9 @@ public:
     void SaveReportLabels(qint32 ID, bool& ok);
     // The same without a database: the labels from stored rows (of this kind, in
     // their order), and the rows a save writes.
-    void LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows);
+    // A format without labels gets the default title label, unless `exactly` (undo and
+    // redo put back a format as it was).
+    void LoadRows(qint32 ID, const std::vector<const clsFormatRow*>& rows, bool exactly = false);
     void AppendRows(std::vector<clsFormatRow>& rows) const;
     // Appends the title label "报表标题" in the title range; the format is not marked changed.
     void AddDefaultLabels();
@@ -118,6 +120,7 @@ public:
     static void TextToFont(const QString& text, clsFont& font);
 
 private:
+    static void ParseFontText(const QString& text, clsFont& font);
     bool AcyclicSource(const clsLabel& label, const QString& name, const QString& kind, const QString& text) const;
 
     qint32 m_lngID = 0;

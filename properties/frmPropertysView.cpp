@@ -221,24 +221,54 @@ const ClsPropDiscription* frmPropertysView::Description(int row) const
     return (*list)[std::size_t(row)].get();
 }
 
-void frmPropertysView::FillObjectList()
+QStringList frmPropertysView::ObjectEntries() const
 {
-    QSignalBlocker block(cmbObject);
-    cmbObject->clear();
+    QStringList entries;
     if (clsRangeManager* ranges = Ranges())
         for (const auto& r : ranges->Ranges)
-            cmbObject->addItem(EntryText(kRange, r->StrName));
+            entries << EntryText(kRange, r->StrName);
     if (clsLabelManager* labels = Labels())
         for (const auto& l : labels->Labels)
             if (!l->blnDeleted)
-                cmbObject->addItem(EntryText(kLabel, l->StrName));
+                entries << EntryText(kLabel, l->StrName);
     if (clsFieldsManager* fields = Fields()) {
         for (const auto& c : fields->Cols)
-            cmbObject->addItem(EntryText(kColumn, c->name));
+            entries << EntryText(kColumn, c->name);
         for (const auto& t : fields->Titles)
-            cmbObject->addItem(EntryText(kTitle, t->name));
+            entries << EntryText(kTitle, t->name);
     }
+    return entries;
+}
+
+void frmPropertysView::FillObjectList()
+{
+    QSignalBlocker block(cmbObject);
+    m_entries = ObjectEntries();
+    cmbObject->clear();
+    cmbObject->addItems(m_entries);
     cmbObject->setCurrentIndex(cmbObject->findText(EntryText(m_kind, m_name)));
+}
+
+void frmPropertysView::Follow(const QString& kind, const QString& name, bool multiple)
+{
+    if (m_committing)
+        return;
+    const QStringList entries = ObjectEntries();
+    QString k = kind;
+    QString n = name;
+    if (!entries.contains(EntryText(k, n))) {
+        k.clear();
+        n.clear();
+        multiple = false;
+    }
+    setEnabled(Propertys() != nullptr);
+    if (k == m_kind && n == m_name && multiple == m_multiple && entries == m_entries) {
+        // The same object: only its values may have moved on (a drag, a key).
+        if (m_editRow < 0)
+            FillGrid();
+        return;
+    }
+    InitPropertys(k, n, multiple);
 }
 
 void frmPropertysView::FillGrid()
@@ -460,6 +490,7 @@ void frmPropertysView::OpenFontDialog()
     if (!chosen)
         return;
     if (labels && labels->SetLabelFont(m_name, font)) {
+        CommitDocumentStep(QStringLiteral("修改属性 字体"));
         MSHFlexGrid1->item(m_editRow, 2)->setText(FontText(font));
         HideEditors();
         Redraw();
@@ -571,6 +602,7 @@ bool frmPropertysView::CommitValue(const QString& value)
     }
     if (!written)
         return false;
+    CommitDocumentStep(QStringLiteral("修改属性 ") + desc->StrPropName);
     MSHFlexGrid1->item(row, 2)->setText(taken);
     HideEditors();
     Redraw();

@@ -62,6 +62,11 @@ public:
     bool ChooseFromList(const QString& entry);
     // Switches to the object of a cmbObject entry.
     void ChooseObject(const QString& entry);
+    // Keeps the window up with the designer: shows `name` of `kind` (the object selected
+    // last), its values as they now are and the report's objects as they now are. An
+    // object that no longer exists is not shown; nothing is disturbed while a value is
+    // being committed.
+    void Follow(const QString& kind, const QString& name, bool multiple);
 
     // The font dialog; tests answer it instead of a real dialog (false = cancelled).
     using FontHook = std::function<bool(clsFont&)>;
@@ -77,6 +82,8 @@ private:
     const std::vector<std::unique_ptr<ClsPropDiscription>>* PropertyList() const;
     const ClsPropDiscription* Description(int row) const;
     void FillObjectList();
+    // The object list's entries for the open report: ranges, labels, columns, titles.
+    QStringList ObjectEntries() const;
     void FillGrid();
     QString ReadValue(const QString& caption) const;
     bool WriteValue(const QString& caption, const QString& value);
@@ -98,6 +105,7 @@ private:
     QString m_kind;
     QString m_name;
     bool m_multiple = false;
+    QStringList m_entries;
     int m_editRow = -1;
     bool m_committing = false;
     QValidator* m_lengths = nullptr;

@@ -743,26 +743,25 @@ void clsRangeManager::LayoutAll()
     scene->picDraw.height = Clamp32(y);
     DrawPaperWidthTopic();
     // Selection marks around what is selected and shown.
+    // Only the selected are looked up: a pass over a large report selects few.
+    const auto mark = [&](clsCanvasScene::Kind kind, const QString& name) {
+        if (clsSceneElement* view = scene->Find(kind, name))
+            if (view->visible) {
+                view->selected = true;
+                scene->ShowSizeHandles(*view);
+            }
+    };
     if (labels)
         for (const auto& l : labels->Labels)
-            if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Label, l->StrName))
-                if (view->visible && l->blnSelected) {
-                    view->selected = true;
-                    scene->ShowSizeHandles(*view);
-                }
+            if (l->blnSelected)
+                mark(clsCanvasScene::Kind::Label, l->StrName);
     if (fields) {
         for (const auto& c : fields->Cols)
-            if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Column, c->name))
-                if (view->visible && c->blnSelected && c->BlnEnable) {
-                    view->selected = true;
-                    scene->ShowSizeHandles(*view);
-                }
+            if (c->blnSelected && c->BlnEnable)
+                mark(clsCanvasScene::Kind::Column, c->name);
         for (const auto& t : fields->Titles)
-            if (clsSceneElement* view = scene->Find(clsCanvasScene::Kind::Title, t->name))
-                if (view->visible && t->blnSelected) {
-                    view->selected = true;
-                    scene->ShowSizeHandles(*view);
-                }
+            if (t->blnSelected)
+                mark(clsCanvasScene::Kind::Title, t->name);
     }
 }
 

@@ -1,7 +1,8 @@
 // Random sequences of every editing operation the designer offers, on the demo reports,
 // with the format's invariants checked after every step and a save-and-reopen check
-// after every save. A failure prints the seed and the shortest list of steps found that
-// still fails.
+// after every save. At every reopen and at the end, undoing every step since the open
+// must give the format as opened and redoing them the format as it was. A failure prints
+// the seed and the shortest list of steps found that still fails.
 //
 // QXRF_SEEDS=a-b (or a single number) and QXRF_STEPS=n run other seeds and lengths;
 // ctest runs a fixed set.
@@ -11,6 +12,7 @@
 #include "designer/clsCanvasScene.h"
 #include "document/clsDefinitionStore.h"
 #include "document/clsDocument.h"
+#include "document/clsFormatHistory.h"
 #include "document/modPublicDefine.h"
 #include "labels/clsLabelManager.h"
 #include "properties/clsPropertysManager.h"
@@ -121,6 +123,8 @@ public:
         m_prompt.answers.clear();
         if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
             return QStringLiteral("打开失败");
+        m_doc->EnsureLayout();
+        m_opened = m_doc->TakeSnapshot();
         QString problem = Check();
         for (size_t i = 0; problem.isEmpty() && i < steps.size(); ++i) {
             const QString before = qEnvironmentVariableIsSet("QXRF_EFFECT") ? m_doc->TakeSnapshot().ToJson() : QString();
@@ -134,6 +138,8 @@ public:
             if (done)
                 *done = int(i) + 1;
         }
+        if (problem.isEmpty())
+            problem = CheckHistory();
         return problem;
     }
 
@@ -304,13 +310,16 @@ private:
             if (rows.empty())
                 break;
             Fields().ToggleGroupCell(rows[s.a % rows.size()]->name, clsFieldsManager::GroupCell(s.b % 5));
+            m_doc->CommitStep(QString::fromUtf8(kOpNames[s.op]));
             break;
         }
         case CloseGroups:
             Fields().CloseGroups();
+            m_doc->CommitStep(QString::fromUtf8(kOpNames[s.op]));
             break;
         case SetProperty:
             SetSomeProperty(s);
+            m_doc->CommitStep(QString::fromUtf8(kOpNames[s.op]));
             break;
         case Save: {
             m_doc->SaveReportFormat();
@@ -347,11 +356,15 @@ private:
             break;
         }
         case Reopen: {
+            if (const QString problem = CheckHistory(); !problem.isEmpty())
+                return problem;
             m_prompt.answers = {s.a % 2 ? PromptAnswer::Yes : PromptAnswer::No};
             m_doc->CloseDocument(false);
             m_doc = std::make_unique<clsDocument>();
             if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
                 return QStringLiteral("重新打开失败");
+            m_doc->EnsureLayout();
+            m_opened = m_doc->TakeSnapshot();
             break;
         }
         case OpCount:
@@ -432,6 +445,46 @@ private:
         for (int i = 0; i < std::max(x.size(), y.size()); ++i)
             if (x.value(i) != y.value(i))
                 return QStringLiteral("行%1：%2 ≠ %3").arg(i + 1).arg(x.value(i).trimmed(), y.value(i).trimmed());
+        return QString();
+    }
+
+    // The history since the open: every edit closed its step, undoing them all gives the
+    // format as opened (and laid out), redoing them all the format as it is, each with a sound canvas.
+    QString CheckHistory()
+    {
+        const clsFormatSnapshot last = m_doc->TakeSnapshot();
+        if (const clsFormatSnapshot recorded = m_doc->History().Recorded(); recorded != last)
+            return QStringLiteral("有修改没有记入撤销步骤：") + Diff(recorded.ToJson(), last.ToJson());
+        // Each format put back stays as recorded when it is laid out again.
+        const auto stable = [&](const QString& what) {
+            m_doc->EnsureLayout();
+            const clsFormatSnapshot now = m_doc->TakeSnapshot();
+            const clsFormatSnapshot& recorded = m_doc->History().Recorded();
+            return now == recorded ? QString() : what + Diff(recorded.ToJson(), now.ToJson());
+        };
+        int steps = 0;
+        while (m_doc->Undo()) {
+            if (const QString problem = stable(QStringLiteral("撤销“%1”后重新排列改变了格式：").arg(m_doc->History().RedoText()));
+                !problem.isEmpty())
+                return problem;
+            ++steps;
+        }
+        if (const clsFormatSnapshot first = m_doc->TakeSnapshot(); first != m_opened)
+            return QStringLiteral("撤销全部 %1 步后格式与打开时不同：").arg(steps) + Diff(m_opened.ToJson(), first.ToJson());
+        if (const QString problem = Check(); !problem.isEmpty())
+            return QStringLiteral("撤销全部步骤后：") + problem;
+        while (m_doc->Redo()) {
+            if (const QString problem = stable(QStringLiteral("重做“%1”后重新排列改变了格式：").arg(m_doc->History().UndoText()));
+                !problem.isEmpty())
+                return problem;
+            --steps;
+        }
+        if (steps != 0)
+            return QStringLiteral("重做的步数与撤销的不同");
+        if (const clsFormatSnapshot again = m_doc->TakeSnapshot(); again != last)
+            return QStringLiteral("重做全部步骤后格式不同：") + Diff(last.ToJson(), again.ToJson());
+        if (const QString problem = Check(); !problem.isEmpty())
+            return QStringLiteral("重做全部步骤后：") + problem;
         return QString();
     }
 
@@ -543,6 +596,7 @@ private:
     QString m_system;
     clsRecordingPrompt m_prompt;
     std::unique_ptr<clsDocument> m_doc;
+    clsFormatSnapshot m_opened;
     clsCanvasController m_controller;
 };
 
@@ -608,6 +662,8 @@ class tst_editSequences : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // Undoing back to the open must be possible however long the sequence.
+    void initTestCase() { clsFormatHistory::SetStepLimit(0); }
     void randomEdits_data()
     {
         clsTestDatabase::AddBackendColumn();

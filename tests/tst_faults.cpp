@@ -99,8 +99,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("backend");
         QTest::addColumn<int>("closeAt");
+        // Every statement of a save: on SQLite the busy wait read, cut and put back around
+        // the lock update, then delete, insert and unlock; on PostgreSQL lock, delete,
+        // insert and unlock.
         for (const QString& b : clsTestDatabase::Backends())
-            for (int k : {1, 4, 30})
+            for (int k = 1; k <= (b == QLatin1String("sqlite") ? 7 : 4); ++k)
                 QTest::newRow(qPrintable(QStringLiteral("%1 statement %2").arg(b).arg(k))) << b << k;
     }
     void connectionClosedDuringSave()

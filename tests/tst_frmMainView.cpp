@@ -2,7 +2,13 @@
 #include "designer/clsCanvasWidget.h"
 #include "designer/clsScenePainter.h"
 #include "designer/frmMainView.h"
+#include "document/frmReportList.h"
+#include <QListWidget>
+#include <QTableWidget>
 #include "document/clsDocument.h"
+#include "document/clsFormatHistory.h"
+#include "document/clsFormatTransfer.h"
+#include "document/clsRecoveryStore.h"
 #include "document/modPublicDefine.h"
 #include "labels/clsLabelManager.h"
 #include "ranges/clsRangeManager.h"
@@ -15,6 +21,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QTextBrowser>
@@ -53,6 +60,38 @@ QString RangeOfType(const clsDocument& doc, const QString& type)
     return name;
 }
 
+// 文件→打开, the report list driven while it is modal: picks `name` and presses 确定.
+// True when the list closed (the report opened).
+bool OpenFromList(frmMainView* w, const QString& name)
+{
+    bool closed = false;
+    QTimer::singleShot(0, w, [&] {
+        auto* list = qobject_cast<frmReportList*>(QApplication::activeModalWidget());
+        if (!list)
+            return;
+        list->chkAll_Click(true);   // every subsystem's reports
+        auto* reports = list->findChild<QListWidget*>(QStringLiteral("lstReport"));
+        for (int i = 0; i < reports->count(); ++i)
+            if (reports->item(i)->text().endsWith(name))
+                reports->setCurrentRow(i);
+        list->cmdOk_Click();
+        closed = !list->isVisible();
+        if (!closed)
+            list->reject();
+    });
+    w->Action(QStringLiteral("mnuOpen"))->trigger();
+    return closed;
+}
+
+// A real change to the format: the first label moved one step to the right.
+void NudgeALabel(clsDocument& doc, frmMainView* w)
+{
+    doc.LabelManager()->SetSelectLabelObject(doc.LabelManager()->Labels.front()->StrName, true);
+    MarkLayoutDirty();
+    QVERIFY(w->HandleKey(Qt::Key_Right, Qt::NoModifier));
+    QVERIFY(doc.DocChanged());
+}
+
 int Asked(const clsRecordingPrompt& prompt)
 {
     int n = 0;
@@ -89,13 +128,16 @@ private Q_SLOTS:
         frmMainView::DestroyInstance();
     }
 
-    void withoutADocumentEveryCommandIsHarmless()
+    void withoutAReportNothingCanBeEdited()
     {
         frmMainView* w = frmMainView::Instance();
         QVERIFY(!w->IsShown());
         QVERIFY(!w->TriggerToolbarKey(QStringLiteral("zoom")));
-        QVERIFY(w->TriggerToolbarKey(QStringLiteral("DELETE")));
-        QVERIFY(w->HandleKey(Qt::Key_Up, Qt::NoModifier));
+        // Without a report nothing can be edited.
+        QVERIFY(!w->TriggerToolbarKey(QStringLiteral("DELETE")));
+        QVERIFY(!w->HandleKey(Qt::Key_Up, Qt::NoModifier));
+        QVERIFY(!w->Action(QStringLiteral("mnuAddLabel"))->isEnabled());
+        QVERIFY(w->Action(QStringLiteral("mnuOpen"))->isEnabled());
     }
 
     void toolbarKeysIgnoreCase_data()
@@ -389,6 +431,10 @@ private Q_SLOTS:
     void addingShowsAHintAndEscapeCancels()
     {
         QFETCH(QString, menu);
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
         frmMainView* w = frmMainView::Instance();
         const QString idle = w->StatusText();
         QVERIFY(!w->Action(menu)->statusTip().isEmpty());
@@ -523,6 +569,239 @@ private Q_SLOTS:
         }
         // Hovering shows the whole text.
         QVERIFY(canvas->ToolTipAt(centre.x(), centre.y()).contains(label->strSou.trimmed()));
+    }
+
+    void leavingAReportAsksFirst_data()
+    {
+        QTest::addColumn<QString>("backend");
+        QTest::addColumn<QString>("leave");
+        QTest::addColumn<int>("answerCode");
+        const std::pair<PromptAnswer, const char*> answers[] = {
+            {PromptAnswer::Yes, "是"}, {PromptAnswer::No, "否"}, {PromptAnswer::Cancel, "取消"}};
+        for (const char* leave : {"open", "closeFormat", "closeWindow"})
+            for (const auto& [answer, word] : answers)
+                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(leave, QString::fromUtf8(word))))
+                    << QStringLiteral("sqlite") << QString::fromLatin1(leave) << int(answer);
+    }
+    void leavingAReportAsksFirst()
+    {
+        // Unsaved work survives every way of leaving its report: 取消 stays, 否 drops
+        // the changes, 是 saves them before going on.
+        QFETCH(QString, leave);
+        QFETCH(int, answerCode);
+        const auto answer = PromptAnswer(answerCode);
+        QXRF_OPEN_DB(db, true, true);
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        const QStringList stored = db.Dump(doc.m_lngReportID);
+        NudgeALabel(doc, w);
+        const clsFormatSnapshot changed = doc.TakeSnapshot();
+        const qint32 id = doc.m_lngReportID;
+
+        prompt.answers << answer;
+        if (leave == QLatin1String("open"))
+            QCOMPARE(OpenFromList(w, QStringLiteral("应付账款账龄分析表")), answer != PromptAnswer::Cancel);
+        else if (leave == QLatin1String("closeFormat"))
+            w->Action(QStringLiteral("mnuClose"))->trigger();
+        else
+            QCOMPARE(w->close(), answer != PromptAnswer::Cancel);
+        QCOMPARE(Asked(prompt), 1);
+        QCOMPARE(db.Dump(id) == stored, answer != PromptAnswer::Yes);
+        if (answer == PromptAnswer::Cancel) {
+            QCOMPARE(doc.m_strReportName, kReport);
+            QVERIFY(doc.DocChanged() && w->isWindowModified() && w->isVisible());
+            QCOMPARE(doc.TakeSnapshot(), changed);
+            return;
+        }
+        QVERIFY(!doc.DocChanged());
+        if (leave == QLatin1String("open")) {
+            QCOMPARE(doc.m_strReportName, QStringLiteral("应付账款账龄分析表"));
+            QCOMPARE(w->Caption(), QStringLiteral("报表格式定义-应付账款账龄分析表"));
+        } else if (leave == QLatin1String("closeFormat")) {
+            // Closed: nothing to edit until a report is opened.
+            QVERIFY(!doc.IsOpen());
+            for (const char* name : {"mnuAddLabel", "mnuSave", "mnuProp", "mnuPageHead"})
+                QVERIFY2(!w->Action(QString::fromLatin1(name))->isEnabled(), name);
+            QVERIFY(!w->HandleKey(Qt::Key_Delete, Qt::NoModifier));
+            QVERIFY(OpenFromList(w, kReport));
+            QVERIFY(doc.IsOpen() && w->Action(QStringLiteral("mnuAddLabel"))->isEnabled());
+        } else {
+            QVERIFY(!w->IsShown());
+        }
+    }
+
+    void failedOpenKeepsTheReport()
+    {
+        // A report without a column list cannot be opened: the one open stays as it
+        // was, changes, caption, canvas and all, and 保存 still saves it.
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        NudgeALabel(doc, w);
+        const clsFormatSnapshot changed = doc.TakeSnapshot();
+        const int labelViews = doc.Scene()->Count(clsCanvasScene::Kind::Label);
+        prompt.answers << PromptAnswer::No;
+        QVERIFY(!OpenFromList(w, QStringLiteral("固定资产折旧计算表")));
+        QVERIFY(prompt.LastText().startsWith(QStringLiteral("没有找到报表的字段列表")));
+        QCOMPARE(doc.m_strReportName, kReport);
+        QCOMPARE(w->Caption(), QStringLiteral("报表格式定义-") + kReport);
+        QVERIFY(doc.DocChanged());
+        QCOMPARE(doc.TakeSnapshot(), changed);
+        QCOMPARE(doc.Scene()->Count(clsCanvasScene::Kind::Label), labelViews);
+        QVERIFY(w->Action(QStringLiteral("mnuAddLabel"))->isEnabled());
+        const int failedRows = db.Count(QStringLiteral("ID=5"));
+        w->Action(QStringLiteral("mnuSave"))->trigger();
+        QVERIFY(doc.LastSaveWritten());
+        QCOMPARE(db.Count(QStringLiteral("ID=5")), failedRows);
+    }
+
+#ifdef HAVE_PROPERTYS_VIEW
+    void propertyWindowFollows()
+    {
+        // The window shows the object selected last, never one that is gone, and the
+        // objects of the report that is open.
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        w->Action(QStringLiteral("mnuProp"))->trigger();
+        auto* props = qobject_cast<frmPropertysView*>(w->PropertyWindow());
+        QVERIFY(props && props->isVisible());
+        const auto shows = [&](const QString& kind, const QString& name) {
+            w->RefreshView();
+            return props->Kind() == kind && props->ObjectName() == name;
+        };
+        const QString label = doc.LabelManager()->Labels.front()->StrName;
+        const QString column = doc.FieldsManager()->Cols.front()->name;
+        doc.LabelManager()->SetSelectLabelObject(label, true);
+        MarkLayoutDirty();
+        QVERIFY(shows(QStringLiteral("标签"), label));
+        doc.FieldsManager()->SetSelectedColObject(column, false);
+        MarkLayoutDirty();
+        QVERIFY(shows(QStringLiteral("列"), column));
+        // Deleted on the canvas: the window lets it go.
+        doc.FieldsManager()->ClearAllSelected();
+        doc.LabelManager()->SetSelectLabelObject(label, true);
+        MarkLayoutDirty();
+        QVERIFY(shows(QStringLiteral("标签"), label));
+        w->Action(QStringLiteral("mnuDelete"))->trigger();
+        const clsLabel* gone = doc.LabelManager()->FindLabel(label);
+        QVERIFY(!gone || gone->blnDeleted);
+        QVERIFY(shows(QString(), QString()));
+        // Another report: its objects, not the last one's.
+        prompt.answers << PromptAnswer::No;
+        QVERIFY(OpenFromList(w, QStringLiteral("应付账款账龄分析表")));
+        w->RefreshView();
+        QStringList entries;
+        for (int i = 0; i < props->cmbObject->count(); ++i)
+            entries << props->cmbObject->itemText(i);
+        for (const auto& l : doc.LabelManager()->Labels)
+            QVERIFY(entries.contains(frmPropertysView::EntryText(QStringLiteral("标签"), l->StrName)));
+        QCOMPARE(entries.size(), props->cmbObject->count());
+        // Closed: the window is empty and takes nothing.
+        prompt.answers << PromptAnswer::No;
+        w->Action(QStringLiteral("mnuClose"))->trigger();
+        QVERIFY(!props->isEnabled());
+        QCOMPARE(props->MSHFlexGrid1->rowCount(), 0);
+        QCOMPARE(props->cmbObject->count(), 0);
+    }
+#endif
+
+    void undoAndRedoADrag()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY2(db.Ready(), qPrintable(db.Error()));
+        clsRecordingPrompt prompt;
+        clsDocument doc;
+        QVERIFY(doc.OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        frmMainView* w = frmMainView::Instance();
+        QAction* undo = w->Action(QStringLiteral("mnuUndo"));
+        QAction* redo = w->Action(QStringLiteral("mnuRedo"));
+        QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+        const clsLabel* label = doc.LabelManager()->Labels.front().get();
+        const QString name = label->StrName;
+        const qint32 left = label->left;
+        const clsSceneRect r = doc.Scene()->Find(clsCanvasScene::Kind::Label, name)->rect;
+        clsCanvasWidget* canvas = w->Canvas();
+        QWidget* vp = canvas->viewport();
+        const QPoint centre = canvas->ToViewport(r.left + r.width / 2, r.top + r.height / 2).toPoint();
+        QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, centre);
+        // A drag through several points is one step.
+        QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, centre);
+        for (int dx = 10; dx <= 40; dx += 10)
+            QTest::mouseMove(vp, centre + QPoint(dx, 0));
+        QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, centre + QPoint(40, 0));
+        const qint32 moved = doc.LabelManager()->FindLabel(name)->left;
+        QVERIFY(moved > left);
+        QCOMPARE(doc.History().Count(), 1);
+        QCOMPARE(undo->text(), QStringLiteral("撤销 移动标签"));
+        QVERIFY(undo->isEnabled() && !redo->isEnabled());
+        w->mnuSave_Click();
+        QVERIFY(!doc.DocChanged() && !w->isWindowModified());
+
+        // Undoing back past the save marks the format changed; the label keeps its selection.
+        QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(doc.LabelManager()->FindLabel(name)->left, left);
+        QVERIFY(doc.LabelManager()->FindLabel(name)->blnSelected);
+        QVERIFY(doc.DocChanged() && w->isWindowModified());
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(redo->text(), QStringLiteral("重做 移动标签"));
+        for (const auto key : {QKeyCombination(Qt::ControlModifier, Qt::Key_Y),
+                               QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)}) {
+            QTest::keyClick(w, key.key(), key.keyboardModifiers());
+            QCOMPARE(doc.LabelManager()->FindLabel(name)->left, moved);
+            QVERIFY(!doc.DocChanged());
+            QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+        }
+        QVERIFY(prompt.messages.isEmpty());
+    }
+
+    void recoveryAfterACrash()
+    {
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY2(db.Ready(), qPrintable(db.Error()));
+        clsRecordingPrompt prompt;
+        auto doc = std::make_unique<clsDocument>();
+        QVERIFY(doc->OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        const clsFormatSnapshot opened = doc->TakeSnapshot();
+        const std::vector<clsFormatRow> stored = clsFormatTransfer::ReadReport(db.Conn(), doc->m_lngReportID).Rows;
+        const clsRecoveryStore store = doc->RecoveryStore();
+        frmMainView* w = frmMainView::Instance();
+        QCOMPARE(w->AutosaveMinutes(), 2);
+        w->Autosave();
+        QVERIFY(!store.Exists());
+        const clsSceneRect r = doc->Scene()->Elements(clsCanvasScene::Kind::Label).front()->rect;
+        w->Canvas()->PressAt(r.left + 5, r.top + 5, CanvasButton::Left, {});
+        w->Canvas()->ReleaseAt(r.left + 5, r.top + 5, {});
+        QVERIFY(w->HandleKey(Qt::Key_Delete, Qt::NoModifier));
+        const clsFormatSnapshot edited = doc->TakeSnapshot();
+        QVERIFY(edited != opened);
+        w->Autosave();
+        QVERIFY(store.Exists());
+        // The designer ends without closing the format; the next open offers the edit.
+        doc.reset();
+        prompt.answers = {PromptAnswer::Yes};
+        doc = std::make_unique<clsDocument>();
+        QVERIFY(doc->OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
+        QVERIFY(prompt.LastText().contains(QStringLiteral("是否恢复")));
+        QCOMPARE(doc->TakeSnapshot(), edited);
+        QVERIFY(doc->DocChanged());
+        // Nothing was written to the database, and the recovery can be undone.
+        QVERIFY(clsFormatTransfer::ReadReport(db.Conn(), doc->m_lngReportID).Rows == stored);
+        QVERIFY(doc->Undo());
+        QCOMPARE(doc->TakeSnapshot(), opened);
+        // A clean close leaves no file behind.
+        QVERIFY(doc->Redo());
+        prompt.answers = {PromptAnswer::No};
+        doc->CloseDocument(false);
+        QVERIFY(!store.Exists());
     }
 
     void contextMenuAndHelpDoNotBlock()

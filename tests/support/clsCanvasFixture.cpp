@@ -49,5 +49,6 @@ clsFieldsManager& clsCanvasFixture::OpenLaidOut(clsDocument& doc, bool footerSho
         doc.RangeManager()->SetRangeVisible(QStringLiteral("脚注区域"), true);
     doc.RangeManager()->DrawAllObjects();
     doc.SetDocChanged(false);
+    doc.ResetHistory();   // as if opened so
     return f;
 }

@@ -16,6 +16,6 @@ struct clsCanvasFixture
                              bool enabled = true);
     static clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 left);
     // Opens the report as above and draws it; `footerShown` also shows the report
-    // footer (3220..4220). DocChanged is cleared afterwards.
+    // footer (3220..4220). DocChanged is cleared and the undo history starts there.
     static clsFieldsManager& OpenLaidOut(clsDocument& doc, bool footerShown = false);
 };

@@ -23,9 +23,9 @@ public:
     PromptAnswer Message(const QString& text, PromptIcon icon, const QString& title, PromptButtons buttons) override
     {
         messages.append({text, icon, title, buttons});
-        if (buttons == PromptButtons::YesNo)
-            return answers.isEmpty() ? PromptAnswer::No : answers.takeFirst();
-        return PromptAnswer::Ok;
+        if (buttons == PromptButtons::Ok)
+            return PromptAnswer::Ok;
+        return answers.isEmpty() ? Unasked(buttons) : answers.takeFirst();
     }
 
     void Log(const QString& text) override { logs.append(text); }
