@@ -7,12 +7,7 @@ class tst_clsConnection : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void reading_data()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
+    void reading_data() { clsTestDatabase::AddBackendRows(); }
     void reading()
     {
         QXRF_OPEN_DB(db);

@@ -160,11 +160,9 @@ private Q_SLOTS:
                                       p("dbname", "报表"), p("connect_timeout", "3"), p("sslmode", "disable")};
         QTest::newRow("uri, two hosts, ipv6") << QStringLiteral("postgres://[::1]:5432,h2/d")
                                               << Pairs{p("host", "::1,h2"), p("port", "5432,"), p("dbname", "d")};
-        QTest::newRow("uri, user only") << QStringLiteral("postgresql://u@") << Pairs{p("user", "u")};
         QTest::newRow("no =") << QStringLiteral("host=h qxrf") << Pairs{};
         QTest::newRow("open quote") << QStringLiteral("password='abc") << Pairs{};
         QTest::newRow("no name") << QStringLiteral("=x") << Pairs{};
-        QTest::newRow("uri parameter without =") << QStringLiteral("postgresql://h/d?sslmode") << Pairs{};
     }
     void connectionStrings()
     {

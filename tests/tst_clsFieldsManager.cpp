@@ -1,4 +1,4 @@
-#include "tst_fieldsRows.h"
+#include "fieldsRows.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include "document/clsDatabaseError.h"
@@ -9,13 +9,6 @@ using namespace fieldsRows;
 class tst_clsFieldsManager : public QObject
 {
     Q_OBJECT
-
-    static void AddBackends()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
 
     static ColRow Row(const QString& name, qint32 order, qint32 topEx = 0, const QString& field = QStringLiteral("f"))
     {
@@ -49,7 +42,7 @@ class tst_clsFieldsManager : public QObject
 private Q_SLOTS:
     void cleanup() { g_blnRunMode = false; }
 
-    void roundTripWithQuotes_data() { AddBackends(); }
+    void roundTripWithQuotes_data() { clsTestDatabase::AddBackendRows(); }
     void roundTripWithQuotes()
     {
         QXRF_OPEN_DB(db);
@@ -106,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(prompt.messages.size(), 0);
     }
 
-    void renumbering_data() { AddBackends(); }
+    void renumbering_data() { clsTestDatabase::AddBackendRows(); }
     void renumbering()
     {
         QXRF_OPEN_DB(db);
@@ -171,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(x->strnote, note.trimmed());
     }
 
-    void noColumnRowsReadsNothingElse_data() { AddBackends(); }
+    void noColumnRowsReadsNothingElse_data() { clsTestDatabase::AddBackendRows(); }
     void noColumnRowsReadsNothingElse()
     {
         QXRF_OPEN_DB(db);
@@ -203,7 +196,7 @@ private Q_SLOTS:
         QVERIFY(!fm.LastSaveRefused());
     }
 
-    void validationNamesTheColumnAndWritesNothing_data() { AddBackends(); }
+    void validationNamesTheColumnAndWritesNothing_data() { clsTestDatabase::AddBackendRows(); }
     void validationNamesTheColumnAndWritesNothing()
     {
         QXRF_OPEN_DB(db);
@@ -398,7 +391,7 @@ private Q_SLOTS:
         QVERIFY(!fm.ColSelected(QStringLiteral("无此列")));
     }
 
-    void throughTheDocument_data() { AddBackends(); }
+    void throughTheDocument_data() { clsTestDatabase::AddBackendRows(); }
     void throughTheDocument()
     {
         QXRF_OPEN_DB(db);
@@ -442,7 +435,7 @@ private Q_SLOTS:
 
     // A column added since the load (number 0) or enabled again (its old number) is
     // written at its place in the list, so the next load keeps the order.
-    void savedNumbersFollowTheList_data() { AddBackends(); }
+    void savedNumbersFollowTheList_data() { clsTestDatabase::AddBackendRows(); }
     void savedNumbersFollowTheList()
     {
         QXRF_OPEN_DB(db);

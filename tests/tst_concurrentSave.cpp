@@ -139,12 +139,7 @@ private:
     }
 
 private Q_SLOTS:
-    void overlappingSaveIsRefused_data()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
+    void overlappingSaveIsRefused_data() { clsTestDatabase::AddBackendRows(); }
     void overlappingSaveIsRefused()
     {
         QXRF_OPEN_DB(db, true, true);

@@ -272,6 +272,8 @@ private Q_SLOTS:
         for (auto it = m_reasons.cbegin(); it != m_reasons.cend(); ++it)
             QVERIFY2((it.key() == reason) == (it.value() == doc.LastSaveProblem()), qPrintable(doc.LastSaveProblem()));
         m_reasons.insert(reason, doc.LastSaveProblem());
+        if (reason == QLatin1String("held"))
+            QCOMPARE(doc.LastSaveProblem(), QStringLiteral("报表格式正在被其他用户保存，请稍后再试"));
         if (other && other->InTransaction())
             other->RollbackTrans();
         QCOMPARE(db.Dump(1), before);
@@ -343,12 +345,7 @@ private Q_SLOTS:
         QCOMPARE(db.Dump(3), before);   // opening and closing wrote nothing
     }
 
-    void unknownKindsAreLeftAlone_data()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
+    void unknownKindsAreLeftAlone_data() { clsTestDatabase::AddBackendRows(); }
     void unknownKindsAreLeftAlone()
     {
         QXRF_OPEN_DB(db, true, true);

@@ -1,5 +1,5 @@
 #include "columns/frmFieldView.h"
-#include "tst_fieldsRows.h"
+#include "fieldsRows.h"
 #include "clsTestDatabase.h"
 #include <QListWidget>
 #include <QMimeData>

@@ -21,12 +21,7 @@ private:
     }
 
 private Q_SLOTS:
-    void editsTheReportsConditions_data()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
+    void editsTheReportsConditions_data() { clsTestDatabase::AddBackendRows(); }
     void editsTheReportsConditions()
     {
         QXRF_OPEN_DB(db, true, true);

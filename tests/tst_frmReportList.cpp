@@ -45,19 +45,6 @@ private:
 private Q_SLOTS:
     void cleanup() { g_blnRunMode = false; }
 
-    void selectorHoldsTheNineteenSubsystems()
-    {
-        clsDocument doc;
-        frmReportList window;
-        QCOMPARE(window.windowTitle(), QStringLiteral("打开报表"));
-        auto* systems = window.findChild<QComboBox*>(QStringLiteral("cmbSystem"));
-        QCOMPARE(systems->count(), 19);
-        QCOMPARE(systems->itemText(0), QStringLiteral("应付         AP"));
-        QCOMPARE(systems->itemText(3), QStringLiteral("合并报表(子) CC"));
-        QCOMPARE(systems->itemText(18), QStringLiteral("GSP质量管理     GS"));
-        QCOMPARE(window.findChild<QCheckBox*>(QStringLiteral("chkAll"))->text(), QStringLiteral("显示全部报表"));
-    }
-
     void selectorHiddenOnAnOlderAccountDatabase_data()
     {
         QTest::addColumn<bool>("older");
@@ -78,12 +65,7 @@ private Q_SLOTS:
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label1"))->isHidden(), older);
     }
 
-    void listsBySubsystemOrAll_data()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
+    void listsBySubsystemOrAll_data() { clsTestDatabase::AddBackendRows(); }
     void listsBySubsystemOrAll()
     {
         QXRF_OPEN_DB(db, true, true);
@@ -126,7 +108,6 @@ private Q_SLOTS:
         QTest::newRow("plain") << "GL   科目余额表" << true << "GL" << "科目余额表";
         QTest::newRow("three blanks inside the name") << "SA   销售   日报" << true << "SA" << "销售   日报";
         QTest::newRow("two characters") << "GL" << false << "" << "";
-        QTest::newRow("blanks only") << "  " << false << "" << "";
         QTest::newRow("no separator") << "GL 科目余额表" << false << "" << "";
     }
     void splitsAtTheFirstThreeBlanks()

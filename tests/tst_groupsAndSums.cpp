@@ -1,4 +1,4 @@
-#include "tst_fieldsRows.h"
+#include "fieldsRows.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include <QtTest>
@@ -129,12 +129,7 @@ private Q_SLOTS:
         QTEST(again.Cols.front()->blnNumber, "loadedNumber");
     }
 
-    void rowsOfUnknownColumnsAreIgnored_data()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
+    void rowsOfUnknownColumnsAreIgnored_data() { clsTestDatabase::AddBackendRows(); }
     void rowsOfUnknownColumnsAreIgnored()
     {
         QXRF_OPEN_DB(db);

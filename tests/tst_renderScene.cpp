@@ -81,12 +81,7 @@ private Q_SLOTS:
         QVERIFY(prompt.messages.isEmpty());
     }
 
-    void writesAPdfPage_data()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
+    void writesAPdfPage_data() { clsTestDatabase::AddBackendRows(); }
     void writesAPdfPage()
     {
         QXRF_OPEN_DB(db, true, true);
@@ -175,7 +170,6 @@ private Q_SLOTS:
         QTest::newRow("9pt") << 9.0 << false << 400 << 1.0 << 12 << 400;
         QTest::newRow("9pt zoom 2") << 9.0 << false << 400 << 2.0 << 24 << 400;
         QTest::newRow("bold flag wins over normal weight") << 12.0 << true << 400 << 1.0 << 16 << 700;
-        QTest::newRow("heavy weight kept") << 10.5 << true << 900 << 1.0 << 14 << 900;
         QTest::newRow("zero size falls back") << 0.0 << false << 0 << 1.0 << 12 << 400;
     }
     void fontFollowsTheStoredFont()

@@ -25,11 +25,17 @@ clsTitle* clsCanvasFixture::AddTitle(clsFieldsManager& f, const QString& name, q
     return f.Titles.back().get();
 }
 
-clsFieldsManager& clsCanvasFixture::OpenLaidOut(clsDocument& doc, bool footerShown)
+void clsCanvasFixture::OpenHeadless(clsDocument& doc, clsConnection* conn)
 {
     doc.SetRunMode(true);
-    doc.OpenDocument(nullptr, QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
+    doc.OpenDocument(conn, QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
     doc.SetRunMode(false);
+    doc.SetDocChanged(false);
+}
+
+clsFieldsManager& clsCanvasFixture::OpenLaidOut(clsDocument& doc, bool footerShown)
+{
+    OpenHeadless(doc);
     clsFieldsManager& f = *doc.FieldsManager();
     f.Cols.clear();
     f.Titles.clear();

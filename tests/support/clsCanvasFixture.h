@@ -9,6 +9,9 @@
 // separator at 1800, columns at 1880..2180, lefts 0, 1000, 2200).
 struct clsCanvasFixture
 {
+    // Opens the report "某报表" (GL) as a host in RunMode would, on `conn` or on no
+    // database at all; every manager exists and DocChanged is cleared.
+    static void OpenHeadless(clsDocument& doc, clsConnection* conn = nullptr);
     static clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, const QString& field = QString(),
                              bool enabled = true);
     static clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 left);

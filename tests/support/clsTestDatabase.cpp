@@ -45,6 +45,13 @@ void clsTestDatabase::AddBackendColumn()
     QTest::addColumn<QString>("backend");
 }
 
+void clsTestDatabase::AddBackendRows()
+{
+    AddBackendColumn();
+    for (const QString& b : Backends())
+        QTest::newRow(qPrintable(b)) << b;
+}
+
 clsTestDatabase::clsTestDatabase(const QString& backend, bool withSchema, bool withDemo)
     : m_backend(backend), m_name(UniqueName())
 {

@@ -37,6 +37,8 @@ public:
 
     // Adds one row per backend to a _data() table that has a "backend" column first.
     static void AddBackendColumn();
+    // The column and one row per backend, for a _data() table that needs nothing else.
+    static void AddBackendRows();
     static QStringList Backends() { return {QStringLiteral("sqlite"), QStringLiteral("postgres")}; }
 
 private:
