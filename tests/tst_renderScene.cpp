@@ -149,9 +149,13 @@ private Q_SLOTS:
         QVERIFY(clsScenePainter::RenderToPdf(*doc.Scene(), dir.filePath(QStringLiteral("page.pdf"))));
     }
 
-    // A zoom no picture can hold gives a null image, never an overflowed size.
+    // A zoom no picture can hold gives a null image, never an overflowed size; a box
+    // however far out keeps its edges on their side.
     void hugeZoomGivesNoImage()
     {
+        const clsSceneRect far{std::numeric_limits<qint32>::max() - 10, std::numeric_limits<qint32>::min() + 10, 100, -100};
+        QCOMPARE(far.Right(), std::numeric_limits<qint32>::max());
+        QCOMPARE(far.Bottom(), std::numeric_limits<qint32>::min());
         clsCanvasScene scene;
         const QSize size = clsScenePainter::RenderSize(scene, 1e12);
         QCOMPARE(size, QSize(std::numeric_limits<int>::max(), std::numeric_limits<int>::max()));
