@@ -543,6 +543,8 @@ void clsDocument::SaveReportFormat()
         RefuseSave(kNotSaved, true);
         return;
     }
+    // What is written is what the canvas shows: the format laid out.
+    EnsureLayout();
     const clsFormatSnapshot snapshot = TakeSnapshot();
     // Lock, every kind and unlock commit together: a failure leaves the previous
     // format and no stale lock. A host that is already inside a transaction keeps it.
@@ -582,8 +584,8 @@ void clsDocument::SaveReportFormat()
         return;
     }
     // Edits that no gesture closed become a step of their own; the step now current
-    // is the saved format.
-    CommitStep(kPendingEdits);
+    // is the saved format (the snapshot just written, not taken a second time).
+    m_history->Record(snapshot, kPendingEdits);
     m_history->MarkSaved();
     DiscardRecovery();
     m_blnDocChanged = false;
