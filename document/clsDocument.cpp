@@ -436,6 +436,10 @@ void clsDocument::RefuseSave(const QString& reason, bool alreadyReported)
 clsFormatSnapshot clsDocument::TakeSnapshot() const
 {
     clsFormatSnapshot snapshot;
+    // A row per object and a few per column (groups, sums): rows are large, so the
+    // vector is sized once rather than moved as it grows.
+    snapshot.Rows.reserve((m_objLabel ? m_objLabel->Labels.size() : 0) + (m_objRange ? m_objRange->Ranges.size() : 0)
+                          + (m_objFields ? 3 * m_objFields->Cols.size() + m_objFields->Titles.size() : 0) + 8);
     if (m_objLabel)
         m_objLabel->AppendRows(snapshot.Rows);
     if (m_objRange)

@@ -73,7 +73,12 @@ void SortKind(std::vector<clsFormatRow>& rows, size_t from, size_t to, qint32 mo
 
 std::vector<clsFormatRow> Grouped(QHash<qint32, std::vector<clsFormatRow>>& byKind, const std::vector<qint32>& kinds)
 {
+    // Rows are large (every column's value): grown once, never moved again.
     std::vector<clsFormatRow> rows;
+    size_t total = 0;
+    for (const auto& group : byKind)
+        total += group.size();
+    rows.reserve(total);
     for (qint32 kind : kinds) {
         auto it = byKind.find(kind);
         if (it == byKind.end())
