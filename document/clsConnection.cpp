@@ -167,37 +167,68 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         }
         return;
     }
-    // PostgreSQL: every statement is a round trip, so each carries as many rows as it
-    // may. Every statement but the last carries the same number, so its text is made once.
-    QString fullText;
-    const auto text = [&](size_t count) {
-        QString sql;
-        sql.reserve(head.size() + qsizetype(count) * (row.size() + 1));
-        sql += head;
-        for (size_t i = 0; i < count; ++i) {
-            if (i)
-                sql += QLatin1Char(',');
-            sql += row;
+    // PostgreSQL: the driver sends every bound value as a literal of its own, so many
+    // values cost more than the rows they carry. The rows go instead as one array text
+    // a column, which the server unnests into rows: one statement whatever their number.
+    const QStringList types = ColumnTypes(table, columns);
+    QString sql = QStringLiteral("Insert into ") + table + QStringLiteral(" (") + columns.join(QLatin1Char(','))
+        + QStringLiteral(") Select * From unnest(");
+    for (qsizetype i = 0; i < width; ++i)
+        sql += (i ? QStringLiteral(",?::") : QStringLiteral("?::")) + types.at(i) + QStringLiteral("[]");
+    sql += QLatin1Char(')');
+    QVariantList arrays;
+    for (qsizetype c = 0; c < width; ++c) {
+        QString text;
+        text.reserve(qsizetype(rows.size()) * 8);
+        text += QLatin1Char('{');
+        for (size_t r = 0; r < rows.size(); ++r) {
+            if (r)
+                text += QLatin1Char(',');
+            const QVariant v = c < rows[r].size() ? rows[r].at(c) : QVariant();
+            if (!v.isValid() || v.isNull()) {
+                text += QStringLiteral("NULL");
+                continue;
+            }
+            // An element in double quotes, its quotes and backslashes escaped: any text
+            // stays one element, whatever commas, braces or blanks it holds.
+            QString value = v.typeId() == QMetaType::Bool ? (v.toBool() ? QStringLiteral("true") : QStringLiteral("false"))
+                                                           : v.toString();
+            value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+            value.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+            text += QLatin1Char('"') + value + QLatin1Char('"');
         }
-        return sql;
-    };
-    for (size_t from = 0; from < rows.size(); from += perStatement) {
-        const size_t count = std::min(perStatement, rows.size() - from);
-        if (count == perStatement && fullText.isEmpty())
-            fullText = text(count);
-        const QString sql = count == perStatement ? fullText : text(count);
-        RunHook(sql);
-        if (!IsOpen())
-            Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
-        QSqlQuery query(Database());
-        query.setForwardOnly(true);
-        if (!query.prepare(sql))
-            Fail(query.lastError());
-        for (size_t r = from; r < from + count; ++r)
-            bind(query, rows[r]);
-        if (!query.exec())
-            Fail(query.lastError());
+        text += QLatin1Char('}');
+        arrays << text;
     }
+    Execute(sql, arrays);
+}
+
+QStringList clsConnection::ColumnTypes(const QString& table, const QStringList& columns)
+{
+    const QString key = table.toLower() + QLatin1Char('|') + columns.join(QLatin1Char(',')).toLower();
+    auto known = m_columnTypes.constFind(key);
+    if (known != m_columnTypes.constEnd())
+        return *known;
+    // The table's own types (its name as the server folded it), read once a connection.
+    QSqlQuery query(Database());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("Select column_name, data_type From information_schema.columns "
+                                 "Where table_schema = current_schema() and table_name = ?"));
+    query.addBindValue(table.toLower());
+    if (!query.exec())
+        Fail(query.lastError());
+    QHash<QString, QString> byName;
+    while (query.next())
+        byName.insert(query.value(0).toString().toLower(), query.value(1).toString());
+    QStringList types;
+    for (const QString& c : columns) {
+        const QString type = byName.value(c.toLower());
+        if (type.isEmpty())
+            Fail(QStringLiteral("表 %1 中没有列 %2").arg(table, c));
+        types << type;
+    }
+    m_columnTypes.insert(key, types);
+    return types;
 }
 
 QString clsConnection::ConnectionString() const

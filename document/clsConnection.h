@@ -3,7 +3,9 @@
 #include "clsRecordset.h"
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 #include <QMetaType>
@@ -39,10 +41,11 @@ public:
     bool RollbackTrans();
 
     // Rows of one table, in the order given, written as fast as the database takes them.
-    // PostgreSQL: bound multi-row inserts of up to MaxBoundValues() values each (4096,
-    // well inside its limit of 65535, where Qt's driver is fastest). SQLite: one prepared single-row insert run for
-    // each row. The statement hook is called once for each group of rows one statement
-    // may carry (MaxBoundValues() / columns), on either database. Throws clsDatabaseError.
+    // PostgreSQL: one statement that unnests a bound array text per column (the table's
+    // column types are read once a connection). SQLite: one prepared single-row insert
+    // run for each row; the statement hook is called once for each group of rows a
+    // statement of MaxBoundValues() values would carry, so faults land as on a server.
+    // Throws clsDatabaseError.
     void InsertMany(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows);
     // Values one statement of InsertMany may carry on this connection.
     int MaxBoundValues() const;
@@ -68,5 +71,8 @@ private:
     QString m_lastFailure;
     QString m_lastFailureCode;
     StatementHook m_hook;
+    // PostgreSQL column types of the tables InsertMany writes, by table and column list.
+    QHash<QString, QStringList> m_columnTypes;
+    QStringList ColumnTypes(const QString& table, const QStringList& columns);
 };
 Q_DECLARE_METATYPE(clsConnection*)

@@ -62,8 +62,8 @@ private Q_SLOTS:
         QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=1")).toInt(), 0);
     }
 
-    // Rows beyond one statement's limit on values go in several statements, each seen
-    // by the hook; order, Null and quoted texts come back as written; a bad row fails
+    // Rows beyond one statement's limit on values go in several statements on SQLite,
+    // in one on PostgreSQL, each seen by the hook; order, Null and quoted texts come back as written; a bad row fails
     // the statement that carries it.
     void insertManyAcrossStatements_data() { reading_data(); }
     void insertManyAcrossStatements()
@@ -76,16 +76,16 @@ private Q_SLOTS:
         const int n = 2 * perStatement + 3;
         std::vector<QVariantList> rows;
         for (int i = 1; i <= n; ++i)
-            rows.push_back({5, 26, i, i % 100 == 0 ? QVariant() : QVariant(QStringLiteral("标签'(%1),?").arg(i))});
+            rows.push_back({5, 26, i, i % 100 == 0 ? QVariant() : QVariant(QStringLiteral("标签'(%1),?{\\\"} ").arg(i))});
         int statements = 0;
         c.SetStatementHook([&](const QString&) { ++statements; });
         c.BeginTrans();
         c.InsertMany(QStringLiteral("Rpt_FldDEF"), columns, rows);
         c.CommitTrans();
-        QCOMPARE(statements, 3);
+        QCOMPARE(statements, db.Backend() == QLatin1String("postgres") ? 1 : 3);
         QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ID=5")).toInt(), n);
         QCOMPARE(db.Scalar(QStringLiteral("select Name from Rpt_FldDEF where ID=5 and OrderEx=%1").arg(n)).toString(),
-                 QStringLiteral("标签'(%1),?").arg(n));
+                 QStringLiteral("标签'(%1),?{\\\"} ").arg(n));
         QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ID=5 and Name is null")).toInt(), n / 100);
 
         rows.back()[1] = QVariant();   // ModeEx is NOT NULL
