@@ -80,10 +80,15 @@ clsDocument::~clsDocument()
 void clsDocument::ReleaseAll()
 {
     m_AdoConn = nullptr;
-    m_lngReportID = 0;
-    m_strReportName.clear();
     m_strSystemID.clear();
     m_strOprName.clear();
+    ReleaseFormat();
+    m_blnDocChanged = false;
+    m_blnUserDefine = false;
+}
+
+void clsDocument::ReleaseFormat()
+{
     m_objPrintSetting.reset();
     m_objExpression.reset();
     m_objFunction.reset();
@@ -93,8 +98,8 @@ void clsDocument::ReleaseAll()
     m_objFilter.reset();
     m_objMenu.reset();
     m_objPropertys.reset();
-    m_blnDocChanged = false;
-    m_blnUserDefine = false;
+    m_lngReportID = 0;
+    m_strReportName.clear();
 }
 
 void clsDocument::InitDocument()
@@ -294,17 +299,7 @@ void clsDocument::CloseDocument(bool blnEnd)
         m_objRange->DeleteAllObjects();
         // Closed until the next open: nothing is left to edit or save. The connection,
         // the subsystem and the operator stay for opening another report.
-        m_objPrintSetting.reset();
-        m_objExpression.reset();
-        m_objFunction.reset();
-        m_objLabel.reset();
-        m_objRange.reset();
-        m_objFields.reset();
-        m_objFilter.reset();
-        m_objMenu.reset();
-        m_objPropertys.reset();
-        m_lngReportID = 0;
-        m_strReportName.clear();
+        ReleaseFormat();
     }
     m_blnDocChanged = false;
     // Nothing to undo after a close.

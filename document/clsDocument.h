@@ -141,6 +141,8 @@ private:
     // Takes over a freshly loaded document's report, keeping this document's canvas.
     void TakeFormatFrom(clsDocument& other);
     void ReleaseAll();
+    // The report's records and managers; the connection, subsystem and operator stay.
+    void ReleaseFormat();
     qint32 FindReportDefine(const QString& StrReportName, const QString& StrSystemID, bool& userDefine);
     // Each returns an empty text when it did its work, or why it could not.
     QString LockReportForSave();
