@@ -3,7 +3,6 @@
 #include "fieldsRows.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
-#include <QTableWidget>
 #include <QtTest>
 
 using namespace fieldsRows;
@@ -12,7 +11,6 @@ namespace {
 const qint32 kReport = 20;
 const QString kTick = QStringLiteral("√");
 const QString kShown = QStringLiteral("显示");
-const QString kNotShown = QStringLiteral("不显示");
 
 // A report of six columns: four listed in the window, one without a field, one
 // disabled and one hidden. 部门 is grouped with subtotal.
@@ -61,6 +59,22 @@ struct OpenGroups
     bool opened = false;
 };
 
+// The report above on SQLite, opened, with 部门's header range shown.
+struct SqliteGroups
+{
+    SqliteGroups()
+    {
+        if (db.Ready())
+            InsertReport(db.Conn());
+        g = std::make_unique<OpenGroups>(db.Conn());
+        if (g->opened)
+            g->Ranges().AddGroupRange(QStringLiteral("部门"), true);
+        g->doc.SetDocChanged(false);
+    }
+    clsTestDatabase db{QStringLiteral("sqlite")};
+    std::unique_ptr<OpenGroups> g;
+};
+
 QStringList Row(const frmGroupsView& w, int row)
 {
     QStringList cells;
@@ -76,110 +90,64 @@ class tst_frmGroupsView : public QObject
 private Q_SLOTS:
     void groupRangesOfAColumn()
     {
+        // What the window does not show: a column's range is found however its name is
+        // padded, hiding a range never made makes none, and the ranges go with the group.
         clsDocument doc;
         clsRangeManager rm;
         QVERIFY(rm.AddNewRange(QStringLiteral("正文区域"), QStringLiteral("正文区"), QString()));
-        doc.SetDocChanged(false);
         clsRange* header = rm.AddGroupRange(QStringLiteral("部门"), true);
-        QCOMPARE(header->StrName, QStringLiteral("[分组]部门_标题"));
-        QVERIFY(header->blnVisible);
-        QVERIFY(doc.DocChanged());
         QCOMPARE(rm.FindGroupRange(QStringLiteral(" 部门 "), true), header);
+        rm.SetGroupRangeShown(QStringLiteral("部门"), false, false);
         QVERIFY(!rm.FindGroupRange(QStringLiteral("部门"), false));
-
-        rm.SetGroupRangeShown(QStringLiteral("部门"), false, false);  // nothing to hide: nothing created
-        QCOMPARE(rm.Ranges.size(), size_t(2));
-        rm.SetGroupRangeShown(QStringLiteral("部门"), false, true);
-        rm.SetGroupRangeShown(QStringLiteral("Dept"), true, true);
         rm.SetGroupRangeShown(QStringLiteral("部门"), true, false);
-        QCOMPARE(header->strDisplayStyle, QStringLiteral("隐含"));
         QVERIFY(!rm.GroupRangeShown(QStringLiteral("部门"), true));
-        QVERIFY(rm.GroupRangeShown(QStringLiteral("部门"), false));
-        QCOMPARE(rm.Ranges.size(), size_t(4));
-
-        QCOMPARE(rm.RemoveGroupRanges(QStringLiteral("部门")), 2);
-        QCOMPARE(rm.Ranges.size(), size_t(2));
-        QCOMPARE(rm.Ranges[0]->StrName, QStringLiteral("正文区域"));
-        QCOMPARE(rm.Ranges[1]->StrName, QStringLiteral("[分组]Dept_标题"));
-        QCOMPARE(rm.RemoveGroupRanges(QStringLiteral("部门")), 0);
-    }
-
-    void gridListsEnabledVisibleColumnsWithAField()
-    {
-        clsTestDatabase db(QStringLiteral("sqlite"));
-        QVERIFY(db.Ready());
-        InsertReport(db.Conn());
-        OpenGroups g(db.Conn());
-        QVERIFY(g.opened);
-        g.Ranges().AddGroupRange(QStringLiteral("部门"), true);
-        frmGroupsView w;
-        // The grid itself is as wide as its columns ask: the names get twice a toggle's room.
-        const QTableWidget& grid = *w.Grid();
-        QVERIFY(grid.columnWidth(1) > 0);
-        QVERIFY(qAbs(grid.columnWidth(0) - 2 * grid.columnWidth(1)) <= 1);
-        QVERIFY(grid.columnWidth(4) > grid.columnWidth(3));
-        QCOMPARE(w.RowCount(), 3);
-        QCOMPARE(Row(w, 0), (QStringList{QStringLiteral("部门"), kTick, kTick, QString(), kShown, kNotShown}));
-        QCOMPARE(Row(w, 1), (QStringList{QStringLiteral("客'户"), QString(), QString(), QString(), kNotShown, kNotShown}));
-        QCOMPARE(w.CellText(2, 0), QStringLiteral("金额"));
+        QCOMPARE(rm.RemoveGroupRanges(QStringLiteral("部门")), 1);
+        QCOMPARE(rm.Ranges.size(), size_t(1));
     }
 
     void clicksToggleOrAreRefused_data()
     {
         QTest::addColumn<int>("row");
         QTest::addColumn<QList<int>>("clicks");
-        QTest::addColumn<QStringList>("cells");
+        QTest::addColumn<QString>("cells");         // the row's cells afterwards, joined by |
         QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("groupRanges");
-        const QString none;
-        const QStringList deptRange{QStringLiteral("[分组]部门_标题")};
-        QTest::newRow("clearing the group while its header shows")
-            << 0 << QList<int>{1} << QStringList{QStringLiteral("部门"), kTick, kTick, none, kShown, kNotShown}
-            << QStringLiteral("分组标题区域或分组脚注区域是显示的，不能去掉分组属性") << deptRange;
-        QTest::newRow("header of an ungrouped column")
-            << 1 << QList<int>{4} << QStringList{QStringLiteral("客'户"), none, none, none, kNotShown, kNotShown}
-            << QStringLiteral("当前列没有分组") << deptRange;
-        QTest::newRow("group, subtotal, running total")
-            << 1 << QList<int>{1, 2, 3} << QStringList{QStringLiteral("客'户"), kTick, kTick, kTick, kNotShown, kNotShown}
-            << none << deptRange;
-        QTest::newRow("group header created")
-            << 1 << QList<int>{1, 4} << QStringList{QStringLiteral("客'户"), kTick, none, none, kShown, kNotShown}
-            << none << QStringList{QStringLiteral("[分组]部门_标题"), QStringLiteral("[分组]客'户_标题")};
-        QTest::newRow("header hidden again keeps its range")
-            << 1 << QList<int>{1, 4, 5, 4} << QStringList{QStringLiteral("客'户"), kTick, none, none, kNotShown, kShown}
-            << none << QStringList{QStringLiteral("[分组]部门_标题"), QStringLiteral("[分组]客'户_标题"), QStringLiteral("[分组]客'户_脚注")};
-        QTest::newRow("header hidden, then the group cleared")
-            << 0 << QList<int>{4, 1} << QStringList{QStringLiteral("部门"), none, kTick, none, kNotShown, kNotShown}
-            << none << deptRange;
-        QTest::newRow("the name column is no toggle")
-            << 1 << QList<int>{0} << QStringList{QStringLiteral("客'户"), none, none, none, kNotShown, kNotShown}
-            << none << deptRange;
+        QTest::addColumn<QString>("groupRanges");   // joined by |
+        const char* dept = "[分组]部门_标题";
+        QTest::newRow("clearing the group while its header shows") << 0 << QList<int>{1} << "部门|√|√||显示|不显示"
+            << "分组标题区域或分组脚注区域是显示的，不能去掉分组属性" << dept;
+        QTest::newRow("header of an ungrouped column") << 1 << QList<int>{4} << "客'户||||不显示|不显示"
+            << "当前列没有分组" << dept;
+        QTest::newRow("group, subtotal, running total") << 1 << QList<int>{1, 2, 3} << "客'户|√|√|√|不显示|不显示"
+            << "" << dept;
+        QTest::newRow("group header created") << 1 << QList<int>{1, 4} << "客'户|√|||显示|不显示"
+            << "" << "[分组]部门_标题|[分组]客'户_标题";
+        QTest::newRow("header hidden again keeps its range") << 1 << QList<int>{1, 4, 5, 4} << "客'户|√|||不显示|显示"
+            << "" << "[分组]部门_标题|[分组]客'户_标题|[分组]客'户_脚注";
+        QTest::newRow("header hidden, then the group cleared") << 0 << QList<int>{4, 1} << "部门||√||不显示|不显示"
+            << "" << dept;
+        QTest::newRow("the name column is no toggle") << 1 << QList<int>{0} << "客'户||||不显示|不显示" << "" << dept;
     }
     void clicksToggleOrAreRefused()
     {
         QFETCH(int, row);
         QFETCH(QList<int>, clicks);
-        QFETCH(QStringList, cells);
         QFETCH(QString, message);
-        QFETCH(QStringList, groupRanges);
-        clsTestDatabase db(QStringLiteral("sqlite"));
-        QVERIFY(db.Ready());
-        InsertReport(db.Conn());
-        OpenGroups g(db.Conn());
-        QVERIFY(g.opened);
-        g.Ranges().AddGroupRange(QStringLiteral("部门"), true);
-        g.doc.SetDocChanged(false);
+        SqliteGroups fixture;
+        QVERIFY(fixture.g->opened);
+        OpenGroups& g = *fixture.g;
         clsRecordingPrompt prompt;
+        // Listed: the enabled, visible columns that have a field.
         frmGroupsView w;
+        QCOMPARE(w.RowCount(), 3);
+        QCOMPARE(w.CellText(2, 0), QStringLiteral("金额"));
         for (int column : clicks)
             w.ClickCell(row, column);
-        QCOMPARE(Row(w, row), cells);
-        QCOMPARE(g.GroupRangeNames(), groupRanges);
-        if (message.isEmpty()) {
-            QCOMPARE(prompt.messages.size(), 0);
-        } else {
-            QCOMPARE(prompt.messages.size(), 1);
-            QCOMPARE(prompt.LastText(), message);
+        const QStringList cells = Row(w, row);
+        QTEST(cells.join(QLatin1Char('|')), "cells");
+        QTEST(g.GroupRangeNames().join(QLatin1Char('|')), "groupRanges");
+        QCOMPARE(prompt.LastText(), message);
+        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
             QCOMPARE(prompt.messages.last().icon, PromptIcon::Exclamation);
             QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
             QCOMPARE(prompt.beeps, 1);
@@ -191,8 +159,7 @@ private Q_SLOTS:
         QCOMPARE(col->TpyGroup, cells[1] == kTick ? 2 : 1);
         QCOMPARE(col->BlnGroupSum, cells[2] == kTick);
         QCOMPARE(col->BlnGroupAccount, cells[3] == kTick);
-        const clsRange* header = g.Ranges().FindGroupRange(cells[0], true);
-        if (header) {
+        if (const clsRange* header = g.Ranges().FindGroupRange(cells[0], true)) {
             QCOMPARE(header->StrRangeType, QStringLiteral("分组标题区"));
             QCOMPARE(header->blnVisible, cells[4] == kShown);
             QCOMPARE(header->strDisplayStyle, cells[4] == kShown ? QStringLiteral("只打印") : QStringLiteral("隐含"));
@@ -201,12 +168,9 @@ private Q_SLOTS:
 
     void okRemovesTheRangesOfGroupsShowingNeither()
     {
-        clsTestDatabase db(QStringLiteral("sqlite"));
-        QVERIFY(db.Ready());
-        InsertReport(db.Conn());
-        OpenGroups g(db.Conn());
-        QVERIFY(g.opened);
-        g.Ranges().AddGroupRange(QStringLiteral("部门"), true);
+        SqliteGroups fixture;
+        QVERIFY(fixture.g->opened);
+        OpenGroups& g = *fixture.g;
         g.Ranges().AddGroupRange(QStringLiteral("部门"), false);
         const size_t standard = g.Ranges().Ranges.size() - 2;
         frmGroupsView w;

@@ -25,18 +25,13 @@ private:
     std::unique_ptr<clsTestDatabase> m_db;
     std::unique_ptr<clsDocument> m_doc;
 
-    static QStringList Column(const QTableWidget* grid, int col)
+    // The texts of one column of a grid or list.
+    template <class View>
+    static QStringList Column(const View* view, int col)
     {
         QStringList texts;
-        for (int row = 0; row < grid->rowCount(); ++row)
-            texts << grid->item(row, col)->text();
-        return texts;
-    }
-    static QStringList Entries(const QListWidget* list)
-    {
-        QStringList texts;
-        for (int i = 0; i < list->count(); ++i)
-            texts << list->item(i)->text();
+        for (int row = 0; row < view->model()->rowCount(); ++row)
+            texts << view->model()->index(row, col).data().toString();
         return texts;
     }
     // Opens a picker on `function` of `caption`, leaving the value of each parameter
@@ -79,8 +74,6 @@ private Q_SLOTS:
             classes << picker.cmbClass->itemText(i);
         QCOMPARE(classes, m_doc->FunctionManager()->FuncClasses());
         QCOMPARE(picker.cmbClass->currentIndex(), 0);
-        QCOMPARE(picker.GridFuncs->horizontalHeaderItem(0)->text(), QStringLiteral("名称"));
-        QCOMPARE(picker.GridFuncs->horizontalHeaderItem(1)->text(), QStringLiteral("说明"));
 
         QVERIFY(picker.ChooseClass(QStringLiteral("自定义公式")));
         // The payroll's own function is not offered in a ledger report.
@@ -89,9 +82,6 @@ private Q_SLOTS:
         QCOMPARE(picker.GridPeres->rowCount(), 0);
 
         QVERIFY(picker.ChooseFunction(QStringLiteral("GetAccountBalance")));
-        QCOMPARE(picker.GridPeres->columnWidth(0), 80);
-        QCOMPARE(picker.GridPeres->columnWidth(1), 40);
-        QCOMPARE(picker.GridPeres->columnWidth(2), 133);
         QCOMPARE(Column(picker.GridPeres, 0), (QStringList{QStringLiteral("科目编码"), QStringLiteral("方向"), QStringLiteral("期间")}));
         QCOMPARE(Column(picker.GridPeres, 1), (QStringList{QStringLiteral("必要"), QStringLiteral("可选"), QStringLiteral("可选")}));
         // A text default is shown as it goes into the call, in quotes; empty values keep
@@ -210,7 +200,7 @@ private Q_SLOTS:
         Type(picker, QStringLiteral("系统内置公式"), QStringLiteral("GetFilterValue"), {QStringLiteral("0=")});
         QVERIFY(!picker.cmdRefrech->isHidden());
         picker.cmdRefrech->click();
-        QCOMPARE(Entries(picker.lstRefresh), (QStringList{QStringLiteral("会计期间"), QStringLiteral("科目级次"), QStringLiteral("科目编码")}));
+        QCOMPARE(Column(picker.lstRefresh, 0), (QStringList{QStringLiteral("会计期间"), QStringLiteral("科目级次"), QStringLiteral("科目编码")}));
         picker.ChooseFromList(QStringLiteral("会计期间"));
         QCOMPARE(picker.CallText(), QStringLiteral("GetFilterValue([会计期间],) "));
 
@@ -221,12 +211,12 @@ private Q_SLOTS:
         for (const auto& c : m_doc->FieldsManager()->Cols)
             if (c->BlnEnable)
                 enabled << c->name;
-        QCOMPARE(Entries(picker.lstRefresh), enabled);
+        QCOMPARE(Column(picker.lstRefresh, 0), enabled);
 
         QVERIFY(picker.ChooseFunction(QStringLiteral("GetLabelText")));
         QVERIFY(picker.BeginEdit(0));
         picker.RefreshList();
-        QVERIFY(Entries(picker.lstRefresh).contains(QStringLiteral("制表人")));
+        QVERIFY(Column(picker.lstRefresh, 0).contains(QStringLiteral("制表人")));
     }
 
     // Every function of every class, each parameter given a valid value (picked from

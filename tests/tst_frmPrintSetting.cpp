@@ -44,10 +44,18 @@ private Q_SLOTS:
         frmPrintSetting::SetPrinterChooser({});
     }
 
+    void listsPapersOneToFortyAndShowsTheSettings_data()
+    {
+        QTest::addColumn<bool>("runMode");
+        QTest::newRow("designing") << false;
+        QTest::newRow("run mode hides and keeps the help id") << true;
+    }
     void listsPapersOneToFortyAndShowsTheSettings()
     {
+        QFETCH(bool, runMode);
         OpenReport r;
         QVERIFY(r.opened);
+        g_blnRunMode = runMode;
         frmPrintSetting window;
         auto* papers = Child<QComboBox>(window, "cmbPaper");
         QCOMPARE(papers->count(), 40);
@@ -56,8 +64,13 @@ private Q_SLOTS:
         QCOMPARE(Child<QLineEdit>(window, "txtLeft")->text(), QStringLiteral("180.00"));
         QVERIFY(Child<QRadioButton>(window, "optLeft")->isChecked());
         QVERIFY(!Child<QCheckBox>(window, "chktd")->isChecked());
-        QCOMPARE(Child<QLineEdit>(window, "txtHelpId")->text(), QStringLiteral("1001"));
-        QVERIFY(!Child<QLineEdit>(window, "txtHelpId")->isHidden());
+        auto* helpId = Child<QLineEdit>(window, "txtHelpId");
+        QCOMPARE(helpId->text(), runMode ? QString() : QStringLiteral("1001"));
+        QCOMPARE(helpId->isHidden(), runMode);
+        QCOMPARE(Child<QLabel>(window, "labHelp")->isHidden(), runMode);
+        helpId->setText(QStringLiteral("7"));
+        window.cmdOk_Click();
+        QCOMPARE(r.doc.FieldsManager()->ReportHelpID(), runMode ? 1001 : 7);
     }
 
     void numbersAreWholeTenthsOrRefused_data()
@@ -122,39 +135,30 @@ private Q_SLOTS:
         QVERIFY(r.doc.DocChanged());
     }
 
-    void runModeHidesAndKeepsTheHelpId()
-    {
-        OpenReport r;
-        QVERIFY(r.opened);
-        g_blnRunMode = true;
-        frmPrintSetting window;
-        QVERIFY(Child<QLineEdit>(window, "txtHelpId")->isHidden());
-        QVERIFY(Child<QLabel>(window, "labHelp")->isHidden());
-        Child<QLineEdit>(window, "txtHelpId")->setText(QStringLiteral("7"));
-        window.cmdOk_Click();
-        QCOMPARE(r.doc.FieldsManager()->ReportHelpID(), 1001);
-    }
-
     void printerDialogSetsPrinterAndOrientation_data()
     {
+        QTest::addColumn<bool>("hooked");   // without a chooser no dialog opens offscreen (it would block)
         QTest::addColumn<bool>("chosen");
         QTest::addColumn<QString>("printer");
         QTest::addColumn<int>("orientation");
-        QTest::newRow("portrait chosen") << true << "财务部 激光打印机" << 1;
-        QTest::newRow("dialog cancelled") << false << "" << 2;
+        QTest::newRow("portrait chosen") << true << true << "财务部 激光打印机" << 1;
+        QTest::newRow("dialog cancelled") << true << false << "" << 2;
+        QTest::newRow("no chooser") << false << false << "" << 2;
     }
     void printerDialogSetsPrinterAndOrientation()
     {
+        QFETCH(bool, hooked);
         QFETCH(bool, chosen);
         QFETCH(QString, printer);
         QFETCH(int, orientation);
         OpenReport r;
         QVERIFY(r.opened);
-        frmPrintSetting::SetPrinterChooser([&](QString& device, qint32& o) {
-            device = QStringLiteral("财务部 激光打印机");
-            o = 1;
-            return chosen;
-        });
+        if (hooked)
+            frmPrintSetting::SetPrinterChooser([&](QString& device, qint32& o) {
+                device = QStringLiteral("财务部 激光打印机");
+                o = 1;
+                return chosen;
+            });
         frmPrintSetting window;
         window.cmdRefrech_Click();
         QCOMPARE(Child<QLabel>(window, "labDrive")->text(), printer);
@@ -162,15 +166,6 @@ private Q_SLOTS:
         window.cmdOk_Click();
         QCOMPARE(r.doc.GetPrintObject()->StrPrintDrive, printer);
         QCOMPARE(r.doc.GetPrintObject()->LngOrientation, orientation);
-    }
-
-    void withoutAChooserNoDialogOpensOffscreen()
-    {
-        OpenReport r;
-        QVERIFY(r.opened);
-        frmPrintSetting window;
-        window.cmdRefrech_Click();  // would block for ever if it opened the system dialog
-        QCOMPARE(window.PrintDrive(), QString());
     }
 };
 

@@ -75,7 +75,6 @@ private Q_SLOTS:
 
         // The grid: one row per property, in catalogue order.
         QCOMPARE(view.MSHFlexGrid1->rowCount(), int(doc.PropertysManager()->ColPropertys.size()));
-        QCOMPARE(view.MSHFlexGrid1->item(0, 1)->text(), QStringLiteral("列名"));
         QCOMPARE(view.ValueAt(0), QStringLiteral("科目名称"));
 
         // Switching splits the entry at its first run of three blanks.
@@ -129,50 +128,49 @@ private Q_SLOTS:
         QCOMPARE(db.Scalar(QStringLiteral("select iColSize") + where).toInt(), 30 * 56);
         QCOMPARE(db.Scalar(QStringLiteral("select FormatEx") + where).toString().trimmed(), QStringLiteral("NUM"));
         QVERIFY(prompt.messages.isEmpty());
-    }
-
-    void refusedValueLeavesTheCell()
-    {
-        clsRecordingPrompt prompt;
-        Ledger ledger;
-        frmPropertysView view;
-        view.InitPropertys(QStringLiteral("列"), QStringLiteral("期初借方"), false);
-        const int nameRow = view.RowOf(QStringLiteral("列名"));
-        QVERIFY(view.BeginEdit(nameRow));
-        QVERIFY(!view.CommitValue(QStringLiteral("期初贷方")));
-        QCOMPARE(prompt.LastText(), QStringLiteral("列名不能重复..."));
-        QCOMPARE(view.ValueAt(nameRow), QStringLiteral("期初借方"));
-        QCOMPARE(view.Editor(), static_cast<QWidget*>(view.txtInput));
 
         // A rename is followed by the window and its object list.
+        QVERIFY(view.BeginEdit(view.RowOf(QStringLiteral("列名"))));
         QVERIFY(view.CommitValue(QStringLiteral("年初借方")));
         QCOMPARE(view.ObjectName(), QStringLiteral("年初借方"));
         QCOMPARE(view.cmbObject->currentText(), QStringLiteral("(列)   年初借方"));
     }
 
-    void escapeLeavesTheObjectUnchanged()
+    void refusedValueLeavesTheCell_data()
     {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("editable");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("column name taken") << "列" << "期初借方" << "列名" << true << "期初贷方" << "列名不能重复...";
+        QTest::newRow("range-limited formula") << "标签" << "编制单位" << "数据源" << true << "SumColumn([期初借方])"
+                                               << "区域（页标题区域）中不能设置该标签公式...";
+        QTest::newRow("range name is read-only") << "区域" << "正文区域" << "区域名称" << false << "1" << "";
+        QTest::newRow("column number is read-only") << "列" << "科目编码" << "列号" << false << "1" << "";
+        QTest::newRow("column field is read-only") << "列" << "科目编码" << "字段" << false << "1" << "";
+    }
+    void refusedValueLeavesTheCell()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(bool, editable);
+        QFETCH(QString, value);
+        clsRecordingPrompt prompt;
         Ledger ledger;
-        auto& [db, doc] = ledger;
         frmPropertysView view;
-        view.InitPropertys(QStringLiteral("标签"), QStringLiteral("金额单位"), false);
-        clsLabel* label = doc.LabelManager()->FindLabel(QStringLiteral("金额单位"));
-        const qint32 top = label->top;
-        const int row = view.RowOf(QStringLiteral("上边距"));
-        const QString shown = view.ValueAt(row);
-        QVERIFY(view.BeginEdit(row));
-        view.txtInput->setText(QStringLiteral("18"));
-        QTest::keyClick(view.txtInput, Qt::Key_Escape);
-        QCOMPARE(view.Editor(), nullptr);
-        QCOMPARE(label->top, top);
-        QCOMPARE(view.ValueAt(row), shown);
-        QVERIFY(!doc.DocChanged());
-
-        // An arrow key commits like Enter.
-        QVERIFY(view.BeginEdit(row));
-        view.txtInput->setText(QStringLiteral("18"));
-        QTest::keyClick(view.txtInput, Qt::Key_Down);
-        QCOMPARE(label->top, 1008);
+        view.InitPropertys(kind, name, false);
+        const int row = view.RowOf(caption);
+        QVERIFY(row >= 0);
+        const QString before = view.ValueAt(row);
+        QCOMPARE(view.BeginEdit(row), editable);
+        QVERIFY(!view.CommitValue(value));
+        QTEST(prompt.LastText(), "message");
+        QCOMPARE(view.ValueAt(row), before);
+        QCOMPARE(view.Editor() != nullptr, editable);
+        QVERIFY(!ledger.doc.DocChanged());
     }
 
     void typedNumbersAreCheckedAndNeverDropped_data()
@@ -181,7 +179,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("leave");  // how the edit ends: Enter, another cell, focus elsewhere
+        QTest::addColumn<QString>("leave");  // how the edit ends: Enter, an arrow, Escape, another cell, focus elsewhere
         QTest::addColumn<bool>("taken");
         const QString label = QStringLiteral("标签");
         const QString unit = QStringLiteral("金额单位");
@@ -192,6 +190,8 @@ private Q_SLOTS:
         QTest::newRow("width with decimals, another cell") << label << unit << width << "30.5" << "cell" << true;
         QTest::newRow("lines per page are whole") << "区域" << "正文区域" << lines << "12.5" << "enter" << false;
         QTest::newRow("column width, another cell") << "列" << "期初借方" << "列宽" << "25" << "cell" << true;
+        QTest::newRow("an arrow commits like Enter") << label << unit << "上边距" << "18" << "down" << true;
+        QTest::newRow("Escape drops the edit") << label << unit << "上边距" << "18" << "escape" << false;
     }
     void typedNumbersAreCheckedAndNeverDropped()
     {
@@ -210,22 +210,26 @@ private Q_SLOTS:
         const QString before = view.ValueAt(row);
         QVERIFY(view.BeginEdit(row));
         view.txtInput->setText(typed);
-        const auto finish = [&] {
-            if (leave == QLatin1String("enter")) {
-                QTest::keyClick(view.txtInput, Qt::Key_Return);
-            } else if (leave == QLatin1String("cell")) {
-                view.MSHFlexGrid1->setCurrentCell(row == 1 ? 2 : 1, 2);
-            } else {
-                QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
-                QApplication::sendEvent(view.txtInput, &out);
-            }
-        };
-        finish();
+        const QMap<QString, Qt::Key> keys{{QStringLiteral("enter"), Qt::Key_Return},
+                                          {QStringLiteral("down"), Qt::Key_Down},
+                                          {QStringLiteral("escape"), Qt::Key_Escape}};
+        if (keys.contains(leave)) {
+            QTest::keyClick(view.txtInput, keys.value(leave));
+        } else if (leave == QLatin1String("cell")) {
+            view.MSHFlexGrid1->setCurrentCell(row == 1 ? 2 : 1, 2);
+        } else {
+            QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+            QApplication::sendEvent(view.txtInput, &out);
+        }
         QCOMPARE(view.ValueAt(row), taken ? typed.trimmed() : before);
         QCOMPARE(doc.DocChanged(), taken);
-        QCOMPARE(prompt.messages.size(), taken ? 0 : 1);
-        if (taken)
+        const bool refused = !taken && leave != QLatin1String("escape");
+        QCOMPARE(prompt.messages.size(), refused ? 1 : 0);
+        if (!refused) {
+            if (leave == QLatin1String("escape"))
+                QCOMPARE(view.Editor(), nullptr);
             return;
+        }
         // Refused: the editor stays on the row with the text, and leaving again does not
         // repeat the message.
         QCOMPARE(view.Editor(), static_cast<QWidget*>(view.txtInput));
@@ -236,7 +240,7 @@ private Q_SLOTS:
         QCOMPARE(prompt.messages.size(), 1);
     }
 
-    void biggerFontMakesTheLabelTaller()
+    void fontDialogChoiceGoesToTheLabel()
     {
         Ledger ledger;
         auto& [db, doc] = ledger;
@@ -249,55 +253,36 @@ private Q_SLOTS:
         const qint32 drawn = label->Height;
         frmPropertysView view;
         view.InitPropertys(QStringLiteral("标签"), label->StrName, false);
-        const auto pickSize = [&](double size) {
-            frmPropertysView::SetFontHook([size](clsFont& font) {
+        const int row = view.RowOf(QStringLiteral("字体"));
+        const auto pick = [&](double size, bool chosen) {
+            frmPropertysView::SetFontHook([size, chosen](clsFont& font) {
+                font.Name = QStringLiteral("黑体");
                 font.Size = size;
-                return true;
+                return chosen;
             });
-            QVERIFY(view.BeginEdit(view.RowOf(QStringLiteral("字体"))));
+            QVERIFY(view.BeginEdit(row));
             view.PressRefresh();
         };
+        pick(20, true);
+        QCOMPARE(label->tpyFont.Name, QStringLiteral("黑体"));
+        QCOMPARE(view.ValueAt(row), QStringLiteral("黑体,20"));
+        // A cancelled dialog changes nothing.
+        pick(12, false);
+        QCOMPARE(label->tpyFont.Size, 20.0);
+        // A bigger font makes the label taller: one line as the canvas paints it fits.
         for (double size : {20.0, 36.0}) {
-            pickSize(size);
-            // One line of the font as the canvas paints it fits the label.
+            pick(size, true);
             const QFontMetricsF metrics(clsScenePainter::ToQFont(label->tpyFont));
             QVERIFY2(metrics.height() * clsCanvasScene::TwipsPerPixel <= label->Height,
                      qPrintable(QString::number(label->Height)));
             QCOMPARE(doc.Scene()->Find(clsSceneElement::Kind::Label, label->StrName)->rect.height, label->Height);
         }
-        // Back to the first font, back to the first height.
-        pickSize(9);
+        // Back to the first size, back to the first height; a height the user chose stays.
+        pick(9, true);
         QCOMPARE(label->Height, drawn);
-        // A height the user chose stays.
         label->Height = drawn + 123;
-        pickSize(20);
+        pick(20, true);
         QCOMPARE(label->Height, drawn + 123);
-    }
-
-    void readOnlyRowsOpenNoEditor_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("range name") << QStringLiteral("区域") << QStringLiteral("正文区域") << QStringLiteral("区域名称");
-        QTest::newRow("column number") << QStringLiteral("列") << QStringLiteral("科目编码") << QStringLiteral("列号");
-        QTest::newRow("column field") << QStringLiteral("列") << QStringLiteral("科目编码") << QStringLiteral("字段");
-    }
-    void readOnlyRowsOpenNoEditor()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        Ledger ledger;
-        auto& [db, doc] = ledger;
-        frmPropertysView view;
-        view.InitPropertys(kind, name, false);
-        const int row = view.RowOf(caption);
-        QVERIFY(row >= 0);
-        QVERIFY(!view.BeginEdit(row));
-        QCOMPARE(view.Editor(), nullptr);
-        QVERIFY(!view.CommitValue(QStringLiteral("1")));
-        QVERIFY(!doc.DocChanged());
     }
 
     void expressionEditorKindFollowsTheObject_data()
@@ -346,52 +331,44 @@ private Q_SLOTS:
         QVERIFY(!doc.DocChanged());
     }
 
-    void invalidLabelExpressionKeepsTheEditorOpen()
+    void labelExpressionIsCheckedBeforeItIsTaken()
     {
+        // The source type picked from the list decides the editor's check; what fails it
+        // keeps the editor open and the label as it was.
         clsRecordingPrompt prompt;
         Ledger ledger;
-        auto& [db, doc] = ledger;
         frmPropertysView view;
         view.InitPropertys(QStringLiteral("标签"), QStringLiteral("金额单位"), false);
         QVERIFY(view.BeginEdit(view.RowOf(QStringLiteral("数据源类型"))));
         view.PressRefresh();
         QVERIFY(view.ChooseFromList(QStringLiteral("表达式")));
-
-        bool stayedOpen = false;
-        frmTextInputView::SetModalHook([&](frmTextInputView& editor) {
-            QCOMPARE(editor.mStrClass, QStringLiteral("标签"));
-            QCOMPARE(editor.mStrSouType, QStringLiteral("表达式"));
-            editor.txtSou->setPlainText(QStringLiteral("[编制单位]&[无此标签]"));
-            stayedOpen = !editor.Confirm() && editor.result() != QDialog::Accepted;
-            editor.Cancel();
-        });
         const int row = view.RowOf(QStringLiteral("数据源"));
-        QVERIFY(view.BeginEdit(row));
-        view.PressRefresh();
-        QVERIFY(stayedOpen);
-        QCOMPARE(prompt.LastText(), QStringLiteral("表达式中定义的标签名：无此标签 不在报表标签集合中"));
-        QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
-        QCOMPARE(doc.LabelManager()->FindLabel(QStringLiteral("金额单位"))->strSou, QStringLiteral("金额单位：元"));
-        QCOMPARE(view.ValueAt(row), QStringLiteral("金额单位：元"));
-
-        // A valid expression is taken.
-        frmTextInputView::SetModalHook([](frmTextInputView& editor) {
-            editor.txtSou->setPlainText(QStringLiteral(" [编制单位]&[会计期间] "));
-            editor.Confirm();
-        });
-        QVERIFY(view.BeginEdit(row));
-        view.PressRefresh();
-        QCOMPARE(doc.LabelManager()->FindLabel(QStringLiteral("金额单位"))->strSou, QStringLiteral("[编制单位]&[会计期间]"));
-        QCOMPARE(view.ValueAt(row), QStringLiteral("[编制单位]&[会计期间]"));
+        const std::pair<QString, bool> attempts[] = {{QStringLiteral("[编制单位]&[无此标签]"), false},
+                                                     {QStringLiteral(" [编制单位]&[会计期间] "), true}};
+        for (const auto& [typed, valid] : attempts) {
+            const QString text = typed;
+            bool confirmed = false;
+            frmTextInputView::SetModalHook([&](frmTextInputView& editor) {
+                QCOMPARE(editor.mStrSouType, QStringLiteral("表达式"));
+                editor.txtSou->setPlainText(text);
+                confirmed = editor.Confirm();
+                if (!confirmed)
+                    editor.Cancel();
+            });
+            QVERIFY(view.BeginEdit(row));
+            view.PressRefresh();
+            QCOMPARE(confirmed, valid);
+            QCOMPARE(view.ValueAt(row), confirmed ? typed.trimmed() : QStringLiteral("金额单位：元"));
+            QCOMPARE(ledger.doc.LabelManager()->FindLabel(QStringLiteral("金额单位"))->strSou, view.ValueAt(row));
+        }
+        QCOMPARE(prompt.messages.size(), 1);
     }
 
-    void formulaFromThePickerLandsInTheLabel_data() { clsTestDatabase::AddBackendRows(); }
     void formulaFromThePickerLandsInTheLabel()
     {
-        QXRF_OPEN_DB(db, true, true);
         clsRecordingPrompt prompt;
-        clsDocument doc;
-        OpenLedger(doc, db);
+        Ledger ledger;
+        auto& [db, doc] = ledger;
         frmPropertysView view;
         view.InitPropertys(QStringLiteral("标签"), QStringLiteral("制表人"), false);
 
@@ -427,19 +404,6 @@ private Q_SLOTS:
         QVERIFY(prompt.messages.isEmpty());
     }
 
-    void rangeLimitedFormulaIsRefusedInAnotherRange()
-    {
-        clsRecordingPrompt prompt;
-        Ledger ledger;
-        frmPropertysView view;
-        view.InitPropertys(QStringLiteral("标签"), QStringLiteral("编制单位"), false);
-        const int row = view.RowOf(QStringLiteral("数据源"));
-        QVERIFY(view.BeginEdit(row));
-        QVERIFY(!view.CommitValue(QStringLiteral("SumColumn([期初借方])")));
-        QCOMPARE(prompt.LastText(), QStringLiteral("区域（页标题区域）中不能设置该标签公式..."));
-        QCOMPARE(view.ValueAt(row), QStringLiteral("GetCompanyName()"));
-    }
-
     void selectionOfSeveralTakesTheCommonValue()
     {
         Ledger ledger;
@@ -460,34 +424,6 @@ private Q_SLOTS:
         QCOMPARE(labels->FindLabel(QStringLiteral("制表人"))->AlignStyle, 0);     // not selected
     }
 
-    void fontDialogChoiceGoesToTheLabel()
-    {
-        Ledger ledger;
-        auto& [db, doc] = ledger;
-        frmPropertysView view;
-        view.InitPropertys(QStringLiteral("标签"), QStringLiteral("金额单位"), false);
-        frmPropertysView::SetFontHook([](clsFont& font) {
-            font.Name = QStringLiteral("黑体");
-            font.Size = 12;
-            return true;
-        });
-        const int row = view.RowOf(QStringLiteral("字体"));
-        QVERIFY(view.BeginEdit(row));
-        view.PressRefresh();
-        const clsFont* font = doc.LabelManager()->GetFontPropObject(QStringLiteral("金额单位"));
-        QCOMPARE(font->Name, QStringLiteral("黑体"));
-        QCOMPARE(font->Size, 12.0);
-        QCOMPARE(view.ValueAt(row), QStringLiteral("黑体,12"));
-
-        // A cancelled dialog changes nothing.
-        frmPropertysView::SetFontHook([](clsFont& font) {
-            font.Name = QStringLiteral("楷体");
-            return false;
-        });
-        QVERIFY(view.BeginEdit(row));
-        view.PressRefresh();
-        QCOMPARE(font->Name, QStringLiteral("黑体"));
-    }
 };
 
 QTEST_MAIN(tst_frmPropertysView)

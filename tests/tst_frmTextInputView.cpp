@@ -36,6 +36,14 @@ private:
     {
         QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("张三")));
     }
+    // The editor as a property window opens it: for a kind of object and source.
+    static void Init(frmTextInputView& editor, const QString& object, const QString& kind, const QString& text = QString())
+    {
+        editor.mStrClass = object;
+        editor.mStrSouType = kind;
+        editor.strExpression = text;
+        editor.InitControls();
+    }
 
 private Q_SLOTS:
     void buttonsFollowTheKind_data()
@@ -46,41 +54,28 @@ private Q_SLOTS:
         QTest::addColumn<bool>("list");
         QTest::addColumn<bool>("func");
         QTest::addColumn<bool>("sql");
-        QTest::addColumn<QString>("listCaption");
-        QTest::newRow("column expression") << "列" << "表达式" << false << true << false << false << "列名";
-        QTest::newRow("label expression") << "标签" << "表达式" << true << true << false << false << "标签";
-        QTest::newRow("label formula") << "标签" << "公式" << true << false << true << false << "标签";
-        QTest::newRow("label text") << "标签" << "文本" << true << false << false << true << "标签";
+        QTest::newRow("column expression") << "列" << "表达式" << false << true << false << false;
+        QTest::newRow("label expression") << "标签" << "表达式" << true << true << false << false;
+        QTest::newRow("label formula") << "标签" << "公式" << true << false << true << false;
+        QTest::newRow("label text") << "标签" << "文本" << true << false << false << true;
     }
     void buttonsFollowTheKind()
     {
         QFETCH(QString, object);
         QFETCH(QString, kind);
-        QFETCH(bool, andButton);
-        QFETCH(bool, list);
-        QFETCH(bool, func);
-        QFETCH(bool, sql);
-        QFETCH(QString, listCaption);
         frmTextInputView editor;
-        editor.mStrClass = object;
-        editor.mStrSouType = kind;
-        editor.strExpression = QStringLiteral("abc");
-        editor.InitControls();
-        QCOMPARE(editor.cmdAnd->isEnabled(), andButton);
-        QCOMPARE(editor.CmdList->isEnabled(), list);
-        QCOMPARE(editor.cmdFunc->isEnabled(), func);
-        QCOMPARE(editor.CmdSql->isEnabled(), sql);
-        QCOMPARE(editor.CmdList->text(), listCaption);
+        Init(editor, object, kind, QStringLiteral("abc"));
+        QTEST(editor.cmdAnd->isEnabled(), "andButton");
+        QTEST(editor.CmdList->isEnabled(), "list");
+        QTEST(editor.cmdFunc->isEnabled(), "func");
+        QTEST(editor.CmdSql->isEnabled(), "sql");
         QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("abc"));
     }
 
     void insertsAtTheCursor()
     {
         frmTextInputView editor;
-        editor.mStrClass = QStringLiteral("标签");
-        editor.mStrSouType = QStringLiteral("表达式");
-        editor.strExpression = QStringLiteral("[a][b]");
-        editor.InitControls();
+        Init(editor, "标签", "表达式", QStringLiteral("[a][b]"));
         QTextCursor cursor = editor.txtSou->textCursor();
         cursor.setPosition(3);
         editor.txtSou->setTextCursor(cursor);
@@ -100,9 +95,7 @@ private Q_SLOTS:
         OpenLedger(doc, db);
 
         frmTextInputView columns;
-        columns.mStrClass = QStringLiteral("列");
-        columns.mStrSouType = QStringLiteral("表达式");
-        columns.InitControls();
+        Init(columns, "列", "表达式");
         columns.CmdList->click();
         QStringList enabled;
         for (const auto& c : doc.FieldsManager()->Cols)
@@ -119,9 +112,7 @@ private Q_SLOTS:
         // A deleted label is not offered; the previous-value box means nothing for labels.
         doc.LabelManager()->FindLabel(QStringLiteral("页码"))->blnDeleted = true;
         frmTextInputView labels;
-        labels.mStrClass = QStringLiteral("标签");
-        labels.mStrSouType = QStringLiteral("表达式");
-        labels.InitControls();
+        Init(labels, "标签", "表达式");
         labels.FillObjectList();
         QCOMPARE(labels.LstObjects->count(), int(doc.LabelManager()->Labels.size()) - 1);
         QVERIFY(labels.LstObjects->findItems(QStringLiteral("页码"), Qt::MatchExactly).isEmpty());
@@ -164,11 +155,8 @@ private Q_SLOTS:
         clsDocument doc;
         OpenLedger(doc, db);
         frmTextInputView editor;
-        editor.mStrClass = object;
-        editor.mStrSouType = kind;
         editor.mStrObjectName = QStringLiteral("制表人");
-        editor.strExpression = QStringLiteral("原来的");
-        editor.InitControls();
+        Init(editor, object, kind, QStringLiteral("原来的"));
         editor.txtSou->setPlainText(text);
         QCOMPARE(editor.Confirm(), accepted);
         QCOMPARE(editor.BlnCancel, !accepted);
@@ -178,24 +166,18 @@ private Q_SLOTS:
         QCOMPARE(editor.txtSou->toPlainText(), text);
     }
 
-    void expressionIsRefusedWithoutAChecker()
+    void refusedWithoutACheckerAndCancelled()
     {
-        clsDocument doc;   // nothing opened: no managers
+        // Nothing opened: no managers to check an expression with.
+        clsDocument doc;
+        frmTextInputView checked;
+        Init(checked, "列", "表达式");
+        checked.txtSou->setPlainText(QStringLiteral("[a]"));
+        QVERIFY(!checked.Confirm());
+        QVERIFY(checked.BlnCancel);
+        // 取消 gives no result.
         frmTextInputView editor;
-        editor.mStrClass = QStringLiteral("列");
-        editor.mStrSouType = QStringLiteral("表达式");
-        editor.InitControls();
-        editor.txtSou->setPlainText(QStringLiteral("[a]"));
-        QVERIFY(!editor.Confirm());
-        QVERIFY(editor.BlnCancel);
-    }
-
-    void cancelGivesNoResult()
-    {
-        frmTextInputView editor;
-        editor.mStrSouType = QStringLiteral("文本");
-        editor.strExpression = QStringLiteral("旧");
-        editor.InitControls();
+        Init(editor, "标签", "文本", QStringLiteral("旧"));
         editor.txtSou->setPlainText(QStringLiteral("新"));
         editor.cmdCancel->click();
         QVERIFY(editor.BlnCancel);
@@ -212,10 +194,7 @@ private Q_SLOTS:
         clsComponentRegistry::Register(QStringLiteral("QXQueryDefine.clsQueryDefine"),
                                        [] { return std::make_unique<clsFakeQuery>(); });
         frmTextInputView editor;
-        editor.mStrClass = QStringLiteral("标签");
-        editor.mStrSouType = QStringLiteral("SQL查询");
-        editor.strExpression = QStringLiteral("select 1");
-        editor.InitControls();
+        Init(editor, "标签", "SQL查询", QStringLiteral("select 1"));
         editor.CmdSql->click();
         RegisterQueryDefineComponent();
         QCOMPARE(clsFakeQuery::given, QStringLiteral("select 1"));
@@ -230,9 +209,7 @@ private Q_SLOTS:
         clsRecordingPrompt prompt;
         clsComponentRegistry::Unregister(QStringLiteral("QXQueryDefine.clsQueryDefine"));
         frmTextInputView editor;
-        editor.mStrSouType = QStringLiteral("SQL查询");
-        editor.strExpression = QStringLiteral("select 1");
-        editor.InitControls();
+        Init(editor, "标签", "SQL查询", QStringLiteral("select 1"));
         editor.OpenQuery();
         RegisterQueryDefineComponent();
         QVERIFY(!editor.blnOpenQuery);
