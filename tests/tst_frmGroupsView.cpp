@@ -82,6 +82,15 @@ QStringList Row(const frmGroupsView& w, int row)
         cells << w.CellText(row, c);
     return cells;
 }
+
+// Every row, its cells joined by |.
+QStringList Rows(const frmGroupsView& w)
+{
+    QStringList rows;
+    for (int r = 0; r < w.RowCount(); ++r)
+        rows << Row(w, r).join(QLatin1Char('|'));
+    return rows;
+}
 }
 
 class tst_frmGroupsView : public QObject
@@ -205,18 +214,14 @@ private Q_SLOTS:
             w.ClickCell(1, 4);   // header shown, then hidden: not written
             w.ClickCell(1, 4);
             w.cmdOk_Click();
-            for (int r = 0; r < w.RowCount(); ++r)
-                before << Row(w, r).join(QLatin1Char('|'));
+            before = Rows(w);
             g.doc.SaveReportFormat();
             QVERIFY(g.doc.LastSaveWritten());
         }
         QCOMPARE(prompt.messages.size(), 0);
         OpenGroups again(db.Conn());
         QVERIFY(again.opened);
-        frmGroupsView w;
-        QStringList after;
-        for (int r = 0; r < w.RowCount(); ++r)
-            after << Row(w, r).join(QLatin1Char('|'));
+        const QStringList after = Rows(frmGroupsView());
         QCOMPARE(after, before);
         QCOMPARE(after.first(), QStringLiteral("部门|√||√|不显示|显示"));
         QCOMPARE(again.GroupRangeNames(), QStringList{QStringLiteral("[分组]部门_脚注")});

@@ -23,7 +23,7 @@ class tst_frmListFunctionView : public QObject
     Q_OBJECT
 private:
     std::unique_ptr<clsTestDatabase> m_db;
-    std::unique_ptr<clsDocument> m_doc;
+    std::unique_ptr<clsDocument> m_doc;   // closed before its database goes
 
     // The texts of one column of a grid or list.
     template <class View>
@@ -58,11 +58,6 @@ private Q_SLOTS:
                                             "values (90,'CWFX','财务分析','青禾财务分析函数','AA')"));
         m_doc = std::make_unique<clsDocument>();
         QVERIFY(m_doc->OpenDocument(&m_db->Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("张三")));
-    }
-    void cleanupTestCase()
-    {
-        m_doc.reset();
-        m_db.reset();
     }
 
     void classesAndFunctionsComeFromTheCatalogue()

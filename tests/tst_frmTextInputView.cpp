@@ -123,25 +123,21 @@ private Q_SLOTS:
 
     void confirmRunsTheMatchingCheck_data()
     {
-        QTest::addColumn<QString>("backend");
         QTest::addColumn<QString>("object");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("message");
-        for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const char* name) -> QTestData& { return QTest::newRow(qPrintable(b + QStringLiteral(": ") + QString::fromUtf8(name))); };
-            row("column expression") << b << "列" << "表达式" << " [期初借方]+[PREV_期初贷方] " << true << "";
-            row("unknown column") << b << "列" << "表达式" << "[期初借方]+[无此列]" << false
-                                                << "表达式中定义的列名：无此列 不在报表列集合中";
-            row("label assignment") << b << "标签" << "表达式" << "[制表人]=[页码]" << false
-                                                  << "标签表达式中不能有赋值运算符: '='";
-            row("table formula") << b << "标签" << "公式" << "SumColumn([期初借方]) " << true << "";
-            row("label refers to itself") << b << "标签" << "表达式" << "[页码]+[制表人]" << false
-                                          << "标签表达式不能循环引用: 制表人 → 制表人";
-            row("text unchecked") << b << "标签" << "文本" << "单位'名称=[无此]" << true << "";
-            row("column text unchecked") << b << "列" << "公式" << "+" << true << "";
-        }
+        QTest::newRow("column expression") << "列" << "表达式" << " [期初借方]+[PREV_期初贷方] " << true << "";
+        QTest::newRow("unknown column") << "列" << "表达式" << "[期初借方]+[无此列]" << false
+                                        << "表达式中定义的列名：无此列 不在报表列集合中";
+        QTest::newRow("label assignment") << "标签" << "表达式" << "[制表人]=[页码]" << false
+                                          << "标签表达式中不能有赋值运算符: '='";
+        QTest::newRow("table formula") << "标签" << "公式" << "SumColumn([期初借方]) " << true << "";
+        QTest::newRow("label refers to itself") << "标签" << "表达式" << "[页码]+[制表人]" << false
+                                                << "标签表达式不能循环引用: 制表人 → 制表人";
+        QTest::newRow("text unchecked") << "标签" << "文本" << "单位'名称=[无此]" << true << "";
+        QTest::newRow("column text unchecked") << "列" << "公式" << "+" << true << "";
     }
     void confirmRunsTheMatchingCheck()
     {
@@ -150,7 +146,8 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(bool, accepted);
         QFETCH(QString, message);
-        QXRF_OPEN_DB(db, true, true);
+        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
+        QVERIFY(db.Ready());
         clsRecordingPrompt prompt;
         clsDocument doc;
         OpenLedger(doc, db);
