@@ -10,24 +10,16 @@
 #include <QtTest>
 
 namespace {
-const QString kTitle = QStringLiteral("标题区域");
-const QString kBody = QStringLiteral("正文区域");
 const CanvasModifiers kNone{};
-const CanvasModifiers kShift{false, true};
 const CanvasModifiers kCtrl{true, false};
 
-// The report of clsCanvasFixture with its footer shown (3220..4220); the title label
-// "报表标题" sits at 2000, 340, 8000 x 500.
-void OpenLaidOut(clsDocument& doc)
-{
-    clsCanvasFixture::OpenLaidOut(doc, true);
-}
 constexpr auto AddCol = &clsCanvasFixture::AddCol;
 
-// The laid-out document and a controller.
+// The report of clsCanvasFixture with its footer shown (3220..4220), and a controller;
+// the title label "报表标题" sits at 2000, 340, 8000 x 500.
 struct LaidOut
 {
-    LaidOut() { OpenLaidOut(doc); }
+    LaidOut() { clsCanvasFixture::OpenLaidOut(doc, true); }
     clsDocument doc;
     clsCanvasController c;
 };
@@ -35,13 +27,6 @@ struct LaidOut
 clsLabel& TitleLabel(clsDocument& doc)
 {
     return *doc.LabelManager()->FindLabel(QStringLiteral("报表标题"));
-}
-
-void SelectLabelColumnAndTitle(clsDocument& doc, const QString& col)
-{
-    TitleLabel(doc).blnSelected = true;
-    doc.FieldsManager()->SetSelectedColObject(col, true);
-    doc.FieldsManager()->SetSelectedTitleObject(QStringLiteral("t") + col, true);
 }
 
 // Selection marks of the title label, the columns and the titles, as text.
@@ -113,45 +98,6 @@ private Q_SLOTS:
         QCOMPARE(int(doc.LabelManager()->Labels.size()), labels);
     }
 
-    void pressingSelectedLabel_data()
-    {
-        QTest::addColumn<bool>("shift");
-        QTest::addColumn<QString>("state");
-        QTest::addColumn<bool>("selectedAfter");
-        QTest::addColumn<qint32>("left");
-        QTest::newRow("plain press moves") << false << QStringLiteral("MoveObject") << true << 2100;
-        QTest::newRow("shift only changes the selection") << true << QStringLiteral("SelectObject") << false << 2000;
-    }
-    void pressingSelectedLabel()
-    {
-        QFETCH(bool, shift);
-        QFETCH(QString, state);
-        QFETCH(bool, selectedAfter);
-        QFETCH(qint32, left);
-        LaidOut fx;
-        auto& [doc, c] = fx;
-        const QString name = QStringLiteral("报表标题");
-        // First press: not selected yet, so it is selected and nothing moves.
-        c.Press(CanvasTarget::LabelView, name, CanvasButton::Left, 2500, 500, kNone);
-        QVERIFY(c.IsState(QStringLiteral("SelectObject")));
-        c.Release(CanvasTarget::LabelView, 2600, 500, kNone);
-        QVERIFY(TitleLabel(doc).blnSelected);
-        QCOMPARE(TitleLabel(doc).left, 2000);
-        QCOMPARE(doc.Scene()->SizeHandles().size(), size_t(4));
-
-        c.Press(CanvasTarget::LabelView, name, CanvasButton::Left, 2500, 500, shift ? kShift : kNone);
-        QVERIFY(c.IsState(state));
-        c.Move(CanvasTarget::LabelView, 2600, 550, kNone);
-        if (!shift)
-            QCOMPARE(c.DragOffset(), QPoint(100, 50));
-        c.Release(CanvasTarget::LabelView, 2600, 550, kNone);
-        QVERIFY(!c.Busy());
-        QCOMPARE(TitleLabel(doc).blnSelected, selectedAfter);
-        QCOMPARE(TitleLabel(doc).left, left);
-        QCOMPARE(TitleLabel(doc).top, shift ? 100 : 150);
-        QCOMPARE(doc.DocChanged(), !shift);
-    }
-
     void rightPressOnViewOpensMenu()
     {
         LaidOut fx;
@@ -178,9 +124,7 @@ private Q_SLOTS:
         QTest::newRow("F4") << int(Qt::Key_F4) << false << false << true << 1 << none;
         QTest::newRow("F4 with Shift") << int(Qt::Key_F4) << false << true << false << 0 << none;
         QTest::newRow("up") << int(Qt::Key_Up) << false << false << true << 0 << QList<qint32>{0, -50, 0, 0};
-        QTest::newRow("right") << int(Qt::Key_Right) << false << false << true << 0 << QList<qint32>{50, 0, 0, 0};
         QTest::newRow("Ctrl+down") << int(Qt::Key_Down) << true << false << true << 0 << QList<qint32>{0, 10, 0, 0};
-        QTest::newRow("Shift+down") << int(Qt::Key_Down) << false << true << true << 0 << QList<qint32>{0, 0, 0, 10};
         QTest::newRow("Shift+right") << int(Qt::Key_Right) << false << true << true << 0 << QList<qint32>{0, 0, 10, 0};
         QTest::newRow("Ctrl+Shift+up") << int(Qt::Key_Up) << true << true << false << 0 << none;
         QTest::newRow("other key") << int(Qt::Key_A) << true << false << false << 0 << none;
@@ -247,37 +191,6 @@ private Q_SLOTS:
         QCOMPARE(l.top, 240 + 100 + 3000 - 3220);
     }
 
-    void copyPasteLabelsOnly()
-    {
-        LaidOut fx;
-        auto& [doc, c] = fx;
-        SelectLabelColumnAndTitle(doc, QStringLiteral("a"));
-        QVERIFY(c.HandleKey(Qt::Key_C, kCtrl));
-        QVERIFY(c.HandleKey(Qt::Key_V, kCtrl));
-        QCOMPARE(doc.LabelManager()->Labels.size(), size_t(2));
-        QCOMPARE(doc.LabelManager()->Labels.back()->StrName, QStringLiteral("标签2"));
-        QCOMPARE(doc.LabelManager()->Labels.back()->left, 2000 + 8000 + 20);
-        QCOMPARE(doc.FieldsManager()->Cols.size(), size_t(3));
-        QCOMPARE(doc.FieldsManager()->Titles.size(), size_t(3));
-    }
-
-    void deleteKey()
-    {
-        LaidOut fx;
-        auto& [doc, c] = fx;
-        int refreshed = 0;
-        c.onRefreshFieldList = [&] { ++refreshed; };
-        SelectLabelColumnAndTitle(doc, QStringLiteral("b"));
-        QVERIFY(c.HandleKey(Qt::Key_Delete, kShift));
-        QVERIFY(doc.LabelManager()->Labels.empty());
-        QCOMPARE(doc.FieldsManager()->Cols.size(), size_t(3));
-        QVERIFY(!doc.FieldsManager()->FindCol(QStringLiteral("b"))->BlnEnable);
-        QCOMPARE(doc.FieldsManager()->Titles.size(), size_t(2));
-        QCOMPARE(refreshed, 1);
-        QVERIFY(!doc.FieldsManager()->HasSelection());
-        QVERIFY(doc.Scene()->SizeHandles().empty());
-    }
-
     void dropBounds_data()
     {
         QTest::addColumn<qint32>("y");
@@ -328,39 +241,6 @@ private Q_SLOTS:
         QCOMPARE(xs, (QList<qint32>{1000, 2000, 3000}));
         QVERIFY(f.FieldListItems().isEmpty());
         QCOMPARE(f.Titles.size(), size_t(6));
-        QVERIFY(doc.DocChanged());
-    }
-
-    void rangeBar_data()
-    {
-        QTest::addColumn<qint32>("dy");
-        QTest::addColumn<qint32>("height");
-        QTest::newRow("taller") << 200 << 1200;
-        // The title label reaches down to 600: the range holds it.
-        QTest::newRow("down to its label") << -1000 << 600;
-        QTest::newRow("past its label stops there") << -5000 << 600;
-    }
-    void rangeBar()
-    {
-        QFETCH(qint32, dy);
-        QFETCH(qint32, height);
-        LaidOut fx;
-        auto& [doc, c] = fx;
-        TitleLabel(doc).blnSelected = true;
-        c.Press(CanvasTarget::RangeBar, kTitle, CanvasButton::Left, 100, 100, kNone);
-        QVERIFY(c.IsState(QStringLiteral("ChangeRangSize")));
-        c.Move(CanvasTarget::RangeBar, 100, 100 + dy, kNone);
-        QCOMPARE(c.Cursor(), 99);
-        QCOMPARE(c.DragLineY(), 100 + height - 1000);
-        c.Release(CanvasTarget::RangeBar, 100, 100 + dy, kNone);
-        QVERIFY(!c.Busy());
-        QCOMPARE(c.DragLineY(), -1);
-        qint32 l = 0, t = 0, w = 0, h = 0;
-        doc.RangeManager()->GetRangePart(kTitle, l, t, w, h);
-        QCOMPARE(h, height);
-        doc.RangeManager()->GetRangePart(kBody, l, t, w, h);
-        QCOMPARE(t, 240 + height + 240);  // the bands below follow
-        QVERIFY(!TitleLabel(doc).blnSelected);
         QVERIFY(doc.DocChanged());
     }
 
@@ -440,24 +320,6 @@ private Q_SLOTS:
         QVERIFY(doc.DocChanged());
     }
 
-    void sizeHandle()
-    {
-        LaidOut fx;
-        auto& [doc, c] = fx;
-        c.Press(CanvasTarget::ColumnView, QStringLiteral("b"), CanvasButton::Left, 1500, 1900, kNone);
-        c.Release(CanvasTarget::ColumnView, 1500, 1900, kNone);
-        c.Move(CanvasTarget::SizeHandle, 2200, 2030, kNone);
-        QCOMPARE(c.Cursor(), 99);
-        c.Press(CanvasTarget::SizeHandle, QStringLiteral("3"), CanvasButton::Left, 2200, 2030, kNone);
-        QVERIFY(c.IsState(QStringLiteral("ChangeObjectSize")));
-        c.Release(CanvasTarget::SizeHandle, 2500, 2100, kNone);
-        doc.EnsureLayout();
-        const clsRepcol& b = *doc.FieldsManager()->FindCol(QStringLiteral("b"));
-        QCOMPARE((QList<qint32>{b.cx, b.Width, b.cy}), (QList<qint32>{1500, 1500, b.Height}));
-        c.Press(CanvasTarget::SizeHandle, QStringLiteral("9"), CanvasButton::Left, 0, 0, kNone);
-        QVERIFY(!c.Busy());
-    }
-
     void snapping_data()
     {
         // The title label's box is 2000..10000 x 340..840; the columns' edges lie at
@@ -519,20 +381,6 @@ private Q_SLOTS:
         QVERIFY(xs.empty() && ys.empty());
     }
 
-    void toggleRange()
-    {
-        LaidOut fx;
-        auto& [doc, c] = fx;
-        c.ToggleRange(QStringLiteral("脚注区"), true);
-        QVERIFY(!doc.RangeManager()->GetRangeVisible(QStringLiteral("脚注区域"))
-                && !doc.RangeManager()->MenuChecked(QStringLiteral("mnuFoot")));
-        QVERIFY(doc.DocChanged());
-        c.ToggleRange(QStringLiteral("页眉区"), false);
-        QVERIFY(doc.RangeManager()->GetRangeVisible(QStringLiteral("页标题区域")));
-        qint32 l = 0, t = 0, w = 0, h = 0;
-        doc.RangeManager()->GetRangePart(kBody, l, t, w, h);
-        QCOMPARE(t, 1240 + 240 + 1000 + 240);  // the page header now sits above the body
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_clsCanvasController)

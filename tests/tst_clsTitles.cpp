@@ -1,4 +1,5 @@
 #include "fieldsRows.h"
+#include "clsCanvasFixture.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include <QtTest>
@@ -15,33 +16,6 @@ class tst_clsTitles : public QObject
                  : QStringLiteral("missing");
     }
 
-    static clsRepcol* AddCol(clsFieldsManager& fm, const QString& name, qint32 X, qint32 width)
-    {
-        auto c = std::make_unique<clsRepcol>();
-        c->name = name;
-        c->Expression = name;
-        c->Width = c->cx = width;
-        c->X = X;
-        c->cy = 300;
-        c->Col = qint32(fm.Cols.size()) + 1;
-        fm.Cols.push_back(std::move(c));
-        return fm.Cols.back().get();
-    }
-
-    static clsTitle* AddTitle(clsFieldsManager& fm, const QString& name, qint32 X, qint32 Y, qint32 cx, qint32 cy)
-    {
-        auto t = std::make_unique<clsTitle>();
-        t->name = name;
-        t->X = X;
-        t->Y = Y;
-        t->cx = cx;
-        t->cy = cy;
-        t->top = t->left = t->Width = t->Height = 1;
-        t->blnVisible = true;
-        fm.Titles.push_back(std::move(t));
-        return fm.Titles.back().get();
-    }
-
 private Q_SLOTS:
     void cleanup() { g_blnRunMode = false; }
 
@@ -51,14 +25,8 @@ private Q_SLOTS:
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         InsertCol(c, 1, QStringLiteral("a"), 1, 1000);
-        ColRow off;
-        off.name = QStringLiteral("off");
-        off.order = 2;
-        off.topEx = 1;
-        InsertCol(c, 1, off);
-        ColRow hidden;
-        hidden.name = QStringLiteral("b");
-        hidden.order = 3;
+        InsertCol(c, 1, Col(QStringLiteral("off"), 2, 1));
+        ColRow hidden = Col(QStringLiteral("b"), 3);
         hidden.visible = 0;
         hidden.width = 1200;
         InsertCol(c, 1, hidden);
@@ -213,8 +181,8 @@ private Q_SLOTS:
         QFETCH(QString, message);
         clsDocument doc;
         clsFieldsManager fm;
-        AddTitle(fm, QStringLiteral("Month"), 0, 0, 0, 0);
-        AddTitle(fm, QStringLiteral("YTD"), 0, 0, 0, 0);
+        clsCanvasFixture::AddTitle(fm, QStringLiteral("Month"), 1);
+        clsCanvasFixture::AddTitle(fm, QStringLiteral("YTD"), 1);
         clsRecordingPrompt prompt;
         QString name = QStringLiteral(" month ");
         QCOMPARE(fm.SetTitleProperty(name, prop, value), accepted);

@@ -79,16 +79,9 @@ QStringList SceneText(const clsCanvasScene& scene)
     for (Kind kind : {Kind::Strip, Kind::Label, Kind::Column, Kind::Title})
         for (const auto& e : scene.Elements(kind))
             text << QStringLiteral("%1|%2|%3,%4,%5,%6|%7|%8%9|%10")
-                        .arg(int(kind))
-                        .arg(e->name)
-                        .arg(e->rect.left)
-                        .arg(e->rect.top)
-                        .arg(e->rect.width)
-                        .arg(e->rect.height)
-                        .arg(e->caption)
-                        .arg(e->visible)
-                        .arg(e->selected)
-                        .arg(int(e->alignment));
+                        .arg(int(kind)).arg(e->name)
+                        .arg(e->rect.left).arg(e->rect.top).arg(e->rect.width).arg(e->rect.height)
+                        .arg(e->caption).arg(e->visible).arg(e->selected).arg(int(e->alignment));
     const clsSceneLine& line = scene.lineBreak;
     text << QStringLiteral("line %1,%2,%3,%4,%5").arg(line.x1).arg(line.y1).arg(line.x2).arg(line.y2).arg(line.visible);
     text << QStringLiteral("surface %1,%2").arg(scene.picDraw.width).arg(scene.picDraw.height);
@@ -97,6 +90,8 @@ QStringList SceneText(const clsCanvasScene& scene)
     return text;
 }
 
+// How often each operation changed the format (QXRF_EFFECT=1 prints it), to see that
+// every operation really edits.
 std::array<int, OpCount>& Effective()
 {
     static std::array<int, OpCount> counts{};
@@ -343,16 +338,8 @@ private:
                             again.Rows[i].Set(c, saved.Rows[i].Value(c));
             }
             g_objDocument = m_doc.get();
-            if (again != saved) {
-                if (qEnvironmentVariableIsSet("QXRF_DUMP")) {
-                    QFile a(QStringLiteral("/tmp/saved.json")), b(QStringLiteral("/tmp/reopened.json"));
-                    if (a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly)) {
-                        a.write(saved.ToJson().toUtf8());
-                        b.write(again.ToJson().toUtf8());
-                    }
-                }
+            if (again != saved)
                 return QStringLiteral("重新打开后格式不同：\n") + Diff(saved.ToJson(), again.ToJson());
-            }
             break;
         }
         case Reopen: {
@@ -553,28 +540,23 @@ private:
                     return QStringLiteral("标题%1没有对齐它下面的列").arg(t->name);
             }
         // Names unique within each kind, and every label's range there.
-        const auto unique = [](const QStringList& names) {
-            QSet<QString> seen;
-            for (const QString& n : names)
-                if (seen.contains(n.trimmed().toLower()))
-                    return n;
-                else if ((seen.insert(n.trimmed().toLower()), false))
-                    return n;
-            return QString();
+        QSet<QString> labels, ranges, cols;
+        const auto twice = [](QSet<QString>& seen, const QString& name) {
+            const QString key = name.trimmed().toLower();
+            return seen.contains(key) || (seen.insert(key), false);
         };
-        QStringList labels, ranges, cols;
         for (const auto& l : Labels().Labels) {
-            labels << l->StrName;
+            if (twice(labels, l->StrName))
+                return QStringLiteral("名称重复：") + l->StrName;
             if (!Ranges().FindRange(l->strRang))
                 return QStringLiteral("标签%1的区域%2不存在").arg(l->StrName, l->strRang);
         }
         for (const auto& r : Ranges().Ranges)
-            ranges << r->StrName;
+            if (twice(ranges, r->StrName))
+                return QStringLiteral("名称重复：") + r->StrName;
         for (const auto& c : Fields().Cols)
-            cols << c->name;
-        for (const QStringList* names : {&labels, &ranges, &cols})
-            if (const QString twice = unique(*names); !twice.isEmpty())
-                return QStringLiteral("名称重复：") + twice;
+            if (twice(cols, c->name))
+                return QStringLiteral("名称重复：") + c->name;
         // Bands one under another, each with its strip, never overlapping.
         std::vector<const clsRange*> placed;
         for (const auto& r : Ranges().Ranges)
@@ -603,14 +585,8 @@ private:
 // The seeds to run: QXRF_SEEDS ("7" or "1-200"), or the fixed set.
 std::vector<quint32> Seeds()
 {
-    const QString text = qEnvironmentVariable("QXRF_SEEDS");
+    const QStringList bounds = qEnvironmentVariable("QXRF_SEEDS", QStringLiteral("1-16")).split(QLatin1Char('-'));
     std::vector<quint32> seeds;
-    if (text.isEmpty()) {
-        for (quint32 s = 1; s <= 16; ++s)
-            seeds.push_back(s);
-        return seeds;
-    }
-    const QStringList bounds = text.split(QLatin1Char('-'));
     const quint32 from = bounds.value(0).toUInt();
     const quint32 to = bounds.size() > 1 ? bounds.value(1).toUInt() : from;
     for (quint32 s = from; s <= to; ++s)

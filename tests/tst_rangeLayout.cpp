@@ -44,29 +44,18 @@ clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, bool e
     c->BlnEnable = enabled;
     c->blnVisible = visible;
     c->TpyGroup = group;
-    qint32 number = 0;
-    for (const auto& col : f.Cols)
-        if (col->BlnEnable)
-            ++number;
-    c->Col = enabled ? number + 1 : 0;
+    const auto number = std::count_if(f.Cols.begin(), f.Cols.end(), [](const auto& col) { return col->BlnEnable; });
+    c->Col = enabled ? qint32(number) + 1 : 0;
     f.Cols.push_back(std::move(c));
     return f.Cols.back().get();
 }
 
-clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 top, qint32 left, qint32 width, qint32 height,
-                   qint32 cx = 0)
+clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 top, qint32 left, qint32 width, qint32 height)
 {
-    auto t = std::make_unique<clsTitle>();
-    t->name = name;
+    clsTitle* t = clsCanvasFixture::AddTitle(f, name, left);
     t->nameForeign = name + QStringLiteral("标题");
-    t->top = top;
-    t->left = left;
-    t->Width = width;
-    t->Height = height;
-    t->cx = cx;
-    t->blnVisible = true;
-    f.Titles.push_back(std::move(t));
-    return f.Titles.back().get();
+    std::tie(t->top, t->Width, t->Height) = std::tuple(top, width, height);
+    return t;
 }
 
 clsLabel* AddLabel(clsLabelManager& m, const QString& name, const QString& range, qint32 left, qint32 top)
@@ -74,10 +63,7 @@ clsLabel* AddLabel(clsLabelManager& m, const QString& name, const QString& range
     auto l = std::make_unique<clsLabel>();
     l->StrName = name;
     l->strRang = range;
-    l->left = left;
-    l->top = top;
-    l->Width = 1000;
-    l->Height = 300;
+    std::tie(l->left, l->top, l->Width, l->Height) = std::tuple(left, top, 1000, 300);
     m.Labels.push_back(std::move(l));
     return m.Labels.back().get();
 }
@@ -116,14 +102,6 @@ QStringList ShownStrips(const clsCanvasScene& scene)
         names << s.second;
     return names;
 }
-}
-
-// Whether the canvas shows an element; a layout pass makes elements anew, so tests look
-// them up instead of keeping them.
-bool Shown(const clsCanvasScene& scene, clsCanvasScene::Kind kind, const QString& name)
-{
-    const clsSceneElement* e = scene.Find(kind, name);
-    return e && e->visible;
 }
 
 class tst_rangeLayout : public QObject
@@ -180,61 +158,43 @@ private Q_SLOTS:
         QVERIFY(doc.Scene()->picDraw.height >= y);
     }
 
+    // A tick every millimetre, longer every fifth and tenth counted from where the ruler starts.
     void rulerTicks_data()
     {
         QTest::addColumn<bool>("vertical");
         QTest::addColumn<int>("start");
-        QTest::addColumn<int>("firstLong");
-        QTest::addColumn<int>("firstMiddle");
-        QTest::newRow("vertical from 3") << true << 3 << 8 << 3;
-        QTest::newRow("horizontal from 0") << false << 0 << 1 << 6;
-        QTest::newRow("horizontal from 12") << false << 12 << 9 << 4;
+        QTest::addColumn<QList<int>>("lengths");  // of the first ten ticks
+        QTest::newRow("vertical from 3") << true << 3 << QList<int>{30, 30, 60, 30, 30, 30, 30, 90, 30, 30};
+        QTest::newRow("horizontal from 12") << false << 12 << QList<int>{30, 30, 30, 60, 30, 30, 30, 30, 90, 30};
     }
     void rulerTicks()
     {
         QFETCH(bool, vertical);
         QFETCH(int, start);
-        QFETCH(int, firstLong);
-        QFETCH(int, firstMiddle);
+        QFETCH(QList<int>, lengths);
         clsDocument doc;
         OpenHeadless(doc);
         clsCanvasScene& scene = *doc.Scene();
-        scene.ToolbarTop = 30;
-        scene.ToolbarHeight = 420;
-        clsRangeManager& m = *doc.RangeManager();
-        vertical ? m.DrawVRotes(start) : m.DrawHRotes(start);
+        std::tie(scene.ToolbarTop, scene.ToolbarHeight) = std::tuple(30, 420);
+        vertical ? doc.RangeManager()->DrawVRotes(start) : doc.RangeManager()->DrawHRotes(start);
         const clsSceneRuler& ruler = vertical ? scene.picLeftRote : scene.PicTopRote;
-        QCOMPARE(ruler.ticks.size(), size_t(vertical ? 300 : 400));
         QCOMPARE(ruler.start, start);
-        int firstLongAt = 0, firstMiddleAt = 0;
-        for (size_t k = 0; k < ruler.ticks.size(); ++k) {
-            const int i = int(k) + 1;
-            QCOMPARE(ruler.ticks[k].position, MmToTwips(i));
-            QVERIFY(ruler.ticks[k].length == 30 || ruler.ticks[k].length == 60 || ruler.ticks[k].length == 90);
-            if (!firstLongAt && ruler.ticks[k].length == 90)
-                firstLongAt = i;
-            if (!firstMiddleAt && ruler.ticks[k].length == 60)
-                firstMiddleAt = i;
-        }
-        QCOMPARE(firstLongAt, firstLong);
-        QCOMPARE(firstMiddleAt, firstMiddle);
-        if (vertical)
-            QCOMPARE(ruler.rect, (clsSceneRect{0, 460, clsCanvasScene::RulerThickness, MmToTwips(300)}));
-        else
-            QCOMPARE(ruler.rect.width, MmToTwips(400));
+        QList<int> first;
+        for (size_t k = 0; k < 10; ++k)
+            first << ruler.ticks[k].length;
+        QCOMPARE(first, lengths);
+        QCOMPARE(ruler.ticks.back().position, MmToTwips(int(ruler.ticks.size())));
+        if (vertical)  // under the toolbar
+            QCOMPARE(ruler.rect.top, 460);
     }
 
-    void sheetAndScrolling()
+    void scrolling()
     {
         clsDocument doc;
         OpenHeadless(doc);
         clsRangeManager& m = *doc.RangeManager();
         const clsCanvasScene& scene = *doc.Scene();
         m.DrawBackView();
-        QCOMPARE(scene.picBack, (clsSceneRect{0, 0, MmToTwips(2500), MmToTwips(1000)}));
-        QCOMPARE(scene.picDraw.left, clsCanvasScene::RulerThickness);
-        QCOMPARE((QList<qint32>{scene.HScroll1.max, scene.VScroll1.max, scene.VScroll1.smallChange, scene.HScroll1.largeChange}),
-                 (QList<qint32>{2000, 700, 2, 25}));
         m.MoveBackVRange(100);
         QCOMPARE(scene.picBack.top, -5600);
         m.MoveBackHRange(3);
@@ -373,24 +333,19 @@ private Q_SLOTS:
 
     // Columns 1000, 1500, 1200; a two-row title over columns 2 and 3 at row 1, the
     // column titles of 2 and 3 in row 3, column 1's title over all three rows.
-    void compositeTitleGrid_data()
-    {
-        QTest::addColumn<int>("rowHeight");
-        QTest::newRow("rows of 250") << 250;
-    }
     void compositeTitleGrid()
     {
-        QFETCH(int, rowHeight);
+        const qint32 rowHeight = 250;
         clsDocument doc;
         clsRangeManager& m = OpenWithRanges(doc, false, false);
         clsFieldsManager& f = *doc.FieldsManager();
         AddCol(f, QStringLiteral("科目"), 1000);
         AddCol(f, QStringLiteral("借方"), 1500);
         AddCol(f, QStringLiteral("贷方"), 1200);
-        AddTitle(f, QStringLiteral("科目"), 1, 1, 1, 3, 1000);
+        AddTitle(f, QStringLiteral("科目"), 1, 1, 1, 3);
         clsTitle* both = AddTitle(f, QStringLiteral("发生额"), 1, 2, 2, 2);
-        AddTitle(f, QStringLiteral("借方"), 3, 2, 1, 1, 1500);
-        AddTitle(f, QStringLiteral("贷方"), 3, 3, 1, 1, 1200)->blnDelected = true;
+        AddTitle(f, QStringLiteral("借方"), 3, 2, 1, 1);
+        AddTitle(f, QStringLiteral("贷方"), 3, 3, 1, 1)->blnDelected = true;
         f.TitleRowHeight = rowHeight;
         m.DrawAllObjects();
         clsCanvasScene& scene = *doc.Scene();
@@ -414,15 +369,6 @@ private Q_SLOTS:
         QCOMPARE(m.pTitleHeight, bottom - bodyTop);
         QCOMPARE(f.Cols[0]->Y, bottom + 80);
         QCOMPARE(m.pColHeight, 1500 - m.pTitleHeight - clsCanvasScene::LineThickness);
-
-        // The titles move with the body.
-        m.FindRange(QStringLiteral("标题区域"))->Height += 500;
-        m.DrawAllObjects();
-        const qint32 movedTop = m.FindRange(QStringLiteral("正文区域"))->top + 20;
-        QCOMPARE(movedTop, titleTop + 500);
-        QCOMPARE(both->Y, movedTop);
-        QCOMPARE(debit.Y, movedTop + 2 * rowHeight);
-        QCOMPARE(scene.lineBreak.y1, movedTop + 3 * rowHeight);
     }
 
     void noTitles()
@@ -474,55 +420,12 @@ private Q_SLOTS:
         QVERIFY(!scene.Find(Kind::Label, QStringLiteral("标签2")));
         QVERIFY(title->BlnVisibled);
 
-        // Hiding the page header takes its strip and labels away and moves the body up.
-        m.SetRangeVisible(QStringLiteral("页标题区域"), false);
-        m.ReDrawAllRangesAndObject();
-        QVERIFY(!Shown(scene, Kind::Strip, QStringLiteral("页标题区域")));
-        QVERIFY(!Shown(scene, Kind::Label, QStringLiteral("标签1")));
-        QVERIFY(!blank->BlnVisibled);
-        QVERIFY(!m.MenuChecked(QStringLiteral("mnuPageHead")));
-        QCOMPARE(m.FindRange(QStringLiteral("正文区域"))->top, 240 + 1000 + 240);
-
         // Showing the footer brings its strip and label in.
         m.SetRangeVisible(QStringLiteral("脚注区域"), true);
         m.ReDrawAllRangesAndObject();
         QVERIFY(m.MenuChecked(QStringLiteral("mnuFoot")));
         QVERIFY(footer->BlnVisibled);
         QCOMPARE(scene.Find(Kind::Label, QStringLiteral("标签2"))->rect.top, m.FindRange(QStringLiteral("脚注区域"))->top);
-    }
-
-    void deletedGroupLeavesNoStrip()
-    {
-        clsDocument doc;
-        clsRangeManager& m = OpenWithRanges(doc, false, true);
-        clsFieldsManager& f = *doc.FieldsManager();
-        AddCol(f, QStringLiteral("部门"), 1000, true, true, 2);
-        m.DrawAllObjects();
-        clsCanvasScene& scene = *doc.Scene();
-        QVERIFY(scene.Find(Kind::Strip, QStringLiteral("[分组]部门_标题")));
-        const qint32 bodyBefore = m.FindRange(QStringLiteral("正文区域"))->top;
-
-        // The group is removed: its ranges go and the column stops grouping.
-        auto& ranges = m.Ranges;
-        ranges.erase(std::remove_if(ranges.begin(), ranges.end(),
-                                    [](const auto& r) { return !r->strGroupField.isEmpty(); }),
-                     ranges.end());
-        f.Cols[0]->TpyGroup = 1;
-        m.ReDrawAllRangesAndObject();
-        QVERIFY(!scene.Find(Kind::Strip, QStringLiteral("[分组]部门_标题")));
-        QVERIFY(!scene.Find(Kind::Strip, QStringLiteral("[分组]部门_脚注")));
-        QCOMPARE(m.FindRange(QStringLiteral("正文区域"))->top, bodyBefore - 740);
-        QCOMPARE(ShownStrips(scene), (QStringList{QStringLiteral("标题区域"), QStringLiteral("正文区域"),
-                                                  QStringLiteral("页脚注区域"), QStringLiteral("脚注区域")}));
-
-        // A group range that still exists but whose column stopped grouping is hidden.
-        AddRange(m, QStringLiteral("[分组]部门_标题"), QStringLiteral("分组标题区"), 500, true, QStringLiteral("部门"));
-        f.Cols[0]->TpyGroup = 2;
-        m.ReDrawAllRangesAndObject();
-        QVERIFY(Shown(scene, Kind::Strip, QStringLiteral("[分组]部门_标题")));
-        f.Cols[0]->TpyGroup = 1;
-        m.ReDrawAllRangesAndObject();
-        QVERIFY(!Shown(scene, Kind::Strip, QStringLiteral("[分组]部门_标题")));
     }
 
     void displayAndDeleteAllObjects()
@@ -545,9 +448,7 @@ private Q_SLOTS:
         QVERIFY(scene.IsDisplayed(*shown));
         QVERIFY(!scene.IsDisplayed(*hidden));
         m.DispalyAllObjects(QStringLiteral("区域"), false);
-        QVERIFY(!scene.KindShown(Kind::Strip));
-        m.DispalyAllObjects(QStringLiteral("别的"), false);
-        QVERIFY(scene.KindShown(Kind::Label));
+        QVERIFY(!scene.KindShown(Kind::Strip) && scene.KindShown(Kind::Label));
 
         f.HideColObjects();
         QVERIFY(!scene.ColumnTemplate().visible);
@@ -578,11 +479,7 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("标题区域"), QStringLiteral("[分组]供应商分类_标题"),
                               QStringLiteral("页标题区域"), QStringLiteral("正文区域"),
                               QStringLiteral("[分组]供应商分类_脚注"), QStringLiteral("脚注区域")}));
-        QCOMPARE(m.FindRange(QStringLiteral("[分组]供应商分类_标题"))->top, 240 + 900 + 240);
         QCOMPARE(m.FindRange(QStringLiteral("正文区域"))->top, 2960);
-        QCOMPARE(m.FindRange(QStringLiteral("脚注区域"))->top, 2960 + 2400 + 240 + 500 + 240);
-        QVERIFY(scene.picDraw.height >= 6340 + 700);
-        QVERIFY(m.MenuChecked(QStringLiteral("mnuHead")));
         QVERIFY(!m.MenuChecked(QStringLiteral("mnuPageFoot")));
 
         // The aging title stands over columns 5 to 9.
