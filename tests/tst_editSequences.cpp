@@ -394,34 +394,24 @@ private:
             value = QStringLiteral("名称%1").arg(s.d % 7);
             break;
         }
-        switch (kind) {
-        case 0: {
-            if (Labels().Labels.empty())
-                return;
-            QString name = Labels().Labels[s.d % Labels().Labels.size()]->StrName;
-            Labels().EditLabelProperty(name, p.StrPropName, value);
-            break;
-        }
-        case 1: {
-            if (Fields().Cols.empty())
-                return;
-            QString name = Fields().Cols[s.d % Fields().Cols.size()]->name;
-            Fields().SetColProperty(name, p.StrPropName, value);
-            break;
-        }
-        case 2: {
-            if (Fields().Titles.empty())
-                return;
-            QString name = Fields().Titles[s.d % Fields().Titles.size()]->name;
-            Fields().SetTitleProperty(name, p.StrPropName, value);
-            break;
-        }
-        default: {
-            if (Ranges().Ranges.empty())
-                return;
-            Ranges().SetRangeProperty(Ranges().Ranges[s.d % Ranges().Ranges.size()]->StrName, p.StrPropName, value);
-            break;
-        }
+        // The object picked by its place in its list.
+        const auto pick = [&](const auto& list, auto nameOf) {
+            return list.empty() ? QString() : nameOf(*list[s.d % list.size()]);
+        };
+        if (kind == 0) {
+            QString name = pick(Labels().Labels, [](const clsLabel& l) { return l.StrName; });
+            if (!name.isEmpty())
+                Labels().EditLabelProperty(name, p.StrPropName, value);
+        } else if (kind == 1) {
+            QString name = pick(Fields().Cols, [](const clsRepcol& c) { return c.name; });
+            if (!name.isEmpty())
+                Fields().SetColProperty(name, p.StrPropName, value);
+        } else if (kind == 2) {
+            QString name = pick(Fields().Titles, [](const clsTitle& t) { return t.name; });
+            if (!name.isEmpty())
+                Fields().SetTitleProperty(name, p.StrPropName, value);
+        } else if (const QString name = pick(Ranges().Ranges, [](const clsRange& r) { return r.StrName; }); !name.isEmpty()) {
+            Ranges().SetRangeProperty(name, p.StrPropName, value);
         }
     }
 
@@ -604,33 +594,23 @@ int StepCount()
 // The failing steps, made as short as the failure allows: chunks first, then single steps.
 std::vector<Step> Shrink(const QString& backend, quint32 seed, std::vector<Step> steps, QString& problem)
 {
-    const auto fails = [&](const std::vector<Step>& candidate, QString& why) {
-        Run run(backend, seed);
-        if (!run.Ready())
-            return false;
-        why = run.Play(candidate);
-        return !why.isEmpty();
-    };
     int trials = 0;
-    for (size_t chunk = std::max<size_t>(steps.size() / 2, 1); chunk >= 1 && trials < 400; chunk /= 2) {
-        for (size_t at = 0; at < steps.size() && trials < 400;) {
-            std::vector<Step> candidate;
-            for (size_t i = 0; i < steps.size(); ++i)
-                if (i < at || i >= at + chunk)
-                    candidate.push_back(steps[i]);
-            QString why;
-            ++trials;
-            if (fails(candidate, why)) {
+    for (size_t chunk = std::max<size_t>(steps.size() / 2, 1);; chunk /= 2) {
+        for (size_t at = 0; at < steps.size() && trials++ < 400;) {
+            std::vector<Step> candidate(steps.begin(), steps.begin() + at);
+            candidate.insert(candidate.end(), steps.begin() + std::min(at + chunk, steps.size()), steps.end());
+            Run run(backend, seed);
+            const QString why = run.Ready() ? run.Play(candidate) : QString();
+            if (why.isEmpty()) {
+                at += chunk;
+            } else {
                 steps = std::move(candidate);
                 problem = why;
-            } else {
-                at += chunk;
             }
         }
-        if (chunk == 1)
-            break;
+        if (chunk == 1 || trials >= 400)
+            return steps;
     }
-    return steps;
 }
 }
 

@@ -21,19 +21,6 @@ void OpenHeadless(clsDocument& doc)
     doc.LabelManager()->Labels.clear();
 }
 
-clsRange* AddRange(clsRangeManager& m, const QString& name, const QString& kind, qint32 height, bool visible,
-                   const QString& group = QString())
-{
-    auto r = std::make_unique<clsRange>();
-    r->StrName = name;
-    r->StrRangeType = kind;
-    r->Height = height;
-    r->blnVisible = visible;
-    r->strGroupField = group;
-    m.Ranges.push_back(std::move(r));
-    return m.Ranges.back().get();
-}
-
 // Columns are numbered among the enabled ones, as the load does.
 clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, bool enabled = true, bool visible = true,
                   qint32 group = 1)
@@ -68,25 +55,27 @@ clsLabel* AddLabel(clsLabelManager& m, const QString& name, const QString& range
     return m.Labels.back().get();
 }
 
-// The five standard ranges plus the two of one group, visible as asked.
-void StandardRanges(clsRangeManager& m, bool pageHead, bool footers)
-{
-    AddRange(m, QStringLiteral("标题区域"), QStringLiteral("标题区"), 1000, true);
-    AddRange(m, QStringLiteral("页标题区域"), QStringLiteral("页眉区"), 600, pageHead);
-    AddRange(m, QStringLiteral("正文区域"), QStringLiteral("正文区"), 1500, true);
-    AddRange(m, QStringLiteral("页脚注区域"), QStringLiteral("页尾区"), 700, footers);
-    AddRange(m, QStringLiteral("脚注区域"), QStringLiteral("脚注区"), 800, footers);
-    AddRange(m, QStringLiteral("[分组]部门_标题"), QStringLiteral("分组标题区"), 500, true, QStringLiteral("部门"));
-    AddRange(m, QStringLiteral("[分组]部门_脚注"), QStringLiteral("分组脚注区"), 400, true, QStringLiteral("部门"));
-}
-
-// A headless document with the standard ranges and no columns.
+// A headless document with no columns, the five standard ranges and the two of a group
+// on 部门, the page header and the footers visible as asked.
 clsRangeManager& OpenWithRanges(clsDocument& doc, bool pageHead, bool footers)
 {
     OpenHeadless(doc);
-    StandardRanges(*doc.RangeManager(), pageHead, footers);
     doc.FieldsManager()->Cols.clear();
-    return *doc.RangeManager();
+    clsRangeManager& m = *doc.RangeManager();
+    const auto add = [&](const char* name, const char* kind, qint32 height, bool visible, const QString& group = QString()) {
+        auto r = std::make_unique<clsRange>();
+        std::tie(r->StrName, r->StrRangeType) = std::tuple(QString::fromUtf8(name), QString::fromUtf8(kind));
+        std::tie(r->Height, r->blnVisible, r->strGroupField) = std::tuple(height, visible, group);
+        m.Ranges.push_back(std::move(r));
+    };
+    add("标题区域", "标题区", 1000, true);
+    add("页标题区域", "页眉区", 600, pageHead);
+    add("正文区域", "正文区", 1500, true);
+    add("页脚注区域", "页尾区", 700, footers);
+    add("脚注区域", "脚注区", 800, footers);
+    add("[分组]部门_标题", "分组标题区", 500, true, QStringLiteral("部门"));
+    add("[分组]部门_脚注", "分组脚注区", 400, true, QStringLiteral("部门"));
+    return m;
 }
 
 // Names of the shown strips from the top down.
@@ -369,21 +358,15 @@ private Q_SLOTS:
         QCOMPARE(m.pTitleHeight, bottom - bodyTop);
         QCOMPARE(f.Cols[0]->Y, bottom + 80);
         QCOMPARE(m.pColHeight, 1500 - m.pTitleHeight - clsCanvasScene::LineThickness);
-    }
 
-    void noTitles()
-    {
-        clsDocument doc;
-        clsRangeManager& m = OpenWithRanges(doc, false, false);
-        clsFieldsManager& f = *doc.FieldsManager();
+        // Without titles the columns stand right under the body's top.
         f.Titles.clear();
-        AddCol(f, QStringLiteral("科目"), 1000);
         m.DrawAllObjects();
         QCOMPARE(m.pTitleHeight, 20);
-        QCOMPARE(f.Cols[0]->Y, 1480 + 20 + 80);
-        qint32 bottom = -1;
-        f.DrawTitleObjects(777, 300, bottom);
-        QCOMPARE(bottom, 777);
+        QCOMPARE(f.Cols[0]->Y, bodyTop + 20 + 80);
+        qint32 end = -1;
+        f.DrawTitleObjects(777, 300, end);
+        QCOMPARE(end, 777);
     }
 
     void labelsOfARange()
