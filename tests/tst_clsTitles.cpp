@@ -19,8 +19,9 @@ class tst_clsTitles : public QObject
 private Q_SLOTS:
     void cleanup() { g_blnRunMode = false; }
 
-    void loadWithoutTitleRows_data() { clsTestDatabase::AddBackendRows(); }
-    void loadWithoutTitleRows()
+    // Without title rows each enabled column gets its own title.
+    void loadedTitles_data() { clsTestDatabase::AddBackendRows(); }
+    void loadedTitles()
     {
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
@@ -42,33 +43,27 @@ private Q_SLOTS:
         QCOMPARE(b->cx, 1200);
         QVERIFY(a->blnVisible);
         QVERIFY(!b->blnVisible);
-    }
 
-    void linkStep_data() { clsTestDatabase::AddBackendRows(); }
-    void linkStep()
-    {
-        QXRF_OPEN_DB(db);
-        clsConnection& c = db.Conn();
+        // Stored titles are linked to the columns under them.
         InsertCol(c, 2, QStringLiteral("c1"), 1, 1000);
         InsertCol(c, 2, QStringLiteral("c2"), 2, 1500);
         InsertCol(c, 2, QStringLiteral("c3"), 3, 800);
         InsertTitle(c, 2, QStringLiteral("合计"), QString(), 1, 1, 2, 1);  // over c1 and c2
         InsertTitle(c, 2, QStringLiteral("本月"), QStringLiteral("This month"), 2, 1, 1, 1, 0);
         InsertTitle(c, 2, QStringLiteral("累计"), QStringLiteral("YTD"), 2, 2, 1, 1);
-        Doc env(c);
-        clsFieldsManager fm;
-        Load(fm, 2);
-        QCOMPARE(fm.Titles.size(), size_t(4));
-        const clsTitle* span = fm.FindTitle(QStringLiteral("合计"));
+        clsFieldsManager linked;
+        Load(linked, 2);
+        QCOMPARE(linked.Titles.size(), size_t(4));
+        const clsTitle* span = linked.FindTitle(QStringLiteral("合计"));
         QCOMPARE(span->cx, 2500);
         QCOMPARE(span->nameForeign, QStringLiteral("合计"));  // empty foreign caption loads as the name
-        const clsTitle* month = fm.FindTitle(QStringLiteral("本月"));
+        const clsTitle* month = linked.FindTitle(QStringLiteral("本月"));
         QCOMPARE(month->Col, 1);
         QCOMPARE(month->cx, 1000);
         QVERIFY(month->blnVisible);  // follows its column
         QCOMPARE(month->nameForeign, QStringLiteral("This month"));
         // c3 has no title ending in row 2: one is created over rows 1-2.
-        const clsTitle* created = fm.FindTitle(QStringLiteral("c3"));
+        const clsTitle* created = linked.FindTitle(QStringLiteral("c3"));
         QCOMPARE(Grid(created), QStringLiteral("1,3,1,2,3"));
         QCOMPARE(created->cx, 800);
         QCOMPARE(created->nameForeign, QStringLiteral("c3"));
