@@ -119,10 +119,8 @@ private Q_SLOTS:
         const QList<qint32> none{0, 0, 0, 0};
         QTest::newRow("F4") << int(Qt::Key_F4) << false << false << true << 1 << none;
         QTest::newRow("F4 with Shift") << int(Qt::Key_F4) << false << true << false << 0 << none;
-        QTest::newRow("up") << int(Qt::Key_Up) << false << false << true << 0 << QList<qint32>{0, -50, 0, 0};
         QTest::newRow("Ctrl+down") << int(Qt::Key_Down) << true << false << true << 0 << QList<qint32>{0, 10, 0, 0};
         QTest::newRow("Shift+right") << int(Qt::Key_Right) << false << true << true << 0 << QList<qint32>{0, 0, 10, 0};
-        QTest::newRow("Ctrl+Shift+up") << int(Qt::Key_Up) << true << true << false << 0 << none;
         QTest::newRow("other key") << int(Qt::Key_A) << true << false << false << 0 << none;
     }
     void keys()

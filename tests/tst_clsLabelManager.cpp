@@ -288,11 +288,7 @@ private Q_SLOTS:
         QTest::newRow("rename") << QStringLiteral("名称") << QStringLiteral(" 主标题 ") << QStringLiteral("主标题") << true;
         QTest::newRow("own name with blanks") << QStringLiteral("名称") << QStringLiteral("  报表标题 ") << QStringLiteral("报表标题") << false;
         QTest::newRow("shown range") << QStringLiteral("所属区域") << QStringLiteral(" 页标题区域") << QStringLiteral("页标题区域") << true;
-        QTest::newRow("alignment") << QStringLiteral("对齐方式") << QStringLiteral("右对齐") << QStringLiteral("右对齐") << true;
         QTest::newRow("top 18 mm") << QStringLiteral("上边距") << QStringLiteral("18") << QStringLiteral("18.00") << true;
-        QTest::newRow("source") << QStringLiteral("数据源") << QStringLiteral("合计'") << QStringLiteral("合计'") << true;
-        QTest::newRow("disabled") << QStringLiteral("是否有效") << QStringLiteral("False") << QStringLiteral("False") << true;
-        QTest::newRow("quantity format") << QStringLiteral("显示格式") << QStringLiteral("Z9数量显示格式") << QStringLiteral("Z9数量显示格式") << true;
         QTest::newRow("picture format") << QStringLiteral("显示格式") << QStringLiteral(" #,0.00 ") << QStringLiteral("#,0.00") << true;
         QTest::newRow("code in any case") << QStringLiteral("显示格式") << QStringLiteral("money") << QStringLiteral("Z9存货单价显示格式") << true;
     }

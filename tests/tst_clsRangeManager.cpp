@@ -182,34 +182,6 @@ private Q_SLOTS:
         QCOMPARE(m.GetRangeType(QStringLiteral(" [分组]x_标题 ")), QStringLiteral("分组标题区"));
     }
 
-    void setRangeVisibleByKind_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("shownAs");
-        QTest::newRow("title") << QStringLiteral("标题区") << QStringLiteral("隐含") << QStringLiteral("显示/打印");
-        QTest::newRow("page header") << QStringLiteral("页眉区") << QStringLiteral("隐含") << QStringLiteral("只打印");
-        QTest::newRow("group keeps") << QStringLiteral("分组脚注区") << QStringLiteral("只显示") << QStringLiteral("只显示");
-    }
-    void setRangeVisibleByKind()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QString, before);
-        QFETCH(QString, shownAs);
-        clsDocument doc;
-        clsRangeManager m;
-        clsRange* r = AddLaidOut(m, QStringLiteral("R"), 0, 100, false);
-        r->StrRangeType = kind;
-        r->strDisplayStyle = before;
-        m.SetRangeVisible(QStringLiteral("R"), true);
-        QVERIFY(r->blnVisible);
-        QVERIFY(doc.DocChanged());
-        QCOMPARE(r->strDisplayStyle, shownAs);
-        m.SetRangeVisible(QStringLiteral("R"), false);
-        QVERIFY(!r->blnVisible);
-        QCOMPARE(r->strDisplayStyle, QStringLiteral("隐含"));
-    }
-
     void pointRange_data()
     {
         QTest::addColumn<bool>("onlyC");

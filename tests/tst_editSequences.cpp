@@ -114,12 +114,9 @@ public:
         const Report& r = kReports[m_seed % std::size(kReports)];
         m_report = QString::fromUtf8(r.name);
         m_system = QString::fromUtf8(r.system);
-        m_doc = std::make_unique<clsDocument>();
         m_prompt.answers.clear();
-        if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
+        if (!Open())
             return QStringLiteral("打开失败");
-        m_doc->EnsureLayout();
-        m_opened = m_doc->TakeSnapshot();
         QString problem = Check();
         for (size_t i = 0; problem.isEmpty() && i < steps.size(); ++i) {
             const QString before = qEnvironmentVariableIsSet("QXRF_EFFECT") ? m_doc->TakeSnapshot().ToJson() : QString();
@@ -139,6 +136,16 @@ public:
     }
 
 private:
+    // Opens the report in a new document; the history starts there.
+    bool Open()
+    {
+        m_doc = std::make_unique<clsDocument>();
+        if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
+            return false;
+        m_doc->EnsureLayout();
+        m_opened = m_doc->TakeSnapshot();
+        return true;
+    }
     clsFieldsManager& Fields() { return *m_doc->FieldsManager(); }
     clsLabelManager& Labels() { return *m_doc->LabelManager(); }
     clsRangeManager& Ranges() { return *m_doc->RangeManager(); }
@@ -347,11 +354,8 @@ private:
                 return problem;
             m_prompt.answers = {s.a % 2 ? PromptAnswer::Yes : PromptAnswer::No};
             m_doc->CloseDocument(false);
-            m_doc = std::make_unique<clsDocument>();
-            if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
+            if (!Open())
                 return QStringLiteral("重新打开失败");
-            m_doc->EnsureLayout();
-            m_opened = m_doc->TakeSnapshot();
             break;
         }
         case OpCount:
