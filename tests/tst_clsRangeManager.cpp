@@ -249,7 +249,6 @@ private Q_SLOTS:
         const QString shown = QStringLiteral("显示/打印"), hidden = QStringLiteral("隐含");
         QTest::newRow("top follows the ranges above") << shown << "上边距" << "18" << false << "0.00" << false << true;
         QTest::newRow("height") << shown << "下边距" << "30" << true << "30.00" << true << true;
-        QTest::newRow("line height") << shown << "打印行高" << "7" << true << "7.00" << true << true;
         QTest::newRow("non-numeric top") << shown << "上边距" << "abc" << false << "0.00" << false << true;
         QTest::newRow("overflowing left") << shown << "左边距" << "99999999" << false << "0.00" << false << true;
         QTest::newRow("lines") << shown << "每页打印行数" << "40" << true << "40" << true << true;
@@ -257,7 +256,6 @@ private Q_SLOTS:
         QTest::newRow("no page break") << shown << "是否分页" << "随便" << true << "不分页" << true << true;
         QTest::newRow("name, unchecked") << shown << "区域名称" << "新名" << true << "新名" << false << true;
         QTest::newRow("unknown property") << shown << "颜色" << "红" << true << "" << false << true;
-        QTest::newRow("shown to shown") << shown << "显示属性" << "只打印" << true << "只打印" << true << true;
         QTest::newRow("shown to hidden") << "只显示" << "显示属性" << "隐含" << true << "隐含" << true << false;
         QTest::newRow("hidden to shown") << hidden << "显示属性" << "只显示" << true << "只显示" << true << true;
         QTest::newRow("same display") << "只打印" << "显示属性" << "只打印" << true << "只打印" << false << true;
