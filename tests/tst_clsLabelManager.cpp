@@ -173,7 +173,7 @@ private Q_SLOTS:
         QCOMPARE(clsLabelManager::FontToText(f), QStringLiteral("False,134,False,宋体,10.5,False,False,400"));
     }
 
-    void unreadableRowsAndFailingQuery()
+    void unreadableRowsAndFailingStatements()
     {
         clsTestDatabase db(QStringLiteral("sqlite"));
         QVERIFY(db.Ready());
@@ -199,23 +199,15 @@ private Q_SLOTS:
         QCOMPARE(int(m.Labels.size()), 1);
         QCOMPARE(m.Labels[0]->StrName, QStringLiteral("报表标题"));
         QVERIFY(prompt.messages.isEmpty());
-    }
 
-    void saveFailureIsReported()
-    {
-        clsTestDatabase db(QStringLiteral("sqlite"));
-        QVERIFY(db.Ready());
-        clsDocument doc;
-        OpenReport(doc, &db.Conn());
-        AddLabel(*doc.LabelManager(), QStringLiteral("后"), QStringLiteral("标题区域"));
-        // Both labels go in one insert, which fails.
+        // A failing save is reported; every label goes in the one insert that failed.
+        AddLabel(m, QStringLiteral("后"), QStringLiteral("标题区域"));
         db.Conn().SetStatementHook([](const QString& sql) {
             if (sql.startsWith(QLatin1String("Insert")))
                 throw clsDatabaseError(QStringLiteral("写入失败"));
         });
-        clsRecordingPrompt prompt;
-        bool ok = true;
-        doc.LabelManager()->SaveReportLabels(-1, ok);
+        ok = true;
+        m.SaveReportLabels(-1, ok);
         QVERIFY(!ok);
         QCOMPARE(prompt.LastText(), QStringLiteral("写入失败\r\n错误位于模块：clsLabelManager.SaveReportLabels()"));
         QCOMPARE(db.Count(QStringLiteral("ModeEx = 26")), 0);

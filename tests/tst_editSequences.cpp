@@ -590,9 +590,8 @@ std::vector<quint32> Seeds()
 
 int StepCount()
 {
-    bool ok = false;
-    const int n = qEnvironmentVariableIntValue("QXRF_STEPS", &ok);
-    return ok && n > 0 ? n : 250;
+    const int n = qEnvironmentVariableIntValue("QXRF_STEPS");
+    return n > 0 ? n : 250;
 }
 
 // The failing steps, made as short as the failure allows: chunks first, then single steps.
