@@ -10,16 +10,6 @@ class tst_clsFieldsManager : public QObject
 {
     Q_OBJECT
 
-    static ColRow Row(const QString& name, qint32 order, qint32 topEx = 0, const QString& field = QStringLiteral("f"))
-    {
-        ColRow r;
-        r.name = name;
-        r.order = order;
-        r.topEx = topEx;
-        r.field = field;
-        return r;
-    }
-
     // Four columns for the in-memory property cases.
     static void Fill(clsFieldsManager& fm)
     {
@@ -47,10 +37,7 @@ private Q_SLOTS:
     {
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
-        ColRow a;
-        a.name = QStringLiteral("O'Neil金额");
-        a.order = 1;
-        a.field = QStringLiteral("a'b");
+        ColRow a = Col(QStringLiteral("O'Neil金额"), 1, 0, QStringLiteral("a'b"));
         a.format = QStringLiteral("#,##0.00'元'");
         a.note = QStringLiteral("n'ote");
         a.condition = QStringLiteral("[x]+'y'");
@@ -58,13 +45,13 @@ private Q_SLOTS:
         a.align = 3;
         a.height = 400;
         InsertCol(c, 4, a);
-        ColRow b = Row(QStringLiteral("摘'要"), 2, 0, QStringLiteral("zy"));
+        ColRow b = Col(QStringLiteral("摘'要"), 2, 0, QStringLiteral("zy"));
         b.dtype = 1;
         b.visible = 0;
         InsertCol(c, 4, b);
         // A disabled column keeps its number: keep it clear of the others.
-        InsertCol(c, 4, Row(QStringLiteral("停'用"), 9, 1, QStringLiteral("ty'")));
-        InsertCol(c, 4, Row(QStringLiteral("数'量"), 4, 0, QStringLiteral("sl")));
+        InsertCol(c, 4, Col(QStringLiteral("停'用"), 9, 1, QStringLiteral("ty'")));
+        InsertCol(c, 4, Col(QStringLiteral("数'量"), 4, 0, QStringLiteral("sl")));
         InsertTitle(c, 4, QStringLiteral("总'计"), QStringLiteral("Tot'al"), 1, 1, 2, 1);
         InsertTitle(c, 4, QStringLiteral("明'细"), QString(), 2, 1, 1, 1);
         InsertGroup(c, 4, QStringLiteral("摘'要"), -1, 1);
@@ -104,7 +91,7 @@ private Q_SLOTS:
     {
         QXRF_OPEN_DB(db);
         InsertCol(db.Conn(), 1, QStringLiteral("a"), 3);
-        InsertCol(db.Conn(), 1, Row(QStringLiteral("off"), 5, 1));
+        InsertCol(db.Conn(), 1, Col(QStringLiteral("off"), 5, 1));
         InsertCol(db.Conn(), 1, QStringLiteral("b"), 7);
         InsertCol(db.Conn(), 1, QStringLiteral("c"), 9);
         Doc env(db.Conn());
@@ -145,7 +132,7 @@ private Q_SLOTS:
         QFETCH(int, width);
         QFETCH(QString, note);
         QFETCH(int, iSize);
-        ColRow r = Row(QStringLiteral("x"), 1, topEx);
+        ColRow r = Col(QStringLiteral("x"), 1, topEx);
         r.width = width;
         r.note = note;
         r.dtype = iSize;
@@ -202,8 +189,8 @@ private Q_SLOTS:
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         InsertCol(c, 5, QStringLiteral("a"), 1);
-        InsertCol(c, 5, Row(QStringLiteral("off"), 2, 1, QString()));  // disabled: never validated
-        InsertCol(c, 5, Row(QStringLiteral("空列"), 3, 0, QString()));
+        InsertCol(c, 5, Col(QStringLiteral("off"), 2, 1, QString()));  // disabled: never validated
+        InsertCol(c, 5, Col(QStringLiteral("空列"), 3, 0, QString()));
         Doc env(c);
         clsFieldsManager fm;
         Load(fm, 5);
@@ -236,24 +223,16 @@ private Q_SLOTS:
         QTest::addColumn<bool>("load");
         QTest::addColumn<QString>("failing");
         QTest::addColumn<QString>("routine");
-        QTest::addColumn<bool>("ok");
         const QString ins = QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,");
         for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const QString& name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + name)); };
-            *row(QStringLiteral("read")) << b << true << QStringLiteral("Select * From Rpt_FldDEF")
-                                         << QStringLiteral("AddColsObjec()") << false;
-            *row(QStringLiteral("delete")) << b << false << QStringLiteral("Delete From Rpt_FldDEF")
-                                           << QStringLiteral("AddNewColToDatabase() ") << false;
-            *row(QStringLiteral("insert column")) << b << false << ins + QStringLiteral("Name,OrderEx,")
-                                                  << QStringLiteral("SaveNewColProperty() ") << false;
-            *row(QStringLiteral("insert title")) << b << false << ins + QStringLiteral("Name,nameForeign,TopEx")
-                                                 << QStringLiteral("SaveProperty() ") << false;
-            *row(QStringLiteral("insert group")) << b << false << ins + QStringLiteral("Name,nameForeign,OrderEx,iSize")
-                                                 << QStringLiteral("SaveGroupProperty() ") << false;
-            *row(QStringLiteral("insert sum")) << b << false << ins + QStringLiteral("Name,nameForeign,OrderEx)")
-                                               << QStringLiteral("SaveSumProperty() ") << false;
-            *row(QStringLiteral("help id write")) << b << false << ins + QStringLiteral("OrderEx)")
-                                                  << QStringLiteral("SaveReportHelpid() ") << false;
+            const auto row = [&](const char* name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(name))); };
+            *row("read") << b << true << QStringLiteral("Select * From Rpt_FldDEF") << "AddColsObjec()";
+            *row("delete") << b << false << QStringLiteral("Delete From Rpt_FldDEF") << "AddNewColToDatabase() ";
+            *row("insert column") << b << false << ins + QStringLiteral("Name,OrderEx,") << "SaveNewColProperty() ";
+            *row("insert title") << b << false << ins + QStringLiteral("Name,nameForeign,TopEx") << "SaveProperty() ";
+            *row("insert group") << b << false << ins + QStringLiteral("Name,nameForeign,OrderEx,iSize") << "SaveGroupProperty() ";
+            *row("insert sum") << b << false << ins + QStringLiteral("Name,nameForeign,OrderEx)") << "SaveSumProperty() ";
+            *row("help id write") << b << false << ins + QStringLiteral("OrderEx)") << "SaveReportHelpid() ";
         }
     }
     void failingStatementStopsAndReports()
@@ -281,7 +260,7 @@ private Q_SLOTS:
             fm.LoadAllObjects(6, ok);
         else
             fm.SaveAllObjects(ok);
-        QTEST(ok, "ok");
+        QVERIFY(!ok);
         QCOMPARE(prompt.messages.size(), 1);
         QCOMPARE(prompt.LastText(), QStringLiteral("注入的故障\r\n错误位于模块：clsFieldsManager.") + routine);
         QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
@@ -304,24 +283,14 @@ private Q_SLOTS:
         QTest::newRow("own name with blanks") << "金额" << "列名" << " 金额 " << true << none << false << "金额";
         QTest::newRow("own name, other case") << "Amt" << "列名" << "AMT" << true << none << true << "AMT";
         QTest::newRow("group without field") << "计算" << "分组" << "分组" << false << "当前列不可分组..." << false << "不能分组";
-        QTest::newRow("groupable without field") << "计算" << "分组" << "未分组" << false << "当前列不可分组..." << false << "不能分组";
-        QTest::newRow("group with field") << "金额" << "分组" << "分组" << true << none << true << "分组";
         QTest::newRow("sum on text column") << "摘要" << "合计" << "汇总" << false << "只有数值列才能设置合计属性..." << false << "不汇总";
-        QTest::newRow("sum on number") << "金额" << "合计" << "余额汇总方案" << true << none << true << "余额汇总方案";
         QTest::newRow("sum unknown text") << "金额" << "合计" << "平均" << false << none << false << "不汇总";
         QTest::newRow("field used elsewhere") << "计算" << "字段" << " JE " << false << "列（金额）中设置了相同的字段...1" << false << "";
-        QTest::newRow("field own") << "金额" << "字段" << "je" << true << none << false << "je";
-        QTest::newRow("data type unknown") << "金额" << "列数据类型" << "整数" << false << none << false << "数值";
-        QTest::newRow("data type") << "摘要" << "列数据类型" << "日期" << true << none << true << "日期";
         QTest::newRow("width mm") << "金额" << "列宽" << "18" << true << none << true << "18.00";
         QTest::newRow("width not a number") << "金额" << "列宽" << "abc" << false << none << false << "18.00";
-        QTest::newRow("align") << "金额" << "对齐方式" << "右对齐" << true << none << true << "右对齐";
-        QTest::newRow("align unknown") << "金额" << "对齐方式" << "上" << false << none << false << "默认";
-        QTest::newRow("format named") << "金额" << "显示格式" << "行百分比" << true << none << true << "行百分比";
         QTest::newRow("column number moves it, titles and all") << "金额" << "列号" << "3" << true << none << true << "3";
         QTest::newRow("column number beyond the last") << "摘要" << "列号" << "9" << true << none << true << "4";
         QTest::newRow("width zero") << "金额" << "列宽" << "0" << false << "列宽必须大于0..." << false << "18.00";
-        QTest::newRow("row height empty") << "金额" << "行高" << "" << true << none << true << "0";
         QTest::newRow("expression clears grouping") << "金额" << "列间表达式" << " [a]+1 " << true << none << true << "[a]+1";
         QTest::newRow("unknown property") << "金额" << "颜色" << "红" << false << none << false << "";
         QTest::newRow("unknown column") << "无此列" << "列名" << "x" << false << none << false << "";
@@ -359,38 +328,6 @@ private Q_SLOTS:
         QTEST(read, "readBack");
     }
 
-    void setColPropertyEffects()
-    {
-        clsDocument doc;
-        clsFieldsManager fm;
-        Fill(fm);
-        QString name = QStringLiteral(" 金额 ");
-        QVERIFY(fm.SetColProperty(name, QStringLiteral("列名"), QStringLiteral(" 收入 ")));
-        QCOMPARE(name, QStringLiteral("收入"));
-        clsRepcol* c = fm.FindCol(name);
-        QVERIFY(c);
-        QVERIFY(fm.SetColProperty(name, QStringLiteral("分组"), QStringLiteral("分组")));
-        QVERIFY(fm.SetColProperty(name, QStringLiteral("列间表达式"), QStringLiteral("[a]")));
-        QCOMPARE(c->TpyGroup, 0);
-        QVERIFY(fm.SetColProperty(name, QStringLiteral("列宽"), QStringLiteral("18")));
-        QCOMPARE(c->Width, 1008);
-        QVERIFY(fm.SetColProperty(name, QStringLiteral("显示格式"), QStringLiteral("Z9数量显示格式")));
-        QCOMPARE(c->StrFormat, QStringLiteral("QUANTITY"));
-        QVERIFY(fm.SetColProperty(name, QStringLiteral("行高"), QVariant()));
-        QCOMPARE(c->Height, 0);
-        // A text column loses any sum it carried when its sum is read.
-        clsRepcol* text = fm.FindCol(QStringLiteral("摘要"));
-        text->lngSum = 0;
-        QString read;
-        fm.ReadColProperty(QStringLiteral("摘要"), QStringLiteral("合计"), read);
-        QCOMPARE(read, QStringLiteral("不汇总"));
-        QCOMPARE(text->lngSum, -1);
-        c->blnSelected = true;
-        QVERIFY(fm.ColSelected(QStringLiteral(" 收入")));
-        QVERIFY(!fm.ColSelected(QStringLiteral("摘要")));
-        QVERIFY(!fm.ColSelected(QStringLiteral("无此列")));
-    }
-
     void throughTheDocument_data() { clsTestDatabase::AddBackendRows(); }
     void throughTheDocument()
     {
@@ -418,18 +355,7 @@ private Q_SLOTS:
         QVERIFY(!doc.DocChanged());
         QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx=22 and ID=30")).toInt(), 8);
         QCOMPARE(db.Count(QStringLiteral("ModeEx=5 and ID=30")), 2);
-
-        // A refused save writes nothing of any kind and keeps the format changed.
-        const QStringList stored = RawRows(c, 30);
-        fm->FindCol(QStringLiteral("客户"))->Expression.clear();
-        fm->SetReportHelpID(9);
-        MarkDocChanged();
-        prompt.Clear();
-        doc.SaveReportFormat();
-        QVERIFY(!doc.LastSaveWritten());
-        QVERIFY(doc.DocChanged());
-        QCOMPARE(prompt.LastText(), QStringLiteral("保存失败！报表列名客户必须有对应的字段名或列间表达式..."));
-        QCOMPARE(RawRows(c, 30), stored);
+        QCOMPARE(prompt.messages.size(), 0);
         QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=30")).toInt(), 0);
     }
 
@@ -441,7 +367,7 @@ private Q_SLOTS:
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         InsertCol(c, 11, QStringLiteral("a"), 1);
-        InsertCol(c, 11, Row(QStringLiteral("back"), 1, 1));
+        InsertCol(c, 11, Col(QStringLiteral("back"), 1, 1));
         InsertCol(c, 11, QStringLiteral("b"), 2);
         Doc env(c);
         clsFieldsManager fm;

@@ -1,4 +1,5 @@
 #include "fieldsRows.h"
+#include "clsCanvasFixture.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include <QtTest>
@@ -15,50 +16,18 @@ class tst_clsTitles : public QObject
                  : QStringLiteral("missing");
     }
 
-    static clsRepcol* AddCol(clsFieldsManager& fm, const QString& name, qint32 X, qint32 width)
-    {
-        auto c = std::make_unique<clsRepcol>();
-        c->name = name;
-        c->Expression = name;
-        c->Width = c->cx = width;
-        c->X = X;
-        c->cy = 300;
-        c->Col = qint32(fm.Cols.size()) + 1;
-        fm.Cols.push_back(std::move(c));
-        return fm.Cols.back().get();
-    }
-
-    static clsTitle* AddTitle(clsFieldsManager& fm, const QString& name, qint32 X, qint32 Y, qint32 cx, qint32 cy)
-    {
-        auto t = std::make_unique<clsTitle>();
-        t->name = name;
-        t->X = X;
-        t->Y = Y;
-        t->cx = cx;
-        t->cy = cy;
-        t->top = t->left = t->Width = t->Height = 1;
-        t->blnVisible = true;
-        fm.Titles.push_back(std::move(t));
-        return fm.Titles.back().get();
-    }
-
 private Q_SLOTS:
     void cleanup() { g_blnRunMode = false; }
 
-    void loadWithoutTitleRows_data() { clsTestDatabase::AddBackendRows(); }
-    void loadWithoutTitleRows()
+    // Without title rows each enabled column gets its own title.
+    void loadedTitles_data() { clsTestDatabase::AddBackendRows(); }
+    void loadedTitles()
     {
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         InsertCol(c, 1, QStringLiteral("a"), 1, 1000);
-        ColRow off;
-        off.name = QStringLiteral("off");
-        off.order = 2;
-        off.topEx = 1;
-        InsertCol(c, 1, off);
-        ColRow hidden;
-        hidden.name = QStringLiteral("b");
-        hidden.order = 3;
+        InsertCol(c, 1, Col(QStringLiteral("off"), 2, 1));
+        ColRow hidden = Col(QStringLiteral("b"), 3);
         hidden.visible = 0;
         hidden.width = 1200;
         InsertCol(c, 1, hidden);
@@ -74,33 +43,27 @@ private Q_SLOTS:
         QCOMPARE(b->cx, 1200);
         QVERIFY(a->blnVisible);
         QVERIFY(!b->blnVisible);
-    }
 
-    void linkStep_data() { clsTestDatabase::AddBackendRows(); }
-    void linkStep()
-    {
-        QXRF_OPEN_DB(db);
-        clsConnection& c = db.Conn();
+        // Stored titles are linked to the columns under them.
         InsertCol(c, 2, QStringLiteral("c1"), 1, 1000);
         InsertCol(c, 2, QStringLiteral("c2"), 2, 1500);
         InsertCol(c, 2, QStringLiteral("c3"), 3, 800);
         InsertTitle(c, 2, QStringLiteral("合计"), QString(), 1, 1, 2, 1);  // over c1 and c2
         InsertTitle(c, 2, QStringLiteral("本月"), QStringLiteral("This month"), 2, 1, 1, 1, 0);
         InsertTitle(c, 2, QStringLiteral("累计"), QStringLiteral("YTD"), 2, 2, 1, 1);
-        Doc env(c);
-        clsFieldsManager fm;
-        Load(fm, 2);
-        QCOMPARE(fm.Titles.size(), size_t(4));
-        const clsTitle* span = fm.FindTitle(QStringLiteral("合计"));
+        clsFieldsManager linked;
+        Load(linked, 2);
+        QCOMPARE(linked.Titles.size(), size_t(4));
+        const clsTitle* span = linked.FindTitle(QStringLiteral("合计"));
         QCOMPARE(span->cx, 2500);
         QCOMPARE(span->nameForeign, QStringLiteral("合计"));  // empty foreign caption loads as the name
-        const clsTitle* month = fm.FindTitle(QStringLiteral("本月"));
+        const clsTitle* month = linked.FindTitle(QStringLiteral("本月"));
         QCOMPARE(month->Col, 1);
         QCOMPARE(month->cx, 1000);
         QVERIFY(month->blnVisible);  // follows its column
         QCOMPARE(month->nameForeign, QStringLiteral("This month"));
         // c3 has no title ending in row 2: one is created over rows 1-2.
-        const clsTitle* created = fm.FindTitle(QStringLiteral("c3"));
+        const clsTitle* created = linked.FindTitle(QStringLiteral("c3"));
         QCOMPARE(Grid(created), QStringLiteral("1,3,1,2,3"));
         QCOMPARE(created->cx, 800);
         QCOMPARE(created->nameForeign, QStringLiteral("c3"));
@@ -209,15 +172,14 @@ private Q_SLOTS:
     {
         QFETCH(QString, prop);
         QFETCH(QString, value);
-        QFETCH(bool, accepted);
         QFETCH(QString, message);
         clsDocument doc;
         clsFieldsManager fm;
-        AddTitle(fm, QStringLiteral("Month"), 0, 0, 0, 0);
-        AddTitle(fm, QStringLiteral("YTD"), 0, 0, 0, 0);
+        clsCanvasFixture::AddTitle(fm, QStringLiteral("Month"), 1);
+        clsCanvasFixture::AddTitle(fm, QStringLiteral("YTD"), 1);
         clsRecordingPrompt prompt;
         QString name = QStringLiteral(" month ");
-        QCOMPARE(fm.SetTitleProperty(name, prop, value), accepted);
+        QTEST(fm.SetTitleProperty(name, prop, value), "accepted");
         QTEST(doc.DocChanged(), "changed");
         QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
         if (!message.isEmpty()) {

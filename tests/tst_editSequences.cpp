@@ -79,16 +79,9 @@ QStringList SceneText(const clsCanvasScene& scene)
     for (Kind kind : {Kind::Strip, Kind::Label, Kind::Column, Kind::Title})
         for (const auto& e : scene.Elements(kind))
             text << QStringLiteral("%1|%2|%3,%4,%5,%6|%7|%8%9|%10")
-                        .arg(int(kind))
-                        .arg(e->name)
-                        .arg(e->rect.left)
-                        .arg(e->rect.top)
-                        .arg(e->rect.width)
-                        .arg(e->rect.height)
-                        .arg(e->caption)
-                        .arg(e->visible)
-                        .arg(e->selected)
-                        .arg(int(e->alignment));
+                        .arg(int(kind)).arg(e->name)
+                        .arg(e->rect.left).arg(e->rect.top).arg(e->rect.width).arg(e->rect.height)
+                        .arg(e->caption).arg(e->visible).arg(e->selected).arg(int(e->alignment));
     const clsSceneLine& line = scene.lineBreak;
     text << QStringLiteral("line %1,%2,%3,%4,%5").arg(line.x1).arg(line.y1).arg(line.x2).arg(line.y2).arg(line.visible);
     text << QStringLiteral("surface %1,%2").arg(scene.picDraw.width).arg(scene.picDraw.height);
@@ -97,6 +90,8 @@ QStringList SceneText(const clsCanvasScene& scene)
     return text;
 }
 
+// How often each operation changed the format (QXRF_EFFECT=1 prints it), to see that
+// every operation really edits.
 std::array<int, OpCount>& Effective()
 {
     static std::array<int, OpCount> counts{};
@@ -119,12 +114,9 @@ public:
         const Report& r = kReports[m_seed % std::size(kReports)];
         m_report = QString::fromUtf8(r.name);
         m_system = QString::fromUtf8(r.system);
-        m_doc = std::make_unique<clsDocument>();
         m_prompt.answers.clear();
-        if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
+        if (!Open())
             return QStringLiteral("打开失败");
-        m_doc->EnsureLayout();
-        m_opened = m_doc->TakeSnapshot();
         QString problem = Check();
         for (size_t i = 0; problem.isEmpty() && i < steps.size(); ++i) {
             const QString before = qEnvironmentVariableIsSet("QXRF_EFFECT") ? m_doc->TakeSnapshot().ToJson() : QString();
@@ -144,6 +136,16 @@ public:
     }
 
 private:
+    // Opens the report in a new document; the history starts there.
+    bool Open()
+    {
+        m_doc = std::make_unique<clsDocument>();
+        if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
+            return false;
+        m_doc->EnsureLayout();
+        m_opened = m_doc->TakeSnapshot();
+        return true;
+    }
     clsFieldsManager& Fields() { return *m_doc->FieldsManager(); }
     clsLabelManager& Labels() { return *m_doc->LabelManager(); }
     clsRangeManager& Ranges() { return *m_doc->RangeManager(); }
@@ -343,16 +345,8 @@ private:
                             again.Rows[i].Set(c, saved.Rows[i].Value(c));
             }
             g_objDocument = m_doc.get();
-            if (again != saved) {
-                if (qEnvironmentVariableIsSet("QXRF_DUMP")) {
-                    QFile a(QStringLiteral("/tmp/saved.json")), b(QStringLiteral("/tmp/reopened.json"));
-                    if (a.open(QIODevice::WriteOnly) && b.open(QIODevice::WriteOnly)) {
-                        a.write(saved.ToJson().toUtf8());
-                        b.write(again.ToJson().toUtf8());
-                    }
-                }
+            if (again != saved)
                 return QStringLiteral("重新打开后格式不同：\n") + Diff(saved.ToJson(), again.ToJson());
-            }
             break;
         }
         case Reopen: {
@@ -360,11 +354,8 @@ private:
                 return problem;
             m_prompt.answers = {s.a % 2 ? PromptAnswer::Yes : PromptAnswer::No};
             m_doc->CloseDocument(false);
-            m_doc = std::make_unique<clsDocument>();
-            if (!m_doc->OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
+            if (!Open())
                 return QStringLiteral("重新打开失败");
-            m_doc->EnsureLayout();
-            m_opened = m_doc->TakeSnapshot();
             break;
         }
         case OpCount:
@@ -407,34 +398,24 @@ private:
             value = QStringLiteral("名称%1").arg(s.d % 7);
             break;
         }
-        switch (kind) {
-        case 0: {
-            if (Labels().Labels.empty())
-                return;
-            QString name = Labels().Labels[s.d % Labels().Labels.size()]->StrName;
-            Labels().EditLabelProperty(name, p.StrPropName, value);
-            break;
-        }
-        case 1: {
-            if (Fields().Cols.empty())
-                return;
-            QString name = Fields().Cols[s.d % Fields().Cols.size()]->name;
-            Fields().SetColProperty(name, p.StrPropName, value);
-            break;
-        }
-        case 2: {
-            if (Fields().Titles.empty())
-                return;
-            QString name = Fields().Titles[s.d % Fields().Titles.size()]->name;
-            Fields().SetTitleProperty(name, p.StrPropName, value);
-            break;
-        }
-        default: {
-            if (Ranges().Ranges.empty())
-                return;
-            Ranges().SetRangeProperty(Ranges().Ranges[s.d % Ranges().Ranges.size()]->StrName, p.StrPropName, value);
-            break;
-        }
+        // The object picked by its place in its list.
+        const auto pick = [&](const auto& list, auto nameOf) {
+            return list.empty() ? QString() : nameOf(*list[s.d % list.size()]);
+        };
+        if (kind == 0) {
+            QString name = pick(Labels().Labels, [](const clsLabel& l) { return l.StrName; });
+            if (!name.isEmpty())
+                Labels().EditLabelProperty(name, p.StrPropName, value);
+        } else if (kind == 1) {
+            QString name = pick(Fields().Cols, [](const clsRepcol& c) { return c.name; });
+            if (!name.isEmpty())
+                Fields().SetColProperty(name, p.StrPropName, value);
+        } else if (kind == 2) {
+            QString name = pick(Fields().Titles, [](const clsTitle& t) { return t.name; });
+            if (!name.isEmpty())
+                Fields().SetTitleProperty(name, p.StrPropName, value);
+        } else if (const QString name = pick(Ranges().Ranges, [](const clsRange& r) { return r.StrName; }); !name.isEmpty()) {
+            Ranges().SetRangeProperty(name, p.StrPropName, value);
         }
     }
 
@@ -553,28 +534,23 @@ private:
                     return QStringLiteral("标题%1没有对齐它下面的列").arg(t->name);
             }
         // Names unique within each kind, and every label's range there.
-        const auto unique = [](const QStringList& names) {
-            QSet<QString> seen;
-            for (const QString& n : names)
-                if (seen.contains(n.trimmed().toLower()))
-                    return n;
-                else if ((seen.insert(n.trimmed().toLower()), false))
-                    return n;
-            return QString();
+        QSet<QString> labels, ranges, cols;
+        const auto twice = [](QSet<QString>& seen, const QString& name) {
+            const QString key = name.trimmed().toLower();
+            return seen.contains(key) || (seen.insert(key), false);
         };
-        QStringList labels, ranges, cols;
         for (const auto& l : Labels().Labels) {
-            labels << l->StrName;
+            if (twice(labels, l->StrName))
+                return QStringLiteral("名称重复：") + l->StrName;
             if (!Ranges().FindRange(l->strRang))
                 return QStringLiteral("标签%1的区域%2不存在").arg(l->StrName, l->strRang);
         }
         for (const auto& r : Ranges().Ranges)
-            ranges << r->StrName;
+            if (twice(ranges, r->StrName))
+                return QStringLiteral("名称重复：") + r->StrName;
         for (const auto& c : Fields().Cols)
-            cols << c->name;
-        for (const QStringList* names : {&labels, &ranges, &cols})
-            if (const QString twice = unique(*names); !twice.isEmpty())
-                return QStringLiteral("名称重复：") + twice;
+            if (twice(cols, c->name))
+                return QStringLiteral("名称重复：") + c->name;
         // Bands one under another, each with its strip, never overlapping.
         std::vector<const clsRange*> placed;
         for (const auto& r : Ranges().Ranges)
@@ -603,14 +579,8 @@ private:
 // The seeds to run: QXRF_SEEDS ("7" or "1-200"), or the fixed set.
 std::vector<quint32> Seeds()
 {
-    const QString text = qEnvironmentVariable("QXRF_SEEDS");
+    const QStringList bounds = qEnvironmentVariable("QXRF_SEEDS", QStringLiteral("1-16")).split(QLatin1Char('-'));
     std::vector<quint32> seeds;
-    if (text.isEmpty()) {
-        for (quint32 s = 1; s <= 16; ++s)
-            seeds.push_back(s);
-        return seeds;
-    }
-    const QStringList bounds = text.split(QLatin1Char('-'));
     const quint32 from = bounds.value(0).toUInt();
     const quint32 to = bounds.size() > 1 ? bounds.value(1).toUInt() : from;
     for (quint32 s = from; s <= to; ++s)
@@ -620,41 +590,30 @@ std::vector<quint32> Seeds()
 
 int StepCount()
 {
-    bool ok = false;
-    const int n = qEnvironmentVariableIntValue("QXRF_STEPS", &ok);
-    return ok && n > 0 ? n : 250;
+    const int n = qEnvironmentVariableIntValue("QXRF_STEPS");
+    return n > 0 ? n : 250;
 }
 
 // The failing steps, made as short as the failure allows: chunks first, then single steps.
 std::vector<Step> Shrink(const QString& backend, quint32 seed, std::vector<Step> steps, QString& problem)
 {
-    const auto fails = [&](const std::vector<Step>& candidate, QString& why) {
-        Run run(backend, seed);
-        if (!run.Ready())
-            return false;
-        why = run.Play(candidate);
-        return !why.isEmpty();
-    };
     int trials = 0;
-    for (size_t chunk = std::max<size_t>(steps.size() / 2, 1); chunk >= 1 && trials < 400; chunk /= 2) {
-        for (size_t at = 0; at < steps.size() && trials < 400;) {
-            std::vector<Step> candidate;
-            for (size_t i = 0; i < steps.size(); ++i)
-                if (i < at || i >= at + chunk)
-                    candidate.push_back(steps[i]);
-            QString why;
-            ++trials;
-            if (fails(candidate, why)) {
+    for (size_t chunk = std::max<size_t>(steps.size() / 2, 1);; chunk /= 2) {
+        for (size_t at = 0; at < steps.size() && trials++ < 400;) {
+            std::vector<Step> candidate(steps.begin(), steps.begin() + at);
+            candidate.insert(candidate.end(), steps.begin() + std::min(at + chunk, steps.size()), steps.end());
+            Run run(backend, seed);
+            const QString why = run.Ready() ? run.Play(candidate) : QString();
+            if (why.isEmpty()) {
+                at += chunk;
+            } else {
                 steps = std::move(candidate);
                 problem = why;
-            } else {
-                at += chunk;
             }
         }
-        if (chunk == 1)
-            break;
+        if (chunk == 1 || trials >= 400)
+            return steps;
     }
-    return steps;
 }
 }
 

@@ -14,7 +14,6 @@ private Q_SLOTS:
     void groupRows_data()
     {
         QTest::addColumn<QString>("backend");
-        QTest::addColumn<QString>("field");
         QTest::addColumn<int>("group");
         QTest::addColumn<bool>("subtotal");
         QTest::addColumn<bool>("running");
@@ -24,30 +23,23 @@ private Q_SLOTS:
         QTest::addColumn<bool>("loadedRunning");
         for (const QString& b : clsTestDatabase::Backends()) {
             const auto row = [&](const char* name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(name))); };
-            *row("grouped with subtotal") << b << "f" << 2 << true << false << "-1|0" << 2 << true << false;
-            *row("grouped with running total") << b << "f" << 2 << false << true << "0|1" << 2 << false << true;
-            *row("not groupable with field") << b << "f" << 0 << false << false << "-2|0" << 0 << false << false;
-            *row("not groupable keeps running flag") << b << "f" << 0 << false << true << "-2|1" << 0 << false << true;
-            *row("groupable, not grouped") << b << "f" << 1 << true << false << "" << 1 << false << false;
+            *row("grouped with subtotal") << b << 2 << true << false << "-1|0" << 2 << true << false;
+            *row("grouped with running total") << b << 2 << false << true << "0|1" << 2 << false << true;
+            *row("not groupable with field") << b << 0 << false << false << "-2|0" << 0 << false << false;
+            *row("not groupable keeps running flag") << b << 0 << false << true << "-2|1" << 0 << false << true;
+            *row("groupable, not grouped") << b << 1 << true << false << "" << 1 << false << false;
         }
     }
     void groupRows()
     {
         QXRF_OPEN_DB(db);
-        QFETCH(QString, field);
         QFETCH(int, group);
         QFETCH(bool, subtotal);
         QFETCH(bool, running);
         QFETCH(QString, row);
         clsConnection& c = db.Conn();
-        ColRow r;
-        r.name = QStringLiteral("客'户");
-        r.field = field;
-        InsertCol(c, 8, r);
-        ColRow computed;  // no field: never has a group row
-        computed.name = QStringLiteral("计算");
-        computed.order = 2;
-        computed.field.clear();
+        InsertCol(c, 8, Col(QStringLiteral("客'户"), 1));
+        ColRow computed = Col(QStringLiteral("计算"), 2, 0, QString());  // no field: never has a group row
         computed.condition = QStringLiteral("[a]");
         InsertCol(c, 8, computed);
         Doc env(c);
@@ -103,8 +95,7 @@ private Q_SLOTS:
         QXRF_OPEN_DB(db);
         QFETCH(int, dtype);
         QFETCH(int, sum);
-        ColRow r;
-        r.name = QStringLiteral("金'额");
+        ColRow r = Col(QStringLiteral("金'额"), 1);
         r.dtype = dtype;
         InsertCol(db.Conn(), 9, r);
         Doc env(db.Conn());

@@ -36,12 +36,19 @@ inline void InsertCol(clsConnection& c, qint32 id, const ColRow& r)
                   .arg(r.height));
 }
 
-inline void InsertCol(clsConnection& c, qint32 id, const QString& name, qint32 order, qint32 width = 1000)
+inline ColRow Col(const QString& name, qint32 order, qint32 topEx = 0, const QString& field = QStringLiteral("f"))
 {
     ColRow r;
     r.name = name;
     r.order = order;
-    r.field = QStringLiteral("fld_") + name;
+    r.topEx = topEx;
+    r.field = field;
+    return r;
+}
+
+inline void InsertCol(clsConnection& c, qint32 id, const QString& name, qint32 order, qint32 width = 1000)
+{
+    ColRow r = Col(name, order, 0, QStringLiteral("fld_") + name);
     r.width = width;
     InsertCol(c, id, r);
 }
@@ -97,12 +104,9 @@ inline QStringList RawRows(clsConnection& c, qint32 id)
 {
     QStringList rows;
     clsRecordset rs = c.Open(QStringLiteral("Select * From Rpt_FldDEF Where ID = %1").arg(id));
-    const QStringList fields = {QStringLiteral("ModeEx"), QStringLiteral("OrderEx"), QStringLiteral("Name"),
-                                QStringLiteral("nameForeign"), QStringLiteral("FormatEx"), QStringLiteral("Condition"),
-                                QStringLiteral("iAlignStyle"), QStringLiteral("Note"), QStringLiteral("iColSize"),
-                                QStringLiteral("Expression"), QStringLiteral("TopEx"), QStringLiteral("LeftEx"),
-                                QStringLiteral("Width"), QStringLiteral("Height"), QStringLiteral("iSize"),
-                                QStringLiteral("Visible")};
+    const QStringList fields = QStringLiteral("ModeEx,OrderEx,Name,nameForeign,FormatEx,Condition,iAlignStyle,Note,"
+                                              "iColSize,Expression,TopEx,LeftEx,Width,Height,iSize,Visible")
+                                   .split(QLatin1Char(','));
     while (!rs.Eof()) {
         QStringList row;
         for (const QString& f : fields)
