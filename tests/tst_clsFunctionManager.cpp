@@ -58,6 +58,14 @@ QString Params(const QList<clsPere>& peres)
     return out.join(QLatin1Char(','));
 }
 
+// A function on one line: name|define|group|limit|user, limited, service|first|parameters.
+QString Describe(const clsFunction& f)
+{
+    return QStringList{f.StrName, f.strFuncDefine, f.StrGroup, f.strLimitRange,
+                       QStringLiteral("%1%2%3").arg(int(f.blnUserDefine)).arg(int(f.blnlimited)).arg(int(f.blnSysService)),
+                       QString::number(f.LngFirst), Params(f.Peres)}.join(QLatin1Char('|'));
+}
+
 QStringList ServiceCaptions(bool withAnalysis)
 {
     QStringList out;
@@ -133,42 +141,23 @@ private Q_SLOTS:
         QVERIFY(ok);
         QCOMPARE(prompt.messages.size(), 0);
 
-        QList<qint32> ids;
+        QStringList described;
         for (const auto& f : fm->mFuncs)
-            ids.append(f->id);
-        std::sort(ids.begin(), ids.end());
-        QCOMPARE(ids, (QList<qint32>{1, 2, 3, 5}));
+            described << QString::number(f->id) + QLatin1Char(':') + Describe(*f);
+        described.sort();
+        QCOMPARE(described, (QStringList{"1:QC|取期初|账务|1,2|110|2|", "2:FX|第一|G1||000|0|a+,b-,c-,d+",
+                                         backend == QLatin1String("sqlite") ? "3:FX|第二|G2||000|5|z+,t+,u-" : "3:FX|第二|G2||000|5|z+",
+                                         "5:||||000|0|"}));
         const auto byId = [&](qint32 id) -> clsFunction& {
             for (const auto& f : fm->mFuncs)
                 if (f->id == id)
                     return *f;
             return *fm->mFuncs.front();
         };
-        const clsFunction& qc = byId(1);
-        QCOMPARE(qc.StrName, QStringLiteral("QC"));
-        QCOMPARE(qc.strFuncDefine, QStringLiteral("取期初"));
-        QCOMPARE(qc.StrGroup, QStringLiteral("账务"));
-        QCOMPARE(qc.strLimitRange, QStringLiteral("1,2"));
-        QVERIFY(qc.blnUserDefine && qc.blnlimited && !qc.blnSysService);
-        QCOMPARE(qc.LngFirst, 2);
-        QVERIFY(qc.Peres.isEmpty());
-
-        const clsFunction& fx1 = byId(2);
-        QCOMPARE(Params(fx1.Peres), QStringLiteral("a+,b-,c-,d+"));
-        QCOMPARE(fx1.Peres.at(0).strRefType, QStringLiteral("列集合"));
-        QCOMPARE(fx1.Peres.at(0).strDefault, QStringLiteral("缺省a"));
-        QCOMPARE(fx1.Peres.at(0).lngDataType, 0);
-        QCOMPARE(fx1.Peres.at(1).lngDataType, 1);
-        QCOMPARE(fx1.LngFirst, 0);
-        QVERIFY(fx1.strLimitRange.isEmpty());
-
-        const clsFunction& fx2 = byId(3);
-        QVERIFY(!fx2.blnUserDefine && !fx2.blnlimited);
-        QCOMPARE(Params(fx2.Peres), backend == QLatin1String("sqlite") ? QStringLiteral("z+,t+,u-") : QStringLiteral("z+"));
-
-        const clsFunction& empty = byId(5);
-        QVERIFY(empty.StrName.isEmpty() && empty.strFuncDefine.isEmpty() && empty.StrGroup.isEmpty());
-        QCOMPARE(empty.LngFirst, 0);
+        const clsPere& a = byId(2).Peres.at(0);
+        QCOMPARE((QStringList{a.strRefType, a.strDefault}), (QStringList{"列集合", "缺省a"}));
+        QCOMPARE(a.lngDataType, 0);
+        QCOMPARE(byId(2).Peres.at(1).lngDataType, 1);
 
         // Same name in two classes: the object is the first in list order, the parameters
         // are told apart by class.
@@ -222,33 +211,25 @@ private Q_SLOTS:
         QCOMPARE(caption, got.first());
     }
 
-    void emptyCatalogue_data() { loadFunctions_data(); }
-    void emptyCatalogue()
-    {
-        QXRF_OPEN_DB(db);
-        auto doc = Open(db);
-        clsFunctionManager* fm = doc->FunctionManager();
-        QVERIFY(fm->mFuncs.empty());
-        QCOMPARE(fm->FuncClasses(), ServiceCaptions(false));
-        QString name = QStringLiteral("old");
-        QString define;
-        bool restart = true;
-        QVERIFY(!fm->EnumerateFunctions(QStringLiteral("G1"), name, define, restart));
-        QVERIFY(name.isEmpty());
-    }
-
     void enumerateFunctions_data() { loadFunctions_data(); }
     void enumerateFunctions()
     {
         QXRF_OPEN_DB(db);
+        QString name = QStringLiteral("old");
+        QString define;
+        bool restart = true;
+        {
+            auto empty = Open(db);
+            QVERIFY(empty->FunctionManager()->mFuncs.empty());
+            QCOMPARE(empty->FunctionManager()->FuncClasses(), ServiceCaptions(false));
+            QVERIFY(!empty->FunctionManager()->EnumerateFunctions(QStringLiteral("G1"), name, define, restart));
+            QVERIFY(name.isEmpty());
+        }
         Catalogue(db.Conn());
         Fun(db.Conn(), 7, QStringLiteral("'GX','第三','g1','',0,0,0,'AA'"));
         auto doc = Open(db);
         clsFunctionManager* fm = doc->FunctionManager();
         QStringList names;
-        QString name;
-        QString define;
-        bool restart = true;
         while (fm->EnumerateFunctions(QStringLiteral(" G1 "), name, define, restart)) {
             names.append(name + QLatin1Char('=') + define);
             restart = false;
@@ -360,18 +341,10 @@ private Q_SLOTS:
         QCOMPARE(prompt.LastText().section(QStringLiteral("\r\n"), 1), QStringLiteral("青禾库存管理函数"));
 
         QCOMPARE(int(fm.mZ9Funcs.size()), 3);
-        const clsFunction& hj = *fm.mZ9Funcs[0];
-        QCOMPARE(hj.StrName, QStringLiteral("GZHJ"));
-        QCOMPARE(hj.strFuncDefine, QStringLiteral("合计"));
-        QCOMPARE(hj.StrGroup, QStringLiteral("青禾工资分析函数"));
-        QVERIFY(hj.blnSysService && !hj.blnUserDefine);
-        QCOMPARE(hj.LngFirst, 1);
-        QCOMPARE(hj.id, 1);
-        QCOMPARE(fm.mZ9Funcs[1]->id, 3);  // entries before it (1) + index (1) + 1
-        QCOMPARE(fm.mZ9Funcs[2]->id, 3);
-        QCOMPARE(fm.mZ9Funcs[2]->StrGroup, QStringLiteral("青禾账务函数"));
-        QVERIFY(fm.mZ9Funcs[1]->Peres.isEmpty());
-
+        QCOMPARE(Describe(*fm.mZ9Funcs[0]), QStringLiteral("GZHJ|合计|青禾工资分析函数||001|1|项目+"));
+        QCOMPARE(Describe(*fm.mZ9Funcs[2]), QStringLiteral("QC|余额|青禾账务函数||001|1|科目+,期间-"));
+        // Numbered by the entries before it (1) + index (1) + 1.
+        QCOMPARE((QList<qint32>{fm.mZ9Funcs[0]->id, fm.mZ9Funcs[1]->id, fm.mZ9Funcs[2]->id}), (QList<qint32>{1, 3, 3}));
         // srvCount is a property read; srvItemForm gets the index as a whole number.
         QCOMPARE(gz->members.mid(0, 3), (QStringList{"srvCount", "srvItemForm", "srvItemForm"}));
         QVERIFY(gz->args.at(0).isEmpty());

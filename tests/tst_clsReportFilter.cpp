@@ -1,7 +1,6 @@
 #include "document/clsComponentRegistry.h"
 #include "document/clsConnection.h"
 #include "document/clsDocument.h"
-#include "document/clsMenuManager.h"
 #include "document/clsReportFilter.h"
 #include "document/modPublicDefine.h"
 #include "clsRecordingPrompt.h"
@@ -111,22 +110,6 @@ private Q_SLOTS:
             QCOMPARE(log.size(), 1);   // DeleteFilter is not reached
     }
 
-    void groupMenuOperationsOnlyAnswer()
-    {
-        clsMenuManager menu;
-        bool result = true;
-        menu.RefreshGroupMenu(result);
-        QVERIFY(!result);
-        result = true;
-        menu.AddNewGroupMenu(QStringLiteral("部门"), result);
-        QVERIFY(!result);
-        result = true;
-        menu.DeleteGroupMenu(QStringLiteral("部门"), result);
-        QVERIFY(!result);
-        qint32 style = 7;
-        menu.GetGroupMenuStyle(QStringLiteral("部门"), style);
-        QCOMPARE(style, 0);
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_clsReportFilter)

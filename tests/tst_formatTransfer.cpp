@@ -18,14 +18,6 @@ namespace {
 const QString kGL = QStringLiteral("GL");
 const QString kBalance = QStringLiteral("科目余额表");
 
-// Fails (or, outside CI, skips PostgreSQL) like QXRF_OPEN_DB, for tests with two databases.
-#define REQUIRE_DB(db)                                                                              \
-    if (!(db).Ready()) {                                                                            \
-        if ((db).Backend() == QLatin1String("postgres") && !clsTestDatabase::InCI())                \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL not reachable: ") + (db).Error()));        \
-        QFAIL(qPrintable((db).Backend() + QStringLiteral(" database not available: ") + (db).Error())); \
-    }
-
 clsFormatRow& Row(clsFormatSnapshot& s, qint32 kind, const QString& name)
 {
     for (clsFormatRow& r : s.Rows)
@@ -114,9 +106,9 @@ private Q_SLOTS:
         QFETCH(QString, from);
         QFETCH(QString, to);
         clsTestDatabase source(from, true, true);
-        REQUIRE_DB(source);
+        QXRF_REQUIRE_DB(source);
         clsTestDatabase target(to, true, false);
-        REQUIRE_DB(target);
+        QXRF_REQUIRE_DB(target);
         target.Conn().Execute(QStringLiteral("Insert into Rpt_GlbDEF (ID,Name,SystemID,Type,Cols) values (40,'先有的表','ZZ',1,0)"));
         QString error;
         QVERIFY2(clsFormatTransfer::Import(source.Conn(), Awkward(source.Conn()), {}, error) > 0, qPrintable(error));
@@ -212,12 +204,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("fault");
         QTest::addColumn<QString>("refusal");
         for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const char* name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(name))); };
-            *row("name taken") << b << kBalance << false << false << false << QStringLiteral("已经存在");
-            *row("replaced") << b << kBalance << true << false << false << QString();
-            *row("save lock held") << b << kBalance << true << true << false << QStringLiteral("正在被保存");
-            *row("new name") << b << QStringLiteral("科目余额表（副本）") << false << false << false << QString();
-            *row("fault while replacing") << b << kBalance << true << false << true << QStringLiteral("注入的故障");
+            const auto row = [&](const char* name) { return &clsTestDatabase::NewRow(b, QLatin1String(name)); };
+            *row("name taken") << kBalance << false << false << false << QStringLiteral("已经存在");
+            *row("replaced") << kBalance << true << false << false << QString();
+            *row("save lock held") << kBalance << true << true << false << QStringLiteral("正在被保存");
+            *row("new name") << QStringLiteral("科目余额表（副本）") << false << false << false << QString();
+            *row("fault while replacing") << kBalance << true << false << true << QStringLiteral("注入的故障");
         }
     }
     void importIntoExistingName()

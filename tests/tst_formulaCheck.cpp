@@ -182,71 +182,52 @@ private Q_SLOTS:
         QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
     }
 
-    void serviceCheckText_data()
+    // What a service function's server is given to check, and what its answer does;
+    // "-" as received: the server is not asked.
+    void serviceCheck_data()
     {
         QTest::addColumn<QString>("progId");
         QTest::addColumn<QString>("formula");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("how");   // "read": the classes are read first; "gone": and the server leaves
         QTest::addColumn<QString>("received");
-        QTest::newRow("payroll two texts") << "QXSvrGZ.ClsMain" << "FN(\"1001\",\"2003\")" << "FN\r\n1001\r\n2003\r\n";
-        QTest::newRow("ledger two texts") << "QXSvrZW.ClsMain" << "FN(\"1001\",\"2003\")" << "FN\r\n1001\r\n2003";
-        QTest::newRow("payroll blanks split") << "QXSvrGZ.ClsMain" << "fn( \"基本 工资\" , 01 )" << "FN\r\n基本\r\n工资\r\n\r\n\r\n01\r\n";  // every blank is a line break
-        QTest::newRow("payroll no arguments") << "QXSvrGZ.ClsMain" << "FN()" << "FN\r\n\r\n";
+        QTest::addColumn<QString>("message");
+        const QString gz = QStringLiteral("QXSvrGZ.ClsMain");
+        QTest::newRow("payroll two texts") << gz << "FN(\"1001\",\"2003\")" << 0 << "read" << "FN\r\n1001\r\n2003\r\n" << "";
+        QTest::newRow("ledger two texts") << "QXSvrZW.ClsMain" << "FN(\"1001\",\"2003\")" << 0 << "read" << "FN\r\n1001\r\n2003" << "";
+        QTest::newRow("payroll blanks split") << gz << "fn( \"基本 工资\" , 01 )" << 0 << "read"
+                                              << "FN\r\n基本\r\n工资\r\n\r\n\r\n01\r\n" << "";  // every blank is a line break
+        QTest::newRow("payroll no arguments") << gz << "FN()" << 0 << "read" << "FN\r\n\r\n" << "";
+        QTest::newRow("server refuses") << "QXSvrXS.ClsMain" << "FN(\"x\")" << 3 << "read" << "FN\r\nx"
+                                        << "公式语法校验:公式语法错误,不能保存...";
+        QTest::newRow("inventory not asked") << "QXSvrCHHS.ClsMain" << "FN(\"x\",\"y\")" << 1 << "read" << "-" << "";
+        QTest::newRow("server gone at the check") << "QXSvrKC.ClsMain" << "FN(1)" << 0 << "gone" << "-"
+                                                  << "格式:ActiveX 部件不能创建对象\r\n错误位于模块：clsFunctionManager.CheckZ9ServiceFunction()";
+        // Service functions are only known once their classes have been read.
+        QTest::newRow("classes not read") << gz << "FN(1)" << 1 << "" << "-" << "";
     }
-    void serviceCheckText()
+    void serviceCheck()
     {
         QFETCH(QString, progId);
         QFETCH(QString, formula);
+        QFETCH(int, answer);
+        QFETCH(QString, how);
+        QFETCH(QString, received);
+        QFETCH(QString, message);
         auto log = RegisterChecking(progId, QStringLiteral("测试|FN(<a>,[<b>])"));
-        ReadServers();
+        log->answer = answer;
+        if (!how.isEmpty())
+            ReadServers();
+        if (how == QLatin1String("gone"))
+            clsComponentRegistry::Unregister(progId);
         clsRecordingPrompt prompt;
-        QVERIFY(Fm()->CheckFunction(formula));
-        QCOMPARE(prompt.messages.size(), 0);
-        QCOMPARE(log->checked.size(), 1);
-        QTEST(log->checked.first(), "received");
-        QCOMPARE(log->second.first(), QString());
-    }
-
-    void serverRefuses()
-    {
-        auto log = RegisterChecking(QStringLiteral("QXSvrXS.ClsMain"), QStringLiteral("销量|XL(<a>)"));
-        log->answer = 3;
-        ReadServers();
-        clsRecordingPrompt prompt;
-        QVERIFY(!Fm()->CheckFunction(QStringLiteral("XL(\"x\")")));
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.LastText(), QStringLiteral("公式语法错误,不能保存..."));
-        QCOMPARE(prompt.messages.first().title, QStringLiteral("公式语法校验"));
-    }
-
-    void inventoryNotAsked()
-    {
-        auto log = RegisterChecking(QStringLiteral("QXSvrCHHS.ClsMain"), QStringLiteral("存货|CH(<a>)"));
-        log->answer = 1;
-        ReadServers();
-        clsRecordingPrompt prompt;
-        QVERIFY(Fm()->CheckFunction(QStringLiteral("CH(\"x\",\"y\")")));
-        QVERIFY(log->checked.isEmpty());
-        QCOMPARE(prompt.messages.size(), 0);
-    }
-
-    void serverGoneAtCheck()
-    {
-        RegisterChecking(QStringLiteral("QXSvrKC.ClsMain"), QStringLiteral("库存|KC(<a>)"));
-        ReadServers();
-        clsComponentRegistry::Unregister(QStringLiteral("QXSvrKC.ClsMain"));
-        clsRecordingPrompt prompt;
-        QVERIFY(!Fm()->CheckFunction(QStringLiteral("KC(1)")));
-        QCOMPARE(prompt.LastText(),
-                 QStringLiteral("ActiveX 部件不能创建对象\r\n错误位于模块：clsFunctionManager.CheckZ9ServiceFunction()"));
-    }
-
-    // Service functions are only known once their classes have been read.
-    void unreadServiceFunctionPasses()
-    {
-        auto log = RegisterChecking(QStringLiteral("QXSvrGZ.ClsMain"), QStringLiteral("合计|GZ(<a>)"));
-        log->answer = 1;
-        QVERIFY(Fm()->CheckFunction(QStringLiteral("GZ(1)")));
-        QVERIFY(log->checked.isEmpty());
+        QCOMPARE(Fm()->CheckFunction(formula), message.isEmpty());
+        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QCOMPARE(prompt.messages.first().title + QLatin1Char(':') + prompt.LastText(), message);
+        QCOMPARE(log->checked, received == QLatin1String("-") ? QStringList() : QStringList{received});
+        if (!log->checked.isEmpty())
+            QCOMPARE(log->second.first(), QString());
     }
 
     // The servers the component brings along, checking real argument shapes.

@@ -52,6 +52,11 @@ void clsTestDatabase::AddBackendRows()
         QTest::newRow(qPrintable(b)) << b;
 }
 
+QTestData& clsTestDatabase::NewRow(const QString& backend, const QString& name)
+{
+    return QTest::newRow(qPrintable(backend + QLatin1Char(' ') + name)) << backend;
+}
+
 clsTestDatabase::clsTestDatabase(const QString& backend, bool withSchema, bool withDemo)
     : m_backend(backend), m_name(UniqueName())
 {
