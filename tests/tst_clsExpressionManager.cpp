@@ -222,19 +222,6 @@ private Q_SLOTS:
         SetColumns({QStringLiteral("新列")});
         QVERIFY(m_doc->ExpressionManager()->CheckFieldExpression(QStringLiteral("[新列]")));
     }
-
-    void noManagerFailsSilently()
-    {
-        clsDocument bare;  // points g_objDocument at a document without managers
-        clsExpressionManager checker;
-        clsRecordingPrompt prompt;
-        QVERIFY(!checker.CheckFieldExpression(QStringLiteral("[a]+1")));
-        QVERIFY(!checker.CheckLabelExpression(QStringLiteral("[a]+1")));
-        QCOMPARE(prompt.messages.size(), 0);
-        QVERIFY(!checker.CheckFieldExpression(QStringLiteral("[x]=1")));
-        QCOMPARE(prompt.LastText(), QStringLiteral("列名[x] 输入错误..."));
-        g_objDocument = m_doc.get();
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_clsExpressionManager)

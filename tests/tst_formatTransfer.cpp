@@ -178,8 +178,6 @@ private Q_SLOTS:
         QByteArray text = R"({"format": 1, "report": {"Name": "新报表", "SystemID": "GL"}, "rows": [)" + rows + "]}";
         if (rows == "NO ROWS")
             text = R"({"format": 1, "report": {"Name": "新报表", "SystemID": "GL"}})";
-        if (rows == "NO NAME")
-            text = R"({"format": 1, "rows": []})";
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("格式.json"));
         QFile file(path);

