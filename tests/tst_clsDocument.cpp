@@ -187,29 +187,6 @@ private Q_SLOTS:
         QVERIFY(!doc.DocChanged());
     }
 
-    void secondOpenOnlyChangesTheCaption()
-    {
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
-        struct View : clsDesignerView {
-            bool shown = false; QString caption; int shows = 0; int refreshes = 0;
-            bool IsShown() const override { return shown; }
-            void SetShown(bool s) override { shown = s; }
-            void SetCaption(const QString& c) override { caption = c; }
-            QString Caption() const override { return caption; }
-            void RefreshFormatReport() override { ++refreshes; }
-            void ShowModeless() override { ++shows; }
-            void GiveFocus() override {}
-        } view;
-        clsDocument::SetDesignerProvider([&] { return &view; });
-        clsDocument doc;
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("工资汇总表"), QStringLiteral("WA"), QString()));
-        clsDocument::SetDesignerProvider({});
-        QCOMPARE(view.shows, 1);
-        QCOMPARE(view.refreshes, 2);
-        QCOMPARE(view.caption, QStringLiteral("报表格式定义-工资汇总表"));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_clsDocument)

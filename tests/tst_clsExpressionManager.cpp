@@ -168,8 +168,6 @@ private Q_SLOTS:
         const QString expr = QStringLiteral("标签表达式不能循环引用: ");
         const QString formula = QStringLiteral("标签公式不能循环引用: ");
         QTest::newRow("direct") << QStringList{"a|表达式|1"} << "a" << "数据源" << "[a]+1" << expr + "a → a";
-        QTest::newRow("through another") << QStringList{"a|表达式|1", "b|表达式|[a]*2"} << "a" << "数据源" << "[b]"
-                                         << expr + "a → b → a";
         QStringList chain{QStringLiteral("L0|表达式|1")};
         QStringList names{QStringLiteral("L0")};
         for (int i = 1; i <= 3000; ++i) {
