@@ -41,16 +41,8 @@ QString Show(const QString& connectionName, const QString& setting)
 class tst_clsDefinitionStore : public QObject
 {
     Q_OBJECT
-private:
-    static void backends()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
-
 private Q_SLOTS:
-    void schemaIsCreatedOnceAndDemoIsRepeatable_data() { backends(); }
+    void schemaIsCreatedOnceAndDemoIsRepeatable_data() { clsTestDatabase::AddBackendRows(); }
     void schemaIsCreatedOnceAndDemoIsRepeatable()
     {
         QXRF_OPEN_DB(db, false);
@@ -79,16 +71,16 @@ private Q_SLOTS:
 
     void demoReportsOpen_data()
     {
-        QTest::addColumn<QString>("backend");
+        clsTestDatabase::AddBackendColumn();
         QTest::addColumn<QString>("system");
         QTest::addColumn<QString>("report");
         QTest::addColumn<bool>("opens");
         for (const QString& b : clsTestDatabase::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral(" GL"))) << b << QStringLiteral("GL") << QStringLiteral("科目余额表") << true;
-            QTest::newRow(qPrintable(b + QStringLiteral(" AP"))) << b << QStringLiteral("AP") << QStringLiteral("应付账款账龄分析表") << true;
-            QTest::newRow(qPrintable(b + QStringLiteral(" WA"))) << b << QStringLiteral("WA") << QStringLiteral("工资汇总表") << true;
-            QTest::newRow(qPrintable(b + QStringLiteral(" AR"))) << b << QStringLiteral("AR") << QStringLiteral("应收账款明细表") << true;
-            QTest::newRow(qPrintable(b + QStringLiteral(" FA"))) << b << QStringLiteral("FA") << QStringLiteral("固定资产折旧计算表") << false;
+            clsTestDatabase::NewRow(b, QStringLiteral("GL")) << QStringLiteral("GL") << QStringLiteral("科目余额表") << true;
+            clsTestDatabase::NewRow(b, QStringLiteral("AP")) << QStringLiteral("AP") << QStringLiteral("应付账款账龄分析表") << true;
+            clsTestDatabase::NewRow(b, QStringLiteral("WA")) << QStringLiteral("WA") << QStringLiteral("工资汇总表") << true;
+            clsTestDatabase::NewRow(b, QStringLiteral("AR")) << QStringLiteral("AR") << QStringLiteral("应收账款明细表") << true;
+            clsTestDatabase::NewRow(b, QStringLiteral("FA")) << QStringLiteral("FA") << QStringLiteral("固定资产折旧计算表") << false;
         }
     }
     void demoReportsOpen()

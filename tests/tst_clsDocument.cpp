@@ -24,23 +24,17 @@ void AddReport(clsTestDatabase& db, int id, const QString& name, const QString& 
 class tst_clsDocument : public QObject
 {
     Q_OBJECT
-private:
-    static void backends()
-    {
-        clsTestDatabase::AddBackendColumn();
-        for (const QString& b : clsTestDatabase::Backends())
-            QTest::newRow(qPrintable(b)) << b;
-    }
-
 private Q_SLOTS:
     void cleanup() { g_blnRunMode = false; }
 
-    void openFoundAndNotFound_data() { backends(); }
-    void openFoundAndNotFound()
+    void open_data() { clsTestDatabase::AddBackendRows(); }
+    void open()
     {
         QXRF_OPEN_DB(db);
         clsRecordingPrompt prompt;
-        AddReport(db, 11, QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("1"));
+        const QString name = QStringLiteral("O'Neil 客户''对账单");
+        AddReport(db, 11, name, QStringLiteral("GL"), QStringLiteral("1"));
+        AddReport(db, 12, QStringLiteral("固定资产折旧计算表"), QStringLiteral("FA"), QStringLiteral("1"), false);
         clsDocument doc;
         QCOMPARE(g_objDocument, &doc);
         QVERIFY(!doc.OpenDocument(&db.Conn(), QStringLiteral("没有这张表"), QStringLiteral("GL"), QStringLiteral("张三")));
@@ -52,11 +46,10 @@ private Q_SLOTS:
         QVERIFY(!doc.FieldsManager());
 
         prompt.Clear();
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("张三")));
+        QVERIFY(doc.OpenDocument(&db.Conn(), name, QStringLiteral("GL"), QStringLiteral("张三")));
         QCOMPARE(prompt.messages.size(), 0);
         QCOMPARE(doc.m_lngReportID, 11);
-        QCOMPARE(doc.m_strOprName, QStringLiteral("张三"));
-        QCOMPARE(clsDocument::Designer()->Caption(), QStringLiteral("报表格式定义-科目余额表"));
+        QCOMPARE(clsDocument::Designer()->Caption(), QStringLiteral("报表格式定义-") + name);
         QVERIFY(doc.FieldsManager() && doc.RangeManager() && doc.LabelManager() && doc.GetPrintObject());
         QVERIFY(!doc.DocChanged());
         QVERIFY(ApplicationHelpFile().endsWith(QStringLiteral("自定义报表.chm")));
@@ -64,92 +57,95 @@ private Q_SLOTS:
         // Reopening with the document's own fields (as the report list does) keeps them.
         QVERIFY(doc.OpenDocument(doc.m_AdoConn, doc.m_strReportName, doc.m_strSystemID, doc.m_strOprName));
         QCOMPARE(doc.m_strOprName, QStringLiteral("张三"));
-        QCOMPARE(doc.m_strReportName, QStringLiteral("科目余额表"));
+        QCOMPARE(doc.m_strReportName, name);
+        // The name under another subsystem code is not found.
+        QVERIFY(!doc.OpenDocument(&db.Conn(), name, QStringLiteral("AP"), QString()));
 
-        // The same subsystem code with another name, and the name under another code, are not found.
-        QVERIFY(!doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("AP"), QString()));
-    }
+        // A report without columns stops the open, and nothing of it is taken.
+        clsDocument bare;
+        prompt.Clear();
+        QVERIFY(!bare.OpenDocument(&db.Conn(), QStringLiteral("固定资产折旧计算表"), QStringLiteral("FA"), QString()));
+        QCOMPARE(prompt.LastText(), QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。\r\n（系统有自动分析数据源得到报表最新格式的能力），..."));
+        QVERIFY(!bare.IsOpen());
 
-    void runModeOpensWithoutCatalogueRow_data() { backends(); }
-    void runModeOpensWithoutCatalogueRow()
-    {
-        QXRF_OPEN_DB(db);
-        clsRecordingPrompt prompt;
-        clsDocument doc;
-        doc.SetRunMode(true);
+        // RunMode opens without a catalogue row.
+        prompt.Clear();
+        bare.SetRunMode(true);
         QVERIFY(g_blnRunMode);
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("无此表"), QStringLiteral("GL"), QString()));
-        QCOMPARE(doc.m_lngReportID, -1);
+        QVERIFY(bare.OpenDocument(&db.Conn(), QStringLiteral("无此表"), QStringLiteral("GL"), QString()));
+        QCOMPARE(bare.m_lngReportID, -1);
         QCOMPARE(prompt.messages.size(), 0);
     }
 
-    void reportWithoutColumnsStopsTheOpen_data() { backends(); }
-    void reportWithoutColumnsStopsTheOpen()
+    // IsBaseTable and the frame flag of the print row, as stored: only 1 is a frame.
+    void storedFlags_data()
     {
-        QXRF_OPEN_DB(db);
-        clsRecordingPrompt prompt;
-        AddReport(db, 12, QStringLiteral("固定资产折旧计算表"), QStringLiteral("FA"), QStringLiteral("1"), false);
-        clsDocument doc;
-        QVERIFY(!doc.OpenDocument(&db.Conn(), QStringLiteral("固定资产折旧计算表"), QStringLiteral("FA"), QString()));
-        QCOMPARE(prompt.LastText(), QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。\r\n（系统有自动分析数据源得到报表最新格式的能力），..."));
-        QVERIFY(!doc.IsOpen());   // nothing of the report that failed is taken
-    }
-
-    void userDefine_data()
-    {
-        QTest::addColumn<QString>("backend");
+        clsTestDatabase::AddBackendColumn();
         QTest::addColumn<QString>("isBase");
         QTest::addColumn<bool>("userDefine");
+        QTest::addColumn<QString>("frameStored");
+        QTest::addColumn<bool>("frame");
         for (const QString& b : clsTestDatabase::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral(" null"))) << b << QStringLiteral("NULL") << true;
-            QTest::newRow(qPrintable(b + QStringLiteral(" zero"))) << b << QStringLiteral("0") << true;
-            QTest::newRow(qPrintable(b + QStringLiteral(" one"))) << b << QStringLiteral("1") << false;
-            QTest::newRow(qPrintable(b + QStringLiteral(" seven"))) << b << QStringLiteral("7") << false;
+            clsTestDatabase::NewRow(b, QStringLiteral("null")) << QStringLiteral("NULL") << true << QStringLiteral("NULL") << false;
+            clsTestDatabase::NewRow(b, QStringLiteral("zero")) << QStringLiteral("0") << true << QStringLiteral("1") << true;
+            clsTestDatabase::NewRow(b, QStringLiteral("seven")) << QStringLiteral("7") << false << QStringLiteral("-1") << false;
         }
     }
-    void userDefine()
+    void storedFlags()
     {
         QXRF_OPEN_DB(db);
         QFETCH(QString, isBase);
-        QFETCH(bool, userDefine);
+        QFETCH(QString, frameStored);
         AddReport(db, 13, QStringLiteral("工资汇总表"), QStringLiteral("WA"), isBase);
+        db.Conn().Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,Condition,iSize,OrderEx,TopEx,LeftEx,Width,Height,iColSize) "
+                                         "values (13,27,NULL,NULL,2,1,2,3,4,%1)").arg(frameStored));
         clsDocument doc;
         QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("工资汇总表"), QStringLiteral("WA"), QString()));
-        QCOMPARE(doc.UserDefine(), userDefine);
+        QTEST(doc.UserDefine(), "userDefine");
+        QTEST(doc.GetPrintObject()->blnListFrame, "frame");
+        QCOMPARE(doc.GetPrintObject()->LngPaperType, 0);   // Null as 0
+        QCOMPARE(doc.GetPrintObject()->StrPrintDrive, QString());
     }
 
-    void reportNameWithQuote_data() { backends(); }
-    void reportNameWithQuote()
+    // Print settings saved with the format, twice: one row, the lock released, read back whole.
+    void printSettingRoundTrip_data() { clsTestDatabase::AddBackendRows(); }
+    void printSettingRoundTrip()
     {
         QXRF_OPEN_DB(db);
-        clsRecordingPrompt prompt;
-        const QString name = QStringLiteral("O'Neil 客户''对账单");
-        AddReport(db, 14, name, QStringLiteral("AR"), QStringLiteral("0"));
-        clsDocument doc;
-        QVERIFY(doc.OpenDocument(&db.Conn(), name, QStringLiteral("AR"), QString()));
-        QCOMPARE(doc.m_lngReportID, 14);
-        QCOMPARE(prompt.messages.size(), 0);
-    }
-
-    void saveTwiceWritesNoDuplicates_data() { backends(); }
-    void saveTwiceWritesNoDuplicates()
-    {
-        QXRF_OPEN_DB(db);
-        AddReport(db, 16, QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("1"));
+        AddReport(db, 19, QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("1"));
         clsDocument doc;
         QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
-        doc.SetDocChanged(true);
+        // A report without print settings answers that it has none.
+        QString drive;
+        qint32 paper = 0, orientation = 0, left = 0, right = 0, bottom = 0, top = 0;
+        bool frame = false;
+        QVERIFY(!doc.GetPrintSetting(drive, paper, orientation, left, right, bottom, top, frame));
+
+        doc.SetPrintSetting(QStringLiteral("财务部 HP'LaserJet"), 8, 2, 150, 160, 170, 120, false);
+        QVERIFY(doc.DocChanged());
+        QCOMPARE(doc.GetPrintObject()->LngPrintButton, 170);
         doc.SaveReportFormat();
         QVERIFY(doc.LastSaveWritten());
         QVERIFY(!doc.DocChanged());
-        const QStringList first = db.Dump(16);
-        QCOMPARE(db.Count(QStringLiteral("ID=16 and ModeEx=27")), 1);
+        QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=19")).toInt(), 0);
+        QCOMPARE(db.Scalar(QStringLiteral("select iColSize from Rpt_FldDEF where ID=19 and ModeEx=27")).toInt(), 0);
+        const QStringList first = db.Dump(19);
         doc.SaveReportFormat();
-        QCOMPARE(db.Dump(16), first);
-        QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=16")).toInt(), 0);
+        QVERIFY(doc.SavePrintSetting(19));
+        QCOMPARE(db.Dump(19), first);
+        QCOMPARE(db.Count(QStringLiteral("ID=19 and ModeEx=27")), 1);
+
+        clsDocument again;
+        QVERIFY(again.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
+        const clsPrintSetting* p = again.GetPrintObject();
+        QCOMPARE(p->StrPrintDrive, QStringLiteral("财务部 HP'LaserJet"));
+        QCOMPARE((QList<qint32>{p->LngPaperType, p->LngOrientation, p->LngPrintLeft, p->LngPrintRight, p->LngPrintButton,
+                                p->LngPrintTop}),
+                 (QList<qint32>{8, 2, 150, 160, 170, 120}));
+        QVERIFY(!p->blnListFrame);
     }
 
-    void hostTransactionIsLeftToTheHost_data() { backends(); }
+    void hostTransactionIsLeftToTheHost_data() { clsTestDatabase::AddBackendRows(); }
     void hostTransactionIsLeftToTheHost()
     {
         QXRF_OPEN_DB(db);
@@ -163,7 +159,7 @@ private Q_SLOTS:
         QCOMPARE(db.Count(QStringLiteral("ID=17 and ModeEx=27")), 0);
     }
 
-    void closeAsksOnceAndNoDiscardsNothing_data() { backends(); }
+    void closeAsksOnceAndNoDiscardsNothing_data() { clsTestDatabase::AddBackendRows(); }
     void closeAsksOnceAndNoDiscardsNothing()
     {
         QXRF_OPEN_DB(db);
@@ -191,86 +187,6 @@ private Q_SLOTS:
         QVERIFY(!doc.DocChanged());
     }
 
-    void printSettingRoundTrip_data() { backends(); }
-    void printSettingRoundTrip()
-    {
-        QXRF_OPEN_DB(db);
-        AddReport(db, 19, QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("1"));
-        clsDocument doc;
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
-        // A report without print settings answers that it has none.
-        QString drive;
-        qint32 paper = 0, orientation = 0, left = 0, right = 0, bottom = 0, top = 0;
-        bool frame = false;
-        QVERIFY(!doc.GetPrintSetting(drive, paper, orientation, left, right, bottom, top, frame));
-
-        doc.SetDocChanged(false);
-        doc.SetPrintSetting(QStringLiteral("财务部 HP'LaserJet"), 8, 2, 150, 160, 170, 120, false);
-        QVERIFY(doc.DocChanged());
-        QCOMPARE(doc.GetPrintObject()->LngPrintButton, 170);
-        QVERIFY(doc.SavePrintSetting(19));
-        QCOMPARE(db.Scalar(QStringLiteral("select iColSize from Rpt_FldDEF where ID=19 and ModeEx=27")).toInt(), 0);
-        QVERIFY(doc.SavePrintSetting(19));
-        QCOMPARE(db.Count(QStringLiteral("ID=19 and ModeEx=27")), 1);
-
-        clsDocument again;
-        QVERIFY(again.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
-        const clsPrintSetting* p = again.GetPrintObject();
-        QCOMPARE(p->StrPrintDrive, QStringLiteral("财务部 HP'LaserJet"));
-        QCOMPARE((QList<qint32>{p->LngPaperType, p->LngOrientation, p->LngPrintLeft, p->LngPrintRight, p->LngPrintButton,
-                                p->LngPrintTop}),
-                 (QList<qint32>{8, 2, 150, 160, 170, 120}));
-        QVERIFY(!p->blnListFrame);
-    }
-
-    void frameFlagReadsOnlyOneAsTrue_data()
-    {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("frame");
-        for (const QString& b : clsTestDatabase::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral(" 1"))) << b << QStringLiteral("1") << true;
-            QTest::newRow(qPrintable(b + QStringLiteral(" -1"))) << b << QStringLiteral("-1") << false;
-            QTest::newRow(qPrintable(b + QStringLiteral(" null"))) << b << QStringLiteral("NULL") << false;
-        }
-    }
-    void frameFlagReadsOnlyOneAsTrue()
-    {
-        QXRF_OPEN_DB(db);
-        QFETCH(QString, stored);
-        QFETCH(bool, frame);
-        AddReport(db, 20, QStringLiteral("r"), QStringLiteral("GL"), QStringLiteral("1"));
-        db.Conn().Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,Condition,iSize,OrderEx,TopEx,LeftEx,Width,Height,iColSize) values (20,27,NULL,NULL,2,1,2,3,4,%1)").arg(stored));
-        clsDocument doc;
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("r"), QStringLiteral("GL"), QString()));
-        QCOMPARE(doc.GetPrintObject()->blnListFrame, frame);
-        QCOMPARE(doc.GetPrintObject()->LngPaperType, 0);   // Null as 0
-        QCOMPARE(doc.GetPrintObject()->StrPrintDrive, QString());
-    }
-
-    void secondOpenOnlyChangesTheCaption()
-    {
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
-        struct View : clsDesignerView {
-            bool shown = false; QString caption; int shows = 0; int refreshes = 0;
-            bool IsShown() const override { return shown; }
-            void SetShown(bool s) override { shown = s; }
-            void SetCaption(const QString& c) override { caption = c; }
-            QString Caption() const override { return caption; }
-            void RefreshFormatReport() override { ++refreshes; }
-            void ShowModeless() override { ++shows; }
-            void GiveFocus() override {}
-        } view;
-        clsDocument::SetDesignerProvider([&] { return &view; });
-        clsDocument doc;
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("工资汇总表"), QStringLiteral("WA"), QString()));
-        clsDocument::SetDesignerProvider({});
-        QCOMPARE(view.shows, 1);
-        QCOMPARE(view.refreshes, 2);
-        QCOMPARE(view.caption, QStringLiteral("报表格式定义-工资汇总表"));
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_clsDocument)

@@ -1,16 +1,20 @@
 #include "clsCanvasFixture.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
+#include "columns/clsFieldsManager.h"
 #include "document/clsComponentRegistry.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
 #include "expressions/clsFunctionManager.h"
+#include "labels/clsLabelManager.h"
+#include "plugins/servers/modFunctionServers.h"
 #include <QtTest>
 #include <algorithm>
 
 namespace {
-// A function server whose forms and failures the test decides; it records every call.
+// A function server whose forms, failures and check answer the test decides; it records
+// every call, and what srvcheck received.
 class FakeServer : public clsOutsideObject
 {
 public:
@@ -18,6 +22,9 @@ public:
     {
         QStringList members;
         QList<QVariantList> args;
+        QStringList checked;
+        QStringList second;
+        int answer = 0;
     };
     FakeServer(QStringList forms, std::shared_ptr<Log> log, int failAtItem = -1)
         : m_forms(std::move(forms)), m_log(std::move(log)), m_failAt(failAtItem) {}
@@ -33,6 +40,11 @@ public:
             if (i == m_failAt)
                 throw clsOutsideError(QStringLiteral("服务器内部错误"));
             return m_forms.at(i);
+        }
+        if (member.compare(QLatin1String("srvcheck"), Qt::CaseInsensitive) == 0) {
+            m_log->checked.append(args.value(0).toString());
+            m_log->second.append(args.value(1).toString());
+            return m_log->answer;
         }
         UnknownMember(member);
     }
@@ -56,6 +68,14 @@ QString Params(const QList<clsPere>& peres)
     for (const clsPere& p : peres)
         out.append(p.StrName + (p.bNeedInput ? QLatin1Char('+') : QLatin1Char('-')));
     return out.join(QLatin1Char(','));
+}
+
+// A function on one line: name|define|group|limit|user, limited, service|first|parameters.
+QString Describe(const clsFunction& f)
+{
+    return QStringList{f.StrName, f.strFuncDefine, f.StrGroup, f.strLimitRange,
+                       QStringLiteral("%1%2%3").arg(int(f.blnUserDefine)).arg(int(f.blnlimited)).arg(int(f.blnSysService)),
+                       QString::number(f.LngFirst), Params(f.Peres)}.join(QLatin1Char('|'));
 }
 
 QStringList ServiceCaptions(bool withAnalysis)
@@ -107,13 +127,66 @@ private:
         Pere(c, 4, 1, QStringLiteral("q"), QStringLiteral("1"));
     }
 
+    // The formula checks run on a document of their own: columns 金额, 数量 and 停用
+    // (disabled), labels 标题 and 制表人, and three table functions.
+    std::unique_ptr<clsTestDatabase> m_db;
+    std::unique_ptr<clsDocument> m_doc;
+    clsFunctionManager* Fm() const { return m_doc->FunctionManager(); }
+    void ReadServers()
+    {
+        g_blnRunMode = true;  // the classes without a server stay silent
+        Fm()->mZ9Funcs.clear();
+        Fm()->AnalyzerZ9Functions();
+        g_blnRunMode = false;
+    }
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        m_db = std::make_unique<clsTestDatabase>(QStringLiteral("sqlite"));
+        QVERIFY2(m_db->Ready(), qPrintable(m_db->Error()));
+        clsConnection& c = m_db->Conn();
+        Fun(c, 1, QStringLiteral("'COLSUM','','报表函数','',0,0,0,'GL'"));
+        Pere(c, 1, 1, QStringLiteral("列"), QStringLiteral("1"), QStringLiteral("'列集合'"));
+        Pere(c, 1, 2, QStringLiteral("标签"), QStringLiteral("0"), QStringLiteral("'标签集合'"));
+        Pere(c, 1, 3, QStringLiteral("条件"), QStringLiteral("0"), QStringLiteral("'条件集合'"));
+        Fun(c, 2, QStringLiteral("'TYPED','','报表函数','',0,0,0,'GL'"));
+        Pere(c, 2, 1, QStringLiteral("数"), QStringLiteral("1"), QStringLiteral("NULL"), QStringLiteral("0"));
+        Pere(c, 2, 2, QStringLiteral("文"), QStringLiteral("0"));
+        Pere(c, 2, 3, QStringLiteral("文二"), QStringLiteral("0"), QStringLiteral("NULL"), QStringLiteral("2"));
+        Pere(c, 2, 4, QStringLiteral("任意"), QStringLiteral("0"), QStringLiteral("NULL"), QStringLiteral("7"));
+        Fun(c, 3, QStringLiteral("'NOPARAM','','报表函数','',0,0,0,'GL'"));
+        m_doc = Open(*m_db);
+        QCOMPARE(int(Fm()->mFuncs.size()), 3);
+        auto& cols = m_doc->FieldsManager()->Cols;
+        cols.clear();
+        for (const char* name : {"金额", "数量", "停用"}) {
+            auto col = std::make_unique<clsRepcol>();
+            col->name = QString::fromUtf8(name);
+            col->Col = int(cols.size()) + 1;
+            col->BlnEnable = col->Col != 3;
+            cols.push_back(std::move(col));
+        }
+        auto& labels = m_doc->LabelManager()->Labels;
+        labels.clear();
+        for (const char* name : {"标题", "制表人"}) {
+            labels.push_back(std::make_unique<clsLabel>());
+            labels.back()->StrName = QString::fromUtf8(name);
+        }
+    }
+    void init() { g_objDocument = m_doc.get(); }
     void cleanup()
     {
         for (const auto& cls : clsFunctionManager::ServiceClasses())
             clsComponentRegistry::Unregister(cls.progId);
         clsFunctionManager::ForgetMissingServerNotice();
         g_blnRunMode = false;
+        Fm()->mZ9Funcs.clear();
+    }
+    void cleanupTestCase()
+    {
+        m_doc.reset();
+        m_db.reset();
     }
 
     void loadFunctions_data() { clsTestDatabase::AddBackendRows(); }
@@ -133,42 +206,23 @@ private Q_SLOTS:
         QVERIFY(ok);
         QCOMPARE(prompt.messages.size(), 0);
 
-        QList<qint32> ids;
+        QStringList described;
         for (const auto& f : fm->mFuncs)
-            ids.append(f->id);
-        std::sort(ids.begin(), ids.end());
-        QCOMPARE(ids, (QList<qint32>{1, 2, 3, 5}));
+            described << QString::number(f->id) + QLatin1Char(':') + Describe(*f);
+        described.sort();
+        QCOMPARE(described, (QStringList{"1:QC|取期初|账务|1,2|110|2|", "2:FX|第一|G1||000|0|a+,b-,c-,d+",
+                                         backend == QLatin1String("sqlite") ? "3:FX|第二|G2||000|5|z+,t+,u-" : "3:FX|第二|G2||000|5|z+",
+                                         "5:||||000|0|"}));
         const auto byId = [&](qint32 id) -> clsFunction& {
             for (const auto& f : fm->mFuncs)
                 if (f->id == id)
                     return *f;
             return *fm->mFuncs.front();
         };
-        const clsFunction& qc = byId(1);
-        QCOMPARE(qc.StrName, QStringLiteral("QC"));
-        QCOMPARE(qc.strFuncDefine, QStringLiteral("取期初"));
-        QCOMPARE(qc.StrGroup, QStringLiteral("账务"));
-        QCOMPARE(qc.strLimitRange, QStringLiteral("1,2"));
-        QVERIFY(qc.blnUserDefine && qc.blnlimited && !qc.blnSysService);
-        QCOMPARE(qc.LngFirst, 2);
-        QVERIFY(qc.Peres.isEmpty());
-
-        const clsFunction& fx1 = byId(2);
-        QCOMPARE(Params(fx1.Peres), QStringLiteral("a+,b-,c-,d+"));
-        QCOMPARE(fx1.Peres.at(0).strRefType, QStringLiteral("列集合"));
-        QCOMPARE(fx1.Peres.at(0).strDefault, QStringLiteral("缺省a"));
-        QCOMPARE(fx1.Peres.at(0).lngDataType, 0);
-        QCOMPARE(fx1.Peres.at(1).lngDataType, 1);
-        QCOMPARE(fx1.LngFirst, 0);
-        QVERIFY(fx1.strLimitRange.isEmpty());
-
-        const clsFunction& fx2 = byId(3);
-        QVERIFY(!fx2.blnUserDefine && !fx2.blnlimited);
-        QCOMPARE(Params(fx2.Peres), backend == QLatin1String("sqlite") ? QStringLiteral("z+,t+,u-") : QStringLiteral("z+"));
-
-        const clsFunction& empty = byId(5);
-        QVERIFY(empty.StrName.isEmpty() && empty.strFuncDefine.isEmpty() && empty.StrGroup.isEmpty());
-        QCOMPARE(empty.LngFirst, 0);
+        const clsPere& a = byId(2).Peres.at(0);
+        QCOMPARE((QStringList{a.strRefType, a.strDefault}), (QStringList{"列集合", "缺省a"}));
+        QCOMPARE(a.lngDataType, 0);
+        QCOMPARE(byId(2).Peres.at(1).lngDataType, 1);
 
         // Same name in two classes: the object is the first in list order, the parameters
         // are told apart by class.
@@ -182,77 +236,56 @@ private Q_SLOTS:
         QCOMPARE(fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("APF")), nullptr);
     }
 
-    void classList_data()
+    // Classes and functions are walked with a cursor that stops past the end and starts
+    // over when asked; the analysis servers' classes follow the table's, except in an
+    // account database.
+    void classesAndFunctions_data()
     {
-        QTest::addColumn<QString>("backend");
+        clsTestDatabase::AddBackendColumn();
         QTest::addColumn<bool>("accountDatabase");
         for (const QString& b : clsTestDatabase::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral(" suite database"))) << b << false;
-            QTest::newRow(qPrintable(b + QStringLiteral(" account database"))) << b << true;
+            clsTestDatabase::NewRow(b, QStringLiteral("suite database")) << false;
+            clsTestDatabase::NewRow(b, QStringLiteral("account database")) << true;
         }
     }
-    void classList()
+    void classesAndFunctions()
     {
         QXRF_OPEN_DB(db);
         QFETCH(bool, accountDatabase);
+        QString name = QStringLiteral("old");
+        QString define;
+        bool restart = true;
+        if (!accountDatabase) {
+            auto empty = Open(db);
+            QVERIFY(empty->FunctionManager()->mFuncs.empty());
+            QCOMPARE(empty->FunctionManager()->FuncClasses(), ServiceCaptions(false));
+            QVERIFY(!empty->FunctionManager()->EnumerateFunctions(QStringLiteral("G1"), name, define, restart));
+            QVERIFY(name.isEmpty());
+        }
         Catalogue(db.Conn());
         Fun(db.Conn(), 6, QStringLiteral("'CWF','分析','青禾财务分析函数','',0,0,0,'AA'"));
+        Fun(db.Conn(), 7, QStringLiteral("'GX','第三','G1','',0,0,0,'AA'"));
         if (accountDatabase)
             db.Conn().Execute(QStringLiteral("CREATE TABLE fst00000 (x INTEGER)"));
         auto doc = Open(db);
         clsFunctionManager* fm = doc->FunctionManager();
         QStringList got = fm->FuncClasses();
-        const QStringList tableClasses = got.mid(0, 5);
-        QStringList sorted = tableClasses;
+        QStringList sorted = got.mid(0, 5);
         sorted.sort();
         QCOMPARE(sorted, (QStringList{QString(), QStringLiteral("G1"), QStringLiteral("G2"), QStringLiteral("账务"),
                                       QStringLiteral("青禾财务分析函数")}));
         QCOMPARE(got.mid(5), accountDatabase ? QStringList() : ServiceCaptions(false));
-
-        // The cursor walks the list, stops once past the end, then starts over.
         QStringList walked;
         QString caption;
-        bool restart = true;
-        while (fm->EnumerateDefFuncClass(caption, restart)) {
+        for (restart = true; fm->EnumerateDefFuncClass(caption, restart); restart = false)
             walked.append(caption);
-            restart = false;
-        }
         QCOMPARE(walked, got);
         QVERIFY(fm->EnumerateDefFuncClass(caption, false));
         QCOMPARE(caption, got.first());
-    }
 
-    void emptyCatalogue_data() { loadFunctions_data(); }
-    void emptyCatalogue()
-    {
-        QXRF_OPEN_DB(db);
-        auto doc = Open(db);
-        clsFunctionManager* fm = doc->FunctionManager();
-        QVERIFY(fm->mFuncs.empty());
-        QCOMPARE(fm->FuncClasses(), ServiceCaptions(false));
-        QString name = QStringLiteral("old");
-        QString define;
-        bool restart = true;
-        QVERIFY(!fm->EnumerateFunctions(QStringLiteral("G1"), name, define, restart));
-        QVERIFY(name.isEmpty());
-    }
-
-    void enumerateFunctions_data() { loadFunctions_data(); }
-    void enumerateFunctions()
-    {
-        QXRF_OPEN_DB(db);
-        Catalogue(db.Conn());
-        Fun(db.Conn(), 7, QStringLiteral("'GX','第三','g1','',0,0,0,'AA'"));
-        auto doc = Open(db);
-        clsFunctionManager* fm = doc->FunctionManager();
         QStringList names;
-        QString name;
-        QString define;
-        bool restart = true;
-        while (fm->EnumerateFunctions(QStringLiteral(" G1 "), name, define, restart)) {
+        for (restart = true; fm->EnumerateFunctions(QStringLiteral(" g1 "), name, define, restart); restart = false)
             names.append(name + QLatin1Char('=') + define);
-            restart = false;
-        }
         names.sort();
         QCOMPARE(names, (QStringList{QStringLiteral("FX=第一"), QStringLiteral("GX=第三")}));
         QVERIFY(name.isEmpty());
@@ -360,18 +393,10 @@ private Q_SLOTS:
         QCOMPARE(prompt.LastText().section(QStringLiteral("\r\n"), 1), QStringLiteral("青禾库存管理函数"));
 
         QCOMPARE(int(fm.mZ9Funcs.size()), 3);
-        const clsFunction& hj = *fm.mZ9Funcs[0];
-        QCOMPARE(hj.StrName, QStringLiteral("GZHJ"));
-        QCOMPARE(hj.strFuncDefine, QStringLiteral("合计"));
-        QCOMPARE(hj.StrGroup, QStringLiteral("青禾工资分析函数"));
-        QVERIFY(hj.blnSysService && !hj.blnUserDefine);
-        QCOMPARE(hj.LngFirst, 1);
-        QCOMPARE(hj.id, 1);
-        QCOMPARE(fm.mZ9Funcs[1]->id, 3);  // entries before it (1) + index (1) + 1
-        QCOMPARE(fm.mZ9Funcs[2]->id, 3);
-        QCOMPARE(fm.mZ9Funcs[2]->StrGroup, QStringLiteral("青禾账务函数"));
-        QVERIFY(fm.mZ9Funcs[1]->Peres.isEmpty());
-
+        QCOMPARE(Describe(*fm.mZ9Funcs[0]), QStringLiteral("GZHJ|合计|青禾工资分析函数||001|1|项目+"));
+        QCOMPARE(Describe(*fm.mZ9Funcs[2]), QStringLiteral("QC|余额|青禾账务函数||001|1|科目+,期间-"));
+        // Numbered by the entries before it (1) + index (1) + 1.
+        QCOMPARE((QList<qint32>{fm.mZ9Funcs[0]->id, fm.mZ9Funcs[1]->id, fm.mZ9Funcs[2]->id}), (QList<qint32>{1, 3, 3}));
         // srvCount is a property read; srvItemForm gets the index as a whole number.
         QCOMPARE(gz->members.mid(0, 3), (QStringList{"srvCount", "srvItemForm", "srvItemForm"}));
         QVERIFY(gz->args.at(0).isEmpty());
@@ -391,8 +416,7 @@ private Q_SLOTS:
         clsRecordingPrompt prompt;
         QVERIFY(fm.AnalyzerZ9Functions());
         QCOMPARE(int(fm.mZ9Funcs.size()), 2);
-        QCOMPARE(fm.mZ9Funcs[0]->StrName, QStringLiteral("GA"));
-        QCOMPARE(fm.mZ9Funcs[1]->StrName, QStringLiteral("KA"));
+        QCOMPARE(fm.mZ9Funcs[0]->StrName + fm.mZ9Funcs[1]->StrName, QStringLiteral("GAKA"));
         QCOMPARE(prompt.messages.size(), 2);
         QCOMPARE(prompt.messages.at(0).text, QStringLiteral("服务器内部错误\r\n错误位于模块：clsFunctionManager.AnalyzerFuncGZ()"));
     }
@@ -413,18 +437,148 @@ private Q_SLOTS:
         // Parameters are never read from the servers on their own.
         QCOMPARE(fm.GetFuncParameter(QStringLiteral("青禾工资分析函数"), QStringLiteral("GZHJ")), nullptr);
         QStringList names;
-        restart = true;
-        while (fm.EnumerateFunctions(QStringLiteral("青禾工资分析函数"), name, define, restart)) {
+        for (restart = true; fm.EnumerateFunctions(QStringLiteral("青禾工资分析函数"), name, define, restart); restart = false)
             names.append(name);
-            restart = false;
-        }
         QCOMPARE(names, (QStringList{"GZHJ", "GZRS"}));
-        clsFunction* rs = fm.GetFuncObject(QStringLiteral("gzrs"));
-        QVERIFY(rs);
-        QCOMPARE(rs->StrGroup, QStringLiteral("青禾工资分析函数"));
+        const clsFunction* rs = fm.GetFuncObject(QStringLiteral("gzrs"));
+        QVERIFY(rs && rs->StrGroup == QStringLiteral("青禾工资分析函数"));
         QList<clsPere>* zwPeres = fm.GetFuncParameter(QStringLiteral("青禾账务函数"), QStringLiteral("GZRS"));
-        QVERIFY(zwPeres);
-        QCOMPARE(Params(*zwPeres), QStringLiteral("科目+"));
+        QVERIFY(zwPeres && Params(*zwPeres) == QStringLiteral("科目+"));
+    }
+
+    void tableFunctions_data()
+    {
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<bool>("accepted");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("title");
+        const QString one = QStringLiteral("非法公式,只能指定一个公式，请去掉公式后的内容...");
+        const QString fmt = QStringLiteral("格式");
+        QTest::newRow("name case, blanks, breaks") << " colsum( [数量] ,[标题], [任何条件])\r\n" << true << "" << "";
+        QTest::newRow("trailing plus") << "COLSUM([金额])+1" << false << one << "格式定义";
+        QTest::newRow("nested call") << "COLSUM(TYPED(1))" << false << one << "格式定义";
+        QTest::newRow("required missing") << "COLSUM()" << false << "参数<列>必须输入..." << fmt;
+        QTest::newRow("column without brackets") << "COLSUM(金额)" << false << "变量名必须使用[]括起..." << fmt;
+        QTest::newRow("unknown column") << "COLSUM([收入])" << false << "列名[[收入]]不在报表可用列集合中..." << fmt;
+        QTest::newRow("disabled column exists") << "COLSUM([停用])" << true << "" << "";
+        QTest::newRow("unknown label") << "COLSUM([金额],[页脚])" << false << "标签名[[页脚]]不在报表标签集合中..." << fmt;
+        QTest::newRow("empty piece ends the list") << "COLSUM([金额],,[页脚])" << true << "" << "";
+        QTest::newRow("extra arguments ignored") << "COLSUM([金额],[标题],[c],anything)" << true << "" << "";
+        QTest::newRow("number") << "TYPED(12.5)" << true << "" << "";
+        QTest::newRow("number given text") << "TYPED(\"12\")" << false << "" << "";
+        QTest::newRow("text given number") << "TYPED(1,2)" << false << "" << "";
+        QTest::newRow("texts and anything") << "TYPED(1,\"a\",\"b\",x y)" << true << "" << "";
+        QTest::newRow("broken variable") << "TYPED(1[金额])" << false << "" << "";
+        QTest::newRow("no parameters") << "NOPARAM()" << true << "" << "";
+        QTest::newRow("unknown function") << "不存在(1,2)" << true << "" << "";
+    }
+    void tableFunctions()
+    {
+        QFETCH(QString, formula);
+        QFETCH(bool, accepted);
+        QFETCH(QString, message);
+        QFETCH(QString, title);
+        clsRecordingPrompt prompt;
+        QCOMPARE(Fm()->CheckFunction(formula), accepted);
+        if (message.isEmpty()) {
+            QCOMPARE(prompt.messages.size(), 0);
+            return;
+        }
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.beeps, 1);
+        QCOMPARE(prompt.messages.first().text, message);
+        QCOMPARE(prompt.messages.first().title, title);
+        QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
+    }
+
+    // What a service function's server is given to check, and what its answer does;
+    // "-" as received: the server is not asked.
+    void serviceCheck_data()
+    {
+        QTest::addColumn<QString>("progId");
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("how");   // "read": the classes are read first; "gone": and the server leaves
+        QTest::addColumn<QString>("received");
+        QTest::addColumn<QString>("message");
+        const QString gz = QStringLiteral("QXSvrGZ.ClsMain");
+        QTest::newRow("payroll two texts") << gz << "FN(\"1001\",\"2003\")" << 0 << "read" << "FN\r\n1001\r\n2003\r\n" << "";
+        QTest::newRow("ledger two texts") << "QXSvrZW.ClsMain" << "FN(\"1001\",\"2003\")" << 0 << "read" << "FN\r\n1001\r\n2003" << "";
+        QTest::newRow("payroll blanks split") << gz << "fn( \"基本 工资\" , 01 )" << 0 << "read"
+                                              << "FN\r\n基本\r\n工资\r\n\r\n\r\n01\r\n" << "";  // every blank is a line break
+        QTest::newRow("payroll no arguments") << gz << "FN()" << 0 << "read" << "FN\r\n\r\n" << "";
+        QTest::newRow("server refuses") << "QXSvrXS.ClsMain" << "FN(\"x\")" << 3 << "read" << "FN\r\nx\r\n"
+                                        << "公式语法校验:公式语法错误,不能保存...";
+        QTest::newRow("inventory not asked") << "QXSvrCHHS.ClsMain" << "FN(\"x\",\"y\")" << 1 << "read" << "-" << "";
+        QTest::newRow("server gone at the check") << "QXSvrKC.ClsMain" << "FN(1)" << 0 << "gone" << "-"
+                                                  << "格式:ActiveX 部件不能创建对象\r\n错误位于模块：clsFunctionManager.CheckZ9ServiceFunction()";
+        // Service functions are only known once their classes have been read.
+        QTest::newRow("classes not read") << gz << "FN(1)" << 1 << "" << "-" << "";
+    }
+    void serviceCheck()
+    {
+        QFETCH(QString, progId);
+        QFETCH(QString, formula);
+        QFETCH(int, answer);
+        QFETCH(QString, how);
+        QFETCH(QString, received);
+        QFETCH(QString, message);
+        auto log = RegisterFake(progId, {QStringLiteral("测试|FN(<a>,[<b>])")});
+        log->answer = answer;
+        if (!how.isEmpty())
+            ReadServers();
+        if (how == QLatin1String("gone"))
+            clsComponentRegistry::Unregister(progId);
+        clsRecordingPrompt prompt;
+        QCOMPARE(Fm()->CheckFunction(formula), message.isEmpty());
+        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QCOMPARE(prompt.messages.first().title + QLatin1Char(':') + prompt.LastText(), message);
+        QCOMPARE(log->checked, received == QLatin1String("-") ? QStringList() : QStringList{received});
+        if (!log->checked.isEmpty())
+            QCOMPARE(log->second.first(), QString());
+    }
+
+    // The servers the component brings along, checking real argument shapes.
+    void builtInServers_data()
+    {
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("opening balance") << "QC(\"1001\")" << true;
+        QTest::newRow("account code wrong length") << "QC(\"10011\")" << false;
+        QTest::newRow("period out of range") << "QC(\"1001\",\"13\")" << false;
+        QTest::newRow("payroll head count") << "GZRS()" << true;
+        QTest::newRow("payroll department code") << "GZRS(\"0a\")" << false;
+        QTest::newRow("receivables aged 90 days") << "YSZL(\"C001\",\"90\")" << true;
+        QTest::newRow("analysis year too early") << "CWZZL(\"1002\",\"1989\")" << false;
+        QTest::newRow("stock item code in words") << "KCXC(\"螺丝\")" << false;
+    }
+    void builtInServers()
+    {
+        QFETCH(QString, formula);
+        QFETCH(bool, accepted);
+        RegisterFunctionServers();
+        ReadServers();
+        clsRecordingPrompt prompt;
+        QCOMPARE(Fm()->CheckFunction(formula), accepted);
+        QCOMPARE(prompt.messages.size(), accepted ? 0 : 1);
+        UnregisterFunctionServers();
+    }
+
+    void refLists_data()
+    {
+        QTest::addColumn<QString>("refType");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("columns") << " 列集合 " << QStringList{"金额", "数量"};
+        QTest::newRow("labels") << "标签集合" << QStringList{"标题", "制表人"};
+        QTest::newRow("conditions") << "条件集合" << QStringList();
+    }
+    void refLists()
+    {
+        QFETCH(QString, refType);
+        QStringList out{QStringLiteral("旧内容")};
+        Fm()->GetRefLists(refType, out);
+        QTEST(out, "names");
     }
 };
 

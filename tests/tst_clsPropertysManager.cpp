@@ -75,7 +75,9 @@ private Q_SLOTS:
         QCOMPARE(Reflist(QStringLiteral("列"), QStringLiteral("显示格式")), label + Split("行百分比|分组行百分比"));
     }
 
-    void rangeChoices()
+    // Ranges a label can go to, the fields of the columns and the group columns come
+    // from the report itself.
+    void choicesFromTheReport()
     {
         clsDocument doc;
         OpenWithoutDatabase(doc);
@@ -87,12 +89,7 @@ private Q_SLOTS:
         ranges.Ranges.erase(ranges.Ranges.begin(), ranges.Ranges.begin() + 2);
         QCOMPARE(int(ranges.Ranges.size()), 1);
         QCOMPARE(Reflist(QStringLiteral("标签"), QStringLiteral("所属区域")), QStringList());
-    }
 
-    void columnChoices()
-    {
-        clsDocument doc;
-        OpenWithoutDatabase(doc);
         clsFieldsManager& fields = *doc.FieldsManager();
         fields.Cols.clear();
         AddColumn(fields, QStringLiteral("计算列"), QStringLiteral("   "), 0);

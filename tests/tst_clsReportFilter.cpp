@@ -1,7 +1,6 @@
 #include "document/clsComponentRegistry.h"
 #include "document/clsConnection.h"
 #include "document/clsDocument.h"
-#include "document/clsMenuManager.h"
 #include "document/clsReportFilter.h"
 #include "document/modPublicDefine.h"
 #include "clsRecordingPrompt.h"
@@ -48,21 +47,49 @@ private Q_SLOTS:
         g_blnRunMode = false;
     }
 
-    void callsSetFilterThenDeleteFilter()
+    // SetFilter gets the report, its subsystem, the connection, an omitted argument and
+    // RunMode by reference; DeleteFilter follows only when it succeeded.
+    void openFilterSetting_data()
     {
+        QTest::addColumn<bool>("registered");
+        QTest::addColumn<bool>("failSet");
+        QTest::addColumn<bool>("runMode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("filter set") << true << false << false << QString();
+        QTest::newRow("no component") << false << false << false << QStringLiteral("ActiveX 部件不能创建对象\r\n错误位于模块：clsReportFilter.");
+        QTest::newRow("no component, run mode") << false << false << true << QString();
+        QTest::newRow("SetFilter fails") << true << true << false << QStringLiteral("条件设置失败\r\n错误位于模块：clsReportFilter.");
+    }
+    void openFilterSetting()
+    {
+        QFETCH(bool, registered);
+        QFETCH(bool, failSet);
+        QFETCH(bool, runMode);
+        QFETCH(QString, message);
         QList<Call> log;
-        clsComponentRegistry::Register(QStringLiteral("qxvimbareport.CLSFILTERINTERFACE"),
-                                       [&] { return std::make_unique<FakeFilter>(&log); });
+        if (registered)
+            clsComponentRegistry::Register(QStringLiteral("qxvimbareport.CLSFILTERINTERFACE"),
+                                           [&] { return std::make_unique<FakeFilter>(&log, failSet); });
+        clsRecordingPrompt prompt;
         clsDocument doc;
         clsConnection conn(QStringLiteral("filter-test"));
         doc.m_AdoConn = &conn;
         doc.m_strReportName = QStringLiteral("科目余额表");
         doc.m_strSystemID = QStringLiteral("GL");
+        doc.SetRunMode(runMode);
         clsReportFilter filter;
         bool ok = false;
         filter.OpenFilterSetting(ok);
-        QVERIFY(ok);
-        QCOMPARE(log.size(), 2);
+        QCOMPARE(ok, registered && !failSet);
+        QCOMPARE(prompt.LastText(), message);
+        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(prompt.messages.last().icon, PromptIcon::Exclamation);
+            QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
+        }
+        if (!registered)
+            return;
+        QCOMPARE(log.size(), failSet ? 1 : 2);
         QCOMPARE(log[0].member, QStringLiteral("SetFilter"));
         QCOMPARE(log[0].args.size(), 5);
         QCOMPARE(log[0].args[0].toString(), QStringLiteral("科目余额表"));
@@ -70,62 +97,12 @@ private Q_SLOTS:
         QCOMPARE(log[0].args[2].value<clsConnection*>(), &conn);
         QVERIFY(!log[0].args[3].isValid());   // the omitted argument
         QCOMPARE(log[0].args[4].toBool(), false);
+        if (failSet)
+            return;
         QVERIFY(g_blnRunMode);                // written back through the reference
         QCOMPARE(log[1].member, QStringLiteral("DeleteFilter"));
         QCOMPARE(log[1].args, QVariantList{QStringLiteral("科目余额表")});
         QCOMPARE(filter.CloseFilter(), QString());
-    }
-
-    void failures_data()
-    {
-        QTest::addColumn<bool>("registered");
-        QTest::addColumn<bool>("runMode");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("no component") << false << false << QStringLiteral("ActiveX 部件不能创建对象\r\n错误位于模块：clsReportFilter.");
-        QTest::newRow("no component, run mode") << false << true << QString();
-        QTest::newRow("SetFilter fails") << true << false << QStringLiteral("条件设置失败\r\n错误位于模块：clsReportFilter.");
-    }
-    void failures()
-    {
-        QFETCH(bool, registered);
-        QFETCH(bool, runMode);
-        QFETCH(QString, message);
-        QList<Call> log;
-        if (registered)
-            clsComponentRegistry::Register(clsReportFilter::ComponentId(), [&] { return std::make_unique<FakeFilter>(&log, true); });
-        clsRecordingPrompt prompt;
-        clsDocument doc;
-        doc.SetRunMode(runMode);
-        bool ok = false;
-        clsReportFilter().OpenFilterSetting(ok);
-        QVERIFY(!ok);
-        if (message.isEmpty()) {
-            QCOMPARE(prompt.messages.size(), 0);
-        } else {
-            QCOMPARE(prompt.messages.size(), 1);
-            QCOMPARE(prompt.LastText(), message);
-            QCOMPARE(prompt.messages.last().icon, PromptIcon::Exclamation);
-            QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
-        }
-        if (registered)
-            QCOMPARE(log.size(), 1);   // DeleteFilter is not reached
-    }
-
-    void groupMenuOperationsOnlyAnswer()
-    {
-        clsMenuManager menu;
-        bool result = true;
-        menu.RefreshGroupMenu(result);
-        QVERIFY(!result);
-        result = true;
-        menu.AddNewGroupMenu(QStringLiteral("部门"), result);
-        QVERIFY(!result);
-        result = true;
-        menu.DeleteGroupMenu(QStringLiteral("部门"), result);
-        QVERIFY(!result);
-        qint32 style = 7;
-        menu.GetGroupMenuStyle(QStringLiteral("部门"), style);
-        QCOMPARE(style, 0);
     }
 };
 

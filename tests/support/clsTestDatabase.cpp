@@ -2,7 +2,6 @@
 #include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
 #include <QDir>
-#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -50,6 +49,11 @@ void clsTestDatabase::AddBackendRows()
     AddBackendColumn();
     for (const QString& b : Backends())
         QTest::newRow(qPrintable(b)) << b;
+}
+
+QTestData& clsTestDatabase::NewRow(const QString& backend, const QString& name)
+{
+    return QTest::newRow(qPrintable(backend + QLatin1Char(' ') + name)) << backend;
 }
 
 clsTestDatabase::clsTestDatabase(const QString& backend, bool withSchema, bool withDemo)
@@ -112,9 +116,7 @@ std::unique_ptr<clsConnection> clsTestDatabase::OpenAnother(const QString& conne
 QVariant clsTestDatabase::Scalar(const QString& sql)
 {
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    if (!q.exec(sql) || !q.next())
-        return QVariant();
-    return q.value(0);
+    return q.exec(sql) && q.next() ? q.value(0) : QVariant();
 }
 
 QStringList clsTestDatabase::Dump(qint32 reportId)
@@ -147,13 +149,11 @@ clsTestDatabase::~clsTestDatabase()
         QSqlDatabase::removeDatabase(name);
     }
     if (QSqlDatabase::contains(m_name)) {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            if (!m_schema.isEmpty() && db.isOpen()) {
-                QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA ") + m_schema + QStringLiteral(" CASCADE"));
-            }
-            db.close();
-        }
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (!m_schema.isEmpty() && db.isOpen())
+            QSqlQuery(db).exec(QStringLiteral("DROP SCHEMA ") + m_schema + QStringLiteral(" CASCADE"));
+        db.close();
+        db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_name);
     }
     if (!m_path.isEmpty())

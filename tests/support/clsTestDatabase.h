@@ -39,6 +39,8 @@ public:
     static void AddBackendColumn();
     // The column and one row per backend, for a _data() table that needs nothing else.
     static void AddBackendRows();
+    // A row named "<backend> <name>" of such a table, the backend already given.
+    static QTestData& NewRow(const QString& backend, const QString& name);
     static QStringList Backends() { return {QStringLiteral("sqlite"), QStringLiteral("postgres")}; }
 
 private:
@@ -52,12 +54,16 @@ private:
     std::unique_ptr<clsConnection> m_conn;
 };
 
+// Fails on a database that did not open, or skips one on PostgreSQL outside CI.
+#define QXRF_REQUIRE_DB(db)                                                                        \
+    if (!(db).Ready()) {                                                                           \
+        if ((db).Backend() == QLatin1String("postgres") && !clsTestDatabase::InCI())               \
+            QSKIP(qPrintable(QStringLiteral("PostgreSQL not reachable: ") + (db).Error()));       \
+        QFAIL(qPrintable((db).Backend() + QStringLiteral(" database not available: ") + (db).Error())); \
+    }
+
 // Opens the database of the current data row's backend, or skips / fails as above.
 #define QXRF_OPEN_DB(var, ...)                                                                   \
     QFETCH(QString, backend);                                                                    \
     clsTestDatabase var(backend, ##__VA_ARGS__);                                                 \
-    if (!var.Ready()) {                                                                          \
-        if (backend == QLatin1String("postgres") && !clsTestDatabase::InCI())                    \
-            QSKIP(qPrintable(QStringLiteral("PostgreSQL not reachable: ") + var.Error()));      \
-        QFAIL(qPrintable(backend + QStringLiteral(" database not available: ") + var.Error()));  \
-    }
+    QXRF_REQUIRE_DB(var)
