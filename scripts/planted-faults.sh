@@ -52,8 +52,8 @@ fault commitfail document/clsDocument.cpp \
   $'        if (ownTransaction)\n            m_AdoConn->CommitTrans();\n        else\n            UnlockReportForSave();' \
   'a save whose write step failed commits what it wrote'
 fault pgwait document/clsDocument.cpp \
-  "m_AdoConn->Execute(QStringLiteral(\"SET LOCAL lock_timeout = '1ms'\"));" \
-  'm_AdoConn->Execute(QStringLiteral("SET LOCAL lock_timeout = DEFAULT"));' \
+  '"Where ID = ? and (Cols = 0 or Cols is null) For Update Nowait)"' \
+  '"Where ID = ? and (Cols = 0 or Cols is null) For Update)"' \
   'PostgreSQL: a second save waits for the held lock instead of being refused'
 fault sqlitewait document/clsDocument.cpp \
   'noWait.emplace(*m_AdoConn);' \
