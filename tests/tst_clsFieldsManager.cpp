@@ -117,12 +117,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("dtype");
         QTest::addColumn<bool>("number");
         for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const char* name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(name))); };
-            *row("disabled width 0 stays 0") << b << 1 << 0 << QString() << 1 << false << 0 << 1 << false;
-            *row("enabled width 0 gets 1000") << b << 0 << 0 << QString() << 1 << true << 1000 << 1 << false;
-            *row("SUM with blanks is numeric") << b << 0 << 500 << QStringLiteral(" SUM ") << 1 << true << 500 << 0 << true;
-            *row("avg is numeric") << b << 0 << 500 << QStringLiteral("avg") << 2 << true << 500 << 0 << true;
-            *row("summary is only a note") << b << 0 << 500 << QStringLiteral("summary") << 1 << true << 500 << 1 << false;
+            const auto row = [&](const char* name) { return &clsTestDatabase::NewRow(b, QLatin1String(name)); };
+            *row("disabled width 0 stays 0") << 1 << 0 << QString() << 1 << false << 0 << 1 << false;
+            *row("enabled width 0 gets 1000") << 0 << 0 << QString() << 1 << true << 1000 << 1 << false;
+            *row("SUM with blanks is numeric") << 0 << 500 << QStringLiteral(" SUM ") << 1 << true << 500 << 0 << true;
+            *row("avg is numeric") << 0 << 500 << QStringLiteral("avg") << 2 << true << 500 << 0 << true;
+            *row("summary is only a note") << 0 << 500 << QStringLiteral("summary") << 1 << true << 500 << 1 << false;
         }
     }
     void columnRowReading()
@@ -225,14 +225,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("routine");
         const QString ins = QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,");
         for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const char* name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(name))); };
-            *row("read") << b << true << QStringLiteral("Select * From Rpt_FldDEF") << "AddColsObjec()";
-            *row("delete") << b << false << QStringLiteral("Delete From Rpt_FldDEF") << "AddNewColToDatabase() ";
-            *row("insert column") << b << false << ins + QStringLiteral("Name,OrderEx,") << "SaveNewColProperty() ";
-            *row("insert title") << b << false << ins + QStringLiteral("Name,nameForeign,TopEx") << "SaveProperty() ";
-            *row("insert group") << b << false << ins + QStringLiteral("Name,nameForeign,OrderEx,iSize") << "SaveGroupProperty() ";
-            *row("insert sum") << b << false << ins + QStringLiteral("Name,nameForeign,OrderEx)") << "SaveSumProperty() ";
-            *row("help id write") << b << false << ins + QStringLiteral("OrderEx)") << "SaveReportHelpid() ";
+            const auto row = [&](const char* name) { return &clsTestDatabase::NewRow(b, QLatin1String(name)); };
+            *row("read") << true << QStringLiteral("Select * From Rpt_FldDEF") << "AddColsObjec()";
+            *row("delete") << false << QStringLiteral("Delete From Rpt_FldDEF") << "AddNewColToDatabase() ";
+            *row("insert column") << false << ins + QStringLiteral("Name,OrderEx,") << "SaveNewColProperty() ";
+            *row("insert title") << false << ins + QStringLiteral("Name,nameForeign,TopEx") << "SaveProperty() ";
+            *row("insert group") << false << ins + QStringLiteral("Name,nameForeign,OrderEx,iSize") << "SaveGroupProperty() ";
+            *row("insert sum") << false << ins + QStringLiteral("Name,nameForeign,OrderEx)") << "SaveSumProperty() ";
+            *row("help id write") << false << ins + QStringLiteral("OrderEx)") << "SaveReportHelpid() ";
         }
     }
     void failingStatementStopsAndReports()

@@ -22,12 +22,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("loadedSubtotal");
         QTest::addColumn<bool>("loadedRunning");
         for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const char* name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(name))); };
-            *row("grouped with subtotal") << b << 2 << true << false << "-1|0" << 2 << true << false;
-            *row("grouped with running total") << b << 2 << false << true << "0|1" << 2 << false << true;
-            *row("not groupable with field") << b << 0 << false << false << "-2|0" << 0 << false << false;
-            *row("not groupable keeps running flag") << b << 0 << false << true << "-2|1" << 0 << false << true;
-            *row("groupable, not grouped") << b << 1 << true << false << "" << 1 << false << false;
+            const auto row = [&](const char* name) { return &clsTestDatabase::NewRow(b, QLatin1String(name)); };
+            *row("grouped with subtotal") << 2 << true << false << "-1|0" << 2 << true << false;
+            *row("grouped with running total") << 2 << false << true << "0|1" << 2 << false << true;
+            *row("not groupable with field") << 0 << false << false << "-2|0" << 0 << false << false;
+            *row("not groupable keeps running flag") << 0 << false << true << "-2|1" << 0 << false << true;
+            *row("groupable, not grouped") << 1 << true << false << "" << 1 << false << false;
         }
     }
     void groupRows()
@@ -82,12 +82,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("loadedSum");
         QTest::addColumn<bool>("loadedNumber");
         for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const char* name) { return &QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(name))); };
-            *row("numeric, default") << b << 0 << -1 << 1 << -1 << true;
-            *row("numeric, sum") << b << 0 << 0 << 1 << 0 << true;
-            *row("numeric, balance scheme") << b << 0 << 2 << 1 << 2 << true;
-            *row("text column with a sum") << b << 1 << 0 << 0 << -1 << false;
-            *row("date column") << b << 2 << 1 << 0 << -1 << false;
+            const auto row = [&](const char* name) { return &clsTestDatabase::NewRow(b, QLatin1String(name)); };
+            *row("numeric, default") << 0 << -1 << 1 << -1 << true;
+            *row("numeric, sum") << 0 << 0 << 1 << 0 << true;
+            *row("numeric, balance scheme") << 0 << 2 << 1 << 2 << true;
+            *row("text column with a sum") << 1 << 0 << 0 << -1 << false;
+            *row("date column") << 2 << 1 << 0 << -1 << false;
         }
     }
     void sumRows()

@@ -70,7 +70,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("table");
         for (const QString& b : clsTestDatabase::Backends())
             for (const char* t : {"Rpt_GlbDEF", "Rpt_FldDEF", "Rpt_FltDEF", "rpt_fundef", "rpt_funPere"})
-                QTest::newRow(qPrintable(b + QLatin1Char(' ') + QLatin1String(t))) << b << QString::fromLatin1(t);
+                clsTestDatabase::NewRow(b, QLatin1String(t)) << QString::fromLatin1(t);
     }
     void missingTableIsNamedNotRepaired()
     {
