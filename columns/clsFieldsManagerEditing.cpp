@@ -122,10 +122,11 @@ void clsFieldsManager::Renumber()
     });
     MarkLayoutDirty();
     // A column's own title shows and hides with it: that is how the load links them.
+    const std::vector<clsTitle*> own = clsTitleGrid::OwnTitles(Titles, number);
     for (auto& c : Cols)
         if (c->BlnEnable)
-            if (clsTitle* own = clsTitleGrid::OwnTitle(Titles, c->Col))
-                own->blnVisible = c->blnVisible;
+            if (clsTitle* title = own[size_t(c->Col)])
+                title->blnVisible = c->blnVisible;
 }
 
 qint32 clsFieldsManager::NumberAt(qint64 x, const clsRepcol* except) const

@@ -45,6 +45,16 @@ clsTitle* clsTitleGrid::OwnTitle(const Titles& titles, qint32 column)
     return nullptr;
 }
 
+std::vector<clsTitle*> clsTitleGrid::OwnTitles(const Titles& titles, qint32 columns)
+{
+    std::vector<clsTitle*> own(size_t(std::max(columns, 0)) + 1, nullptr);
+    const qint32 depth = Depth(titles);
+    for (const auto& t : titles)
+        if (t->left >= 1 && t->left <= columns && t->Width == 1 && Bottom(*t) == depth && !own[size_t(t->left)])
+            own[size_t(t->left)] = t.get();
+    return own;
+}
+
 QStringList clsTitleGrid::Problems(const Titles& titles, qint32 columns)
 {
     QStringList problems;
@@ -69,10 +79,12 @@ QStringList clsTitleGrid::Problems(const Titles& titles, qint32 columns)
                 cells.insert(key, t.get());
             }
     }
-    if (!titles.empty())
+    if (!titles.empty()) {
+        const std::vector<clsTitle*> own = OwnTitles(titles, columns);
         for (qint32 c = 1; c <= columns; ++c)
-            if (!OwnTitle(titles, c))
+            if (!own[size_t(c)])
                 problems << QStringLiteral("第%1列没有最下层标题").arg(c);
+    }
     QSet<QString> names;
     for (const auto& t : titles) {
         const QString key = t->name.trimmed().toLower();

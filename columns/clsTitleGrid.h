@@ -25,6 +25,9 @@ public:
     static QStringList Problems(const Titles& titles, qint32 columns);
     // The title standing over a column in the last row (the column's own title), or nullptr.
     static clsTitle* OwnTitle(const Titles& titles, qint32 column);
+    // Every column's own title in one walk of the titles (OwnTitle once a column walks
+    // them once a column): the entry at c is column c's, nullptr where it has none.
+    static std::vector<clsTitle*> OwnTitles(const Titles& titles, qint32 columns);
     // The title covering a cell, or nullptr.
     static clsTitle* At(const Titles& titles, qint32 row, qint32 column);
 

@@ -112,15 +112,15 @@ int clsFormatHistory::StepLimit()
     return Limit();
 }
 
-void clsFormatHistory::Reset(const clsFormatSnapshot& opened)
+void clsFormatHistory::Reset(clsFormatSnapshot opened)
 {
     m_stack->clear();
     m_stack->setUndoLimit(Limit());
-    m_recorded = opened;
+    m_recorded = std::move(opened);
     m_stack->setClean();
 }
 
-bool clsFormatHistory::Record(const clsFormatSnapshot& now, const QString& text)
+bool clsFormatHistory::Record(clsFormatSnapshot now, const QString& text)
 {
     const std::vector<clsFormatRow>& before = m_recorded.Rows;
     const std::vector<clsFormatRow>& after = now.Rows;
@@ -138,7 +138,7 @@ bool clsFormatHistory::Record(const clsFormatSnapshot& now, const QString& text)
     const size_t afterCount = after.size() - head - tail;
     QByteArray removed = Encode(before.begin() + qsizetype(head), before.begin() + qsizetype(head + beforeCount));
     QByteArray added = Encode(after.begin() + qsizetype(head), after.begin() + qsizetype(head + afterCount));
-    m_recorded = now;
+    m_recorded = std::move(now);
     m_stack->push(new clsFormatStep(m_recorded, text, head, beforeCount, std::move(removed), afterCount, std::move(added)));
     return true;
 }

@@ -25,12 +25,12 @@ public:
     QUndoStack* Stack() const { return m_stack.get(); }
 
     // Starts over from `opened`: no steps, and that format counts as saved.
-    void Reset(const clsFormatSnapshot& opened);
+    void Reset(clsFormatSnapshot opened);
     // The format as of the current step.
     const clsFormatSnapshot& Recorded() const { return m_recorded; }
     // Records the change from Recorded() to `now` as one step named `text`. Nothing
     // happens when the two are equal; answers whether a step was recorded.
-    bool Record(const clsFormatSnapshot& now, const QString& text);
+    bool Record(clsFormatSnapshot now, const QString& text);
 
     // One step back or forward; Recorded() then holds the format to put in place.
     bool Undo();

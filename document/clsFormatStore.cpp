@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QSqlRecord>
 #include <algorithm>
+#include <array>
 
 namespace {
 // A sort key as the database would compare the stored number: Null first, then by value;
@@ -58,36 +59,49 @@ const std::vector<FldColumn>& SortColumns(qint32 modeEx)
     }
 }
 
-void SortKind(std::vector<clsFormatRow>& rows, size_t from, size_t to, qint32 modeEx)
+// Puts rows in the loaders' order: kinds as listed (rows of other kinds are left out),
+// each kind by its own columns, whole rows settling ties. A save writes rows in this
+// order and the databases hand them back as stored, so the check that they already are
+// in order is usually the whole cost; otherwise indices are sorted, the keys taken once,
+// and every row moved once.
+std::vector<clsFormatRow> Grouped(std::vector<clsFormatRow>& read, const std::vector<qint32>& kinds)
 {
-    const std::vector<FldColumn>& keys = SortColumns(modeEx);
-    std::stable_sort(rows.begin() + qint64(from), rows.begin() + qint64(to), [&](const clsFormatRow& a, const clsFormatRow& b) {
-        for (FldColumn key : keys) {
-            const qint64 ka = SortKey(a, key), kb = SortKey(b, key);
-            if (ka != kb)
-                return ka < kb;
-        }
-        return CompareRows(a, b) < 0;
-    });
-}
-
-std::vector<clsFormatRow> Grouped(QHash<qint32, std::vector<clsFormatRow>>& byKind, const std::vector<qint32>& kinds)
-{
-    // Rows are large (every column's value): grown once, never moved again.
-    std::vector<clsFormatRow> rows;
-    size_t total = 0;
-    for (const auto& group : byKind)
-        total += group.size();
-    rows.reserve(total);
-    for (qint32 kind : kinds) {
-        auto it = byKind.find(kind);
-        if (it == byKind.end())
+    QHash<qint32, int> rank;
+    for (size_t i = 0; i < kinds.size(); ++i)
+        if (!rank.contains(kinds[i]))
+            rank.insert(kinds[i], int(i));
+    struct Key
+    {
+        int rank;
+        std::array<qint64, 4> values;
+        size_t at;
+    };
+    std::vector<Key> keys;
+    keys.reserve(read.size());
+    for (size_t i = 0; i < read.size(); ++i) {
+        const auto r = rank.constFind(read[i].ModeEx);
+        if (r == rank.constEnd())
             continue;
-        const size_t from = rows.size();
-        for (clsFormatRow& r : *it)
-            rows.push_back(std::move(r));
-        SortKind(rows, from, rows.size(), kind);
+        Key key{*r, {}, i};
+        const std::vector<FldColumn>& columns = SortColumns(read[i].ModeEx);
+        for (size_t k = 0; k < columns.size() && k < key.values.size(); ++k)
+            key.values[k] = SortKey(read[i], columns[k]);
+        keys.push_back(key);
     }
+    const auto before = [&](const Key& a, const Key& b) {
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        if (a.values != b.values)
+            return a.values < b.values;
+        return CompareRows(read[a.at], read[b.at]) < 0;
+    };
+    if (keys.size() == read.size() && std::is_sorted(keys.begin(), keys.end(), before))
+        return std::move(read);
+    std::stable_sort(keys.begin(), keys.end(), before);
+    std::vector<clsFormatRow> rows;
+    rows.reserve(keys.size());
+    for (const Key& key : keys)
+        rows.push_back(std::move(read[key.at]));
     return rows;
 }
 }
@@ -110,25 +124,21 @@ std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 i
     for (int c = 0; c < kFldColumnCount; ++c)
         at[size_t(c)] = rs.IndexOfField(clsFormatRow::ColumnName(FldColumn(c)));
     const int modeAt = rs.IndexOfField(QStringLiteral("ModeEx"));
-    QHash<qint32, std::vector<clsFormatRow>> byKind;
+    std::vector<clsFormatRow> rows;
     while (!rs.Eof()) {
-        clsFormatRow row(rs.ValueAt(modeAt).toInt());
+        clsFormatRow& row = rows.emplace_back(rs.ValueAt(modeAt).toInt());
         for (int c = 0; c < kFldColumnCount; ++c)
             if (at[size_t(c)] >= 0)
                 row.Set(FldColumn(c), rs.ValueAt(at[size_t(c)]));
-        byKind[row.ModeEx].push_back(std::move(row));
         rs.MoveNext();
     }
     rs.Close();
-    return Grouped(byKind, kinds);
+    return Grouped(rows, kinds);
 }
 
 void clsFormatStore::OrderAsRead(std::vector<clsFormatRow>& rows)
 {
-    QHash<qint32, std::vector<clsFormatRow>> byKind;
-    for (clsFormatRow& r : rows)
-        byKind[r.ModeEx].push_back(std::move(r));
-    rows = Grouped(byKind, clsFormatRow::SavedKinds());
+    rows = Grouped(rows, clsFormatRow::SavedKinds());
 }
 
 bool clsFormatStore::TakeSaveLock(clsConnection& conn, qint32 id)

@@ -137,8 +137,16 @@ clsFont* clsLabelManager::GetFontPropObject(const QString& StrName) const
 
 QString clsLabelManager::FontToText(const clsFont& font)
 {
+    // Labels next to each other mostly share their font: the last text is kept (the
+    // model lives on one thread), so a snapshot of many labels builds few texts.
+    static clsFont lastFont;
+    static QString lastText;
+    // (A size of -0 equals 0 but writes apart.)
+    if (!lastText.isNull() && font == lastFont && std::signbit(font.Size) == std::signbit(lastFont.Size))
+        return lastText;
     const QString sep = QStringLiteral(",");
-    return BoolText(font.Bold) + sep + QString::number(font.Charset) + sep + BoolText(font.Italic) + sep + font.Name
+    lastFont = font;
+    return lastText = BoolText(font.Bold) + sep + QString::number(font.Charset) + sep + BoolText(font.Italic) + sep + font.Name
         + sep + QString::number(font.Size) + sep + BoolText(font.Strikethrough) + sep + BoolText(font.Underline) + sep
         + QString::number(font.Weight);
 }
