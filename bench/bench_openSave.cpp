@@ -13,7 +13,8 @@
 // its own. Statements are counted through the connection's statement hook; BEGIN and
 // COMMIT are counted apart. Not run by ctest.
 //
-//   build/bench/bench_openSave [--reps 5] [--pg "host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf"] [N ...]
+//   build/bench/bench_openSave [--reps 5] [--pg "host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf"]
+//                              [--pg-only] [N ...]
 #include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
@@ -396,6 +397,7 @@ int main(int argc, char** argv)
     const QString pg = option(QStringLiteral("--pg"));
     const QString repsText = option(QStringLiteral("--reps"));
     const int reps = repsText.isEmpty() ? 5 : std::max(1, repsText.toInt());
+    const bool pgOnly = args.removeAll(QStringLiteral("--pg-only")) > 0;
     QList<int> sizes;
     for (const QString& a : args)
         sizes << a.toInt();
@@ -413,8 +415,9 @@ int main(int argc, char** argv)
     Backend lite{QStringLiteral("sqlite"), [&](const QString& name) { return clsDefinitionStore::OpenSqliteFile(file, name); },
                  QString(), QString()};
     int id = 1000;
-    for (int n : sizes)
-        RunCase(sqlite, lite, n, ++id, reps, dir.path());
+    if (!pgOnly)
+        for (int n : sizes)
+            RunCase(sqlite, lite, n, ++id, reps, dir.path());
 
     if (!pg.isEmpty()) {
         const QString pgError = clsDefinitionStore::OpenPostgres(pg, QStringLiteral("pg"));

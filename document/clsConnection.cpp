@@ -1,9 +1,12 @@
 #include "clsConnection.h"
 #include "clsDatabaseError.h"
+#include <QLibrary>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
+#include <charconv>
+#include <libpq-fe.h>
 
 namespace {
 QString DescribeError(const QSqlError& error)
@@ -14,6 +17,84 @@ QString DescribeError(const QSqlError& error)
     if (text.isEmpty())
         text = QStringLiteral("数据库操作失败");
     return text;
+}
+
+// The few client-library calls COPY needs, taken from the libpq that Qt's PostgreSQL
+// driver has loaded: the component links no database library of its own, and without
+// that library saves keep the driver's bound statements.
+struct PqCalls
+{
+    decltype(&PQexec) exec = nullptr;
+    decltype(&PQresultStatus) status = nullptr;
+    decltype(&PQresultErrorMessage) message = nullptr;
+    decltype(&PQresultErrorField) field = nullptr;
+    decltype(&PQclear) clear = nullptr;
+    decltype(&PQputCopyData) putData = nullptr;
+    decltype(&PQputCopyEnd) putEnd = nullptr;
+    decltype(&PQgetResult) result = nullptr;
+    decltype(&PQerrorMessage) connectionMessage = nullptr;
+    decltype(&PQtransactionStatus) transaction = nullptr;
+    bool ok = false;
+
+    static const PqCalls& Get()
+    {
+        static const PqCalls calls = [] {
+            PqCalls c;
+            QLibrary pq(QStringLiteral("pq"), 5);
+            if (!pq.load())
+                return c;
+            const auto take = [&](auto& to, const char* name) {
+                to = reinterpret_cast<std::remove_reference_t<decltype(to)>>(pq.resolve(name));
+                return to != nullptr;
+            };
+            c.ok = take(c.exec, "PQexec") && take(c.status, "PQresultStatus") && take(c.message, "PQresultErrorMessage")
+                && take(c.field, "PQresultErrorField") && take(c.clear, "PQclear") && take(c.putData, "PQputCopyData")
+                && take(c.putEnd, "PQputCopyEnd") && take(c.result, "PQgetResult")
+                && take(c.connectionMessage, "PQerrorMessage") && take(c.transaction, "PQtransactionStatus");
+            return c;
+        }();
+        return calls;
+    }
+};
+
+// A value in COPY's text format: \N for Null; backslash, tab, newline and carriage
+// return escaped, so any text stays one field of one row. Values are written as the
+// array path writes its elements, so both store the same.
+void AppendCopyValue(QByteArray& out, const QVariant& v)
+{
+    if (!v.isValid() || v.isNull()) {
+        out += "\\N";
+        return;
+    }
+    switch (v.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int: {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, v.toLongLong()).ptr;
+        out.append(digits, end - digits);
+        return;
+    }
+    case QMetaType::Bool:
+        out += v.toBool() ? "true" : "false";
+        return;
+    default:
+        break;
+    }
+    const QByteArray text = v.toString().toUtf8();
+    // Most texts hold nothing to escape: those go in whole.
+    const auto special = [](char ch) { return ch == '\\' || ch == '\t' || ch == '\n' || ch == '\r'; };
+    if (std::none_of(text.begin(), text.end(), special)) {
+        out += text;
+        return;
+    }
+    for (const char ch : text) {
+        if (!special(ch)) {
+            out += ch;
+            continue;
+        }
+        out += '\\';
+        out += ch == '\\' ? '\\' : ch == '\t' ? 't' : ch == '\n' ? 'n' : 'r';
+    }
 }
 }
 
@@ -167,9 +248,12 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         }
         return;
     }
-    // PostgreSQL: the driver sends every bound value as a literal of its own, so many
-    // values cost more than the rows they carry. The rows go instead as one array text
-    // a column, which the server unnests into rows: one statement whatever their number.
+    if (CopyIn(table, columns, rows))
+        return;
+    // Without the client library: the driver sends every bound value as a literal of
+    // its own, so many values cost more than the rows they carry. The rows go instead as
+    // one array text a column, which the server unnests into rows: one statement
+    // whatever their number.
     const QStringList types = ColumnTypes(table, columns);
     QString sql = QStringLiteral("Insert into ") + table + QStringLiteral(" (") + columns.join(QLatin1Char(','))
         + QStringLiteral(") Select * From unnest(");
@@ -201,6 +285,70 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         arrays << text;
     }
     Execute(sql, arrays);
+}
+
+bool clsConnection::CopyIn(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows)
+{
+    const PqCalls& pq = PqCalls::Get();
+    if (!pq.ok || !IsOpen())
+        return false;
+    const QVariant handle = Database().driver()->handle();
+    // The driver declares the handle under the structure's own name.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
+        return false;
+    PGconn* const session = *static_cast<PGconn* const*>(handle.constData());
+    // A query of the driver's still being answered holds the session.
+    if (!session || pq.transaction(session) == PQTRANS_ACTIVE)
+        return false;
+    const QString sql = QStringLiteral("Copy ") + table + QStringLiteral(" (") + columns.join(QLatin1Char(','))
+        + QStringLiteral(") From Stdin");
+    RunHook(sql);
+    const auto fail = [&](PGresult* result) {
+        const QString text = QString::fromUtf8(result ? pq.message(result) : pq.connectionMessage(session)).trimmed();
+        const QString code = result ? QString::fromLatin1(pq.field(result, PG_DIAG_SQLSTATE)) : QString();
+        if (result)
+            pq.clear(result);
+        Fail(text.isEmpty() ? QStringLiteral("数据库操作失败") : text, code);
+    };
+    PGresult* started = pq.exec(session, sql.toUtf8().constData());
+    if (pq.status(started) != PGRES_COPY_IN)
+        fail(started);
+    pq.clear(started);
+    // Sent in pieces as they are written: the server parses one while the next is made.
+    constexpr qsizetype kPiece = 256 * 1024;
+    QByteArray data;
+    data.reserve(kPiece + 4096);
+    bool sent = true;
+    const qsizetype width = columns.size();
+    for (size_t r = 0; r < rows.size() && sent; ++r) {
+        const QVariantList& row = rows[r];
+        for (qsizetype c = 0; c < width; ++c) {
+            if (c)
+                data += '\t';
+            if (c < row.size())
+                AppendCopyValue(data, row.at(c));
+            else
+                data += "\\N";
+        }
+        data += '\n';
+        if (data.size() >= kPiece || r + 1 == rows.size()) {
+            sent = pq.putData(session, data.constData(), int(data.size())) == 1;
+            data.clear();
+        }
+    }
+    const int ended = pq.putEnd(session, sent ? nullptr : "sending the rows failed");
+    // Every result is taken, so the session is free for the driver again; the first
+    // failure is the one reported.
+    PGresult* failure = nullptr;
+    while (PGresult* result = pq.result(session)) {
+        if (pq.status(result) != PGRES_COMMAND_OK && !failure)
+            failure = result;
+        else
+            pq.clear(result);
+    }
+    if (failure || !sent || ended != 1)
+        fail(failure);
+    return true;
 }
 
 QStringList clsConnection::ColumnTypes(const QString& table, const QStringList& columns)

@@ -41,8 +41,10 @@ public:
     bool RollbackTrans();
 
     // Rows of one table, in the order given, written as fast as the database takes them.
-    // PostgreSQL: one statement that unnests a bound array text per column (the table's
-    // column types are read once a connection). SQLite: one prepared single-row insert
+    // PostgreSQL: COPY ... FROM STDIN on the connection's own session (so inside its
+    // transaction); where the client library cannot be reached, one statement that
+    // unnests a bound array text per column (the table's column types are read once a
+    // connection). SQLite: one prepared single-row insert
     // run for each row; the statement hook is called once for each group of rows a
     // statement of MaxBoundValues() values would carry, so faults land as on a server.
     // Throws clsDatabaseError.
@@ -65,6 +67,9 @@ private:
     void RunHook(const QString& sql);
     int Run(const QString& sql);
     QSqlQuery Prepare(const QString& sql, const QVariantList& params);
+    // COPY through the client library under Qt's driver; false when that library or the
+    // session cannot be reached (nothing was sent then). Throws clsDatabaseError.
+    bool CopyIn(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows);
     QString m_name;
     int m_transactionDepth = 0;
     qint64 m_failures = 0;

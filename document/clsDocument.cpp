@@ -544,7 +544,7 @@ void clsDocument::SaveReportFormat()
     }
     // What is written is what the canvas shows: the format laid out.
     EnsureLayout();
-    const clsFormatSnapshot snapshot = TakeSnapshot();
+    clsFormatSnapshot snapshot = TakeSnapshot();
     // Lock, every kind and unlock commit together: a failure leaves the previous
     // format and no stale lock. A host that is already inside a transaction keeps it.
     const bool ownTransaction = !m_AdoConn->InTransaction() && m_AdoConn->BeginTrans();
@@ -584,7 +584,7 @@ void clsDocument::SaveReportFormat()
     }
     // Edits that no gesture closed become a step of their own; the step now current
     // is the saved format (the snapshot just written, not taken a second time).
-    m_history->Record(snapshot, kPendingEdits);
+    m_history->Record(std::move(snapshot), kPendingEdits);
     m_history->MarkSaved();
     DiscardRecovery();
     m_blnDocChanged = false;
