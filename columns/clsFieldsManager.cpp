@@ -261,6 +261,7 @@ void clsFieldsManager::AddColsTitles(const std::vector<const clsFormatRow*>& row
 void clsFieldsManager::GetGroupCols(const std::vector<const clsFormatRow*>& rows)
 {
     QHash<QString, clsRepcol*> byName;
+    byName.reserve(qsizetype(Cols.size()));
     for (auto& col : Cols) {
         if (!col->Expression.trimmed().isEmpty())
             col->TpyGroup = 1;
@@ -290,6 +291,7 @@ void clsFieldsManager::GetGroupCols(const std::vector<const clsFormatRow*>& rows
 void clsFieldsManager::GetSumCols(const std::vector<const clsFormatRow*>& rows)
 {
     QHash<QString, clsRepcol*> byName;
+    byName.reserve(qsizetype(Cols.size()));
     for (auto& col : Cols) {
         const QString key = Key(col->name);
         if (!byName.contains(key))

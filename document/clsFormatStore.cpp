@@ -61,9 +61,9 @@ const std::vector<FldColumn>& SortColumns(qint32 modeEx)
 
 // Puts rows in the loaders' order: kinds as listed (rows of other kinds are left out),
 // each kind by its own columns, whole rows settling ties. A save writes rows in this
-// order and the databases hand them back as stored, so the check that they already are
-// in order is usually the whole cost; otherwise indices are sorted, the keys taken once,
-// and every row moved once.
+// order and SQLite hands them back as stored, so there the check that they already are
+// in order is usually the whole cost. PostgreSQL puts new rows into the space deleted
+// ones left, so its rows mostly need the sort: of indices, each row's keys taken once.
 std::vector<clsFormatRow> Grouped(std::vector<clsFormatRow>& read, const std::vector<qint32>& kinds)
 {
     QHash<qint32, int> rank;
@@ -98,11 +98,30 @@ std::vector<clsFormatRow> Grouped(std::vector<clsFormatRow>& read, const std::ve
     if (keys.size() == read.size() && std::is_sorted(keys.begin(), keys.end(), before))
         return std::move(read);
     std::stable_sort(keys.begin(), keys.end(), before);
-    std::vector<clsFormatRow> rows;
-    rows.reserve(keys.size());
-    for (const Key& key : keys)
-        rows.push_back(std::move(read[key.at]));
-    return rows;
+    if (keys.size() != read.size()) {
+        std::vector<clsFormatRow> rows;
+        rows.reserve(keys.size());
+        for (const Key& key : keys)
+            rows.push_back(std::move(read[key.at]));
+        return rows;
+    }
+    // Every row is wanted: the order is applied in place, cycle by cycle, so the rows
+    // (large) are moved about once each and no second vector of them is made.
+    std::vector<bool> placed(read.size(), false);
+    for (size_t start = 0; start < read.size(); ++start) {
+        if (placed[start] || keys[start].at == start)
+            continue;
+        clsFormatRow first = std::move(read[start]);
+        size_t to = start;
+        while (keys[to].at != start) {
+            read[to] = std::move(read[keys[to].at]);
+            placed[to] = true;
+            to = keys[to].at;
+        }
+        read[to] = std::move(first);
+        placed[to] = true;
+    }
+    return std::move(read);
 }
 }
 
