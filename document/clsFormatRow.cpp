@@ -61,6 +61,26 @@ clsFormatRow& clsFormatRow::Set(FldColumn column, const QVariant& value)
     return *this;
 }
 
+clsFormatRow& clsFormatRow::Set(FldColumn column, qint64 value)
+{
+    if (IsTextColumn(column))
+        values[size_t(column)] = QString::number(value);
+    else
+        values[size_t(column)] = QVariant(qlonglong(value));
+    return *this;
+}
+
+clsFormatRow& clsFormatRow::Set(FldColumn column, const QString& value)
+{
+    if (value.isNull())
+        values[size_t(column)] = QVariant();
+    else if (IsTextColumn(column))
+        values[size_t(column)] = value;
+    else
+        values[size_t(column)] = Normalized(column, value);
+    return *this;
+}
+
 QString clsFormatRow::Text(FldColumn column) const
 {
     const QVariant& v = Value(column);

@@ -51,6 +51,12 @@ struct clsFormatRow
     explicit clsFormatRow(qint32 modeEx) : ModeEx(modeEx) {}
 
     clsFormatRow& Set(FldColumn column, const QVariant& value);
+    // The same for what the managers hold, without a QVariant made and taken apart in
+    // between (a snapshot sets every value of every object).
+    clsFormatRow& Set(FldColumn column, qint64 value);
+    clsFormatRow& Set(FldColumn column, qint32 value) { return Set(column, qint64(value)); }
+    clsFormatRow& Set(FldColumn column, const QString& value);
+    clsFormatRow& Set(FldColumn column, bool value) = delete;   // a flag is stored as a chosen number
     const QVariant& Value(FldColumn column) const { return values[size_t(column)]; }
     bool IsNull(FldColumn column) const { return Value(column).isNull(); }
     QString Text(FldColumn column) const;   // trimmed, Null as empty text
