@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <libpq-fe.h>
+#include <sqlite3.h>
 
 namespace {
 QString DescribeError(const QSqlError& error)
@@ -94,6 +95,77 @@ void AppendCopyValue(QByteArray& out, const QVariant& v)
         }
         out += '\\';
         out += ch == '\\' ? '\\' : ch == '\t' ? 't' : ch == '\n' ? 'n' : 'r';
+    }
+}
+
+// The SQLite calls a bulk insert needs, from the library Qt's SQLite driver has loaded.
+struct SqliteCalls
+{
+    decltype(&sqlite3_prepare16_v2) prepare = nullptr;
+    decltype(&sqlite3_bind_null) bindNull = nullptr;
+    decltype(&sqlite3_bind_int) bindInt = nullptr;
+    decltype(&sqlite3_bind_int64) bindInt64 = nullptr;
+    decltype(&sqlite3_bind_double) bindDouble = nullptr;
+    decltype(&sqlite3_bind_text16) bindText = nullptr;
+    decltype(&sqlite3_bind_blob) bindBlob = nullptr;
+    decltype(&sqlite3_step) step = nullptr;
+    decltype(&sqlite3_reset) reset = nullptr;
+    decltype(&sqlite3_finalize) finalize = nullptr;
+    decltype(&sqlite3_errmsg16) message = nullptr;
+    decltype(&sqlite3_extended_errcode) code = nullptr;
+    bool ok = false;
+
+    static const SqliteCalls& Get()
+    {
+        static const SqliteCalls calls = [] {
+            SqliteCalls c;
+            QLibrary lib(QStringLiteral("sqlite3"), 0);
+            if (!lib.load())
+                return c;
+            const auto take = [&](auto& to, const char* name) {
+                to = reinterpret_cast<std::remove_reference_t<decltype(to)>>(lib.resolve(name));
+                return to != nullptr;
+            };
+            c.ok = take(c.prepare, "sqlite3_prepare16_v2") && take(c.bindNull, "sqlite3_bind_null")
+                && take(c.bindInt, "sqlite3_bind_int") && take(c.bindInt64, "sqlite3_bind_int64")
+                && take(c.bindDouble, "sqlite3_bind_double") && take(c.bindText, "sqlite3_bind_text16")
+                && take(c.bindBlob, "sqlite3_bind_blob") && take(c.step, "sqlite3_step") && take(c.reset, "sqlite3_reset")
+                && take(c.finalize, "sqlite3_finalize") && take(c.message, "sqlite3_errmsg16")
+                && take(c.code, "sqlite3_extended_errcode");
+            return c;
+        }();
+        return calls;
+    }
+};
+
+// One value bound as Qt's SQLite driver binds it (a null text is Null, flags and ints
+// as int, other values as their text), so both ways store the same.
+int BindLikeDriver(const SqliteCalls& api, sqlite3_stmt* statement, int at, const QVariant& value)
+{
+    if (!value.isValid() || value.isNull()
+        || (value.typeId() == QMetaType::QString && static_cast<const QString*>(value.constData())->isNull()))
+        return api.bindNull(statement, at);
+    switch (value.typeId()) {
+    case QMetaType::QByteArray: {
+        const QByteArray* bytes = static_cast<const QByteArray*>(value.constData());
+        return api.bindBlob(statement, at, bytes->constData(), int(bytes->size()), SQLITE_STATIC);
+    }
+    case QMetaType::Int:
+    case QMetaType::Bool:
+        return api.bindInt(statement, at, value.toInt());
+    case QMetaType::Double:
+        return api.bindDouble(statement, at, value.toDouble());
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        return api.bindInt64(statement, at, value.toLongLong());
+    case QMetaType::QString: {
+        const QString* text = static_cast<const QString*>(value.constData());
+        return api.bindText(statement, at, text->utf16(), int(text->size() * 2), SQLITE_STATIC);
+    }
+    default: {
+        const QString text = value.toString();
+        return api.bindText(statement, at, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+    }
     }
 }
 }
@@ -232,6 +304,8 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         const QString sql = head + row;
         if (!IsOpen())
             Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        if (InsertThroughSqlite(sql, rows, width, perStatement))
+            return;
         QSqlQuery query(Database());
         query.setForwardOnly(true);
         if (!query.prepare(sql))
@@ -285,6 +359,59 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         arrays << text;
     }
     Execute(sql, arrays);
+}
+
+bool clsConnection::InsertThroughSqlite(const QString& sql, const std::vector<QVariantList>& rows, qsizetype width,
+                                       size_t perStatement)
+{
+    // Qt's driver binds every value through a name table of its own, which costs more
+    // than SQLite's whole insert: the statement is prepared and stepped here, on the
+    // driver's own database handle (so inside its transaction).
+    const SqliteCalls& api = SqliteCalls::Get();
+    if (!api.ok)
+        return false;
+    const auto handleNow = [this]() -> sqlite3* {
+        const QVariant handle = Database().driver()->handle();
+        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+            return nullptr;
+        return *static_cast<sqlite3* const*>(handle.constData());
+    };
+    sqlite3* db = handleNow();
+    if (!db)
+        return false;
+    sqlite3_stmt* statement = nullptr;
+    const auto fail = [&]() {
+        const QString text = QString::fromUtf16(static_cast<const char16_t*>(api.message(db)));
+        const QString code = QString::number(api.code(db));
+        if (statement)
+            api.finalize(statement);
+        Fail(text, code);
+    };
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (r % perStatement == 0) {
+            // No statement of ours is left open while the hook runs: a connection
+            // closed under one could not be closed, and would keep its transaction.
+            if (statement)
+                api.finalize(statement);
+            statement = nullptr;
+            RunHook(sql);
+            db = IsOpen() ? handleNow() : nullptr;
+            if (!db)
+                Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+            if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
+                fail();
+        }
+        const QVariantList& values = rows[r];
+        for (qsizetype i = 0; i < width; ++i)
+            if (BindLikeDriver(api, statement, int(i + 1), i < values.size() ? values.at(i) : QVariant()) != SQLITE_OK)
+                fail();
+        if (api.step(statement) != SQLITE_DONE)
+            fail();
+        api.reset(statement);
+    }
+    if (statement)
+        api.finalize(statement);
+    return true;
 }
 
 bool clsConnection::CopyIn(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows)

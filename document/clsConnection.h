@@ -44,10 +44,10 @@ public:
     // PostgreSQL: COPY ... FROM STDIN on the connection's own session (so inside its
     // transaction); where the client library cannot be reached, one statement that
     // unnests a bound array text per column (the table's column types are read once a
-    // connection). SQLite: one prepared single-row insert
-    // run for each row; the statement hook is called once for each group of rows a
-    // statement of MaxBoundValues() values would carry, so faults land as on a server.
-    // Throws clsDatabaseError.
+    // connection). SQLite: one prepared single-row insert run for each row, through
+    // SQLite's own calls where they can be reached; the statement hook is called once
+    // for each group of rows a statement of MaxBoundValues() values would carry, so
+    // faults land as on a server. Throws clsDatabaseError.
     void InsertMany(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows);
     // Values one statement of InsertMany may carry on this connection.
     int MaxBoundValues() const;
@@ -70,6 +70,10 @@ private:
     // COPY through the client library under Qt's driver; false when that library or the
     // session cannot be reached (nothing was sent then). Throws clsDatabaseError.
     bool CopyIn(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows);
+    // SQLite: the single-row insert `sql` prepared once and stepped for each row on the
+    // driver's handle; false when that library cannot be reached. Throws clsDatabaseError.
+    bool InsertThroughSqlite(const QString& sql, const std::vector<QVariantList>& rows, qsizetype width,
+                             size_t perStatement);
     QString m_name;
     int m_transactionDepth = 0;
     qint64 m_failures = 0;

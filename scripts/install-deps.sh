@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the component needs on a fresh Debian 12 machine (run as root).
 set -euo pipefail
-packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libpq-dev
+packages=(cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libpq-dev libsqlite3-dev
           qt6-qpa-plugins qt6-translations-l10n libgl-dev fonts-noto-cjk xvfb xauth postgresql sqlite3)
 missing=()
 for p in "${packages[@]}"; do
