@@ -23,11 +23,7 @@ struct FieldsReport
         int order = 0;
         for (const QString& column : columns) {
             const QStringList parts = column.split(QLatin1Char(':'));
-            ColRow r;
-            r.name = parts[0];
-            r.field = parts[1];
-            r.order = ++order;
-            r.topEx = parts[2] == QLatin1String("on") ? 0 : 1;
+            ColRow r = Col(parts[0], ++order, parts[2] == QLatin1String("on") ? 0 : 1, parts[1]);
             if (r.field.trimmed().isEmpty())
                 r.condition = QStringLiteral("[x]+1");
             InsertCol(c, kReport, r);

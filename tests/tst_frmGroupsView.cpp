@@ -20,11 +20,7 @@ void InsertReport(clsConnection& c)
                              "values (%1,'分组表','GL','','vimba','',0,1,0)").arg(kReport));
     int order = 0;
     const auto col = [&](const char* name, const char* field, int topEx = 0, int visible = -1, int dtype = 1) {
-        ColRow r;
-        r.name = QString::fromUtf8(name);
-        r.field = QString::fromUtf8(field);
-        r.order = ++order;
-        r.topEx = topEx;
+        ColRow r = Col(QString::fromUtf8(name), ++order, topEx, QString::fromUtf8(field));
         r.visible = visible;
         r.dtype = dtype;
         if (r.field.isEmpty())
