@@ -116,16 +116,12 @@ private Q_SLOTS:
         const char* dept = "[分组]部门_标题";
         QTest::newRow("clearing the group while its header shows") << 0 << QList<int>{1} << "部门|√|√||显示|不显示"
             << "分组标题区域或分组脚注区域是显示的，不能去掉分组属性" << dept;
-        QTest::newRow("header of an ungrouped column") << 1 << QList<int>{4} << "客'户||||不显示|不显示"
-            << "当前列没有分组" << dept;
         QTest::newRow("group, subtotal, running total") << 1 << QList<int>{1, 2, 3} << "客'户|√|√|√|不显示|不显示"
             << "" << dept;
         QTest::newRow("group header created") << 1 << QList<int>{1, 4} << "客'户|√|||显示|不显示"
             << "" << "[分组]部门_标题|[分组]客'户_标题";
         QTest::newRow("header hidden again keeps its range") << 1 << QList<int>{1, 4, 5, 4} << "客'户|√|||不显示|显示"
             << "" << "[分组]部门_标题|[分组]客'户_标题|[分组]客'户_脚注";
-        QTest::newRow("header hidden, then the group cleared") << 0 << QList<int>{4, 1} << "部门||√||不显示|不显示"
-            << "" << dept;
         QTest::newRow("the name column is no toggle") << 1 << QList<int>{0} << "客'户||||不显示|不显示" << "" << dept;
     }
     void clicksToggleOrAreRefused()

@@ -271,8 +271,6 @@ private Q_SLOTS:
         QTest::newRow("formula label, cancelled") << "标签" << "编制单位" << "数据源" << "公式" << "" << false;
         QTest::newRow("expression label refused") << "标签" << "金额单位" << "数据源" << "表达式"
                                                   << "[编制单位]&[无此标签]" << false;
-        QTest::newRow("expression label taken") << "标签" << "金额单位" << "数据源" << "表达式"
-                                                << " [编制单位]&[会计期间] " << true;
     }
     void sourceEditorFollowsTheObject()
     {
