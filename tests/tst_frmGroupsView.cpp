@@ -36,39 +36,32 @@ void InsertReport(clsConnection& c)
     InsertGroup(c, kReport, QStringLiteral("部门"), -1, 0);
 }
 
-struct OpenGroups
+bool OpenReport(clsDocument& doc, clsConnection& c)
 {
-    explicit OpenGroups(clsConnection& c)
-    {
-        opened = doc.OpenDocument(&c, QStringLiteral("分组表"), QStringLiteral("GL"), QStringLiteral("op"));
-    }
-    clsRangeManager& Ranges() { return *doc.RangeManager(); }
-    QStringList GroupRangeNames()
-    {
-        QStringList names;
-        for (const auto& r : Ranges().Ranges)
-            if (!r->strGroupField.isEmpty())
-                names << r->StrName;
-        return names;
-    }
-    clsDocument doc;
-    bool opened = false;
-};
+    return doc.OpenDocument(&c, QStringLiteral("分组表"), QStringLiteral("GL"), QStringLiteral("op"));
+}
+
+QStringList GroupRangeNames(const clsDocument& doc)
+{
+    QStringList names;
+    for (const auto& r : doc.RangeManager()->Ranges)
+        if (!r->strGroupField.isEmpty())
+            names << r->StrName;
+    return names;
+}
 
 // The report above on SQLite, opened, with 部门's header range shown.
 struct SqliteGroups
 {
     SqliteGroups()
     {
-        if (db.Ready())
-            InsertReport(db.Conn());
-        g = std::make_unique<OpenGroups>(db.Conn());
-        if (g->opened)
-            g->Ranges().AddGroupRange(QStringLiteral("部门"), true);
-        g->doc.SetDocChanged(false);
+        InsertReport(db.Conn());
+        QVERIFY(OpenReport(doc, db.Conn()));
+        doc.RangeManager()->AddGroupRange(QStringLiteral("部门"), true);
+        doc.SetDocChanged(false);
     }
     clsTestDatabase db{QStringLiteral("sqlite")};
-    std::unique_ptr<OpenGroups> g;
+    clsDocument doc;
 };
 
 // Every row, its cells joined by |.
@@ -129,9 +122,7 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(QList<int>, clicks);
         QFETCH(QString, message);
-        SqliteGroups fixture;
-        QVERIFY(fixture.g->opened);
-        OpenGroups& g = *fixture.g;
+        SqliteGroups g;
         clsRecordingPrompt prompt;
         // Listed: the enabled, visible columns that have a field.
         frmGroupsView w;
@@ -141,7 +132,7 @@ private Q_SLOTS:
             w.ClickCell(row, column);
         QTEST(Rows(w)[row], "cells");
         const QStringList cells = Rows(w)[row].split(QLatin1Char('|'));
-        QTEST(g.GroupRangeNames().join(QLatin1Char('|')), "groupRanges");
+        QTEST(GroupRangeNames(g.doc).join(QLatin1Char('|')), "groupRanges");
         QCOMPARE(prompt.LastText(), message);
         QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
         QCOMPARE(g.doc.DocChanged(), message.isEmpty() && clicks != QList<int>{0});
@@ -151,7 +142,7 @@ private Q_SLOTS:
         QCOMPARE(col->TpyGroup, cells[1] == kTick ? 2 : 1);
         QCOMPARE(col->BlnGroupSum, cells[2] == kTick);
         QCOMPARE(col->BlnGroupAccount, cells[3] == kTick);
-        if (const clsRange* header = g.Ranges().FindGroupRange(cells[0], true)) {
+        if (const clsRange* header = g.doc.RangeManager()->FindGroupRange(cells[0], true)) {
             QCOMPARE(header->StrRangeType, QStringLiteral("分组标题区"));
             QCOMPARE(header->blnVisible, cells[4] == kShown);
             QCOMPARE(header->strDisplayStyle, cells[4] == kShown ? QStringLiteral("只打印") : QStringLiteral("隐含"));
@@ -160,22 +151,21 @@ private Q_SLOTS:
 
     void okRemovesTheRangesOfGroupsShowingNeither()
     {
-        SqliteGroups fixture;
-        QVERIFY(fixture.g->opened);
-        OpenGroups& g = *fixture.g;
-        g.Ranges().AddGroupRange(QStringLiteral("部门"), false);
-        const size_t standard = g.Ranges().Ranges.size() - 2;
+        SqliteGroups g;
+        clsRangeManager& ranges = *g.doc.RangeManager();
+        ranges.AddGroupRange(QStringLiteral("部门"), false);
+        const size_t standard = ranges.Ranges.size() - 2;
         frmGroupsView w;
         w.ClickCell(1, 1);
         w.ClickCell(1, 5);   // 客'户 keeps its footer
         w.ClickCell(0, 4);
         w.ClickCell(0, 5);   // 部门 shows neither now
-        QCOMPARE(g.GroupRangeNames(), (QStringList{QStringLiteral("[分组]部门_标题"), QStringLiteral("[分组]部门_脚注"),
+        QCOMPARE(GroupRangeNames(g.doc), (QStringList{QStringLiteral("[分组]部门_标题"), QStringLiteral("[分组]部门_脚注"),
                                                    QStringLiteral("[分组]客'户_脚注")}));
         w.cmdOk_Click();
         QCOMPARE(w.result(), int(QDialog::Accepted));
-        QCOMPARE(g.GroupRangeNames(), QStringList{QStringLiteral("[分组]客'户_脚注")});
-        QCOMPARE(g.Ranges().Ranges.size(), standard + 1);
+        QCOMPARE(GroupRangeNames(g.doc), QStringList{QStringLiteral("[分组]客'户_脚注")});
+        QCOMPARE(ranges.Ranges.size(), standard + 1);
     }
 
     void groupsSurviveSaveAndReload_data() { clsTestDatabase::AddBackendRows(); }
@@ -186,8 +176,8 @@ private Q_SLOTS:
         clsRecordingPrompt prompt;
         QStringList before;
         {
-            OpenGroups g(db.Conn());
-            QVERIFY(g.opened);
+            clsDocument doc;
+            QVERIFY(OpenReport(doc, db.Conn()));
             frmGroupsView w;
             w.ClickCell(0, 2);   // 部门: subtotal off
             w.ClickCell(0, 3);   // running total on
@@ -198,16 +188,16 @@ private Q_SLOTS:
             w.ClickCell(1, 4);
             w.cmdOk_Click();
             before = Rows(w);
-            g.doc.SaveReportFormat();
-            QVERIFY(g.doc.LastSaveWritten());
+            doc.SaveReportFormat();
+            QVERIFY(doc.LastSaveWritten());
         }
         QCOMPARE(prompt.messages.size(), 0);
-        OpenGroups again(db.Conn());
-        QVERIFY(again.opened);
+        clsDocument again;
+        QVERIFY(OpenReport(again, db.Conn()));
         const QStringList after = Rows(frmGroupsView());
         QCOMPARE(after, before);
         QCOMPARE(after.first(), QStringLiteral("部门|√||√|不显示|显示"));
-        QCOMPARE(again.GroupRangeNames(), QStringList{QStringLiteral("[分组]部门_脚注")});
+        QCOMPARE(GroupRangeNames(again), QStringList{QStringLiteral("[分组]部门_脚注")});
     }
 };
 
