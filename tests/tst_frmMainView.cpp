@@ -4,8 +4,6 @@
 #include "designer/frmMainView.h"
 #include "document/frmReportList.h"
 #include "document/clsDocument.h"
-#include "document/clsFormatHistory.h"
-#include "document/clsFormatTransfer.h"
 #include "document/clsRecoveryStore.h"
 #include "document/modPublicDefine.h"
 #include "labels/clsLabelManager.h"
@@ -610,7 +608,7 @@ private Q_SLOTS:
         auto doc = std::make_unique<clsDocument>();
         QVERIFY(doc->OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
         const clsFormatSnapshot opened = doc->TakeSnapshot();
-        const std::vector<clsFormatRow> stored = clsFormatTransfer::ReadReport(db.Conn(), doc->m_lngReportID).Rows;
+        const QStringList stored = db.Dump(doc->m_lngReportID);
         const clsRecoveryStore store = doc->RecoveryStore();
         frmMainView* w = frmMainView::Instance();
         w->Autosave();
@@ -628,7 +626,7 @@ private Q_SLOTS:
         QCOMPARE(doc->TakeSnapshot(), edited);
         QVERIFY(doc->DocChanged());
         // Nothing was written to the database, and the recovery can be undone.
-        QVERIFY(clsFormatTransfer::ReadReport(db.Conn(), doc->m_lngReportID).Rows == stored);
+        QCOMPARE(db.Dump(doc->m_lngReportID), stored);
         QVERIFY(doc->Undo());
         QCOMPARE(doc->TakeSnapshot(), opened);
         // A clean close leaves no file behind.

@@ -1,6 +1,5 @@
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
-#include "columns/clsFieldsManager.h"
 #include "document/clsComponentRegistry.h"
 #include "document/clsDocument.h"
 #include "expressions/frmTextInputView.h"
@@ -57,11 +56,6 @@ private Q_SLOTS:
         frmTextInputView columns;
         Init(columns, "列", "表达式");
         columns.CmdList->click();
-        QStringList enabled;
-        for (const auto& c : doc.FieldsManager()->Cols)
-            if (c->BlnEnable)
-                enabled << c->name;
-        QCOMPARE(columns.LstObjects->count(), enabled.size());
         QVERIFY(columns.LstObjects->findItems(QStringLiteral("科目级次"), Qt::MatchExactly).isEmpty());   // disabled
         QCOMPARE(columns.LstObjects->item(2)->text(), QStringLiteral("期初借方"));
         columns.InsertObject(QStringLiteral("期初借方"));
