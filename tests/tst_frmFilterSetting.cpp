@@ -55,7 +55,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, note);
         QFETCH(QString, mode);
-        QFETCH(QString, message);
         clsTestDatabase db(QStringLiteral("sqlite"), true, true);
         QVERIFY(db.Ready());
         clsRecordingPrompt prompt;
@@ -65,7 +64,7 @@ private Q_SLOTS:
         window.Table()->item(3, 1)->setText(mode);
         window.accept();
         QVERIFY(window.result() != QDialog::Accepted);
-        QCOMPARE(prompt.LastText(), message);
+        QTEST(prompt.LastText(), "message");
         QCOMPARE(Stored(db, 1), before);
     }
 };

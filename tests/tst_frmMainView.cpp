@@ -4,8 +4,6 @@
 #include "designer/frmMainView.h"
 #include "document/frmReportList.h"
 #include "document/clsDocument.h"
-#include "document/clsFormatHistory.h"
-#include "document/clsFormatTransfer.h"
 #include "document/clsRecoveryStore.h"
 #include "document/modPublicDefine.h"
 #include "labels/clsLabelManager.h"
@@ -123,37 +121,218 @@ private Q_SLOTS:
         frmMainView::DestroyInstance();
     }
 
-    void toolbarKeysIgnoreCaseAndNeedAReport_data()
+    void ledgerSession()
     {
-        QTest::addColumn<QString>("key");
-        QTest::newRow("top") << QStringLiteral("top");
-        QTest::newRow("TOP") << QStringLiteral("TOP");
-    }
-    void toolbarKeysIgnoreCaseAndNeedAReport()
-    {
-        QFETCH(QString, key);
-        // Without a report nothing can be edited.
-        frmMainView* idle = frmMainView::Instance();
-        QVERIFY(!idle->IsShown());
-        QVERIFY(!idle->TriggerToolbarKey(key));
-        QVERIFY(!idle->HandleKey(Qt::Key_Up, Qt::NoModifier));
-        QVERIFY(!idle->Action(QStringLiteral("mnuAddLabel"))->isEnabled());
-        QVERIFY(idle->Action(QStringLiteral("mnuOpen"))->isEnabled());
-
-        // Two labels of the title range, the second lower: "top" aligns it with the first.
+        // One report open through several gestures of the window, each reaching the model.
         Ledger s;
-        QVERIFY(s.w);
-        const QString title = RangeOfType(s.doc, QStringLiteral("标题区"));
-        const qint32 t = RangeTop(s.doc, QStringLiteral("标题区"));
-        clsLabelManager* labels = s.doc.LabelManager();
+        auto& [db, prompt, doc, w] = s;
+        QVERIFY(w);
+        clsCanvasWidget* canvas = w->Canvas();
+
+        // A right click opens the edit menu, F1 the help; neither blocks.
+        const clsSceneRect first = doc.Scene()->Elements(clsCanvasScene::Kind::Label).front()->rect;
+        canvas->PressAt(first.left + 5, first.top + 5, CanvasButton::Right, {});
+        QVERIFY(w->EditMenu()->isVisible());
+        w->EditMenu()->hide();
+        QVERIFY(!w->Controller()->Busy());
+        QTest::keyClick(w, Qt::Key_F1);
+        QVERIFY(w->HelpWindow() && w->HelpWindow()->isVisible());
+        QVERIFY(w->HelpWindow()->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("自定义报表")));
+        // Qt's own buttons speak the component's language.
+        const auto* buttons = w->HelpWindow()->findChild<QDialogButtonBox*>();
+        QVERIFY(buttons->button(QDialogButtonBox::Close)->text() != QStringLiteral("Close"));
+        w->HelpWindow()->close();
+        w->Action(QStringLiteral("mnuHelpList"))->trigger();
+        QVERIFY(w->HelpWindow()->isVisible());
+        w->HelpWindow()->close();
+
+        // Zooming keeps the point in the middle of the canvas where it is (the bars count
+        // whole millimetres, and cannot scroll before the sheet's corner); hit tests
+        // follow the zoom.
+        w->resize(1200, 900);
+        for (const double zoom : {4.0, 0.25}) {
+            const QPointF middle = QRectF(canvas->viewport()->rect()).center();
+            const QPoint before = canvas->ToCanvas(middle);
+            w->SetZoom(zoom);
+            if (zoom >= 1)
+                QVERIFY((canvas->ToCanvas(middle) - before).manhattanLength() <= 2 * MmToTwips(1));
+            const QString shown = doc.LabelManager()->Labels.front()->StrName;
+            const clsSceneRect rect = doc.Scene()->Find(clsCanvasScene::Kind::Label, shown)->rect;
+            const QPoint centre(rect.left + rect.width / 2, rect.top + rect.height / 2);
+            // Bring the label into sight, then click it where it is painted.
+            canvas->ScrollTo(std::max(0, TwipsToMm(centre.x()) - 20), std::max(0, TwipsToMm(centre.y()) - 20));
+            const QPoint pixel = canvas->ToViewport(centre.x(), centre.y()).toPoint();
+            QVERIFY(canvas->viewport()->rect().contains(pixel));
+            QVERIFY((canvas->ToCanvas(pixel) - centre).manhattanLength() <= 2 * clsCanvasScene::TwipsPerPixel / zoom);
+            QTest::mouseClick(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, pixel);
+            // The layout pass makes its elements anew: look the label's up again.
+            const clsSceneElement* view = doc.Scene()->Find(clsCanvasScene::Kind::Label, shown);
+            QVERIFY(view->selected);
+            // Each handle is caught where it is painted: the same size at every zoom,
+            // outside the label's box.
+            clsScenePainter painter(*doc.Scene(), zoom);
+            const QRectF box = painter.PixelRect(view->rect, canvas->ToViewport(0, 0));
+            QCOMPARE(int(doc.Scene()->SizeHandles().size()), 4);
+            for (const clsSizeHandle& h : doc.Scene()->SizeHandles()) {
+                const QRectF handle = painter.HandlePixelRect(h, canvas->ToViewport(0, 0));
+                QCOMPARE(handle.width(), clsScenePainter::HandlePixels);
+                QVERIFY(!handle.intersects(box.adjusted(0.5, 0.5, -0.5, -0.5)));
+                const QPoint at = canvas->ToCanvas(handle.center());
+                const clsCanvasWidget::Hit hit = canvas->HitTest(at.x(), at.y());
+                QCOMPARE(hit.target, CanvasTarget::SizeHandle);
+                QCOMPARE(hit.name, QString::number(int(h.edge)));
+            }
+            // Hovering shows the whole text.
+            QVERIFY(canvas->ToolTipAt(centre.x(), centre.y()).contains(doc.LabelManager()->FindLabel(shown)->strSou.trimmed()));
+        }
+        w->SetZoom(1);
+        canvas->ScrollTo(0, 0);
+
+        // A drag through several points is one step of undo.
+        QAction* undo = w->Action(QStringLiteral("mnuUndo"));
+        QAction* redo = w->Action(QStringLiteral("mnuRedo"));
+        QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+        const QString name = doc.LabelManager()->Labels.front()->StrName;
+        const qint32 left = doc.LabelManager()->FindLabel(name)->left;
+        const clsSceneRect r = doc.Scene()->Find(clsCanvasScene::Kind::Label, name)->rect;
+        QWidget* vp = canvas->viewport();
+        const QPoint centre = canvas->ToViewport(r.left + r.width / 2, r.top + r.height / 2).toPoint();
+        QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, centre);
+        QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, centre);
+        for (int dx = 10; dx <= 40; dx += 10)
+            QTest::mouseMove(vp, centre + QPoint(dx, 0));
+        QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, centre + QPoint(40, 0));
+        const qint32 moved = doc.LabelManager()->FindLabel(name)->left;
+        QVERIFY(moved > left);
+        QCOMPARE(undo->text(), QStringLiteral("撤销 移动标签"));
+        QVERIFY(undo->isEnabled() && !redo->isEnabled());
+        w->mnuSave_Click();
+        QVERIFY(!doc.DocChanged() && !w->isWindowModified());
+        // Undoing back past the save marks the format changed; the label keeps its selection.
+        QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(doc.LabelManager()->FindLabel(name)->left, left);
+        QVERIFY(doc.LabelManager()->FindLabel(name)->blnSelected);
+        QVERIFY(doc.DocChanged() && w->isWindowModified());
+        QVERIFY(!undo->isEnabled());
+        QCOMPARE(redo->text(), QStringLiteral("重做 移动标签"));
+        for (const auto key : {QKeyCombination(Qt::ControlModifier, Qt::Key_Y),
+                               QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)}) {
+            QTest::keyClick(w, key.key(), key.keyboardModifiers());
+            QCOMPARE(doc.LabelManager()->FindLabel(name)->left, moved);
+            QVERIFY(!doc.DocChanged());
+            QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
+        }
+        QVERIFY(prompt.messages.isEmpty());
+
+        // Toolbar keys ignore case: two labels of the title range, the second lower,
+        // "TOP" aligns it with the first.
+        const QString title = RangeOfType(doc, QStringLiteral("标题区"));
+        const qint32 t = RangeTop(doc, QStringLiteral("标题区"));
+        clsLabelManager* labels = doc.LabelManager();
         const clsLabel* a = labels->AddLabels(title, 12000, t + 60);
         const clsLabel* b = labels->AddLabels(title, 14000, t + 400);
         QVERIFY(a && b);
         labels->SetSelectLabelObject(a->StrName, true);
         labels->SetSelectLabelObject(b->StrName, false);
-        QVERIFY(s.w->TriggerToolbarKey(key));
+        QVERIFY(w->TriggerToolbarKey(QStringLiteral("TOP")));
         QCOMPARE(a->top, 60);
         QCOMPARE(b->top, 60);
+
+        const auto& views = doc.Scene()->Elements(clsCanvasScene::Kind::Column);
+        QVERIFY(!views.empty());
+        const QString colName = views.back()->name;
+        const clsSceneRect box = views.back()->rect;
+        clsRepcol* col = doc.FieldsManager()->FindCol(colName);
+        QVERIFY(col && col->BlnEnable);
+
+        // Click the column, Delete: it leaves the canvas and shows in the field list.
+        QTest::mouseClick(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, canvas->ToViewport(box.left + 30, box.top + 30).toPoint());
+        QVERIFY(doc.FieldsManager()->ColSelected(colName));
+        QTest::keyClick(w, Qt::Key_Delete);
+        QVERIFY(!col->BlnEnable);
+        w->Action(QStringLiteral("mnuListField"))->trigger();
+        auto* list = w->findChild<frmFieldView*>();
+        QVERIFY(list && list->isVisible());
+        QVERIFY(list->Fields().contains(col->Expression.trimmed()));
+
+        const auto drop = [&](qint32 x, qint32 y) {
+            std::unique_ptr<QMimeData> data(frmFieldView::CreateMimeData({col->Expression.trimmed()}));
+            const QPointF at = canvas->ToViewport(x, y);
+            // A drop goes to the widget that accepted the drag's entry.
+            QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(canvas->viewport(), &enter);
+            QVERIFY(enter.isAccepted());
+            QDropEvent event(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(canvas->viewport(), &event);
+            QVERIFY(event.isAccepted());
+        };
+        qint32 l = 0, top = 0, wd = 0, h = 0;
+        QVERIFY(doc.RangeManager()->GetRangePart(RangeOfType(doc, QStringLiteral("正文区")), l, top, wd, h));
+
+        // Below the body range: refused with the message, nothing added.
+        drop(15000, top + h + 30);
+        QCOMPARE(prompt.LastText(), QStringLiteral("字段必须拖放到正文区域中..."));
+        QVERIFY(!col->BlnEnable);
+        // Inside it: the column is back and the list no longer offers the field.
+        drop(15000, top + 30);
+        QVERIFY(col->BlnEnable);
+        QVERIFY(!list->Fields().contains(col->Expression.trimmed()));
+
+        // Scrolling moves the sheet.
+        const clsCanvasScene& scene = *doc.Scene();
+        canvas->ScrollTo(10, 100);
+        QCOMPARE(scene.picBack.left, -560);
+        QCOMPARE(scene.picBack.top, -5600);
+        // The rulers count from the scroll position; the pixel at the corner is the sheet's.
+        QCOMPARE(scene.PicTopRote.start, 10);
+        QCOMPARE(scene.picLeftRote.start, 100);
+        QCOMPARE(canvas->ToCanvas(QPointF(0, 0)), QPoint(560, 5600));
+        // The bars stop at the scene's limits.
+        canvas->ScrollTo(5000, 5000);
+        QCOMPARE(scene.picBack.left, -MmToTwips(2000));
+        QCOMPARE(scene.picBack.top, -MmToTwips(700));
+
+        // F4 alone opens the property window (属性); with Shift or Ctrl it does nothing. It
+        // shows the object selected last, never one that is gone, and the objects of the
+        // report that is open.
+        QTest::keyClick(w, Qt::Key_F4, Qt::ShiftModifier);
+        QTest::keyClick(w, Qt::Key_F4, Qt::ControlModifier);
+        QVERIFY(!w->PropertyWindow());
+        QTest::keyClick(w, Qt::Key_F4);
+        auto* props = qobject_cast<frmPropertysView*>(w->PropertyWindow());
+        QVERIFY(props && props->isVisible());
+        frmMainView* window = w;
+        const auto shows = [window, props](const QString& kind, const QString& object) {
+            window->RefreshView();
+            return props->Kind() == kind && props->ObjectName() == object;
+        };
+        const QString label = name;   // the label dragged above
+        const QString column = doc.FieldsManager()->Cols.front()->name;
+        doc.LabelManager()->SetSelectLabelObject(label, true);
+        QVERIFY(shows(QStringLiteral("标签"), label));
+        doc.FieldsManager()->SetSelectedColObject(column, false);
+        MarkLayoutDirty();
+        QVERIFY(shows(QStringLiteral("列"), column));
+        // Deleted on the canvas: the window lets it go.
+        doc.FieldsManager()->ClearAllSelected();
+        doc.LabelManager()->SetSelectLabelObject(label, true);
+        QVERIFY(shows(QStringLiteral("标签"), label));
+        w->Action(QStringLiteral("mnuDelete"))->trigger();
+        const clsLabel* gone = doc.LabelManager()->FindLabel(label);
+        QVERIFY(!gone || gone->blnDeleted);
+        QVERIFY(shows(QString(), QString()));
+        // Another report: its objects, not the last one's.
+        prompt.answers << PromptAnswer::No;
+        QVERIFY(OpenFromList(w, QStringLiteral("应付账款账龄分析表")));
+        w->RefreshView();
+        for (const auto& l : doc.LabelManager()->Labels)
+            QVERIFY(props->cmbObject->findText(frmPropertysView::EntryText(QStringLiteral("标签"), l->StrName)) >= 0);
+        // Closed: the window is empty and takes nothing.
+        prompt.answers << PromptAnswer::No;
+        w->Action(QStringLiteral("mnuClose"))->trigger();
+        QVERIFY(!props->isEnabled());
+        QCOMPARE(props->MSHFlexGrid1->rowCount(), 0);
+        QCOMPARE(props->cmbObject->count(), 0);
     }
 
     void scriptedSession_data() { clsTestDatabase::AddBackendRows(); }
@@ -173,6 +352,16 @@ private Q_SLOTS:
             QVERIFY(!w->isWindowModified());
             QVERIFY(doc.Scene()->Count(clsCanvasScene::Kind::Strip) > 0);
             clsCanvasWidget* canvas = w->Canvas();
+
+            // Each adding menu shows its hint until Escape cancels it.
+            const QString idle = w->StatusText();
+            for (const char* menu : {"mnuAddLabel", "mnuAddCol", "mnuAddTitle"}) {
+                w->Action(QString::fromLatin1(menu))->trigger();
+                QVERIFY(w->Controller()->IsAdding() && w->StatusText() != idle);
+                QTest::keyClick(w, Qt::Key_Escape);
+                QVERIFY(!w->Controller()->IsAdding());
+                QCOMPARE(w->StatusText(), idle);
+            }
 
             // 增加标签, then a click in the title range puts a label where the click was.
             const qint32 t = RangeTop(doc, QStringLiteral("标题区"));
@@ -260,96 +449,6 @@ private Q_SLOTS:
         QCOMPARE(frmMainView::Instance()->Action(QStringLiteral("mnuPageHead"))->isChecked(), pageHeadShown);
     }
 
-    void deletedColumnIsDroppedBack()
-    {
-        Ledger s;
-        auto& [db, prompt, doc, w] = s;
-        QVERIFY(w);
-        clsCanvasWidget* canvas = w->Canvas();
-        const auto& views = doc.Scene()->Elements(clsCanvasScene::Kind::Column);
-        QVERIFY(!views.empty());
-        const QString colName = views.back()->name;
-        const clsSceneRect r = views.back()->rect;
-        clsRepcol* col = doc.FieldsManager()->FindCol(colName);
-        QVERIFY(col && col->BlnEnable);
-
-        // Click the column, Delete: it leaves the canvas and shows in the field list.
-        QTest::mouseClick(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, canvas->ToViewport(r.left + 30, r.top + 30).toPoint());
-        QVERIFY(doc.FieldsManager()->ColSelected(colName));
-        QTest::keyClick(w, Qt::Key_Delete);
-        QVERIFY(!col->BlnEnable);
-        w->Action(QStringLiteral("mnuListField"))->trigger();
-        auto* list = w->findChild<frmFieldView*>();
-        QVERIFY(list && list->isVisible());
-        QVERIFY(list->Fields().contains(col->Expression.trimmed()));
-
-        const auto drop = [&](qint32 x, qint32 y) {
-            std::unique_ptr<QMimeData> data(frmFieldView::CreateMimeData({col->Expression.trimmed()}));
-            const QPointF at = canvas->ToViewport(x, y);
-            // A drop goes to the widget that accepted the drag's entry.
-            QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(canvas->viewport(), &enter);
-            QVERIFY(enter.isAccepted());
-            QDropEvent event(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(canvas->viewport(), &event);
-            QVERIFY(event.isAccepted());
-        };
-        QString body = RangeOfType(doc, QStringLiteral("正文区"));
-        qint32 l = 0, t = 0, wd = 0, h = 0;
-        QVERIFY(doc.RangeManager()->GetRangePart(body, l, t, wd, h));
-
-        // Below the body range: refused with the message, nothing added.
-        drop(15000, t + h + 30);
-        QCOMPARE(prompt.LastText(), QStringLiteral("字段必须拖放到正文区域中..."));
-        QVERIFY(!col->BlnEnable);
-        // Inside it: the column is back and the list no longer offers the field.
-        drop(15000, t + 30);
-        QVERIFY(col->BlnEnable);
-        QVERIFY(!list->Fields().contains(col->Expression.trimmed()));
-    }
-
-    void scrollingMovesTheSheet()
-    {
-        Ledger s;
-        QVERIFY(s.w);
-        const clsCanvasScene& scene = *s.doc.Scene();
-        s.w->Canvas()->ScrollTo(10, 100);
-        QCOMPARE(scene.picBack.left, -560);
-        QCOMPARE(scene.picBack.top, -5600);
-        // The rulers count from the scroll position; the pixel at the corner is the sheet's.
-        QCOMPARE(scene.PicTopRote.start, 10);
-        QCOMPARE(scene.picLeftRote.start, 100);
-        QCOMPARE(s.w->Canvas()->ToCanvas(QPointF(0, 0)), QPoint(560, 5600));
-        // The bars stop at the scene's limits.
-        s.w->Canvas()->ScrollTo(5000, 5000);
-        QCOMPARE(scene.picBack.left, -MmToTwips(2000));
-        QCOMPARE(scene.picBack.top, -MmToTwips(700));
-    }
-
-    void addingShowsAHintAndEscapeCancels_data()
-    {
-        QTest::addColumn<QString>("menu");
-        QTest::newRow("label") << QStringLiteral("mnuAddLabel");
-        QTest::newRow("column") << QStringLiteral("mnuAddCol");
-        QTest::newRow("title") << QStringLiteral("mnuAddTitle");
-    }
-    void addingShowsAHintAndEscapeCancels()
-    {
-        QFETCH(QString, menu);
-        Ledger s;
-        frmMainView* w = s.w;
-        QVERIFY(w);
-        const QString idle = w->StatusText();
-        QVERIFY(!w->Action(menu)->statusTip().isEmpty());
-        w->Action(menu)->trigger();
-        QVERIFY(w->Controller()->IsAdding());
-        QVERIFY(w->StatusText() != idle);
-        QTest::keyClick(w, Qt::Key_Escape);
-        QVERIFY(!w->Controller()->IsAdding());
-        QCOMPARE(w->StatusText(), idle);
-        QCOMPARE(w->Canvas()->viewport()->cursor().shape(), Qt::ArrowCursor);
-    }
-
     void zoomFollowsKeysWheelAndBox_data()
     {
         QTest::addColumn<int>("from");
@@ -396,9 +495,17 @@ private Q_SLOTS:
         QCOMPARE(qRound(frmMainView::Instance()->Zoom() * 100), to);
     }
 
-    void gridAndSnappingAreRemembered()
+    void idleWindowAndRememberedGrid()
     {
+        // Without a report nothing can be edited.
         frmMainView* w = frmMainView::Instance();
+        QVERIFY(!w->IsShown());
+        QVERIFY(!w->TriggerToolbarKey(QStringLiteral("top")));
+        QVERIFY(!w->HandleKey(Qt::Key_Up, Qt::NoModifier));
+        QVERIFY(!w->Action(QStringLiteral("mnuAddLabel"))->isEnabled());
+        QVERIFY(w->Action(QStringLiteral("mnuOpen"))->isEnabled());
+
+        // Grid and snapping are remembered for the next window.
         QCOMPARE(w->Canvas()->Grid(), 0);
         QCOMPARE(w->Controller()->Snap().gridStep, 0);
         w->Action(QStringLiteral("mnuGrid"))->trigger();
@@ -415,57 +522,6 @@ private Q_SLOTS:
         w->Action(QStringLiteral("mnuSnapGrid"))->trigger();
         QCOMPARE(w->Controller()->Snap().gridStep, 0);
         QCOMPARE(w->Canvas()->Grid(), MmToTwips(10));
-    }
-
-    void hitTestsFollowTheZoom_data()
-    {
-        QTest::addColumn<double>("zoom");
-        QTest::newRow("25 %") << 0.25;
-        QTest::newRow("400 %") << 4.0;
-    }
-    void hitTestsFollowTheZoom()
-    {
-        QFETCH(double, zoom);
-        Ledger s;
-        auto& [db, prompt, doc, w] = s;
-        QVERIFY(w);
-        w->resize(1200, 900);
-        clsCanvasWidget* canvas = w->Canvas();
-        // Zooming keeps the point in the middle of the canvas where it is (the bars
-        // count whole millimetres, and cannot scroll before the sheet's corner).
-        const QPointF middle = QRectF(canvas->viewport()->rect()).center();
-        const QPoint before = canvas->ToCanvas(middle);
-        w->SetZoom(zoom);
-        if (zoom >= 1)
-            QVERIFY((canvas->ToCanvas(middle) - before).manhattanLength() <= 2 * MmToTwips(1));
-        const QString name = doc.LabelManager()->Labels.front()->StrName;
-        const clsSceneRect r = doc.Scene()->Find(clsCanvasScene::Kind::Label, name)->rect;
-        const QPoint centre(r.left + r.width / 2, r.top + r.height / 2);
-        // Bring the label into sight, then click it where it is painted.
-        canvas->ScrollTo(std::max(0, TwipsToMm(centre.x()) - 20), std::max(0, TwipsToMm(centre.y()) - 20));
-        const QPoint pixel = canvas->ToViewport(centre.x(), centre.y()).toPoint();
-        QVERIFY(canvas->viewport()->rect().contains(pixel));
-        QVERIFY((canvas->ToCanvas(pixel) - centre).manhattanLength() <= 2 * clsCanvasScene::TwipsPerPixel / zoom);
-        QTest::mouseClick(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, pixel);
-        // The layout pass makes its elements anew: look the label's up again.
-        const clsSceneElement* view = doc.Scene()->Find(clsCanvasScene::Kind::Label, name);
-        QVERIFY(view->selected);
-        // Each handle is caught where it is painted: the same size at every zoom, outside
-        // the label's box.
-        clsScenePainter painter(*doc.Scene(), zoom);
-        const QRectF box = painter.PixelRect(view->rect, canvas->ToViewport(0, 0));
-        QCOMPARE(int(doc.Scene()->SizeHandles().size()), 4);
-        for (const clsSizeHandle& h : doc.Scene()->SizeHandles()) {
-            const QRectF handle = painter.HandlePixelRect(h, canvas->ToViewport(0, 0));
-            QCOMPARE(handle.width(), clsScenePainter::HandlePixels);
-            QVERIFY(!handle.intersects(box.adjusted(0.5, 0.5, -0.5, -0.5)));
-            const QPoint at = canvas->ToCanvas(handle.center());
-            const clsCanvasWidget::Hit hit = canvas->HitTest(at.x(), at.y());
-            QCOMPARE(hit.target, CanvasTarget::SizeHandle);
-            QCOMPARE(hit.name, QString::number(int(h.edge)));
-        }
-        // Hovering shows the whole text.
-        QVERIFY(canvas->ToolTipAt(centre.x(), centre.y()).contains(doc.LabelManager()->FindLabel(name)->strSou.trimmed()));
     }
 
     void leavingAReportAsksFirst_data()
@@ -544,98 +600,6 @@ private Q_SLOTS:
         }
     }
 
-    void propertyWindowFollows()
-    {
-        // The window shows the object selected last, never one that is gone, and the
-        // objects of the report that is open.
-        Ledger s;
-        auto& [db, prompt, doc, w] = s;
-        QVERIFY(w);
-        // F4 alone opens it (属性); with Shift or Ctrl it does nothing.
-        QTest::keyClick(w, Qt::Key_F4, Qt::ShiftModifier);
-        QTest::keyClick(w, Qt::Key_F4, Qt::ControlModifier);
-        QVERIFY(!w->PropertyWindow());
-        QTest::keyClick(w, Qt::Key_F4);
-        auto* props = qobject_cast<frmPropertysView*>(w->PropertyWindow());
-        QVERIFY(props && props->isVisible());
-        frmMainView* window = w;
-        const auto shows = [window, props](const QString& kind, const QString& name) {
-            window->RefreshView();
-            return props->Kind() == kind && props->ObjectName() == name;
-        };
-        const QString label = doc.LabelManager()->Labels.front()->StrName;
-        const QString column = doc.FieldsManager()->Cols.front()->name;
-        doc.LabelManager()->SetSelectLabelObject(label, true);
-        QVERIFY(shows(QStringLiteral("标签"), label));
-        doc.FieldsManager()->SetSelectedColObject(column, false);
-        MarkLayoutDirty();
-        QVERIFY(shows(QStringLiteral("列"), column));
-        // Deleted on the canvas: the window lets it go.
-        doc.FieldsManager()->ClearAllSelected();
-        doc.LabelManager()->SetSelectLabelObject(label, true);
-        QVERIFY(shows(QStringLiteral("标签"), label));
-        w->Action(QStringLiteral("mnuDelete"))->trigger();
-        const clsLabel* gone = doc.LabelManager()->FindLabel(label);
-        QVERIFY(!gone || gone->blnDeleted);
-        QVERIFY(shows(QString(), QString()));
-        // Another report: its objects, not the last one's.
-        prompt.answers << PromptAnswer::No;
-        QVERIFY(OpenFromList(w, QStringLiteral("应付账款账龄分析表")));
-        w->RefreshView();
-        for (const auto& l : doc.LabelManager()->Labels)
-            QVERIFY(props->cmbObject->findText(frmPropertysView::EntryText(QStringLiteral("标签"), l->StrName)) >= 0);
-        // Closed: the window is empty and takes nothing.
-        prompt.answers << PromptAnswer::No;
-        w->Action(QStringLiteral("mnuClose"))->trigger();
-        QVERIFY(!props->isEnabled());
-        QCOMPARE(props->MSHFlexGrid1->rowCount(), 0);
-        QCOMPARE(props->cmbObject->count(), 0);
-    }
-
-    void undoAndRedoADrag()
-    {
-        Ledger s;
-        auto& [db, prompt, doc, w] = s;
-        QVERIFY(w);
-        QAction* undo = w->Action(QStringLiteral("mnuUndo"));
-        QAction* redo = w->Action(QStringLiteral("mnuRedo"));
-        QVERIFY(!undo->isEnabled() && !redo->isEnabled());
-        const QString name = doc.LabelManager()->Labels.front()->StrName;
-        const qint32 left = doc.LabelManager()->FindLabel(name)->left;
-        const clsSceneRect r = doc.Scene()->Find(clsCanvasScene::Kind::Label, name)->rect;
-        QWidget* vp = w->Canvas()->viewport();
-        const QPoint centre = w->Canvas()->ToViewport(r.left + r.width / 2, r.top + r.height / 2).toPoint();
-        QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, centre);
-        // A drag through several points is one step.
-        QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, centre);
-        for (int dx = 10; dx <= 40; dx += 10)
-            QTest::mouseMove(vp, centre + QPoint(dx, 0));
-        QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, centre + QPoint(40, 0));
-        const qint32 moved = doc.LabelManager()->FindLabel(name)->left;
-        QVERIFY(moved > left);
-        QCOMPARE(doc.History().Count(), 1);
-        QCOMPARE(undo->text(), QStringLiteral("撤销 移动标签"));
-        QVERIFY(undo->isEnabled() && !redo->isEnabled());
-        w->mnuSave_Click();
-        QVERIFY(!doc.DocChanged() && !w->isWindowModified());
-
-        // Undoing back past the save marks the format changed; the label keeps its selection.
-        QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(doc.LabelManager()->FindLabel(name)->left, left);
-        QVERIFY(doc.LabelManager()->FindLabel(name)->blnSelected);
-        QVERIFY(doc.DocChanged() && w->isWindowModified());
-        QVERIFY(!undo->isEnabled());
-        QCOMPARE(redo->text(), QStringLiteral("重做 移动标签"));
-        for (const auto key : {QKeyCombination(Qt::ControlModifier, Qt::Key_Y),
-                               QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z)}) {
-            QTest::keyClick(w, key.key(), key.keyboardModifiers());
-            QCOMPARE(doc.LabelManager()->FindLabel(name)->left, moved);
-            QVERIFY(!doc.DocChanged());
-            QTest::keyClick(w, Qt::Key_Z, Qt::ControlModifier);
-        }
-        QVERIFY(prompt.messages.isEmpty());
-    }
-
     void recoveryAfterACrash()
     {
         clsTestDatabase db(QStringLiteral("sqlite"), true, true);
@@ -644,10 +608,9 @@ private Q_SLOTS:
         auto doc = std::make_unique<clsDocument>();
         QVERIFY(doc->OpenDocument(&db.Conn(), kReport, QStringLiteral("GL"), QStringLiteral("op")));
         const clsFormatSnapshot opened = doc->TakeSnapshot();
-        const std::vector<clsFormatRow> stored = clsFormatTransfer::ReadReport(db.Conn(), doc->m_lngReportID).Rows;
+        const QStringList stored = db.Dump(doc->m_lngReportID);
         const clsRecoveryStore store = doc->RecoveryStore();
         frmMainView* w = frmMainView::Instance();
-        QCOMPARE(w->AutosaveMinutes(), 2);
         w->Autosave();
         QVERIFY(!store.Exists());
         NudgeALabel(*doc, w);
@@ -663,7 +626,7 @@ private Q_SLOTS:
         QCOMPARE(doc->TakeSnapshot(), edited);
         QVERIFY(doc->DocChanged());
         // Nothing was written to the database, and the recovery can be undone.
-        QVERIFY(clsFormatTransfer::ReadReport(db.Conn(), doc->m_lngReportID).Rows == stored);
+        QCOMPARE(db.Dump(doc->m_lngReportID), stored);
         QVERIFY(doc->Undo());
         QCOMPARE(doc->TakeSnapshot(), opened);
         // A clean close leaves no file behind.
@@ -673,27 +636,6 @@ private Q_SLOTS:
         QVERIFY(!store.Exists());
     }
 
-    void contextMenuAndHelpDoNotBlock()
-    {
-        Ledger s;
-        frmMainView* w = s.w;
-        QVERIFY(w);
-        const clsSceneRect r = s.doc.Scene()->Elements(clsCanvasScene::Kind::Label).front()->rect;
-        w->Canvas()->PressAt(r.left + 5, r.top + 5, CanvasButton::Right, {});
-        QVERIFY(w->EditMenu()->isVisible());
-        w->EditMenu()->hide();
-        QVERIFY(!w->Controller()->Busy());
-
-        QTest::keyClick(w, Qt::Key_F1);
-        QVERIFY(w->HelpWindow() && w->HelpWindow()->isVisible());
-        QVERIFY(w->HelpWindow()->findChild<QTextBrowser*>()->toPlainText().contains(QStringLiteral("自定义报表")));
-        // Qt's own buttons speak the component's language.
-        const auto* buttons = w->HelpWindow()->findChild<QDialogButtonBox*>();
-        QVERIFY(buttons->button(QDialogButtonBox::Close)->text() != QStringLiteral("Close"));
-        w->HelpWindow()->close();
-        w->Action(QStringLiteral("mnuHelpList"))->trigger();
-        QVERIFY(w->HelpWindow()->isVisible());
-    }
 };
 
 QTEST_MAIN(tst_frmMainView)

@@ -1,6 +1,5 @@
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
-#include "columns/clsFieldsManager.h"
 #include "document/clsComponentRegistry.h"
 #include "document/clsDocument.h"
 #include "expressions/frmTextInputView.h"
@@ -32,10 +31,13 @@ class tst_frmTextInputView : public QObject
 {
     Q_OBJECT
 private:
-    static void OpenLedger(clsDocument& doc, clsTestDatabase& db)
+    // The demo ledger report opened on SQLite.
+    struct Ledger
     {
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("张三")));
-    }
+        Ledger() { QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("张三"))); }
+        clsTestDatabase db{QStringLiteral("sqlite"), true, true};
+        clsDocument doc;
+    };
     // The editor as a property window opens it: for a kind of object and source.
     static void Init(frmTextInputView& editor, const QString& object, const QString& kind, const QString& text = QString())
     {
@@ -46,62 +48,14 @@ private:
     }
 
 private Q_SLOTS:
-    void buttonsFollowTheKind_data()
-    {
-        QTest::addColumn<QString>("object");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("andButton");
-        QTest::addColumn<bool>("list");
-        QTest::addColumn<bool>("func");
-        QTest::addColumn<bool>("sql");
-        QTest::newRow("column expression") << "列" << "表达式" << false << true << false << false;
-        QTest::newRow("label expression") << "标签" << "表达式" << true << true << false << false;
-        QTest::newRow("label formula") << "标签" << "公式" << true << false << true << false;
-        QTest::newRow("label text") << "标签" << "文本" << true << false << false << true;
-    }
-    void buttonsFollowTheKind()
-    {
-        QFETCH(QString, object);
-        QFETCH(QString, kind);
-        frmTextInputView editor;
-        Init(editor, object, kind, QStringLiteral("abc"));
-        QTEST(editor.cmdAnd->isEnabled(), "andButton");
-        QTEST(editor.CmdList->isEnabled(), "list");
-        QTEST(editor.cmdFunc->isEnabled(), "func");
-        QTEST(editor.CmdSql->isEnabled(), "sql");
-        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("abc"));
-    }
-
-    void insertsAtTheCursor()
-    {
-        frmTextInputView editor;
-        Init(editor, "标签", "表达式", QStringLiteral("[a][b]"));
-        QTextCursor cursor = editor.txtSou->textCursor();
-        cursor.setPosition(3);
-        editor.txtSou->setTextCursor(cursor);
-        editor.cmdAnd->click();
-        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("[a]&[b]"));
-        QCOMPARE(editor.txtSou->textCursor().position(), 4);
-        editor.cmdLeft->click();
-        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("[a]&([b]"));
-        QCOMPARE(editor.txtSou->textCursor().position(), 5);
-    }
-
     void listsInsertBracketedNames()
     {
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
-        clsDocument doc;
-        OpenLedger(doc, db);
+        Ledger ledger;
+        clsDocument& doc = ledger.doc;
 
         frmTextInputView columns;
         Init(columns, "列", "表达式");
         columns.CmdList->click();
-        QStringList enabled;
-        for (const auto& c : doc.FieldsManager()->Cols)
-            if (c->BlnEnable)
-                enabled << c->name;
-        QCOMPARE(columns.LstObjects->count(), enabled.size());
         QVERIFY(columns.LstObjects->findItems(QStringLiteral("科目级次"), Qt::MatchExactly).isEmpty());   // disabled
         QCOMPARE(columns.LstObjects->item(2)->text(), QStringLiteral("期初借方"));
         columns.InsertObject(QStringLiteral("期初借方"));
@@ -110,34 +64,39 @@ private Q_SLOTS:
         QCOMPARE(columns.txtSou->toPlainText(), QStringLiteral("[期初借方][PREV_期初借方]"));
 
         // A deleted label is not offered; the previous-value box means nothing for labels.
+        // Buttons and names go in at the cursor.
         doc.LabelManager()->FindLabel(QStringLiteral("页码"))->blnDeleted = true;
         frmTextInputView labels;
-        Init(labels, "标签", "表达式");
+        Init(labels, "标签", "表达式", QStringLiteral("[a][b]"));
         labels.FillObjectList();
         QCOMPARE(labels.LstObjects->count(), int(doc.LabelManager()->Labels.size()) - 1);
         QVERIFY(labels.LstObjects->findItems(QStringLiteral("页码"), Qt::MatchExactly).isEmpty());
+        QTextCursor cursor = labels.txtSou->textCursor();
+        cursor.setPosition(3);
+        labels.txtSou->setTextCursor(cursor);
+        labels.cmdAnd->click();
+        QCOMPARE(labels.txtSou->textCursor().position(), 4);
+        labels.cmdLeft->click();
         labels.chkPrev->setChecked(true);
         labels.InsertObject(QStringLiteral("制表人"));
-        QCOMPARE(labels.txtSou->toPlainText(), QStringLiteral("[制表人]"));
+        QCOMPARE(labels.txtSou->toPlainText(), QStringLiteral("[a]&([制表人][b]"));
     }
 
     void confirmRunsTheMatchingCheck_data()
     {
         QTest::addColumn<QString>("object");
         QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("buttons");   // the enabled ones of 与, 列表, 函数 and SQL
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<QString>("message");
-        QTest::newRow("column expression") << "列" << "表达式" << " [期初借方]+[PREV_期初贷方] " << true << "";
-        QTest::newRow("unknown column") << "列" << "表达式" << "[期初借方]+[无此列]" << false
+        QTest::newRow("unknown column") << "列" << "表达式" << "list" << "[期初借方]+[无此列]" << false
                                         << "表达式中定义的列名：无此列 不在报表列集合中";
-        QTest::newRow("label assignment") << "标签" << "表达式" << "[制表人]=[页码]" << false
-                                          << "标签表达式中不能有赋值运算符: '='";
-        QTest::newRow("table formula") << "标签" << "公式" << "SumColumn([期初借方]) " << true << "";
-        QTest::newRow("label refers to itself") << "标签" << "表达式" << "[页码]+[制表人]" << false
+        QTest::newRow("label refers to itself") << "标签" << "表达式" << "and list" << "[页码]+[制表人]" << false
                                                 << "标签表达式不能循环引用: 制表人 → 制表人";
-        QTest::newRow("text unchecked") << "标签" << "文本" << "单位'名称=[无此]" << true << "";
-        QTest::newRow("column text unchecked") << "列" << "公式" << "+" << true << "";
+        QTest::newRow("table formula") << "标签" << "公式" << "and func" << "SumColumn([期初借方]) " << true << "";
+        QTest::newRow("text unchecked") << "标签" << "文本" << "and sql" << "单位'名称=[无此]" << true << "";
+        QTest::newRow("column text unchecked") << "列" << "公式" << "and func" << "+" << true << "";
     }
     void confirmRunsTheMatchingCheck()
     {
@@ -145,34 +104,29 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         QFETCH(QString, text);
         QFETCH(bool, accepted);
-        QFETCH(QString, message);
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
+        Ledger ledger;
         clsRecordingPrompt prompt;
-        clsDocument doc;
-        OpenLedger(doc, db);
         frmTextInputView editor;
         editor.mStrObjectName = QStringLiteral("制表人");
         Init(editor, object, kind, QStringLiteral("原来的"));
+        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("原来的"));
+        QStringList buttons;
+        for (const auto& [button, word] : {std::pair{editor.cmdAnd, "and"}, {editor.CmdList, "list"},
+                                           {editor.cmdFunc, "func"}, {editor.CmdSql, "sql"}})
+            if (button->isEnabled())
+                buttons << QLatin1String(word);
+        QTEST(buttons.join(QLatin1Char(' ')), "buttons");
         editor.txtSou->setPlainText(text);
         QCOMPARE(editor.Confirm(), accepted);
         QCOMPARE(editor.BlnCancel, !accepted);
         QCOMPARE(editor.result() == QDialog::Accepted, accepted);
-        QCOMPARE(prompt.LastText(), message);
+        QTEST(prompt.LastText(), "message");
         QCOMPARE(editor.strExpression, accepted ? text.trimmed() : QStringLiteral("原来的"));
         QCOMPARE(editor.txtSou->toPlainText(), text);
     }
 
-    void refusedWithoutACheckerAndCancelled()
+    void cancelGivesNoResult()
     {
-        // Nothing opened: no managers to check an expression with.
-        clsDocument doc;
-        frmTextInputView checked;
-        Init(checked, "列", "表达式");
-        checked.txtSou->setPlainText(QStringLiteral("[a]"));
-        QVERIFY(!checked.Confirm());
-        QVERIFY(checked.BlnCancel);
-        // 取消 gives no result.
         frmTextInputView editor;
         Init(editor, "标签", "文本", QStringLiteral("旧"));
         editor.txtSou->setPlainText(QStringLiteral("新"));
@@ -182,12 +136,20 @@ private Q_SLOTS:
         QCOMPARE(editor.result(), int(QDialog::Rejected));
     }
 
-    void sqlButtonTakesTheComposedQuery()
+    void queryWindowAndSqlButton()
     {
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
-        clsDocument doc;
-        OpenLedger(doc, db);
+        Ledger ledger;
+        // The component registers its query window when it loads.
+        QVERIFY(clsComponentRegistry::IsRegistered(QStringLiteral("QXQueryDefine.clsQueryDefine")));
+        frmQueryDefine window(&ledger.db.Conn(), QString());
+        QVERIFY(window.Tables().contains(QStringLiteral("rpt_fundef"), Qt::CaseInsensitive));
+        QVERIFY(window.SelectTable(QStringLiteral("RPT_FUNDEF")));
+        QCOMPARE(window.SqlText(), QStringLiteral("Select * From rpt_fundef"));
+        QVERIFY(window.CheckColumn(QStringLiteral("cFunName"), true));
+        QVERIFY(window.CheckColumn(QStringLiteral("cFunDefine"), true));
+        QCOMPARE(window.SqlText(), QStringLiteral("Select cFunName,cFunDefine From rpt_fundef"));
+        QVERIFY(!window.SelectTable(QStringLiteral("无此表")));
+
         clsRecordingPrompt prompt;
         frmTextInputView editor;
         Init(editor, "标签", "SQL查询", QStringLiteral("select 1"));
@@ -208,21 +170,6 @@ private Q_SLOTS:
         QCOMPARE(editor.strExpression, QStringLiteral("Select ccode From code"));
     }
 
-    void queryWindowComposesASelect()
-    {
-        clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
-        // The component registers its query window when it loads.
-        QVERIFY(clsComponentRegistry::IsRegistered(QStringLiteral("QXQueryDefine.clsQueryDefine")));
-        frmQueryDefine window(&db.Conn(), QString());
-        QVERIFY(window.Tables().contains(QStringLiteral("rpt_fundef"), Qt::CaseInsensitive));
-        QVERIFY(window.SelectTable(QStringLiteral("RPT_FUNDEF")));
-        QCOMPARE(window.SqlText(), QStringLiteral("Select * From rpt_fundef"));
-        QVERIFY(window.CheckColumn(QStringLiteral("cFunName"), true));
-        QVERIFY(window.CheckColumn(QStringLiteral("cFunDefine"), true));
-        QCOMPARE(window.SqlText(), QStringLiteral("Select cFunName,cFunDefine From rpt_fundef"));
-        QVERIFY(!window.SelectTable(QStringLiteral("无此表")));
-    }
 };
 
 QTEST_MAIN(tst_frmTextInputView)
