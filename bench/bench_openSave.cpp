@@ -1,12 +1,13 @@
 // Open and save of synthetic reports at scale, against the database's own limits
 // measured side by side in the same run on the same rows:
 //   read   one forward read of the report's rows (SELECT *, every value fetched);
-//   write  the fastest of: one transaction of one prepared insert run per row, one
-//          transaction of clsConnection::InsertMany (bound multi-row inserts on
-//          PostgreSQL, a prepared insert stepped per row on SQLite), and on PostgreSQL
-//          COPY ... FROM STDIN
-//          through the psql client on the same server (timed by psql's \timing, so
-//          without the client's start-up), when psql is on the PATH.
+//   write  the fastest of: one transaction of one prepared insert run per row through
+//          Qt's driver, one transaction of clsConnection::InsertMany (COPY through the
+//          client library on PostgreSQL, SQLite's own prepared insert stepped per row on
+//          SQLite: the database's own bulk write, without Qt's binding), and on
+//          PostgreSQL COPY ... FROM STDIN through the psql client on the same server
+//          (timed by psql's \timing, so without the client's start-up), when psql is on
+//          the PATH.
 // Every case runs --reps times (5 by default), each repetition measuring every limit
 // and the component in turn; minimum and median are printed, ratios are of medians.
 // The cold first open (the first open on a newly opened connection) is reported on
