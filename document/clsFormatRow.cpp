@@ -16,6 +16,11 @@ QVariant Normalized(FldColumn column, const QVariant& value)
 {
     if (value.isNull())
         return QVariant();
+    // What the drivers mostly hand back is already in the kept form.
+    if (value.typeId() == QMetaType::LongLong && !clsFormatRow::IsTextColumn(column))
+        return value;
+    if (value.typeId() == QMetaType::QString && clsFormatRow::IsTextColumn(column))
+        return static_cast<const QString*>(value.constData())->isNull() ? QVariant() : value;
     if (clsFormatRow::IsTextColumn(column)) {
         // The drivers bind a null QString as SQL Null and an empty one as '': a row
         // taken from the managers holds what a save of it stores.
