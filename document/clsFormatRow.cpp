@@ -106,8 +106,21 @@ bool clsFormatRow::operator==(const clsFormatRow& other) const
         const QVariant& b = other.values[i];
         if (a.isNull() != b.isNull())
             return false;
-        if (!a.isNull() && (a.metaType() != b.metaType() || a != b))
+        if (a.isNull())
+            continue;
+        const int type = a.typeId();
+        if (type != b.typeId())
             return false;
+        // The two kept types compared directly: a snapshot is compared whole at every step.
+        if (type == QMetaType::LongLong) {
+            if (*static_cast<const qlonglong*>(a.constData()) != *static_cast<const qlonglong*>(b.constData()))
+                return false;
+        } else if (type == QMetaType::QString) {
+            if (*static_cast<const QString*>(a.constData()) != *static_cast<const QString*>(b.constData()))
+                return false;
+        } else if (a != b) {
+            return false;
+        }
     }
     return true;
 }
