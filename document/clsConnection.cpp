@@ -270,6 +270,8 @@ int clsConnection::Run(const QString& sql)
     return query.numRowsAffected();
 }
 
+bool clsConnection::s_directWrites = true;
+
 int clsConnection::MaxBoundValues() const
 {
     // PostgreSQL takes up to 65535 parameters, but through Qt's driver binding and
@@ -282,7 +284,15 @@ int clsConnection::MaxBoundValues() const
 
 void clsConnection::InsertMany(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows)
 {
-    if (rows.empty() || columns.isEmpty())
+    static const QVariant null;
+    InsertMany(table, columns, rows.size(), [&](size_t r, qsizetype c) -> const QVariant& {
+        return c < rows[r].size() ? rows[r].at(c) : null;
+    });
+}
+
+void clsConnection::InsertMany(const QString& table, const QStringList& columns, size_t rowCount, const RowValue& value)
+{
+    if (rowCount == 0 || columns.isEmpty())
         return;
     const qsizetype width = columns.size();
     const size_t perStatement = size_t(std::max<qsizetype>(1, MaxBoundValues() / width));
@@ -292,9 +302,9 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
     row += QLatin1Char(')');
     const QString head = QStringLiteral("Insert into ") + table + QStringLiteral(" (") + columns.join(QLatin1Char(','))
         + QStringLiteral(") values ");
-    const auto bind = [&](QSqlQuery& query, const QVariantList& values) {
+    const auto bind = [&](QSqlQuery& query, size_t r) {
         for (qsizetype i = 0; i < width; ++i)
-            query.addBindValue(i < values.size() ? values.at(i) : QVariant());
+            query.addBindValue(value(r, i));
     };
     if (!IsPostgres()) {
         // SQLite runs in the process: one prepared single-row insert stepped once a row
@@ -304,25 +314,25 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         const QString sql = head + row;
         if (!IsOpen())
             Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
-        if (InsertThroughSqlite(sql, rows, width, perStatement))
+        if (s_directWrites && InsertThroughSqlite(sql, rowCount, width, perStatement, value))
             return;
         QSqlQuery query(Database());
         query.setForwardOnly(true);
         if (!query.prepare(sql))
             Fail(query.lastError());
-        for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t r = 0; r < rowCount; ++r) {
             if (r % perStatement == 0) {
                 RunHook(sql);
                 if (!IsOpen())
                     Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
             }
-            bind(query, rows[r]);
+            bind(query, r);
             if (!query.exec())
                 Fail(query.lastError());
         }
         return;
     }
-    if (CopyIn(table, columns, rows))
+    if (s_directWrites && CopyIn(table, columns, rowCount, value))
         return;
     // Without the client library: the driver sends every bound value as a literal of
     // its own, so many values cost more than the rows they carry. The rows go instead as
@@ -337,23 +347,23 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
     QVariantList arrays;
     for (qsizetype c = 0; c < width; ++c) {
         QString text;
-        text.reserve(qsizetype(rows.size()) * 8);
+        text.reserve(qsizetype(rowCount) * 8);
         text += QLatin1Char('{');
-        for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t r = 0; r < rowCount; ++r) {
             if (r)
                 text += QLatin1Char(',');
-            const QVariant v = c < rows[r].size() ? rows[r].at(c) : QVariant();
+            const QVariant& v = value(r, c);
             if (!v.isValid() || v.isNull()) {
                 text += QStringLiteral("NULL");
                 continue;
             }
             // An element in double quotes, its quotes and backslashes escaped: any text
             // stays one element, whatever commas, braces or blanks it holds.
-            QString value = v.typeId() == QMetaType::Bool ? (v.toBool() ? QStringLiteral("true") : QStringLiteral("false"))
-                                                           : v.toString();
-            value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-            value.replace(QLatin1Char('"'), QStringLiteral("\\\""));
-            text += QLatin1Char('"') + value + QLatin1Char('"');
+            QString element = v.typeId() == QMetaType::Bool ? (v.toBool() ? QStringLiteral("true") : QStringLiteral("false"))
+                                                             : v.toString();
+            element.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+            element.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+            text += QLatin1Char('"') + element + QLatin1Char('"');
         }
         text += QLatin1Char('}');
         arrays << text;
@@ -361,8 +371,8 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
     Execute(sql, arrays);
 }
 
-bool clsConnection::InsertThroughSqlite(const QString& sql, const std::vector<QVariantList>& rows, qsizetype width,
-                                       size_t perStatement)
+bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsizetype width, size_t perStatement,
+                                       const RowValue& value)
 {
     // Qt's driver binds every value through a name table of its own, which costs more
     // than SQLite's whole insert: the statement is prepared and stepped here, on the
@@ -387,7 +397,7 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, const std::vector<QV
             api.finalize(statement);
         Fail(text, code);
     };
-    for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t r = 0; r < rowCount; ++r) {
         if (r % perStatement == 0) {
             // No statement of ours is left open while the hook runs: a connection
             // closed under one could not be closed, and would keep its transaction.
@@ -401,9 +411,8 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, const std::vector<QV
             if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
                 fail();
         }
-        const QVariantList& values = rows[r];
         for (qsizetype i = 0; i < width; ++i)
-            if (BindLikeDriver(api, statement, int(i + 1), i < values.size() ? values.at(i) : QVariant()) != SQLITE_OK)
+            if (BindLikeDriver(api, statement, int(i + 1), value(r, i)) != SQLITE_OK)
                 fail();
         if (api.step(statement) != SQLITE_DONE)
             fail();
@@ -414,7 +423,7 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, const std::vector<QV
     return true;
 }
 
-bool clsConnection::CopyIn(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows)
+bool clsConnection::CopyIn(const QString& table, const QStringList& columns, size_t rowCount, const RowValue& value)
 {
     const PqCalls& pq = PqCalls::Get();
     if (!pq.ok || !IsOpen())
@@ -447,18 +456,14 @@ bool clsConnection::CopyIn(const QString& table, const QStringList& columns, con
     data.reserve(kPiece + 4096);
     bool sent = true;
     const qsizetype width = columns.size();
-    for (size_t r = 0; r < rows.size() && sent; ++r) {
-        const QVariantList& row = rows[r];
+    for (size_t r = 0; r < rowCount && sent; ++r) {
         for (qsizetype c = 0; c < width; ++c) {
             if (c)
                 data += '\t';
-            if (c < row.size())
-                AppendCopyValue(data, row.at(c));
-            else
-                data += "\\N";
+            AppendCopyValue(data, value(r, c));
         }
         data += '\n';
-        if (data.size() >= kPiece || r + 1 == rows.size()) {
+        if (data.size() >= kPiece || r + 1 == rowCount) {
             sent = pq.putData(session, data.constData(), int(data.size())) == 1;
             data.clear();
         }

@@ -49,6 +49,13 @@ public:
     // for each group of rows a statement of MaxBoundValues() values would carry, so
     // faults land as on a server. Throws clsDatabaseError.
     void InsertMany(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows);
+    // The same with the rows read where they are: value(r, c) is row r's value of
+    // columns[c], and stays valid until InsertMany returns.
+    using RowValue = std::function<const QVariant&(size_t row, qsizetype column)>;
+    void InsertMany(const QString& table, const QStringList& columns, size_t rowCount, const RowValue& value);
+    // Off: InsertMany writes through Qt's drivers only, as where the client libraries
+    // cannot be reached (tests run both ways).
+    static void SetDirectWrites(bool on) { s_directWrites = on; }
     // Values one statement of InsertMany may carry on this connection.
     int MaxBoundValues() const;
 
@@ -69,11 +76,12 @@ private:
     QSqlQuery Prepare(const QString& sql, const QVariantList& params);
     // COPY through the client library under Qt's driver; false when that library or the
     // session cannot be reached (nothing was sent then). Throws clsDatabaseError.
-    bool CopyIn(const QString& table, const QStringList& columns, const std::vector<QVariantList>& rows);
+    bool CopyIn(const QString& table, const QStringList& columns, size_t rowCount, const RowValue& value);
     // SQLite: the single-row insert `sql` prepared once and stepped for each row on the
     // driver's handle; false when that library cannot be reached. Throws clsDatabaseError.
-    bool InsertThroughSqlite(const QString& sql, const std::vector<QVariantList>& rows, qsizetype width,
-                             size_t perStatement);
+    bool InsertThroughSqlite(const QString& sql, size_t rowCount, qsizetype width, size_t perStatement,
+                             const RowValue& value);
+    static bool s_directWrites;
     QString m_name;
     int m_transactionDepth = 0;
     qint64 m_failures = 0;

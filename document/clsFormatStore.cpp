@@ -200,40 +200,43 @@ void clsFormatStore::InsertRows(clsConnection& conn, qint32 id, qint32 modeEx, c
     QStringList names = {QStringLiteral("ID"), QStringLiteral("ModeEx")};
     for (FldColumn c : columns)
         names << clsFormatRow::ColumnName(c);
-    std::vector<QVariantList> values;
-    values.reserve(rows.size());
-    for (const clsFormatRow* r : rows) {
-        QVariantList v;
-        v.reserve(qsizetype(columns.size()) + 2);
-        v << id << modeEx;
-        for (FldColumn c : columns)
-            v << r->Value(c);
-        values.push_back(std::move(v));
-    }
-    conn.InsertMany(QStringLiteral("Rpt_FldDEF"), names, values);
+    const QVariant idValue(id), kindValue(modeEx);
+    conn.InsertMany(QStringLiteral("Rpt_FldDEF"), names, rows.size(), [&](size_t r, qsizetype c) -> const QVariant& {
+        return c == 0 ? idValue : c == 1 ? kindValue : rows[r]->Value(columns[size_t(c - 2)]);
+    });
 }
 
 void clsFormatStore::InsertFormat(clsConnection& conn, qint32 id, const std::vector<clsFormatRow>& rows)
 {
     // One column list for every kind: a column a kind does not write is bound Null,
     // which is what leaving it out of the kind's own insert stores in these tables.
+    // The rows are read where they are, kinds in turn.
     QStringList names = {QStringLiteral("ID"), QStringLiteral("ModeEx")};
     for (int c = 0; c < kFldColumnCount; ++c)
         names << clsFormatRow::ColumnName(FldColumn(c));
-    std::vector<QVariantList> values;
-    values.reserve(rows.size());
+    struct Kind
+    {
+        QVariant value;
+        std::array<bool, kFldColumnCount> writes{};
+    };
+    std::vector<Kind> kinds;
     for (qint32 kind : clsFormatRow::SavedKinds()) {
-        const std::vector<FldColumn>& columns = clsFormatRow::KindColumns(kind);
-        for (const clsFormatRow& r : rows) {
-            if (r.ModeEx != kind)
-                continue;
-            QVariantList v(kFldColumnCount + 2);
-            v[0] = id;
-            v[1] = kind;
-            for (FldColumn c : columns)
-                v[int(c) + 2] = r.Value(c);
-            values.push_back(std::move(v));
-        }
+        Kind k{QVariant(kind), {}};
+        for (FldColumn c : clsFormatRow::KindColumns(kind))
+            k.writes[size_t(c)] = true;
+        kinds.push_back(k);
     }
-    conn.InsertMany(QStringLiteral("Rpt_FldDEF"), names, values);
+    std::vector<std::pair<const clsFormatRow*, const Kind*>> order;
+    order.reserve(rows.size());
+    for (size_t k = 0; k < kinds.size(); ++k)
+        for (const clsFormatRow& r : rows)
+            if (r.ModeEx == clsFormatRow::SavedKinds()[k])
+                order.emplace_back(&r, &kinds[k]);
+    const QVariant idValue(id), null;
+    conn.InsertMany(QStringLiteral("Rpt_FldDEF"), names, order.size(), [&](size_t r, qsizetype c) -> const QVariant& {
+        if (c < 2)
+            return c == 0 ? idValue : order[r].second->value;
+        const size_t column = size_t(c - 2);
+        return order[r].second->writes[column] ? order[r].first->values[column] : null;
+    });
 }
