@@ -86,14 +86,6 @@ private Q_SLOTS:
         QCOMPARE(c.FailureCount(), before + 1);
         QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ID=5")).toInt(), n);
     }
-
-    void closedConnection()
-    {
-        clsConnection c(QStringLiteral("never-opened"));
-        QVERIFY(!c.IsOpen());
-        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.Execute(QStringLiteral("select 1")));
-        QCOMPARE(c.ConnectionString(), QString());
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_clsConnection)
