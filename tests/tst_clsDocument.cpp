@@ -68,14 +68,6 @@ private Q_SLOTS:
         QVERIFY(!bare.OpenDocument(&db.Conn(), QStringLiteral("固定资产折旧计算表"), QStringLiteral("FA"), QString()));
         QCOMPARE(prompt.LastText(), QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。\r\n（系统有自动分析数据源得到报表最新格式的能力），..."));
         QVERIFY(!bare.IsOpen());
-
-        // RunMode opens without a catalogue row.
-        prompt.Clear();
-        bare.SetRunMode(true);
-        QVERIFY(g_blnRunMode);
-        QVERIFY(bare.OpenDocument(&db.Conn(), QStringLiteral("无此表"), QStringLiteral("GL"), QString()));
-        QCOMPARE(bare.m_lngReportID, -1);
-        QCOMPARE(prompt.messages.size(), 0);
     }
 
     // IsBaseTable and the frame flag of the print row, as stored: only 1 is a frame.

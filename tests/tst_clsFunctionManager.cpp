@@ -189,57 +189,11 @@ private Q_SLOTS:
         m_db.reset();
     }
 
-    void loadFunctions_data() { clsTestDatabase::AddBackendRows(); }
-    void loadFunctions()
-    {
-        QXRF_OPEN_DB(db);
-        Catalogue(db.Conn());
-        if (backend == QLatin1String("sqlite")) {  // only SQLite keeps text in an integer column
-            Pere(db.Conn(), 3, 2, QStringLiteral("t"), QStringLiteral("'true'"));
-            Pere(db.Conn(), 3, 3, QStringLiteral("u"), QStringLiteral("'abc'"));
-        }
-        auto doc = Open(db);
-        clsFunctionManager* fm = doc->FunctionManager();
-        clsRecordingPrompt prompt;
-        bool ok = false;
-        fm->LoadDefFunctions(ok);
-        QVERIFY(ok);
-        QCOMPARE(prompt.messages.size(), 0);
-
-        QStringList described;
-        for (const auto& f : fm->mFuncs)
-            described << QString::number(f->id) + QLatin1Char(':') + Describe(*f);
-        described.sort();
-        QCOMPARE(described, (QStringList{"1:QC|取期初|账务|1,2|110|2|", "2:FX|第一|G1||000|0|a+,b-,c-,d+",
-                                         backend == QLatin1String("sqlite") ? "3:FX|第二|G2||000|5|z+,t+,u-" : "3:FX|第二|G2||000|5|z+",
-                                         "5:||||000|0|"}));
-        const auto byId = [&](qint32 id) -> clsFunction& {
-            for (const auto& f : fm->mFuncs)
-                if (f->id == id)
-                    return *f;
-            return *fm->mFuncs.front();
-        };
-        const clsPere& a = byId(2).Peres.at(0);
-        QCOMPARE((QStringList{a.strRefType, a.strDefault}), (QStringList{"列集合", "缺省a"}));
-        QCOMPARE(a.lngDataType, 0);
-        QCOMPARE(byId(2).Peres.at(1).lngDataType, 1);
-
-        // Same name in two classes: the object is the first in list order, the parameters
-        // are told apart by class.
-        const clsFunction* first = nullptr;
-        for (const auto& f : fm->mFuncs)
-            if (!first && f->StrName == QLatin1String("FX"))
-                first = f.get();
-        QCOMPARE(fm->GetFuncObject(QStringLiteral(" fx ")), first);
-        QCOMPARE(fm->GetFuncParameter(QStringLiteral(" g2 "), QStringLiteral("FX")), &byId(3).Peres);
-        QCOMPARE(fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("fx")), &byId(2).Peres);
-        QCOMPARE(fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("APF")), nullptr);
-    }
-
-    // Classes and functions are walked with a cursor that stops past the end and starts
-    // over when asked; the analysis servers' classes follow the table's, except in an
-    // account database.
-    void classesAndFunctions_data()
+    // The catalogue as read: parameters in order, with their references and types; the
+    // same name in two classes told apart by class. Classes and functions are walked with
+    // a cursor that stops past the end and starts over when asked; the analysis servers'
+    // classes follow the table's, except in an account database.
+    void catalogue_data()
     {
         clsTestDatabase::AddBackendColumn();
         QTest::addColumn<bool>("accountDatabase");
@@ -248,7 +202,7 @@ private Q_SLOTS:
             clsTestDatabase::NewRow(b, QStringLiteral("account database")) << true;
         }
     }
-    void classesAndFunctions()
+    void catalogue()
     {
         QXRF_OPEN_DB(db);
         QFETCH(bool, accountDatabase);
@@ -265,10 +219,48 @@ private Q_SLOTS:
         Catalogue(db.Conn());
         Fun(db.Conn(), 6, QStringLiteral("'CWF','分析','青禾财务分析函数','',0,0,0,'AA'"));
         Fun(db.Conn(), 7, QStringLiteral("'GX','第三','G1','',0,0,0,'AA'"));
+        if (backend == QLatin1String("sqlite")) {  // only SQLite keeps text in an integer column
+            Pere(db.Conn(), 3, 2, QStringLiteral("t"), QStringLiteral("'true'"));
+            Pere(db.Conn(), 3, 3, QStringLiteral("u"), QStringLiteral("'abc'"));
+        }
         if (accountDatabase)
             db.Conn().Execute(QStringLiteral("CREATE TABLE fst00000 (x INTEGER)"));
         auto doc = Open(db);
         clsFunctionManager* fm = doc->FunctionManager();
+        clsRecordingPrompt prompt;
+        bool ok = false;
+        fm->LoadDefFunctions(ok);
+        QVERIFY(ok);
+        QCOMPARE(prompt.messages.size(), 0);
+
+        QStringList described;
+        for (const auto& f : fm->mFuncs)
+            described << QString::number(f->id) + QLatin1Char(':') + Describe(*f);
+        described.sort();
+        QCOMPARE(described, (QStringList{"1:QC|取期初|账务|1,2|110|2|", "2:FX|第一|G1||000|0|a+,b-,c-,d+",
+                                         backend == QLatin1String("sqlite") ? "3:FX|第二|G2||000|5|z+,t+,u-" : "3:FX|第二|G2||000|5|z+",
+                                         "5:||||000|0|", "6:CWF|分析|青禾财务分析函数||000|0|", "7:GX|第三|G1||000|0|"}));
+        const auto byId = [&](qint32 id) -> clsFunction& {
+            for (const auto& f : fm->mFuncs)
+                if (f->id == id)
+                    return *f;
+            return *fm->mFuncs.front();
+        };
+        const clsPere& a = byId(2).Peres.at(0);
+        QCOMPARE((QStringList{a.strRefType, a.strDefault}), (QStringList{"列集合", "缺省a"}));
+        QCOMPARE(a.lngDataType, 0);
+        QCOMPARE(byId(2).Peres.at(1).lngDataType, 1);
+        // Same name in two classes: the object is the first in list order, the parameters
+        // are told apart by class.
+        const clsFunction* first = nullptr;
+        for (const auto& f : fm->mFuncs)
+            if (!first && f->StrName == QLatin1String("FX"))
+                first = f.get();
+        QCOMPARE(fm->GetFuncObject(QStringLiteral(" fx ")), first);
+        QCOMPARE(fm->GetFuncParameter(QStringLiteral(" g2 "), QStringLiteral("FX")), &byId(3).Peres);
+        QCOMPARE(fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("fx")), &byId(2).Peres);
+        QCOMPARE(fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("APF")), nullptr);
+
         QStringList got = fm->FuncClasses();
         QStringList sorted = got.mid(0, 5);
         sorted.sort();

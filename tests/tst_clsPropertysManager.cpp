@@ -36,18 +36,6 @@ class tst_clsPropertysManager : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void reloadKeepsTheLists()
-    {
-        clsPropertysManager m;
-        bool ok = false;
-        m.LoadAllPropertys(ok);
-        QVERIFY(ok);
-        const size_t cols = m.ColPropertys.size(), labels = m.LabelPropertys.size();
-        m.LoadAllPropertys(ok);
-        QCOMPARE(m.ColPropertys.size(), cols);
-        QCOMPARE(m.LabelPropertys.size(), labels);
-    }
-
     // A choice list belongs to its kind and caption together.
     void choiceListsFollowKindAndCaption_data()
     {

@@ -14,22 +14,12 @@
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QtTest>
 
 class tst_faults : public QObject
 {
     Q_OBJECT
 private:
-    static void Reopen(clsTestDatabase& db)
-    {
-        QSqlDatabase sql = QSqlDatabase::database(db.Conn().Name(), false);
-        QVERIFY(sql.open());
-        if (!db.Schema().isEmpty()) {
-            QSqlQuery(sql).exec(QStringLiteral("SET client_min_messages TO warning"));
-            QSqlQuery(sql).exec(QStringLiteral("SET search_path TO ") + db.Schema());
-        }
-    }
     // Saves, and answers the report's lock column afterwards.
     static int ColsAfterSave(clsDocument& doc, clsTestDatabase& db, qint32 id)
     {
@@ -101,7 +91,7 @@ private Q_SLOTS:
             }
             QVERIFY(Refused(doc, prompt));
             QVERIFY(!db.Conn().InTransaction());
-            Reopen(db);
+            QVERIFY(db.Reopen());
         } else {
             QVERIFY2(!duringSave && seen < closeAt, "the connection was closed but still reads as open");
         }
