@@ -250,9 +250,9 @@ private Q_SLOTS:
         QCOMPARE(db.Scalar(QStringLiteral("select coalesce(max(Cols), 0) from Rpt_GlbDEF where ID=1")).toInt(), cols);
     }
 
-    // A stored name that would break a statement, in a session whose strings take
-    // backslash escapes, is found and saved as it stands (names typed in that would:
-    // tst_host).
+    // A stored report name that would break a statement built from it, read in a session
+    // whose strings take backslash escapes, is found and saved as it stands (such names
+    // asked for on the command line: tst_host).
     void hostileTextChangesNoStatement_data()
     {
         clsTestDatabase::AddBackendColumn();
