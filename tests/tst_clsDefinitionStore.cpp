@@ -57,16 +57,6 @@ private Q_SLOTS:
         QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_FldDEF")).toInt(), rows);
         QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_GlbDEF")).toInt(), 5);
         QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_GlbDEF where Cols <> 0")).toInt(), 0);
-        // The catalogue functions carry their parameters in order.
-        QCOMPARE(db.Scalar(QStringLiteral("select name from rpt_funPere where id = 8 and OrderEX = 2")).toString(),
-                 QStringLiteral("缺省值"));
-        // Each table that goes missing is named, the same way on both databases.
-        for (const char* table : {"Rpt_GlbDEF", "Rpt_FldDEF", "Rpt_FltDEF", "rpt_fundef", "rpt_funPere"}) {
-            db.Conn().Execute(QStringLiteral("drop table ") + QString::fromLatin1(table));
-            QCOMPARE(clsDefinitionStore::MissingTable(db.Conn()), QString::fromLatin1(table));
-            clsDefinitionStore::CreateSchema(db.Conn());
-            QVERIFY(clsDefinitionStore::HasSchema(db.Conn()));
-        }
     }
 
     void demoReportsOpen_data()
@@ -74,14 +64,12 @@ private Q_SLOTS:
         clsTestDatabase::AddBackendColumn();
         QTest::addColumn<QString>("system");
         QTest::addColumn<QString>("report");
-        QTest::addColumn<bool>("opens");
-        for (const QString& b : clsTestDatabase::Backends()) {
-            clsTestDatabase::NewRow(b, QStringLiteral("GL")) << QStringLiteral("GL") << QStringLiteral("科目余额表") << true;
-            clsTestDatabase::NewRow(b, QStringLiteral("AP")) << QStringLiteral("AP") << QStringLiteral("应付账款账龄分析表") << true;
-            clsTestDatabase::NewRow(b, QStringLiteral("WA")) << QStringLiteral("WA") << QStringLiteral("工资汇总表") << true;
-            clsTestDatabase::NewRow(b, QStringLiteral("AR")) << QStringLiteral("AR") << QStringLiteral("应收账款明细表") << true;
-            clsTestDatabase::NewRow(b, QStringLiteral("FA")) << QStringLiteral("FA") << QStringLiteral("固定资产折旧计算表") << false;
-        }
+        QTest::addColumn<bool>("opens");   // the FA report has no column list yet
+        const QList<QStringList> reports{{"GL", "科目余额表"}, {"AP", "应付账款账龄分析表"}, {"WA", "工资汇总表"},
+                                         {"AR", "应收账款明细表"}, {"FA", "固定资产折旧计算表"}};
+        for (const QString& b : clsTestDatabase::Backends())
+            for (const QStringList& r : reports)
+                clsTestDatabase::NewRow(b, r[0]) << r[0] << r[1] << (r[0] != QLatin1String("FA"));
     }
     void demoReportsOpen()
     {

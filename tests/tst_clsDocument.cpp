@@ -1,6 +1,7 @@
 #include "document/clsConnection.h"
 #include "document/clsDesignerView.h"
 #include "document/clsDocument.h"
+#include "document/clsPrintSetting.h"
 #include "document/modPublicDefine.h"
 #include "columns/clsFieldsManager.h"
 #include "labels/clsLabelManager.h"
@@ -67,14 +68,6 @@ private Q_SLOTS:
         QVERIFY(!bare.OpenDocument(&db.Conn(), QStringLiteral("固定资产折旧计算表"), QStringLiteral("FA"), QString()));
         QCOMPARE(prompt.LastText(), QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。\r\n（系统有自动分析数据源得到报表最新格式的能力），..."));
         QVERIFY(!bare.IsOpen());
-
-        // RunMode opens without a catalogue row.
-        prompt.Clear();
-        bare.SetRunMode(true);
-        QVERIFY(g_blnRunMode);
-        QVERIFY(bare.OpenDocument(&db.Conn(), QStringLiteral("无此表"), QStringLiteral("GL"), QString()));
-        QCOMPARE(bare.m_lngReportID, -1);
-        QCOMPARE(prompt.messages.size(), 0);
     }
 
     // IsBaseTable and the frame flag of the print row, as stored: only 1 is a frame.
@@ -107,12 +100,15 @@ private Q_SLOTS:
         QCOMPARE(doc.GetPrintObject()->StrPrintDrive, QString());
     }
 
-    // Print settings saved with the format, twice: one row, the lock released, read back whole.
+    // Print settings kept by a close that asks (No keeps the stored format, Yes saves), then
+    // saved again: one row, the lock released, read back whole; a save in the host's
+    // transaction is the host's to end.
     void printSettingRoundTrip_data() { clsTestDatabase::AddBackendRows(); }
     void printSettingRoundTrip()
     {
         QXRF_OPEN_DB(db);
         AddReport(db, 19, QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("1"));
+        clsRecordingPrompt prompt;
         clsDocument doc;
         QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
         // A report without print settings answers that it has none.
@@ -120,11 +116,23 @@ private Q_SLOTS:
         qint32 paper = 0, orientation = 0, left = 0, right = 0, bottom = 0, top = 0;
         bool frame = false;
         QVERIFY(!doc.GetPrintSetting(drive, paper, orientation, left, right, bottom, top, frame));
+        doc.CloseDocument(true);
+        QCOMPARE(prompt.messages.size(), 0);   // nothing changed, nothing asked
 
         doc.SetPrintSetting(QStringLiteral("财务部 HP'LaserJet"), 8, 2, 150, 160, 170, 120, false);
         QVERIFY(doc.DocChanged());
-        QCOMPARE(doc.GetPrintObject()->LngPrintButton, 170);
-        doc.SaveReportFormat();
+        prompt.answers = {PromptAnswer::No};
+        doc.CloseDocument(true);
+        QCOMPARE(prompt.messages.size(), 1);
+        QCOMPARE(prompt.LastText(), QStringLiteral("格式定义已经改变是否保存?"));
+        QCOMPARE(prompt.messages.last().icon, PromptIcon::Question);
+        QCOMPARE(prompt.messages.last().buttons, PromptButtons::YesNo);
+        QVERIFY(!doc.DocChanged());
+        QCOMPARE(db.Count(QStringLiteral("ID=19 and ModeEx=27")), 0);
+
+        doc.SetDocChanged(true);
+        prompt.answers = {PromptAnswer::Yes};
+        doc.CloseDocument(true);
         QVERIFY(doc.LastSaveWritten());
         QVERIFY(!doc.DocChanged());
         QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=19")).toInt(), 0);
@@ -143,50 +151,29 @@ private Q_SLOTS:
                                 p->LngPrintTop}),
                  (QList<qint32>{8, 2, 150, 160, 170, 120}));
         QVERIFY(!p->blnListFrame);
-    }
 
-    void hostTransactionIsLeftToTheHost_data() { clsTestDatabase::AddBackendRows(); }
-    void hostTransactionIsLeftToTheHost()
-    {
-        QXRF_OPEN_DB(db);
-        AddReport(db, 17, QStringLiteral("工资汇总表"), QStringLiteral("WA"), QStringLiteral("0"));
-        clsDocument doc;
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("工资汇总表"), QStringLiteral("WA"), QString()));
+        // A save inside the host's own transaction leaves it open for the host to end.
         QVERIFY(db.Conn().BeginTrans());
-        doc.SaveReportFormat();
+        again.SetPrintSetting(QStringLiteral("另一台"), 9, 1, 10, 10, 10, 10, true);
+        again.SaveReportFormat();
         QVERIFY(db.Conn().InTransaction());
         QVERIFY(db.Conn().RollbackTrans());
-        QCOMPARE(db.Count(QStringLiteral("ID=17 and ModeEx=27")), 0);
+        QCOMPARE(db.Dump(19), first);
     }
 
-    void closeAsksOnceAndNoDiscardsNothing_data() { clsTestDatabase::AddBackendRows(); }
-    void closeAsksOnceAndNoDiscardsNothing()
+    // The default printer comes from the provider the host installs (none: no name); an
+    // inch paper rounds to whole millimetres (A4 and unknown papers: tst_rangeLayout).
+    void printerAndPaper()
     {
-        QXRF_OPEN_DB(db);
-        clsRecordingPrompt prompt;
-        AddReport(db, 18, QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("1"));
-        clsDocument doc;
-        QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
-        doc.CloseDocument(true);
-        QCOMPARE(prompt.messages.size(), 0);
-
-        doc.SetDocChanged(true);
-        prompt.answers = {PromptAnswer::No};
-        doc.CloseDocument(true);
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.LastText(), QStringLiteral("格式定义已经改变是否保存?"));
-        QCOMPARE(prompt.messages.last().icon, PromptIcon::Question);
-        QCOMPARE(prompt.messages.last().buttons, PromptButtons::YesNo);
-        QVERIFY(!doc.DocChanged());
-        QCOMPARE(db.Count(QStringLiteral("ID=18 and ModeEx=27")), 0);
-
-        doc.SetDocChanged(true);
-        prompt.answers = {PromptAnswer::Yes};
-        doc.CloseDocument(false);
-        QCOMPARE(db.Count(QStringLiteral("ID=18 and ModeEx=27")), 1);
-        QVERIFY(!doc.DocChanged());
+        clsPrintSetting::SetDefaultPrinterProvider([] { return QStringLiteral("财务部打印机"); });
+        clsPrintSetting p;
+        clsPrintSetting::SetDefaultPrinterProvider({});
+        QCOMPARE(p.StrPrintDrive, QStringLiteral("财务部打印机"));
+        QCOMPARE(clsPrintSetting().StrPrintDrive, QString());
+        qint32 width = -1, height = -1;
+        p.GetPaperSize(7, width, height);   // executive, 7 1/2 by 10 1/2 inches
+        QCOMPARE((QList<qint32>{width, height}), (QList<qint32>{267, 190}));
     }
-
 };
 
 QTEST_GUILESS_MAIN(tst_clsDocument)

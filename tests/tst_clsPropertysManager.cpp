@@ -7,8 +7,6 @@
 #include <QtTest>
 
 namespace {
-constexpr auto OpenWithoutDatabase = [](clsDocument& doc) { clsCanvasFixture::OpenHeadless(doc); };
-
 void AddColumn(clsFieldsManager& fields, const QString& name, const QString& expression, qint32 group)
 {
     auto col = std::make_unique<clsRepcol>();
@@ -38,20 +36,7 @@ class tst_clsPropertysManager : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void reloadKeepsTheLists()
-    {
-        clsPropertysManager m;
-        bool ok = false;
-        m.LoadAllPropertys(ok);
-        QVERIFY(ok);
-        const size_t cols = m.ColPropertys.size(), labels = m.LabelPropertys.size();
-        m.LoadAllPropertys(ok);
-        QCOMPARE(m.ColPropertys.size(), cols);
-        QCOMPARE(m.LabelPropertys.size(), labels);
-    }
-
-    // A choice list belongs to its kind and caption together; only columns offer the
-    // percentages of a row.
+    // A choice list belongs to its kind and caption together.
     void choiceListsFollowKindAndCaption_data()
     {
         QTest::addColumn<QString>("kind");
@@ -68,19 +53,19 @@ private Q_SLOTS:
         QFETCH(QString, caption);
         QFETCH(QStringList, items);
         clsDocument doc;
-        OpenWithoutDatabase(doc);
+        clsCanvasFixture::OpenHeadless(doc);
         QCOMPARE(Reflist(kind, caption), items);
-        const QStringList label = Reflist(QStringLiteral("标签"), QStringLiteral("显示格式"));
-        QVERIFY(!label.isEmpty() && !label.contains(QStringLiteral("行百分比")));
-        QCOMPARE(Reflist(QStringLiteral("列"), QStringLiteral("显示格式")), label + Split("行百分比|分组行百分比"));
     }
 
-    // Ranges a label can go to, the fields of the columns and the group columns come
-    // from the report itself.
+    // Only columns offer the percentages of a row; ranges a label can go to, the fields
+    // of the columns and the group columns come from the report itself.
     void choicesFromTheReport()
     {
         clsDocument doc;
-        OpenWithoutDatabase(doc);
+        clsCanvasFixture::OpenHeadless(doc);
+        const QStringList label = Reflist(QStringLiteral("标签"), QStringLiteral("显示格式"));
+        QVERIFY(!label.isEmpty() && !label.contains(QStringLiteral("行百分比")));
+        QCOMPARE(Reflist(QStringLiteral("列"), QStringLiteral("显示格式")), label + Split("行百分比|分组行百分比"));
         clsRangeManager& ranges = *doc.RangeManager();
         QCOMPARE(Reflist(QStringLiteral("标签"), QStringLiteral("所属区域")),
                  Split("标题区域|页标题区域|页脚注区域|脚注区域"));

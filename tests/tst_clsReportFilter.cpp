@@ -7,19 +7,14 @@
 #include <QtTest>
 
 namespace {
-struct Call
-{
-    QString member;
-    QVariantList args;
-};
-
+// Records each call as its member followed by its arguments.
 class FakeFilter : public clsOutsideObject
 {
 public:
-    explicit FakeFilter(QList<Call>* log, bool failSet = false) : m_log(log), m_failSet(failSet) {}
+    explicit FakeFilter(QList<QVariantList>* log, bool failSet = false) : m_log(log), m_failSet(failSet) {}
     QVariant Invoke(const QString& member, QVariantList& args) override
     {
-        m_log->append({member, args});
+        m_log->append(QVariantList{member} + args);
         if (member.compare(QLatin1String("SetFilter"), Qt::CaseInsensitive) == 0) {
             if (m_failSet)
                 throw clsOutsideError(QStringLiteral("条件设置失败"));
@@ -32,7 +27,7 @@ public:
     }
 
 private:
-    QList<Call>* m_log;
+    QList<QVariantList>* m_log;
     bool m_failSet;
 };
 }
@@ -66,7 +61,7 @@ private Q_SLOTS:
         QFETCH(bool, failSet);
         QFETCH(bool, runMode);
         QFETCH(QString, message);
-        QList<Call> log;
+        QList<QVariantList> log;
         if (registered)
             clsComponentRegistry::Register(QStringLiteral("qxvimbareport.CLSFILTERINTERFACE"),
                                            [&] { return std::make_unique<FakeFilter>(&log, failSet); });
@@ -90,18 +85,16 @@ private Q_SLOTS:
         if (!registered)
             return;
         QCOMPARE(log.size(), failSet ? 1 : 2);
-        QCOMPARE(log[0].member, QStringLiteral("SetFilter"));
-        QCOMPARE(log[0].args.size(), 5);
-        QCOMPARE(log[0].args[0].toString(), QStringLiteral("科目余额表"));
-        QCOMPARE(log[0].args[1].toString(), QStringLiteral("GL"));
-        QCOMPARE(log[0].args[2].value<clsConnection*>(), &conn);
-        QVERIFY(!log[0].args[3].isValid());   // the omitted argument
-        QCOMPARE(log[0].args[4].toBool(), false);
+        const QVariantList set = log.first();
+        QCOMPARE(set.size(), 6);
+        QCOMPARE(set.mid(0, 3), (QVariantList{QStringLiteral("SetFilter"), QStringLiteral("科目余额表"), QStringLiteral("GL")}));
+        QCOMPARE(set[3].value<clsConnection*>(), &conn);
+        QVERIFY(!set[4].isValid());   // the omitted argument
+        QCOMPARE(set[5].toBool(), false);
         if (failSet)
             return;
-        QVERIFY(g_blnRunMode);                // written back through the reference
-        QCOMPARE(log[1].member, QStringLiteral("DeleteFilter"));
-        QCOMPARE(log[1].args, QVariantList{QStringLiteral("科目余额表")});
+        QVERIFY(g_blnRunMode);        // written back through the reference
+        QCOMPARE(log[1], (QVariantList{QStringLiteral("DeleteFilter"), QStringLiteral("科目余额表")}));
         QCOMPARE(filter.CloseFilter(), QString());
     }
 };

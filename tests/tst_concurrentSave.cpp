@@ -13,7 +13,6 @@
 #include "clsTestDatabase.h"
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QSqlQuery>
 #include <QThread>
 #include <QtTest>
 #include <cstdio>
@@ -107,19 +106,16 @@ private:
     void Prepare(clsTestDatabase& db)
     {
         m_where = db.Where();
+        std::vector<QVariantList> rows;
+        for (int i = 1; i <= kLabels; ++i)
+            rows.push_back({1, 26, 100 + i, QStringLiteral("批量标签%1").arg(i), QStringLiteral("标题区域"), QStringLiteral("显示/打印"),
+                            QStringLiteral("False,134,False,宋体,9,False,False,400"), 0, QStringLiteral("文本;;"), 0,
+                            QStringLiteral("文字%1").arg(i), i % 3 * 300, i % 10 * 1100, 300, 1000});
         QVERIFY(db.Conn().BeginTrans());
-        QSqlQuery q(db.Conn().Database());
-        QVERIFY(q.prepare(QStringLiteral("insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,nameForeign,FormatEx,Condition,iAlignStyle,"
-                                         "Note,iColSize,Expression,TopEx,LeftEx,Height,Width) values "
-                                         "(1,26,?,?,'标题区域','显示/打印','False,134,False,宋体,9,False,False,400',0,'文本;;',0,?,?,?,300,1000)")));
-        for (int i = 1; i <= kLabels; ++i) {
-            q.addBindValue(100 + i);
-            q.addBindValue(QStringLiteral("批量标签%1").arg(i));
-            q.addBindValue(QStringLiteral("文字%1").arg(i));
-            q.addBindValue(i % 3 * 300);
-            q.addBindValue(i % 10 * 1100);
-            QVERIFY(q.exec());
-        }
+        db.Conn().InsertMany(QStringLiteral("Rpt_FldDEF"),
+                             QStringLiteral("ID,ModeEx,OrderEx,Name,nameForeign,FormatEx,Condition,iAlignStyle,Note,iColSize,"
+                                            "Expression,TopEx,LeftEx,Height,Width").split(QLatin1Char(',')),
+                             rows);
         QVERIFY(db.Conn().CommitTrans());
     }
 

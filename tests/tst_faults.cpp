@@ -14,31 +14,12 @@
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QtTest>
 
 class tst_faults : public QObject
 {
     Q_OBJECT
 private:
-    // Closes the host's connection when the k-th statement is about to run.
-    static void CloseAt(clsTestDatabase& db, int k, int* seen)
-    {
-        const QString name = db.Conn().Name();
-        db.Conn().SetStatementHook([name, k, seen](const QString&) {
-            if (++*seen == k)
-                QSqlDatabase::database(name, false).close();
-        });
-    }
-    static void Reopen(clsTestDatabase& db)
-    {
-        QSqlDatabase sql = QSqlDatabase::database(db.Conn().Name(), false);
-        QVERIFY(sql.open());
-        if (!db.Schema().isEmpty()) {
-            QSqlQuery(sql).exec(QStringLiteral("SET client_min_messages TO warning"));
-            QSqlQuery(sql).exec(QStringLiteral("SET search_path TO ") + db.Schema());
-        }
-    }
     // Saves, and answers the report's lock column afterwards.
     static int ColsAfterSave(clsDocument& doc, clsTestDatabase& db, qint32 id)
     {
@@ -87,8 +68,13 @@ private Q_SLOTS:
             QVERIFY(doc.OpenDocument(&db.Conn(), name, system, QString()));
             doc.SetPrintSetting(QStringLiteral("另一台打印机"), 8, 2, 100, 100, 100, 100, false);
         }
+        // The host's connection closes when the k-th statement is about to run.
         int seen = 0;
-        CloseAt(db, closeAt, &seen);
+        const QString connection = db.Conn().Name();
+        db.Conn().SetStatementHook([&](const QString&) {
+            if (++seen == closeAt)
+                QSqlDatabase::database(connection, false).close();
+        });
         if (duringSave)
             doc.SaveReportFormat();
         else
@@ -105,7 +91,7 @@ private Q_SLOTS:
             }
             QVERIFY(Refused(doc, prompt));
             QVERIFY(!db.Conn().InTransaction());
-            Reopen(db);
+            QVERIFY(db.Reopen());
         } else {
             QVERIFY2(!duringSave && seen < closeAt, "the connection was closed but still reads as open");
         }
@@ -264,8 +250,9 @@ private Q_SLOTS:
         QCOMPARE(db.Scalar(QStringLiteral("select coalesce(max(Cols), 0) from Rpt_GlbDEF where ID=1")).toInt(), cols);
     }
 
-    // Text from the user or a stored row never changes a statement, also in a session
-    // whose strings take backslash escapes; such text is found and saved as it stands.
+    // A stored report name that would break a statement built from it, read in a session
+    // whose strings take backslash escapes, is found and saved as it stands (such names
+    // asked for on the command line: tst_host).
     void hostileTextChangesNoStatement_data()
     {
         clsTestDatabase::AddBackendColumn();
@@ -287,11 +274,6 @@ private Q_SLOTS:
             QCOMPARE(escaping->Open(QStringLiteral("show standard_conforming_strings")).Text(QStringLiteral("standard_conforming_strings")),
                      QStringLiteral("off"));
         clsRecordingPrompt prompt;
-        for (const auto& [name, system] : {std::pair{text, QStringLiteral("AP")}, std::pair{QStringLiteral("应付账款账龄分析表"), text}}) {
-            clsDocument doc;
-            QVERIFY(!doc.OpenDocument(escaping.get(), name, system, text));
-        }
-        QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_GlbDEF where Cols <> 0")).toInt(), 0);
         escaping->Execute(QStringLiteral("update Rpt_GlbDEF set Name = ? where ID = 2"), {text});
         clsDocument doc;
         QVERIFY(doc.OpenDocument(escaping.get(), text, QStringLiteral("AP"), text));

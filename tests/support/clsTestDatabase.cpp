@@ -10,17 +10,13 @@
 #include <QUuid>
 
 namespace {
-QTemporaryDir& TempDir()
+// Every session of a PostgreSQL test database works in its schema, without notices.
+bool UseSchema(const QSqlDatabase& db, const QString& schema)
 {
-    static QTemporaryDir dir(QDir(qEnvironmentVariable("QXRF_TEST_TMP", QDir::tempPath())).filePath(QStringLiteral("qxrfdb-XXXXXX")));
-    return dir;
+    QSqlQuery q(db);
+    return schema.isEmpty()
+        || (q.exec(QStringLiteral("SET client_min_messages TO warning")) && q.exec(QStringLiteral("SET search_path TO ") + schema));
 }
-
-QString UniqueName()
-{
-    return QStringLiteral("t%1").arg(QUuid::createUuid().toString(QUuid::Id128).left(16));
-}
-
 }
 
 QString clsTestDatabase::PostgresOptions()
@@ -57,32 +53,29 @@ QTestData& clsTestDatabase::NewRow(const QString& backend, const QString& name)
 }
 
 clsTestDatabase::clsTestDatabase(const QString& backend, bool withSchema, bool withDemo)
-    : m_backend(backend), m_name(UniqueName())
+    : m_backend(backend), m_name(QStringLiteral("t%1").arg(QUuid::createUuid().toString(QUuid::Id128).left(16)))
 {
+    QSqlDatabase db;
     if (backend == QLatin1String("sqlite")) {
-        m_path = TempDir().filePath(m_name + QStringLiteral(".db"));
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        static QTemporaryDir dir(QDir(qEnvironmentVariable("QXRF_TEST_TMP", QDir::tempPath())).filePath(QStringLiteral("qxrfdb-XXXXXX")));
+        m_path = dir.filePath(m_name + QStringLiteral(".db"));
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(m_path);
-        if (!db.open()) {
-            m_error = db.lastError().text();
-            return;
-        }
     } else {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_name);
         m_error = clsDefinitionStore::ApplyPostgresOptions(db, PostgresOptions() + QStringLiteral(" connect_timeout=5"));
         if (!m_error.isEmpty())
             return;
-        if (!db.open()) {
-            m_error = db.lastError().text();
-            return;
-        }
         m_schema = m_name.toLower();
-        QSqlQuery q(db);
-        q.exec(QStringLiteral("SET client_min_messages TO warning"));
-        if (!q.exec(QStringLiteral("CREATE SCHEMA ") + m_schema) || !q.exec(QStringLiteral("SET search_path TO ") + m_schema)) {
-            m_error = q.lastError().text();
-            return;
-        }
+    }
+    if (!db.open()) {
+        m_error = db.lastError().text();
+        return;
+    }
+    QSqlQuery q(db);
+    if (!m_schema.isEmpty() && !(q.exec(QStringLiteral("CREATE SCHEMA ") + m_schema) && UseSchema(db, m_schema))) {
+        m_error = q.lastError().text();
+        return;
     }
     m_conn = std::make_unique<clsConnection>(m_name);
     try {
@@ -105,12 +98,15 @@ std::unique_ptr<clsConnection> clsTestDatabase::OpenAnother(const QString& conne
         db.setConnectOptions((db.connectOptions() + QLatin1Char(' ') + connectOptions).trimmed());
     if (!db.open())
         return nullptr;
-    if (!m_schema.isEmpty()) {
-        QSqlQuery(db).exec(QStringLiteral("SET client_min_messages TO warning"));
-        QSqlQuery(db).exec(QStringLiteral("SET search_path TO ") + m_schema);
-    }
+    UseSchema(db, m_schema);
     m_extraConnections.append(name);
     return std::make_unique<clsConnection>(name);
+}
+
+bool clsTestDatabase::Reopen()
+{
+    QSqlDatabase db = QSqlDatabase::database(m_name, false);
+    return db.open() && UseSchema(db, m_schema);
 }
 
 QVariant clsTestDatabase::Scalar(const QString& sql)

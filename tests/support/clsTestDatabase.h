@@ -23,6 +23,8 @@ public:
     // A second connection to the same database (for two designers at once), with
     // driver connect options added to those of the first; later ones win.
     std::unique_ptr<clsConnection> OpenAnother(const QString& connectOptions = QString());
+    // Opens the first connection again after a test closed it.
+    bool Reopen();
     // Runs a scalar query, for assertions.
     QVariant Scalar(const QString& sql);
     int Count(const QString& whereClauseOnFldDef);
