@@ -678,15 +678,22 @@ private:
         for (const auto& c : Fields().Cols)
             if (twice(cols, c->name))
                 return QStringLiteral("名称重复：") + c->name;
-        // Bands one under another, each with its strip, never overlapping.
+        // Bands one under another from the top, each right under its strip, the next strip
+        // where the band above ends; the sheet reaches under the lowest.
         std::vector<const clsRange*> placed;
         for (const auto& r : Ranges().Ranges)
             if (r->blnLaidOut)
                 placed.push_back(r.get());
         std::sort(placed.begin(), placed.end(), [](const clsRange* a, const clsRange* b) { return a->top < b->top; });
-        for (size_t i = 1; i < placed.size(); ++i)
-            if (qint64(placed[i - 1]->top) + placed[i - 1]->Height + clsCanvasScene::StripHeight > placed[i]->top)
-                return QStringLiteral("区域%1与%2重叠").arg(placed[i - 1]->StrName, placed[i]->StrName);
+        qint64 y = 0;
+        for (const clsRange* r : placed) {
+            const clsSceneElement* strip = Scene().Find(Kind::Strip, r->StrName);
+            if (!strip || strip->rect.top != y || r->top != y + clsCanvasScene::StripHeight)
+                return QStringLiteral("区域%1不在上一区域之下").arg(r->StrName);
+            y = qint64(r->top) + r->Height;
+        }
+        if (Scene().picDraw.height < y)
+            return QStringLiteral("画布比区域矮");
         for (const clsRange* r : placed)
             if (r->Height < Ranges().ContentHeight(*r))
                 return QStringLiteral("区域%1容不下其中的对象").arg(r->StrName);
