@@ -165,15 +165,6 @@ private:
             picked.push_back(*shown[(r + k) % shown.size()]);
         return picked;
     }
-    const clsSceneElement* PickView(quint32 r, Kind kind)
-    {
-        m_doc->EnsureLayout();
-        std::vector<const clsSceneElement*> shown;
-        for (const auto& e : Scene().Elements(kind))
-            if (Scene().IsDisplayed(*e))
-                shown.push_back(e.get());
-        return shown.empty() ? nullptr : shown[r % shown.size()];
-    }
     // A press and a release on the middle of a view; with Ctrl it adds to the selection.
     void Click(const clsSceneElement& view, bool ctrl)
     {
@@ -189,11 +180,6 @@ private:
             if (r->StrRangeType.trimmed() == QStringLiteral("正文区"))
                 return r.get();
         return nullptr;
-    }
-    const clsSceneElement* PickAnyView(quint32 r)
-    {
-        static const Kind kinds[] = {Kind::Label, Kind::Column, Kind::Title};
-        return PickView(r >> 2, kinds[r % 3]);
     }
     static CanvasTarget TargetOf(Kind kind)
     {
@@ -232,8 +218,9 @@ private:
         }
         case Select:
         case SelectMore: {
-            if (const clsSceneElement* view = PickAnyView(s.a))
-                Click(clsSceneElement(*view), s.op == SelectMore);
+            static const Kind kinds[] = {Kind::Label, Kind::Column, Kind::Title};
+            for (const clsSceneElement& view : PickViews(s.a >> 2, kinds[s.a % 3], 1))
+                Click(view, s.op == SelectMore);
             break;
         }
         case RubberBand: {
@@ -415,12 +402,11 @@ private:
             break;
         }
         case RangeHeight: {
-            const clsSceneElement* strip = PickView(s.a, Kind::Strip);
-            if (!strip)
-                break;
-            const qint32 y = strip->rect.top + 10;
-            ctl.Press(CanvasTarget::RangeBar, strip->name, CanvasButton::Left, 10, y, none);
-            ctl.Release(CanvasTarget::RangeBar, 10, y + Offset(s.b, 1500), none);
+            for (const clsSceneElement& strip : PickViews(s.a, Kind::Strip, 1)) {
+                const qint32 y = strip.rect.top + 10;
+                ctl.Press(CanvasTarget::RangeBar, strip.name, CanvasButton::Left, 10, y, none);
+                ctl.Release(CanvasTarget::RangeBar, 10, y + Offset(s.b, 1500), none);
+            }
             break;
         }
         case GroupCell: {
@@ -443,8 +429,12 @@ private:
             m_doc->SaveReportFormat();
             if (!m_doc->LastSaveWritten())
                 break;
-            // What was saved comes back exactly, in a document of its own.
+            // A second save right after writes again, replacing what the first wrote; what
+            // was saved comes back exactly, in a document of its own.
             const clsFormatSnapshot saved = m_doc->TakeSnapshot();
+            m_doc->SaveReportFormat();
+            if (!m_doc->LastSaveWritten())
+                return QStringLiteral("第二次保存没有写入");
             clsDocument reopened;
             if (!reopened.OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
                 return QStringLiteral("保存后不能重新打开");
@@ -511,7 +501,7 @@ private:
             value = QStringLiteral("99999999999");
             break;
         default:
-            value = QStringLiteral("名称%1").arg(s.d % 7);
+            value = QStringLiteral("名'称%1").arg(s.d % 7);
             break;
         }
         // The object picked by its place in its list.
