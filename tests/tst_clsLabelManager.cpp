@@ -21,14 +21,9 @@ void InsertLabel(clsConnection& c, int order, const QString& name, const QString
                   .arg(order).arg(SqlQuote(name), SqlQuote(font), SqlQuote(note)));
 }
 
-clsLabel* AddLabel(clsLabelManager& m, const QString& name, const QString& range)
-{
-    auto l = std::make_unique<clsLabel>();
-    l->StrName = name;
-    l->strRang = range;
-    m.Labels.push_back(std::move(l));
-    return m.Labels.back().get();
-}
+constexpr auto AddLabel = [](clsLabelManager& m, const QString& name, const QString& range) {
+    return clsCanvasFixture::AddLabel(m, name, range);
+};
 
 bool SameLabel(const clsLabel& a, const clsLabel& b)
 {

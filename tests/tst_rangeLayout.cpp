@@ -20,39 +20,8 @@ void OpenHeadless(clsDocument& doc)
     doc.FieldsManager()->Cols.clear();
 }
 
-// Columns are numbered among the enabled ones, as the load does.
-clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, bool enabled = true, bool visible = true,
-                  qint32 group = 1)
-{
-    auto c = std::make_unique<clsRepcol>();
-    c->name = name;
-    c->Width = width;
-    c->BlnEnable = enabled;
-    c->blnVisible = visible;
-    c->TpyGroup = group;
-    const auto number = std::count_if(f.Cols.begin(), f.Cols.end(), [](const auto& col) { return col->BlnEnable; });
-    c->Col = enabled ? qint32(number) + 1 : 0;
-    f.Cols.push_back(std::move(c));
-    return f.Cols.back().get();
-}
-
-clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 top, qint32 left, qint32 width, qint32 height)
-{
-    clsTitle* t = clsCanvasFixture::AddTitle(f, name, left);
-    t->nameForeign = name + QStringLiteral("标题");
-    std::tie(t->top, t->Width, t->Height) = std::tuple(top, width, height);
-    return t;
-}
-
-clsLabel* AddLabel(clsLabelManager& m, const QString& name, const QString& range, qint32 left, qint32 top)
-{
-    auto l = std::make_unique<clsLabel>();
-    l->StrName = name;
-    l->strRang = range;
-    std::tie(l->left, l->top, l->Width, l->Height) = std::tuple(left, top, 1000, 300);
-    m.Labels.push_back(std::move(l));
-    return m.Labels.back().get();
-}
+const auto AddCol = [](auto&&... args) { return clsCanvasFixture::AddCol(args...); };
+constexpr auto AddLabel = &clsCanvasFixture::AddLabel;
 
 // A headless document with no columns, the five standard ranges and the two of a group
 // on 部门, the page header and the footers visible as asked.
@@ -220,9 +189,11 @@ private Q_SLOTS:
         AddCol(f, QStringLiteral("科目"), 1000);
         AddCol(f, QStringLiteral("借方"), 1500);
         AddCol(f, QStringLiteral("贷方"), 1200);
+        const auto AddTitle = &clsCanvasFixture::AddTitle;
         AddTitle(f, QStringLiteral("科目"), 1, 1, 1, 3);
-        clsTitle* both = AddTitle(f, QStringLiteral("发生额"), 1, 2, 2, 2);
-        AddTitle(f, QStringLiteral("借方"), 3, 2, 1, 1);
+        clsTitle* both = AddTitle(f, QStringLiteral("发生额"), 2, 1, 2, 2);
+        both->nameForeign = QStringLiteral("发生额标题");
+        AddTitle(f, QStringLiteral("借方"), 2, 3, 1, 1);
         AddTitle(f, QStringLiteral("贷方"), 3, 3, 1, 1)->blnDelected = true;
         f.TitleRowHeight = rowHeight;
         m.DrawAllObjects();
