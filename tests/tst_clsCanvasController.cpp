@@ -13,8 +13,6 @@ namespace {
 const CanvasModifiers kNone{};
 const CanvasModifiers kCtrl{true, false};
 
-constexpr auto AddCol = &clsCanvasFixture::AddCol;
-
 // The report of clsCanvasFixture with its footer shown (3220..4220), and a controller;
 // the title label "报表标题" sits at 2000, 340, 8000 x 500.
 struct LaidOut
@@ -183,59 +181,6 @@ private Q_SLOTS:
         QCOMPARE(l.top, 240 + 100 + 3000 - 3220);
     }
 
-    void dropBounds_data()
-    {
-        QTest::addColumn<qint32>("y");
-        QTest::addColumn<bool>("accepted");
-        QTest::newRow("body top") << 1480 << true;
-        QTest::newRow("just above") << 1479 << false;
-        QTest::newRow("last twip") << 2979 << true;
-        QTest::newRow("body top plus height") << 2980 << false;
-    }
-    void dropBounds()
-    {
-        QFETCH(qint32, y);
-        QFETCH(bool, accepted);
-        LaidOut fx;
-        auto& [doc, c] = fx;
-        AddCol(*doc.FieldsManager(), QStringLiteral("off"), 700, QStringLiteral("fo"), false);
-        clsRecordingPrompt prompt;
-        int refreshed = 0;
-        c.onRefreshFieldList = [&] { ++refreshed; };
-        c.DropFields({QStringLiteral("fo")}, 4000, y);
-        QCOMPARE(doc.FieldsManager()->FindCol(QStringLiteral("off"))->BlnEnable, accepted);
-        QCOMPARE(refreshed, accepted ? 1 : 0);
-        QCOMPARE(prompt.LastText(), accepted ? QString() : QStringLiteral("字段必须拖放到正文区域中..."));
-        if (!accepted) {
-            QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
-            QCOMPARE(prompt.beeps, 1);
-        }
-    }
-
-    void dropThreeFields()
-    {
-        LaidOut fx;
-        auto& [doc, c] = fx;
-        clsFieldsManager& f = *doc.FieldsManager();
-        for (const QString& n : {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")})
-            AddCol(f, n, 700, QStringLiteral("f") + n, false);
-        c.DropFields(f.FieldListItems(), 500, 2000);
-        doc.EnsureLayout();
-        QList<qint32> xs;
-        for (const QString& n : {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}) {
-            const clsRepcol& col = *f.FindCol(n);
-            QVERIFY(col.BlnEnable);
-            QCOMPARE(col.cx, 1000);
-            QCOMPARE(col.cy, 300);
-            xs << col.X;
-        }
-        // Each goes where its centre lands: after a, then one after the other.
-        QCOMPARE(xs, (QList<qint32>{1000, 2000, 3000}));
-        QVERIFY(f.FieldListItems().isEmpty());
-        QCOMPARE(f.Titles.size(), size_t(6));
-        QVERIFY(doc.DocChanged());
-    }
-
     void rubberBand()
     {
         LaidOut fx;
@@ -291,24 +236,6 @@ private Q_SLOTS:
         c.Press(CanvasTarget::TopRuler, QString(), CanvasButton::Left, 2500 + 315, 0, kNone);
         c.Release(CanvasTarget::TopRuler, 900 + 315, 0, kNone);
         QCOMPARE(Marks(doc), QStringLiteral("Labctatbtc"));
-    }
-
-    void titleLine()
-    {
-        LaidOut fx;
-        auto& [doc, c] = fx;
-        c.Press(CanvasTarget::TitleLine, QString(), CanvasButton::Left, 500, 1800, kNone);
-        QVERIFY(c.IsState(QStringLiteral("ChangeTitleSize")));
-        c.Move(CanvasTarget::Canvas, 500, 1900, kNone);
-        QCOMPARE(c.DragLineY(), 1900);
-        c.Release(CanvasTarget::Canvas, 500, 1900, kNone);  // not let go on the line
-        QVERIFY(c.IsState(QStringLiteral("ChangeTitleSize")));
-        c.Release(CanvasTarget::TitleLine, 500, 1900, kNone);
-        QVERIFY(!c.Busy());
-        doc.EnsureLayout();
-        QCOMPARE(doc.RangeManager()->pTitleHeight, 420);
-        QCOMPARE(doc.FieldsManager()->Cols.front()->Y, 1980);
-        QVERIFY(doc.DocChanged());
     }
 
     void snapping_data()

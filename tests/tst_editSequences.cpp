@@ -42,7 +42,7 @@ const char* const kOpNames[] = {"增加标签", "增加列", "增加列标题", 
                                 "改变大小", "对齐", "复制", "粘贴", "删除", "标题高度", "拖放字段", "区域显示",
                                 "区域高度", "分组设置", "关闭分组窗口", "修改属性", "保存", "关闭并重新打开"};
 // How often each operation comes up, out of the sum.
-const int kWeights[OpCount] = {6, 4, 5, 12, 4, 3, 12, 6, 8, 3, 2, 2, 4, 2, 3, 3, 3, 3, 1, 12, 2, 1};
+const int kWeights[OpCount] = {6, 4, 5, 12, 4, 3, 12, 6, 8, 3, 2, 3, 4, 3, 3, 3, 3, 3, 1, 12, 2, 1};
 
 struct Step
 {
@@ -151,20 +151,35 @@ private:
     clsRangeManager& Ranges() { return *m_doc->RangeManager(); }
     clsCanvasScene& Scene() { return *m_doc->Scene(); }
 
-    // A shown view of a kind, picked by a random number, with its name; nullptr when none.
-    const clsSceneElement* PickView(quint32 r, Kind kind)
+    // Up to `count` shown views of a kind, one after another from one picked by a random
+    // number; copies, since a click lays the canvas out again.
+    std::vector<clsSceneElement> PickViews(quint32 r, Kind kind, size_t count)
     {
         m_doc->EnsureLayout();
         std::vector<const clsSceneElement*> shown;
         for (const auto& e : Scene().Elements(kind))
             if (Scene().IsDisplayed(*e))
                 shown.push_back(e.get());
-        return shown.empty() ? nullptr : shown[r % shown.size()];
+        std::vector<clsSceneElement> picked;
+        for (size_t k = 0; k < std::min(count, shown.size()); ++k)
+            picked.push_back(*shown[(r + k) % shown.size()]);
+        return picked;
     }
-    const clsSceneElement* PickAnyView(quint32 r)
+    // A press and a release on the middle of a view; with Ctrl it adds to the selection.
+    void Click(const clsSceneElement& view, bool ctrl)
     {
-        static const Kind kinds[] = {Kind::Label, Kind::Column, Kind::Title};
-        return PickView(r >> 2, kinds[r % 3]);
+        CanvasModifiers m;
+        m.ctrl = ctrl;
+        const QPoint p(view.rect.left + view.rect.width / 2, view.rect.top + view.rect.height / 2);
+        m_controller.Press(TargetOf(view.kind), view.name, CanvasButton::Left, p.x(), p.y(), m);
+        m_controller.Release(TargetOf(view.kind), p.x(), p.y(), m);
+    }
+    const clsRange* Body()
+    {
+        for (const auto& r : Ranges().Ranges)
+            if (r->StrRangeType.trimmed() == QStringLiteral("正文区"))
+                return r.get();
+        return nullptr;
     }
     static CanvasTarget TargetOf(Kind kind)
     {
@@ -203,14 +218,9 @@ private:
         }
         case Select:
         case SelectMore: {
-            const clsSceneElement* view = PickAnyView(s.a);
-            if (!view)
-                break;
-            CanvasModifiers m;
-            m.ctrl = s.op == SelectMore;
-            const QPoint p(view->rect.left + view->rect.width / 2, view->rect.top + view->rect.height / 2);
-            ctl.Press(TargetOf(view->kind), view->name, CanvasButton::Left, p.x(), p.y(), m);
-            ctl.Release(TargetOf(view->kind), p.x(), p.y(), m);
+            static const Kind kinds[] = {Kind::Label, Kind::Column, Kind::Title};
+            for (const clsSceneElement& view : PickViews(s.a >> 2, kinds[s.a % 3], 1))
+                Click(view, s.op == SelectMore);
             break;
         }
         case RubberBand: {
@@ -259,35 +269,128 @@ private:
             ctl.Release(CanvasTarget::Canvas, p.x() + dx, p.y() + dy, none);
             break;
         }
-        case AlignObjects:
-            ctl.Align(int(s.a % 6));
+        case AlignObjects: {
+            // Two or three labels (now and then titles) clicked one after another, then aligned.
+            const auto views = PickViews(s.b, s.c % 4 ? Kind::Label : Kind::Title, 2 + s.c / 4 % 2);
+            for (size_t k = 0; k < views.size(); ++k)
+                Click(views[k], k > 0);
+            const int code = int(s.a % 6);
+            ctl.Align(code);
+            if (code > 3)
+                break;
+            // The selected labels share the edge aligned to; one standing at 0 gives no
+            // reference for a top or left and keeps its place.
+            QSet<qint64> edges;
+            for (const auto& l : Labels().Labels)
+                if (l->blnSelected)
+                    edges.insert(code == 0 ? l->top : code == 1 ? qint64(l->top) + l->Height
+                                 : code == 2 ? l->left : qint64(l->left) + l->Width);
+            if (code % 2 == 0)
+                edges.remove(0);
+            if (edges.size() > 1)
+                return QStringLiteral("对齐后选中的标签边缘不同");
             break;
+        }
         case Copy:
             ctl.CopyLabels();
             break;
-        case Paste:
-            ctl.PasteLabels();
+        case Paste: {
+            // Mostly Ctrl+C on one or two labels clicked first, then Ctrl+V: each label marked
+            // for copying comes once more, beside itself in its range.
+            CanvasModifiers ctrl;
+            ctrl.ctrl = true;
+            if (s.a % 3) {
+                const auto views = PickViews(s.b, Kind::Label, 1 + s.c % 2);
+                for (size_t k = 0; k < views.size(); ++k)
+                    Click(views[k], k > 0);
+                ctl.HandleKey(Qt::Key_C, ctrl);
+            }
+            std::vector<clsLabel> sources;
+            for (const auto& l : Labels().Labels) {
+                const clsRange* r = Ranges().FindRange(l->strRang);
+                if (l->blnCopyed && r && r != Body())
+                    sources.push_back(*l);
+            }
+            const size_t before = Labels().Labels.size();
+            ctl.HandleKey(Qt::Key_V, ctrl);
+            if (Labels().Labels.size() != before + sources.size())
+                return QStringLiteral("粘贴了%1个标签，复制的是%2个").arg(Labels().Labels.size() - before).arg(sources.size());
+            for (size_t k = 0; k < sources.size(); ++k) {
+                const clsLabel& a = sources[k];
+                const clsLabel& b = *Labels().Labels[before + k];
+                if (b.strRang != a.strRang || b.top != a.top || b.Width != a.Width || b.Height != a.Height
+                    || b.strSou != a.strSou || qint64(b.left) < std::min<qint64>(qint64(a.left) + a.Width, INT_MAX))
+                    return QStringLiteral("标签%1的副本%2不在它右边").arg(a.StrName, b.StrName);
+            }
             break;
+        }
         case Delete:
             ctl.HandleKey(Qt::Key_Delete, none);
             break;
         case TitleHeight: {
+            // The line under the titles follows the pointer until let go on the line itself;
+            // then the title rows share the new height, the line a little above where it was let go.
             m_doc->EnsureLayout();
+            const bool shown = Scene().lineBreak.visible;
             const qint32 y = Scene().lineBreak.y1;
+            const qint32 to = y + Offset(s.a, 1000) + 600;
             ctl.Press(CanvasTarget::TitleLine, QString(), CanvasButton::Left, 100, y, none);
-            ctl.Release(CanvasTarget::TitleLine, 100, y + Offset(s.a, 800), none);
+            ctl.Move(CanvasTarget::Canvas, 100, to, none);
+            ctl.Release(CanvasTarget::Canvas, 100, to, none);
+            if (!ctl.IsState(QStringLiteral("ChangeTitleSize")) || ctl.DragLineY() != to)
+                return QStringLiteral("标题分隔线没有跟着鼠标");
+            ctl.Release(CanvasTarget::TitleLine, 100, to, none);
+            const qint32 depth = clsTitleGrid::Depth(Fields().Titles);
+            m_doc->EnsureLayout();
+            const qint32 line = Scene().lineBreak.y1;
+            if (shown && depth > 0 && to > y && (line > to || line <= to - depth))
+                return QStringLiteral("标题分隔线在%1，松开在%2").arg(line).arg(to);
             break;
         }
         case DropField: {
-            const QStringList fields = Fields().FieldListItems();
+            // One field or all of them dropped at either edge of the body or near it; with
+            // none in the list a column is deleted first, which gives its field back.
+            if (Fields().FieldListItems().isEmpty() && (s.d & 1))
+                for (const clsSceneElement& view : PickViews(s.d >> 1, Kind::Column, 1)) {
+                    Click(view, false);
+                    ctl.HandleKey(Qt::Key_Delete, none);
+                }
+            QStringList fields = Fields().FieldListItems();
             if (fields.isEmpty())
                 break;
+            fields.removeDuplicates();
+            if (s.d % 3)
+                fields = QStringList{fields.at(int(s.a % quint32(fields.size())))};
             m_doc->EnsureLayout();
-            const clsRange* body = Ranges().FindRange(QStringLiteral("正文区域"));
-            const qint32 top = body ? body->top : 0;
-            const qint32 height = body ? std::max(body->Height, 1) : 1000;
-            ctl.DropFields({fields.at(int(s.a % quint32(fields.size())))}, qint32(s.b % 20000),
-                           top + qint32(s.c % quint32(height + 400)) - 200);
+            const clsRange* body = Body();
+            const bool shown = body && body->blnLaidOut;
+            const qint32 top = shown ? body->top : 0;
+            const qint32 height = shown ? std::max(body->Height, 1) : 1000;
+            const qint32 edges[] = {-1, 0, height - 1, height};
+            const qint32 y = top + (s.c % 5 < 4 ? edges[s.c % 5] : qint32(s.c % quint32(height + 400)) - 200);
+            int refreshed = 0;
+            ctl.onRefreshFieldList = [&] { ++refreshed; };
+            ctl.DropFields(fields, qint32(s.b % 20000), y);
+            ctl.onRefreshFieldList = nullptr;
+            if (!shown || y < top || y >= top + height) {
+                if (m_prompt.LastText() != QStringLiteral("字段必须拖放到正文区域中...") || refreshed)
+                    return QStringLiteral("拖到正文区域外的字段没有被拒绝");
+                break;
+            }
+            // Accepted: the fields' columns come in, one after another in the order dropped.
+            qint32 previous = 0;
+            for (const QString& field : fields) {
+                const auto col = std::find_if(Fields().Cols.begin(), Fields().Cols.end(), [&](const auto& c) {
+                    return c->BlnEnable && c->Expression.trimmed() == field;
+                });
+                if (col == Fields().Cols.end() || Fields().FieldListItems().contains(field))
+                    return QStringLiteral("拖入的字段%1没有成为列").arg(field);
+                if (previous && (*col)->Col != previous + 1)
+                    return QStringLiteral("拖入的字段%1没有排在前一个之后").arg(field);
+                previous = (*col)->Col;
+            }
+            if (refreshed != 1)
+                return QStringLiteral("拖入字段后字段列表没有刷新");
             break;
         }
         case ToggleRange: {
@@ -299,12 +402,11 @@ private:
             break;
         }
         case RangeHeight: {
-            const clsSceneElement* strip = PickView(s.a, Kind::Strip);
-            if (!strip)
-                break;
-            const qint32 y = strip->rect.top + 10;
-            ctl.Press(CanvasTarget::RangeBar, strip->name, CanvasButton::Left, 10, y, none);
-            ctl.Release(CanvasTarget::RangeBar, 10, y + Offset(s.b, 1500), none);
+            for (const clsSceneElement& strip : PickViews(s.a, Kind::Strip, 1)) {
+                const qint32 y = strip.rect.top + 10;
+                ctl.Press(CanvasTarget::RangeBar, strip.name, CanvasButton::Left, 10, y, none);
+                ctl.Release(CanvasTarget::RangeBar, 10, y + Offset(s.b, 1500), none);
+            }
             break;
         }
         case GroupCell: {
@@ -327,8 +429,12 @@ private:
             m_doc->SaveReportFormat();
             if (!m_doc->LastSaveWritten())
                 break;
-            // What was saved comes back exactly, in a document of its own.
+            // A second save right after writes again, replacing what the first wrote; what
+            // was saved comes back exactly, in a document of its own.
             const clsFormatSnapshot saved = m_doc->TakeSnapshot();
+            m_doc->SaveReportFormat();
+            if (!m_doc->LastSaveWritten())
+                return QStringLiteral("第二次保存没有写入");
             clsDocument reopened;
             if (!reopened.OpenDocument(&m_db.Conn(), m_report, m_system, QStringLiteral("op")))
                 return QStringLiteral("保存后不能重新打开");
@@ -395,7 +501,7 @@ private:
             value = QStringLiteral("99999999999");
             break;
         default:
-            value = QStringLiteral("名称%1").arg(s.d % 7);
+            value = QStringLiteral("名'称%1").arg(s.d % 7);
             break;
         }
         // The object picked by its place in its list.
@@ -509,6 +615,17 @@ private:
             if (e->visible && qint64(e->rect.top) + e->rect.height > qint64(body->top) + body->Height)
                 return QStringLiteral("列%1超出正文区域").arg(e->name);
         }
+        // Enabled columns stand side by side from the left edge in their order, a hidden one
+        // keeping its place, and the sheet is wide enough for all of them.
+        qint64 x = 0;
+        for (const auto& c : Fields().Cols)
+            if (bodyShown && c->BlnEnable) {
+                if (c->X != std::min<qint64>(x, INT_MAX) || c->cx != c->Width)
+                    return QStringLiteral("列%1不在前一列之后").arg(c->name);
+                x += std::max(c->Width, 0);
+            }
+        if (Scene().picDraw.width < std::min<qint64>(x, INT_MAX))
+            return QStringLiteral("画布比列窄");
         for (const auto& e : Scene().Elements(Kind::Title))
             if (e->visible && (!bodyShown || !Fields().FindTitle(e->name)))
                 return QStringLiteral("标题%1不应显示").arg(e->name);
@@ -551,15 +668,22 @@ private:
         for (const auto& c : Fields().Cols)
             if (twice(cols, c->name))
                 return QStringLiteral("名称重复：") + c->name;
-        // Bands one under another, each with its strip, never overlapping.
+        // Bands one under another from the top, each right under its strip, the next strip
+        // where the band above ends; the sheet reaches under the lowest.
         std::vector<const clsRange*> placed;
         for (const auto& r : Ranges().Ranges)
             if (r->blnLaidOut)
                 placed.push_back(r.get());
         std::sort(placed.begin(), placed.end(), [](const clsRange* a, const clsRange* b) { return a->top < b->top; });
-        for (size_t i = 1; i < placed.size(); ++i)
-            if (qint64(placed[i - 1]->top) + placed[i - 1]->Height + clsCanvasScene::StripHeight > placed[i]->top)
-                return QStringLiteral("区域%1与%2重叠").arg(placed[i - 1]->StrName, placed[i]->StrName);
+        qint64 y = 0;
+        for (const clsRange* r : placed) {
+            const clsSceneElement* strip = Scene().Find(Kind::Strip, r->StrName);
+            if (!strip || strip->rect.top != y || r->top != y + clsCanvasScene::StripHeight)
+                return QStringLiteral("区域%1不在上一区域之下").arg(r->StrName);
+            y = qint64(r->top) + r->Height;
+        }
+        if (Scene().picDraw.height < y)
+            return QStringLiteral("画布比区域矮");
         for (const clsRange* r : placed)
             if (r->Height < Ranges().ContentHeight(*r))
                 return QStringLiteral("区域%1容不下其中的对象").arg(r->StrName);

@@ -1,28 +1,41 @@
 #include "clsCanvasFixture.h"
 #include "ranges/clsRangeManager.h"
 
-clsRepcol* clsCanvasFixture::AddCol(clsFieldsManager& f, const QString& name, qint32 width, const QString& field,
-                                    bool enabled)
+clsRepcol* clsCanvasFixture::AddCol(clsFieldsManager& f, const QString& name, qint32 width, bool enabled, bool visible,
+                                    qint32 group)
 {
     auto c = std::make_unique<clsRepcol>();
     c->name = c->Caption = name;
     c->Width = width;
-    c->Expression = field;
     c->BlnEnable = enabled;
-    c->Col = enabled ? qint32(f.Cols.size()) + 1 : 0;
+    c->blnVisible = visible;
+    c->TpyGroup = group;
+    const auto number = std::count_if(f.Cols.begin(), f.Cols.end(), [](const auto& col) { return col->BlnEnable; });
+    c->Col = enabled ? qint32(number) + 1 : 0;
     f.Cols.push_back(std::move(c));
     return f.Cols.back().get();
 }
 
-clsTitle* clsCanvasFixture::AddTitle(clsFieldsManager& f, const QString& name, qint32 left)
+clsTitle* clsCanvasFixture::AddTitle(clsFieldsManager& f, const QString& name, qint32 left, qint32 top, qint32 width,
+                                     qint32 height)
 {
     auto t = std::make_unique<clsTitle>();
     t->name = t->nameForeign = name;
-    t->top = t->Width = t->Height = 1;
-    t->left = left;
+    std::tie(t->top, t->left, t->Width, t->Height) = std::tuple(top, left, width, height);
     t->blnVisible = true;
     f.Titles.push_back(std::move(t));
     return f.Titles.back().get();
+}
+
+clsLabel* clsCanvasFixture::AddLabel(clsLabelManager& m, const QString& name, const QString& range, qint32 left,
+                                     qint32 top)
+{
+    auto l = std::make_unique<clsLabel>();
+    l->StrName = name;
+    l->strRang = range;
+    std::tie(l->left, l->top, l->Width, l->Height) = std::tuple(left, top, 1000, 300);
+    m.Labels.push_back(std::move(l));
+    return m.Labels.back().get();
 }
 
 void clsCanvasFixture::OpenHeadless(clsDocument& doc, clsConnection* conn)
@@ -39,9 +52,9 @@ clsFieldsManager& clsCanvasFixture::OpenLaidOut(clsDocument& doc, bool footerSho
     clsFieldsManager& f = *doc.FieldsManager();
     f.Cols.clear();
     f.Titles.clear();
-    AddCol(f, QStringLiteral("a"), 1000, QStringLiteral("fa"));
-    AddCol(f, QStringLiteral("b"), 1200, QStringLiteral("fb"));
-    AddCol(f, QStringLiteral("c"), 800, QStringLiteral("fc"));
+    AddCol(f, QStringLiteral("a"), 1000)->Expression = QStringLiteral("fa");
+    AddCol(f, QStringLiteral("b"), 1200)->Expression = QStringLiteral("fb");
+    AddCol(f, QStringLiteral("c"), 800)->Expression = QStringLiteral("fc");
     AddTitle(f, QStringLiteral("ta"), 1);
     AddTitle(f, QStringLiteral("tb"), 2);
     AddTitle(f, QStringLiteral("tc"), 3);

@@ -1,6 +1,7 @@
 #pragma once
 #include "columns/clsFieldsManager.h"
 #include "document/clsDocument.h"
+#include "labels/clsLabelManager.h"
 #include <QString>
 
 // A report laid out on the canvas without a database: the default ranges, three
@@ -12,9 +13,13 @@ struct clsCanvasFixture
     // Opens the report "某报表" (GL) as a host in RunMode would, on `conn` or on no
     // database at all; every manager exists and DocChanged is cleared.
     static void OpenHeadless(clsDocument& doc, clsConnection* conn = nullptr);
-    static clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, const QString& field = QString(),
-                             bool enabled = true);
-    static clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 left);
+    // Columns are numbered among the enabled ones, as the load does.
+    static clsRepcol* AddCol(clsFieldsManager& f, const QString& name, qint32 width, bool enabled = true,
+                             bool visible = true, qint32 group = 1);
+    static clsTitle* AddTitle(clsFieldsManager& f, const QString& name, qint32 left, qint32 top = 1, qint32 width = 1,
+                              qint32 height = 1);
+    static clsLabel* AddLabel(clsLabelManager& m, const QString& name, const QString& range, qint32 left = 0,
+                              qint32 top = 0);
     // Opens the report as above and draws it; `footerShown` also shows the report
     // footer (3220..4220). DocChanged is cleared and the undo history starts there.
     static clsFieldsManager& OpenLaidOut(clsDocument& doc, bool footerShown = false);
