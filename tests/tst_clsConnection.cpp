@@ -1,6 +1,7 @@
 #include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "clsTestDatabase.h"
+#include <QScopeGuard>
 #include <QtTest>
 
 class tst_clsConnection : public QObject
@@ -43,11 +44,24 @@ private Q_SLOTS:
     }
 
     // Rows beyond one statement's limit on values go in several statements on SQLite,
-    // in one on PostgreSQL, each seen by the hook; order, Null and quoted texts come back as written; a bad row fails
-    // the statement that carries it.
-    void insertManyAcrossStatements_data() { clsTestDatabase::AddBackendRows(); }
+    // in one on PostgreSQL, each seen by the hook; order, Null and texts holding quotes,
+    // backslashes, tabs and line breaks come back as written, through the client
+    // libraries and through Qt's drivers alike; a bad row fails the statement that
+    // carries it.
+    void insertManyAcrossStatements_data()
+    {
+        clsTestDatabase::AddBackendColumn();
+        QTest::addColumn<bool>("direct");
+        for (const QString& b : clsTestDatabase::Backends()) {
+            clsTestDatabase::NewRow(b, QStringLiteral("client library")) << true;
+            clsTestDatabase::NewRow(b, QStringLiteral("driver")) << false;
+        }
+    }
     void insertManyAcrossStatements()
     {
+        QFETCH(bool, direct);
+        clsConnection::SetDirectWrites(direct);
+        const auto restore = qScopeGuard([] { clsConnection::SetDirectWrites(true); });
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         const QStringList columns = {QStringLiteral("ID"), QStringLiteral("ModeEx"), QStringLiteral("OrderEx"),
@@ -56,7 +70,7 @@ private Q_SLOTS:
         const int n = 2 * perStatement + 3;
         std::vector<QVariantList> rows;
         for (int i = 1; i <= n; ++i)
-            rows.push_back({5, 26, i, i % 100 == 0 ? QVariant() : QVariant(QStringLiteral("标签'(%1),?{\\\"} ").arg(i))});
+            rows.push_back({5, 26, i, i % 100 == 0 ? QVariant() : QVariant(QStringLiteral("标签'(%1),?{\\\"}\t\r\n\\N ").arg(i))});
         int statements = 0;
         c.SetStatementHook([&](const QString&) { ++statements; });
         c.BeginTrans();
@@ -65,7 +79,7 @@ private Q_SLOTS:
         QCOMPARE(statements, db.Backend() == QLatin1String("postgres") ? 1 : 3);
         QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ID=5")).toInt(), n);
         QCOMPARE(db.Scalar(QStringLiteral("select Name from Rpt_FldDEF where ID=5 and OrderEx=%1").arg(n)).toString(),
-                 QStringLiteral("标签'(%1),?{\\\"} ").arg(n));
+                 QStringLiteral("标签'(%1),?{\\\"}\t\r\n\\N ").arg(n));
         QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ID=5 and Name is null")).toInt(), n / 100);
 
         rows.back()[1] = QVariant();   // ModeEx is NOT NULL

@@ -210,7 +210,7 @@ private Q_SLOTS:
             db.Conn().Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols = 1 Where ID = ?"), {balance});
         if (fault)
             db.Conn().SetStatementHook([](const QString& sql) {
-                if (sql.startsWith(QLatin1String("Insert into Rpt_FltDEF")))
+                if (sql.contains(QLatin1String("Rpt_FltDEF (")))   // the write, Insert or Copy
                     throw clsDatabaseError(QStringLiteral("注入的故障"));
             });
         const QString before = Fingerprint(db);
