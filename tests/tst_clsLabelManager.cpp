@@ -67,17 +67,10 @@ private Q_SLOTS:
         QCOMPARE(m.Labels[0]->strSou, QStringLiteral("GetReportName()"));
         QVERIFY(!doc.DocChanged());
         clsLabel* l = AddLabel(m, QStringLiteral("O'名"), QStringLiteral("区'域"));
-        l->StrDispStyle = QStringLiteral("显'示");
-        l->StrDataSouType = QStringLiteral("SQL'查询");
-        l->StrFormat = QStringLiteral("0.00'");
-        l->StrFuncGroup = QStringLiteral("组'别");
-        l->strSou = QStringLiteral("select 'a' from t where x=''");
-        l->tpyFont.Name = QStringLiteral("Arial'Uni");
-        l->tpyFont.Size = 12;
-        l->tpyFont.Italic = true;
-        l->tpyFont.Strikethrough = true;
-        l->tpyFont.Weight = 700;
-        l->tpyFont.Charset = 0;
+        std::tie(l->StrDispStyle, l->StrDataSouType, l->StrFormat, l->StrFuncGroup, l->strSou) = std::tuple(
+            QStringLiteral("显'示"), QStringLiteral("SQL'查询"), QStringLiteral("0.00'"), QStringLiteral("组'别"),
+            QStringLiteral("select 'a' from t where x=''"));
+        l->tpyFont = clsFont{QStringLiteral("Arial'Uni"), 12, false, true, false, true, 700, 0};
         std::tie(l->AlignStyle, l->LngFirst, l->top, l->left, l->Width, l->Height) = std::tuple(3, 7, -5, 6, 700, 80);
         // Its range is hidden: the drawing has cleared BlnVisibled, the label must stay stored.
         l->BlnVisibled = false;
@@ -110,12 +103,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("group");
         for (const QString& b : clsTestDatabase::Backends()) {
-            const QByteArray p = b.toLatin1() + ": ";
-            QTest::newRow((p + "no separator").constData()) << b << QStringLiteral("SQL查询") << QStringLiteral("SQL查询") << QString() << QString();
-            QTest::newRow((p + "three parts").constData()) << b << QStringLiteral(" 公式 ;0.00; 系统内置公式 ") << QStringLiteral("公式")
-                                                           << QStringLiteral("0.00") << QStringLiteral("系统内置公式");
-            QTest::newRow((p + "format keeps its tail").constData()) << b << QStringLiteral("文本;00 ;x;y") << QStringLiteral("文本")
-                                                                     << QStringLiteral("00 ") << QStringLiteral("x;y");
+            const auto row = [&](const char* name, const char* note, const char* kind, const char* format, const char* group) {
+                clsTestDatabase::NewRow(b, QLatin1String(name)) << QString::fromUtf8(note) << QString::fromUtf8(kind)
+                                                                << QString::fromUtf8(format) << QString::fromUtf8(group);
+            };
+            row("no separator", "SQL查询", "SQL查询", "", "");
+            row("three parts", " 公式 ;0.00; 系统内置公式 ", "公式", "0.00", "系统内置公式");
+            row("format keeps its tail", "文本;00 ;x;y", "文本", "00 ", "x;y");
         }
     }
     void noteSplit()
@@ -128,11 +122,11 @@ private Q_SLOTS:
         const clsLabelManager& m = *doc.LabelManager();
         QCOMPARE(int(m.Labels.size()), 1);
         const clsLabel& l = *m.Labels[0];
-        QTEST(l.StrDataSouType, "kind");
-        QTEST(l.StrFormat, "format");
-        QTEST(l.StrFuncGroup, "group");
-        QCOMPARE(l.StrDispStyle, QStringLiteral("只显示"));
-        QCOMPARE(l.strSou, QStringLiteral("源"));
+        QFETCH(QString, kind);
+        QFETCH(QString, format);
+        QFETCH(QString, group);
+        QCOMPARE((QStringList{l.StrDataSouType, l.StrFormat, l.StrFuncGroup, l.StrDispStyle, l.strSou}),
+                 (QStringList{kind, format, group, QStringLiteral("只显示"), QStringLiteral("源")}));
         QCOMPARE(QList<qint32>({l.AlignStyle, l.LngFirst, l.top, l.left, l.Height, l.Width}),
                  QList<qint32>({1, 3, 10, 20, 30, 40}));
     }
