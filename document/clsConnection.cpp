@@ -20,6 +20,14 @@ QString DescribeError(const QSqlError& error)
     return text;
 }
 
+// A call of a library the Qt drivers have loaded, by name; false when it is missing.
+template <typename Call>
+bool Resolve(QLibrary& library, Call& to, const char* name)
+{
+    to = reinterpret_cast<Call>(library.resolve(name));
+    return to != nullptr;
+}
+
 // The few client-library calls COPY needs, taken from the libpq that Qt's PostgreSQL
 // driver has loaded: the component links no database library of its own, and without
 // that library saves keep the driver's bound statements.
@@ -44,10 +52,7 @@ struct PqCalls
             QLibrary pq(QStringLiteral("pq"), 5);
             if (!pq.load())
                 return c;
-            const auto take = [&](auto& to, const char* name) {
-                to = reinterpret_cast<std::remove_reference_t<decltype(to)>>(pq.resolve(name));
-                return to != nullptr;
-            };
+            const auto take = [&](auto& to, const char* name) { return Resolve(pq, to, name); };
             c.ok = take(c.exec, "PQexec") && take(c.status, "PQresultStatus") && take(c.message, "PQresultErrorMessage")
                 && take(c.field, "PQresultErrorField") && take(c.clear, "PQclear") && take(c.putData, "PQputCopyData")
                 && take(c.putEnd, "PQputCopyEnd") && take(c.result, "PQgetResult")
@@ -122,10 +127,7 @@ struct SqliteCalls
             QLibrary lib(QStringLiteral("sqlite3"), 0);
             if (!lib.load())
                 return c;
-            const auto take = [&](auto& to, const char* name) {
-                to = reinterpret_cast<std::remove_reference_t<decltype(to)>>(lib.resolve(name));
-                return to != nullptr;
-            };
+            const auto take = [&](auto& to, const char* name) { return Resolve(lib, to, name); };
             c.ok = take(c.prepare, "sqlite3_prepare16_v2") && take(c.bindNull, "sqlite3_bind_null")
                 && take(c.bindInt, "sqlite3_bind_int") && take(c.bindInt64, "sqlite3_bind_int64")
                 && take(c.bindDouble, "sqlite3_bind_double") && take(c.bindText, "sqlite3_bind_text16")
