@@ -136,10 +136,7 @@ private Q_SLOTS:
         const QList<qint32> before{l.left, l.top, l.Width, l.Height};
         QTEST(c.HandleKey(key, CanvasModifiers{ctrl, shift}), "handled");
         QTEST(shown, "properties");
-        QList<qint32> after{l.left, l.top, l.Width, l.Height};
-        for (int i = 0; i < 4; ++i)
-            after[i] -= before[i];
-        QCOMPARE(after, change);
+        QCOMPARE((QList<qint32>{l.left - before[0], l.top - before[1], l.Width - before[2], l.Height - before[3]}), change);
         QCOMPARE(doc.DocChanged(), change != QList<qint32>({0, 0, 0, 0}));
     }
 

@@ -169,12 +169,7 @@ private Q_SLOTS:
         QFETCH(bool, bold);
         QFETCH(int, weight);
         QFETCH(double, zoom);
-        clsFont font;
-        font.Name = QStringLiteral(" 黑体 ");
-        font.Size = size;
-        font.Bold = bold;
-        font.Weight = qint16(weight);
-        font.Italic = true;
+        const clsFont font{QStringLiteral(" 黑体 "), size, bold, true, false, false, qint16(weight), 134};
         const QFont f = clsScenePainter::ToQFont(font, zoom);
         QCOMPARE(f.family(), QStringLiteral("黑体"));
         QTEST(f.pixelSize(), "pixels");
