@@ -27,12 +27,8 @@
 namespace {
 using Kind = clsCanvasScene::Kind;
 
-struct Report
-{
-    const char* name;
-    const char* system;
-};
-const Report kReports[] = {{"科目余额表", "GL"}, {"应付账款账龄分析表", "AP"}, {"工资汇总表", "WA"}, {"应收账款明细表", "AR"}};
+// Report names and their systems.
+const std::pair<const char*, const char*> kReports[] = {{"科目余额表", "GL"}, {"应付账款账龄分析表", "AP"}, {"工资汇总表", "WA"}, {"应收账款明细表", "AR"}};
 
 enum Op {
     AddLabel, AddColumn, AddTitle, Select, SelectMore, RubberBand, Drag, ArrowKey, Resize, AlignObjects, Copy, Paste,
@@ -93,8 +89,8 @@ class Run
 {
 public:
     Run(const QString& backend, quint32 seed)
-        : m_db(backend, true, true), m_report(QString::fromUtf8(kReports[seed % std::size(kReports)].name)),
-          m_system(QString::fromUtf8(kReports[seed % std::size(kReports)].system))
+        : m_db(backend, true, true), m_report(QString::fromUtf8(kReports[seed % std::size(kReports)].first)),
+          m_system(QString::fromUtf8(kReports[seed % std::size(kReports)].second))
     {
     }
 
@@ -193,7 +189,6 @@ private:
     QString Apply(const Step& s)
     {
         clsCanvasController& ctl = m_controller;
-        const CanvasModifiers none;
         switch (s.op) {
         case AddLabel:
         case AddColumn:
@@ -204,7 +199,7 @@ private:
             // Now and then aimed at the body, where columns and titles go.
             if (const clsRange* body = Body(); s.op != AddLabel && (s.c & 1) && body && body->blnLaidOut)
                 p.setY(body->top + qint32(s.d % quint32(std::max(body->Height, 1))));
-            ctl.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, p.x(), p.y(), none);
+            ctl.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, p.x(), p.y(), {});
             break;
         }
         case Select:
@@ -305,7 +300,7 @@ private:
             break;
         }
         case Delete:
-            ctl.HandleKey(Qt::Key_Delete, none);
+            ctl.HandleKey(Qt::Key_Delete, {});
             break;
         case TitleHeight: {
             // The line under the titles follows the pointer until let go on the line itself;
@@ -317,7 +312,7 @@ private:
             Gesture(CanvasTarget::TitleLine, QString(), QPoint(100, y), CanvasTarget::Canvas, QPoint(100, to), true);
             if (!ctl.IsState(QStringLiteral("ChangeTitleSize")) || ctl.DragLineY() != to)
                 return QStringLiteral("标题分隔线没有跟着鼠标");
-            ctl.Release(CanvasTarget::TitleLine, 100, to, none);
+            ctl.Release(CanvasTarget::TitleLine, 100, to, {});
             const qint32 depth = clsTitleGrid::Depth(Fields().Titles);
             m_doc->EnsureLayout();
             const qint32 line = Scene().lineBreak.y1;
@@ -331,7 +326,7 @@ private:
             if (Fields().FieldListItems().isEmpty() && (s.d & 1))
                 for (const clsSceneElement& view : PickViews(s.d >> 1, Kind::Column, 1)) {
                     Click(view, false);
-                    ctl.HandleKey(Qt::Key_Delete, none);
+                    ctl.HandleKey(Qt::Key_Delete, {});
                 }
             QStringList fields = Fields().FieldListItems();
             if (fields.isEmpty())
@@ -386,13 +381,10 @@ private:
             }
             break;
         }
-        case GroupCell: {
-            const std::vector<clsRepcol*> rows = Fields().GroupableColumns();
-            if (rows.empty())
-                break;
-            Fields().ToggleGroupCell(rows[s.a % rows.size()]->name, clsFieldsManager::GroupCell(s.b % 5));
+        case GroupCell:
+            if (const std::vector<clsRepcol*> rows = Fields().GroupableColumns(); !rows.empty())
+                Fields().ToggleGroupCell(rows[s.a % rows.size()]->name, clsFieldsManager::GroupCell(s.b % 5));
             break;
-        }
         case CloseGroups:
             Fields().CloseGroups();
             break;
@@ -550,15 +542,14 @@ private:
         if (const QString diff = Diff(shown, SceneText(Scene()).join(QLatin1Char('\n'))); !diff.isEmpty())
             return QStringLiteral("画布与重新排列的结果不同：") + diff;
         // No shown view without its object, or of a range that is hidden.
-        for (const auto& e : Scene().Elements(Kind::Strip)) {
-            const clsRange* r = Ranges().FindRange(e->name);
-            if (e->visible && (!r || !r->blnVisible || !r->blnLaidOut))
+        const auto hidden = [](const clsRange* r) { return !r || !r->blnVisible || !r->blnLaidOut; };
+        for (const auto& e : Scene().Elements(Kind::Strip))
+            if (e->visible && hidden(Ranges().FindRange(e->name)))
                 return QStringLiteral("区域条%1不应显示").arg(e->name);
-        }
         for (const auto& e : Scene().Elements(Kind::Label)) {
             const clsLabel* l = Labels().FindLabel(e->name);
             const clsRange* r = l ? Ranges().FindRange(l->strRang) : nullptr;
-            if (e->visible && (!r || !r->blnVisible || !r->blnLaidOut))
+            if (e->visible && hidden(r))
                 return QStringLiteral("标签%1不应显示").arg(e->name);
             if (e->visible && (e->rect.top < r->top || qint64(e->rect.top) + e->rect.height > qint64(r->top) + r->Height))
                 return QStringLiteral("标签%1超出区域%2").arg(e->name, r->StrName);
@@ -589,8 +580,7 @@ private:
         if (!bodyShown && Scene().lineBreak.visible)
             return QStringLiteral("正文区域隐藏时分隔线仍然显示");
         // The title grid: no overlap, within the rows and columns, every column its own title.
-        const QStringList grid = clsTitleGrid::Problems(Fields().Titles, Fields().EnabledCount());
-        if (!grid.isEmpty())
+        if (const QStringList grid = clsTitleGrid::Problems(Fields().Titles, Fields().EnabledCount()); !grid.isEmpty())
             return grid.join(QLatin1Char(';'));
         // Titles over exactly the columns their cells name.
         if (bodyShown)
@@ -660,9 +650,7 @@ std::vector<quint32> Seeds()
 {
     const QStringList bounds = qEnvironmentVariable("QXRF_SEEDS", QStringLiteral("1-16")).split(QLatin1Char('-'));
     std::vector<quint32> seeds;
-    const quint32 from = bounds.value(0).toUInt();
-    const quint32 to = bounds.size() > 1 ? bounds.value(1).toUInt() : from;
-    for (quint32 s = from; s <= to; ++s)
+    for (quint32 s = bounds.first().toUInt(); s <= bounds.last().toUInt(); ++s)
         seeds.push_back(s);
     return seeds;
 }
@@ -726,9 +714,7 @@ private Q_SLOTS:
             for (const Step& s : shortest)
                 listed << Describe(s);
             QFAIL(qPrintable(QStringLiteral("seed %1 (%2 steps): %3\n  %4")
-                                 .arg(seed)
-                                 .arg(shortest.size())
-                                 .arg(problem, listed.join(QStringLiteral("\n  ")))));
+                                 .arg(seed).arg(shortest.size()).arg(problem, listed.join(QStringLiteral("\n  ")))));
         }
         qInfo("%s: %zu seeds, %lld steps", qPrintable(backend), Seeds().size(), executed);
     }
