@@ -7,34 +7,77 @@
 
 using namespace fieldsRows;
 
+namespace {
+// The columns of a _data() table, named in order and typed by the template arguments.
+template <typename... T, typename... N>
+void Columns(N... names)
+{
+    (QTest::addColumn<T>(names), ...);
+}
+
+// One row of such a table under each backend (its first column).
+template <typename... V>
+void BackendRow(const char* name, const V&... values)
+{
+    for (const QString& b : clsTestDatabase::Backends())
+        (clsTestDatabase::NewRow(b, QLatin1String(name)) << ... << values);
+}
+
+// What the prompt showed: a "beep" per beep, then each message as title, "!" for the
+// warning icon (":" for any other) and text.
+QStringList Shown(const clsRecordingPrompt& p)
+{
+    QStringList out(p.beeps, QStringLiteral("beep"));
+    for (const auto& m : p.messages)
+        out << m.title + (m.icon == PromptIcon::Exclamation ? QLatin1Char('!') : QLatin1Char(':')) + m.text;
+    return out;
+}
+
+// A refusal as the designer shows it: a beep and a warning titled 格式; nothing for no text.
+QStringList Refusal(const QString& text)
+{
+    return text.isEmpty() ? QStringList() : QStringList{QStringLiteral("beep"), QStringLiteral("格式!") + text};
+}
+
+// Saves; answers whether the save went through (a refused one does).
+bool Saved(clsFieldsManager& fm)
+{
+    bool ok = false;
+    fm.SaveAllObjects(ok);
+    return ok;
+}
+
+// Four columns for the in-memory property cases.
+void Fill(clsFieldsManager& fm)
+{
+    const auto add = [&](const char* name, const char* field, qint32 dtype, const char* condition) {
+        clsRepcol* c = clsCanvasFixture::AddCol(fm, QString::fromUtf8(name), 1000, true, true, 0);
+        std::tie(c->Expression, c->Dtype, c->StrCondition) =
+            std::tuple(QString::fromUtf8(field), dtype, QString::fromUtf8(condition));
+    };
+    add("金额", "je", 0, "");
+    add("摘要", "zy", 1, "");
+    add("计算", "", 0, "[金额]*2");
+    add("Amt", "amt", 0, "");
+}
+
+// Each title, sorted by name: its name, place in the grid, column, width, foreign caption
+// and whether it shows.
+QStringList Grids(const clsFieldsManager& fm)
+{
+    QStringList out;
+    for (const auto& t : fm.Titles)
+        out << QStringLiteral("%1 %2,%3,%4,%5 col %6 cx %7 %8 %9")
+                   .arg(t->name).arg(t->top).arg(t->left).arg(t->Width).arg(t->Height).arg(t->Col).arg(t->cx)
+                   .arg(t->nameForeign).arg(t->blnVisible);
+    out.sort();
+    return out;
+}
+}  // namespace
+
 class tst_clsFieldsManager : public QObject
 {
     Q_OBJECT
-
-    // Four columns for the in-memory property cases.
-    static void Fill(clsFieldsManager& fm)
-    {
-        const auto add = [&](const QString& name, const QString& field, qint32 dtype, const QString& condition) {
-            auto c = std::make_unique<clsRepcol>();
-            c->name = c->Caption = name;
-            c->Expression = field;
-            c->Dtype = dtype;
-            c->StrCondition = condition;
-            c->Width = 1000;
-            c->Col = qint32(fm.Cols.size()) + 1;
-            fm.Cols.push_back(std::move(c));
-        };
-        add(QStringLiteral("金额"), QStringLiteral("je"), 0, QString());
-        add(QStringLiteral("摘要"), QStringLiteral("zy"), 1, QString());
-        add(QStringLiteral("计算"), QString(), 0, QStringLiteral("[金额]*2"));
-        add(QStringLiteral("Amt"), QStringLiteral("amt"), 0, QString());
-    }
-
-    static QString Grid(const clsTitle* t)
-    {
-        return t ? QStringLiteral("%1,%2,%3,%4,%5").arg(t->top).arg(t->left).arg(t->Width).arg(t->Height).arg(t->Col)
-                 : QStringLiteral("missing");
-    }
 
 private Q_SLOTS:
     void cleanup() { g_blnRunMode = false; }
@@ -44,17 +87,11 @@ private Q_SLOTS:
     {
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
-        ColRow a = Col(QStringLiteral("O'Neil金额"), 1, 0, QStringLiteral("a'b"));
-        a.format = QStringLiteral("#,##0.00'元'");
-        a.note = QStringLiteral("n'ote");
-        a.condition = QStringLiteral("[x]+'y'");
-        a.width = 1500;
-        a.align = 3;
-        a.height = 400;
-        InsertCol(c, 4, a);
+        // name, order, field, width, kind, note, condition, TopEx, shown, format, alignment, height
+        InsertCol(c, 4, {QStringLiteral("O'Neil金额"), 1, QStringLiteral("a'b"), 1500, 0, QStringLiteral("n'ote"),
+                         QStringLiteral("[x]+'y'"), 0, -1, QStringLiteral("#,##0.00'元'"), 3, 400});
         ColRow b = Col(QStringLiteral("摘'要"), 2, 0, QStringLiteral("zy"));
-        b.dtype = 1;
-        b.visible = 0;
+        std::tie(b.dtype, b.visible) = std::tuple(1, 0);
         InsertCol(c, 4, b);
         // A disabled column keeps its number: keep it clear of the others.
         InsertCol(c, 4, Col(QStringLiteral("停'用"), 9, 1, QStringLiteral("ty'")));
@@ -73,22 +110,17 @@ private Q_SLOTS:
         clsRecordingPrompt prompt;
         clsFieldsManager first;
         Load(first, 4);
-        const QStringList before = Snapshot(first);
-
-        bool ok = false;
-        first.SaveAllObjects(ok);
-        QVERIFY(ok);
-        QVERIFY(!first.LastSaveRefused());
+        QVERIFY(Saved(first) && !first.LastSaveRefused());
         const QStringList written = RawRows(c, 4);
         QCOMPARE(db.Scalar(QStringLiteral("select Expression from Rpt_FldDEF where ModeEx=0 and ID=4 and OrderEx=1")).toString(),
                  QStringLiteral("a'b"));
 
         clsFieldsManager second;
         Load(second, 4);
-        QCOMPARE(Snapshot(second), before);
-        second.SaveAllObjects(ok);
+        QCOMPARE(Snapshot(second), Snapshot(first));
+        QVERIFY(Saved(second));
         QCOMPARE(RawRows(c, 4), written);  // load then save writes back what was read
-        QCOMPARE(prompt.messages.size(), 0);
+        QVERIFY(prompt.messages.isEmpty());
     }
 
     void renumbering_data() { clsTestDatabase::AddBackendRows(); }
@@ -112,23 +144,13 @@ private Q_SLOTS:
 
     void columnRowReading_data()
     {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<int>("topEx");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("note");
-        QTest::addColumn<int>("iSize");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<int>("loadedWidth");
-        QTest::addColumn<int>("dtype");
-        QTest::addColumn<bool>("number");
-        for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const char* name) { return &clsTestDatabase::NewRow(b, QLatin1String(name)); };
-            *row("disabled width 0 stays 0") << 1 << 0 << QString() << 1 << false << 0 << 1 << false;
-            *row("enabled width 0 gets 1000") << 0 << 0 << QString() << 1 << true << 1000 << 1 << false;
-            *row("SUM with blanks is numeric") << 0 << 500 << QStringLiteral(" SUM ") << 1 << true << 500 << 0 << true;
-            *row("avg is numeric") << 0 << 500 << QStringLiteral("avg") << 2 << true << 500 << 0 << true;
-            *row("summary is only a note") << 0 << 500 << QStringLiteral("summary") << 1 << true << 500 << 1 << false;
-        }
+        Columns<QString, int, int, QString, int, QString>("backend", "topEx", "width", "note", "iSize", "loaded");
+        // loaded: enabled, width, kind, numeric
+        BackendRow("disabled width 0 stays 0", 1, 0, QString(), 1, "0 0 1 0");
+        BackendRow("enabled width 0 gets 1000", 0, 0, QString(), 1, "1 1000 1 0");
+        BackendRow("SUM with blanks is numeric", 0, 500, QStringLiteral(" SUM "), 1, "1 500 0 1");
+        BackendRow("avg is numeric", 0, 500, QStringLiteral("avg"), 2, "1 500 0 1");
+        BackendRow("summary is only a note", 0, 500, QStringLiteral("summary"), 1, "1 500 1 0");
     }
     void columnRowReading()
     {
@@ -138,9 +160,7 @@ private Q_SLOTS:
         QFETCH(QString, note);
         QFETCH(int, iSize);
         ColRow r = Col(QStringLiteral("x"), 1, topEx);
-        r.width = width;
-        r.note = note;
-        r.dtype = iSize;
+        std::tie(r.width, r.note, r.dtype) = std::tuple(width, note, iSize);
         InsertCol(db.Conn(), 2, r);
         InsertCol(db.Conn(), 2, QStringLiteral("other"), 2);  // keeps the load ok when x is disabled
         Doc env(db.Conn());
@@ -148,12 +168,8 @@ private Q_SLOTS:
         Load(fm, 2);
         const clsRepcol* x = fm.FindCol(QStringLiteral("x"));
         QVERIFY(x);
-        QTEST(x->BlnEnable, "enabled");
-        QTEST(int(x->Width), "loadedWidth");
-        QTEST(int(x->Dtype), "dtype");
-        QTEST(x->blnNumber, "number");
-        QCOMPARE(x->Caption, QStringLiteral("x"));
-        QCOMPARE(x->strnote, note.trimmed());
+        QTEST(QStringLiteral("%1 %2 %3 %4").arg(x->BlnEnable).arg(x->Width).arg(x->Dtype).arg(x->blnNumber), "loaded");
+        QCOMPARE(x->Caption + QLatin1Char('|') + x->strnote, QStringLiteral("x|") + note.trimmed());
     }
 
     void noColumnRowsReadsNothingElse_data() { clsTestDatabase::AddBackendRows(); }
@@ -169,9 +185,7 @@ private Q_SLOTS:
         Doc env(db.Conn());
         clsFieldsManager fm;
         Load(fm, 3, false);
-        QVERIFY(fm.Cols.empty());
-        QVERIFY(fm.Titles.empty());
-        QCOMPARE(fm.ReportHelpID(), 0);
+        QCOMPARE(Snapshot(fm), QStringList(QStringLiteral("H|0")));  // no column, no title, no help id
         QCOMPARE(statements.size(), 1);   // one read of the report's rows
     }
 
@@ -183,9 +197,7 @@ private Q_SLOTS:
         fm.LoadAllObjects(1, ok);
         QVERIFY(!ok);
         Fill(fm);
-        fm.SaveAllObjects(ok);
-        QVERIFY(ok);
-        QVERIFY(!fm.LastSaveRefused());
+        QVERIFY(Saved(fm) && !fm.LastSaveRefused());
     }
 
     void validationNamesTheColumnAndWritesNothing_data() { clsTestDatabase::AddBackendRows(); }
@@ -203,42 +215,30 @@ private Q_SLOTS:
         fm.SetReportHelpID(9);
 
         clsRecordingPrompt prompt;
-        bool ok = false;
-        fm.SaveAllObjects(ok);
-        QVERIFY(ok);
-        QVERIFY(fm.LastSaveRefused());
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.beeps, 1);
-        QCOMPARE(prompt.LastText(), QStringLiteral("保存失败！报表列名空列必须有对应的字段名或列间表达式..."));
-        QVERIFY(prompt.messages.first().title == QStringLiteral("格式") && prompt.messages.first().icon == PromptIcon::Exclamation);
+        QVERIFY(Saved(fm) && fm.LastSaveRefused());
+        QCOMPARE(Shown(prompt), Refusal(QStringLiteral("保存失败！报表列名空列必须有对应的字段名或列间表达式...")));
         QCOMPARE(RawRows(c, 5), stored);
 
         // An inter-column expression is enough.
         fm.FindCol(QStringLiteral("空列"))->StrCondition = QStringLiteral("[a]*2");
-        fm.SaveAllObjects(ok);
-        QVERIFY(!fm.LastSaveRefused());
-        QCOMPARE(prompt.messages.size(), 1);
+        prompt.Clear();
+        QVERIFY(Saved(fm) && !fm.LastSaveRefused());
+        QVERIFY(prompt.messages.isEmpty());
         QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx=22 and ID=5")).toInt(), 9);
         QCOMPARE(db.Count(QStringLiteral("ModeEx=0 and ID=5 and TopEx=1")), 1);
     }
 
     void failingStatementStopsAndReports_data()
     {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<bool>("load");
-        QTest::addColumn<QString>("failing");
-        QTest::addColumn<QString>("routine");
+        Columns<QString, bool, QString, QString>("backend", "load", "failing", "routine");
         const QString ins = QStringLiteral("Rpt_FldDEF (ID,ModeEx,");   // the write, Insert or Copy
-        for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const char* name) { return &clsTestDatabase::NewRow(b, QLatin1String(name)); };
-            *row("read") << true << QStringLiteral("Select * From Rpt_FldDEF") << "AddColsObjec()";
-            *row("delete") << false << QStringLiteral("Delete From Rpt_FldDEF") << "AddNewColToDatabase() ";
-            *row("insert column") << false << ins + QStringLiteral("Name,OrderEx,") << "SaveNewColProperty() ";
-            *row("insert title") << false << ins + QStringLiteral("Name,nameForeign,TopEx") << "SaveProperty() ";
-            *row("insert group") << false << ins + QStringLiteral("Name,nameForeign,OrderEx,iSize") << "SaveGroupProperty() ";
-            *row("insert sum") << false << ins + QStringLiteral("Name,nameForeign,OrderEx)") << "SaveSumProperty() ";
-            *row("help id write") << false << ins + QStringLiteral("OrderEx)") << "SaveReportHelpid() ";
-        }
+        BackendRow("read", true, QStringLiteral("Select * From Rpt_FldDEF"), "AddColsObjec()");
+        BackendRow("delete", false, QStringLiteral("Delete From Rpt_FldDEF"), "AddNewColToDatabase() ");
+        BackendRow("insert column", false, ins + QStringLiteral("Name,OrderEx,"), "SaveNewColProperty() ");
+        BackendRow("insert title", false, ins + QStringLiteral("Name,nameForeign,TopEx"), "SaveProperty() ");
+        BackendRow("insert group", false, ins + QStringLiteral("Name,nameForeign,OrderEx,iSize"), "SaveGroupProperty() ");
+        BackendRow("insert sum", false, ins + QStringLiteral("Name,nameForeign,OrderEx)"), "SaveSumProperty() ");
+        BackendRow("help id write", false, ins + QStringLiteral("OrderEx)"), "SaveReportHelpid() ");
     }
     void failingStatementStopsAndReports()
     {
@@ -253,9 +253,9 @@ private Q_SLOTS:
         clsFieldsManager fm;
         if (!load)
             Load(fm, 6);
-        QStringList statements;
+        QString last;
         c.SetStatementHook([&](const QString& sql) {
-            statements << sql;
+            last = sql;
             if (sql.contains(failing))
                 throw clsDatabaseError(QStringLiteral("注入的故障"));
         });
@@ -266,43 +266,44 @@ private Q_SLOTS:
         else
             fm.SaveAllObjects(ok);
         QVERIFY(!ok);
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.LastText(), QStringLiteral("注入的故障\r\n错误位于模块：clsFieldsManager.") + routine);
-        QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
-        if (!load)  // a save stops at the failing statement
-            QVERIFY(statements.last().contains(failing));
+        QCOMPARE(Shown(prompt), QStringList(QStringLiteral("格式!注入的故障\r\n错误位于模块：clsFieldsManager.") + routine));
+        QVERIFY(last.contains(failing));  // nothing runs after the failing statement
     }
 
-    void setColProperty_data()
+    // The property window's edits on a column ("列 name") or a title ("标题 name").
+    void setProperty_data()
     {
-        QTest::addColumn<QString>("col");
-        QTest::addColumn<QString>("prop");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("changed");
-        QTest::addColumn<QString>("readBack");
+        Columns<QString, QString, QString, bool, QString, bool, QString>("object", "prop", "value", "accepted", "message",
+                                                                        "changed", "readBack");
         const QString none;
-        QTest::newRow("name empty") << "金额" << "列名" << "  " << false << "列名必须输入..." << false << "金额";
-        QTest::newRow("name of another, other case") << "金额" << "列名" << "AMT" << false << "列名不能重复..." << false << "金额";
-        QTest::newRow("own name with blanks") << "金额" << "列名" << " 金额 " << true << none << false << "金额";
-        QTest::newRow("own name, other case") << "Amt" << "列名" << "AMT" << true << none << true << "AMT";
-        QTest::newRow("group without field") << "计算" << "分组" << "分组" << false << "当前列不可分组..." << false << "不能分组";
-        QTest::newRow("sum on text column") << "摘要" << "合计" << "汇总" << false << "只有数值列才能设置合计属性..." << false << "不汇总";
-        QTest::newRow("sum unknown text") << "金额" << "合计" << "平均" << false << none << false << "不汇总";
-        QTest::newRow("field used elsewhere") << "计算" << "字段" << " JE " << false << "列（金额）中设置了相同的字段...1" << false << "";
-        QTest::newRow("width mm") << "金额" << "列宽" << "18" << true << none << true << "18.00";
-        QTest::newRow("width not a number") << "金额" << "列宽" << "abc" << false << none << false << "18.00";
-        QTest::newRow("column number moves it, titles and all") << "金额" << "列号" << "3" << true << none << true << "3";
-        QTest::newRow("column number beyond the last") << "摘要" << "列号" << "9" << true << none << true << "4";
-        QTest::newRow("width zero") << "金额" << "列宽" << "0" << false << "列宽必须大于0..." << false << "18.00";
-        QTest::newRow("expression clears grouping") << "金额" << "列间表达式" << " [a]+1 " << true << none << true << "[a]+1";
-        QTest::newRow("unknown property") << "金额" << "颜色" << "红" << false << none << false << "";
-        QTest::newRow("unknown column") << "无此列" << "列名" << "x" << false << none << false << "";
+        QTest::newRow("name empty") << "列 金额" << "列名" << "  " << false << "列名必须输入..." << false << "金额";
+        QTest::newRow("name of another, other case") << "列 金额" << "列名" << "AMT" << false << "列名不能重复..." << false << "金额";
+        QTest::newRow("own name with blanks") << "列 金额" << "列名" << " 金额 " << true << none << false << "金额";
+        QTest::newRow("own name, other case") << "列 Amt" << "列名" << "AMT" << true << none << true << "AMT";
+        QTest::newRow("group without field") << "列 计算" << "分组" << "分组" << false << "当前列不可分组..." << false << "不能分组";
+        QTest::newRow("sum on text column") << "列 摘要" << "合计" << "汇总" << false << "只有数值列才能设置合计属性..." << false << "不汇总";
+        QTest::newRow("sum unknown text") << "列 金额" << "合计" << "平均" << false << none << false << "不汇总";
+        QTest::newRow("field used elsewhere") << "列 计算" << "字段" << " JE " << false << "列（金额）中设置了相同的字段...1" << false << "";
+        QTest::newRow("width mm") << "列 金额" << "列宽" << "18" << true << none << true << "18.00";
+        QTest::newRow("width not a number") << "列 金额" << "列宽" << "abc" << false << none << false << "18.00";
+        QTest::newRow("column number moves it, titles and all") << "列 金额" << "列号" << "3" << true << none << true << "3";
+        QTest::newRow("column number beyond the last") << "列 摘要" << "列号" << "9" << true << none << true << "4";
+        QTest::newRow("width zero") << "列 金额" << "列宽" << "0" << false << "列宽必须大于0..." << false << "18.00";
+        QTest::newRow("expression clears grouping") << "列 金额" << "列间表达式" << " [a]+1 " << true << none << true << "[a]+1";
+        QTest::newRow("unknown property") << "列 金额" << "颜色" << "红" << false << none << false << "";
+        QTest::newRow("unknown column") << "列 无此列" << "列名" << "x" << false << none << false << "";
+        QTest::newRow("title name empty") << "标题  month " << "名称" << " " << false << "必须输入标题名..." << false << "Month";
+        QTest::newRow("title name of another, other case") << "标题  month " << "名称" << "ytd" << false << "列标题名称不能重复..." << false << "Month";
+        QTest::newRow("title own name") << "标题  month " << "名称" << " Month " << true << none << false << "Month";
+        QTest::newRow("title rename") << "标题  month " << "名称" << " 本月 " << true << none << true << "本月";
+        QTest::newRow("title top") << "标题  month " << "顶（行）" << "2" << true << none << true << "2";
+        QTest::newRow("title left not a number") << "标题  month " << "左（列）" << "x" << false << none << false << "1";
+        QTest::newRow("title height same") << "标题  month " << "高（行数）" << "1" << true << none << false << "1";
+        QTest::newRow("title unknown") << "标题  month " << "颜色" << "红" << false << none << false << "";
     }
-    void setColProperty()
+    void setProperty()
     {
-        QFETCH(QString, col);
+        QFETCH(QString, object);
         QFETCH(QString, prop);
         QFETCH(QString, value);
         QFETCH(bool, accepted);
@@ -310,24 +311,22 @@ private Q_SLOTS:
         clsDocument doc;
         clsFieldsManager fm;
         Fill(fm);
+        clsCanvasFixture::AddTitle(fm, QStringLiteral("Month"), 1);
+        clsCanvasFixture::AddTitle(fm, QStringLiteral("YTD"), 1);
         const QStringList before = Snapshot(fm);
         clsRecordingPrompt prompt;
-        QString name = col;
-        QCOMPARE(fm.SetColProperty(name, prop, value), accepted);
+        const bool title = object.startsWith(QStringLiteral("标题"));
+        QString name = object.mid(object.indexOf(QLatin1Char(' ')) + 1);
+        QCOMPARE(title ? fm.SetTitleProperty(name, prop, value) : fm.SetColProperty(name, prop, value), accepted);
         QTEST(doc.DocChanged(), "changed");
-        if (message.isEmpty()) {
-            QCOMPARE(prompt.messages.size(), 0);
-        } else {
-            QCOMPARE(prompt.messages.size(), 1);
-            QCOMPARE(prompt.beeps, 1);
-            QCOMPARE(prompt.LastText(), message);
-            QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
-            QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
-        }
+        QCOMPARE(Shown(prompt), Refusal(message));
         if (!accepted)
             QCOMPARE(Snapshot(fm), before);
         QString read;
-        fm.ReadColProperty(name, prop, read);
+        if (title)
+            fm.ReadTitleProperty(name, prop, read);
+        else
+            fm.ReadColProperty(name, prop, read);
         if (!accepted && prop == QStringLiteral("字段"))
             return;
         QTEST(read, "readBack");
@@ -347,20 +346,17 @@ private Q_SLOTS:
         clsDocument doc;
         QVERIFY(doc.OpenDocument(&c, QStringLiteral("应收'明细"), QStringLiteral("AR"), QStringLiteral("op")));
         clsFieldsManager* fm = doc.FieldsManager();
-        QVERIFY(fm);
         QCOMPARE(fm->Cols.size(), size_t(2));
         QCOMPARE(fm->ReportHelpID(), 4);
 
         QString name = QStringLiteral("金额");
-        QVERIFY(fm->SetColProperty(name, QStringLiteral("列标题"), QStringLiteral("本期金额")));
-        QVERIFY(doc.DocChanged());
+        QVERIFY(fm->SetColProperty(name, QStringLiteral("列标题"), QStringLiteral("本期金额")) && doc.DocChanged());
         fm->SetReportHelpID(8);
         doc.SaveReportFormat();
-        QVERIFY(doc.LastSaveWritten());
-        QVERIFY(!doc.DocChanged());
+        QVERIFY(doc.LastSaveWritten() && !doc.DocChanged());
         QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx=22 and ID=30")).toInt(), 8);
         QCOMPARE(db.Count(QStringLiteral("ModeEx=5 and ID=30")), 2);
-        QCOMPARE(prompt.messages.size(), 0);
+        QVERIFY(prompt.messages.isEmpty());
         QCOMPARE(db.Scalar(QStringLiteral("select Cols from Rpt_GlbDEF where ID=30")).toInt(), 0);
     }
 
@@ -377,16 +373,11 @@ private Q_SLOTS:
         Doc env(c);
         clsFieldsManager fm;
         Load(fm, 11);
-        QCOMPARE(fm.Cols[1]->name, QStringLiteral("back"));
-        fm.Cols[1]->BlnEnable = true;
-        auto added = std::make_unique<clsRepcol>();
-        added->name = fm.NewColName();
+        fm.FindCol(QStringLiteral("back"))->BlnEnable = true;
+        clsRepcol* added = clsCanvasFixture::AddCol(fm, fm.NewColName(), 1000, true, true, 0);
+        added->Col = 0;
         added->Expression = QStringLiteral("x");
-        added->Width = 1000;
-        fm.Cols.push_back(std::move(added));
-        bool ok = false;
-        fm.SaveAllObjects(ok);
-        QVERIFY(ok);
+        QVERIFY(Saved(fm));
         clsFieldsManager again;
         Load(again, 11);
         QStringList order;
@@ -406,21 +397,14 @@ private Q_SLOTS:
         InsertCol(c, 1, QStringLiteral("a"), 1, 1000);
         InsertCol(c, 1, Col(QStringLiteral("off"), 2, 1));
         ColRow hidden = Col(QStringLiteral("b"), 3);
-        hidden.visible = 0;
-        hidden.width = 1200;
+        std::tie(hidden.width, hidden.visible) = std::tuple(1200, 0);
         InsertCol(c, 1, hidden);
         Doc env(c);
         clsFieldsManager fm;
         Load(fm, 1);
-        QCOMPARE(fm.Titles.size(), size_t(2));  // none for the disabled column
-        const clsTitle* a = fm.FindTitle(QStringLiteral("a"));
-        const clsTitle* b = fm.FindTitle(QStringLiteral("b"));
-        QCOMPARE(Grid(a), QStringLiteral("1,1,1,1,1"));
-        QCOMPARE(Grid(b), QStringLiteral("1,2,1,1,2"));
-        QCOMPARE(b->nameForeign, QStringLiteral("b"));
-        QCOMPARE(b->cx, 1200);
-        QVERIFY(a->blnVisible);
-        QVERIFY(!b->blnVisible);
+        // None for the disabled column.
+        QCOMPARE(Grids(fm), QStringList({QStringLiteral("a 1,1,1,1 col 1 cx 1000 a 1"),
+                                         QStringLiteral("b 1,2,1,1 col 2 cx 1200 b 0")}));
 
         // Stored titles are linked to the columns under them.
         InsertCol(c, 2, QStringLiteral("c1"), 1, 1000);
@@ -431,35 +415,22 @@ private Q_SLOTS:
         InsertTitle(c, 2, QStringLiteral("累计"), QStringLiteral("YTD"), 2, 2, 1, 1);
         clsFieldsManager linked;
         Load(linked, 2);
-        QCOMPARE(linked.Titles.size(), size_t(4));
-        const clsTitle* span = linked.FindTitle(QStringLiteral("合计"));
-        QCOMPARE(span->cx, 2500);
-        QCOMPARE(span->nameForeign, QStringLiteral("合计"));  // empty foreign caption loads as the name
-        const clsTitle* month = linked.FindTitle(QStringLiteral("本月"));
-        QCOMPARE(month->Col, 1);
-        QCOMPARE(month->cx, 1000);
-        QVERIFY(month->blnVisible);  // follows its column
-        QCOMPARE(month->nameForeign, QStringLiteral("This month"));
-        // c3 has no title ending in row 2: one is created over rows 1-2.
-        const clsTitle* created = linked.FindTitle(QStringLiteral("c3"));
-        QCOMPARE(Grid(created), QStringLiteral("1,3,1,2,3"));
-        QCOMPARE(created->cx, 800);
-        QCOMPARE(created->nameForeign, QStringLiteral("c3"));
+        // An empty foreign caption loads as the name, a title over two columns names none, a
+        // stored title shows as its column does; c3 has no title ending in row 2, so one is
+        // created over rows 1-2.
+        QCOMPARE(Grids(linked), QStringList({QStringLiteral("c3 1,3,1,2 col 3 cx 800 c3 1"),
+                                             QStringLiteral("合计 1,1,2,1 col 0 cx 2500 合计 1"),
+                                             QStringLiteral("本月 2,1,1,1 col 1 cx 1000 This month 1"),
+                                             QStringLiteral("累计 2,2,1,1 col 2 cx 1500 YTD 1")}));
     }
 
     void saveFillsForeignCaption_data()
     {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("foreign");
-        QTest::addColumn<QString>("stored");
-        for (const QString& b : clsTestDatabase::Backends()) {
-            const auto row = [&](const char* n) { return &clsTestDatabase::NewRow(b, QLatin1String(n)); };
-            *row("after underscore") << "收入_Income" << "" << "Income";
-            *row("nothing after underscore") << "收入_ " << "" << "收入";
-            *row("caption kept") << "收入_Income" << "Revenue" << "Revenue";
-            *row("quotes") << "O'x_It's" << "" << "It's";
-        }
+        Columns<QString, QString, QString, QString>("backend", "name", "foreign", "stored");
+        BackendRow("after underscore", "收入_Income", "", "Income");
+        BackendRow("nothing after underscore", "收入_ ", "", "收入");
+        BackendRow("caption kept", "收入_Income", "Revenue", "Revenue");
+        BackendRow("quotes", "O'x_It's", "", "It's");
     }
     void saveFillsForeignCaption()
     {
@@ -475,9 +446,7 @@ private Q_SLOTS:
         clsTitle* t = fm.Titles.front().get();
         t->name = name;
         t->nameForeign = foreign;
-        bool ok = false;
-        fm.SaveAllObjects(ok);
-        QVERIFY(ok);
+        QVERIFY(Saved(fm));
         QCOMPARE(t->nameForeign, stored);
         QCOMPARE(db.Scalar(QStringLiteral("select nameForeign from Rpt_FldDEF where ModeEx=5 and ID=3")).toString(), stored);
         QCOMPARE(db.Scalar(QStringLiteral("select Name from Rpt_FldDEF where ModeEx=5 and ID=3")).toString(), name);
@@ -485,12 +454,9 @@ private Q_SLOTS:
 
     void levelCheck_data()
     {
-        QTest::addColumn<QString>("backend");
-        QTest::addColumn<bool>("refused");
-        for (const QString& b : clsTestDatabase::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral(" five levels"))) << b << false;
-            QTest::newRow(qPrintable(b + QStringLiteral(" six levels"))) << b << true;
-        }
+        Columns<QString, bool>("backend", "refused");
+        BackendRow("five levels", false);
+        BackendRow("six levels", true);
     }
     // A stored grid deeper than five rows is refused at save, with nothing written.
     void levelCheck()
@@ -512,62 +478,116 @@ private Q_SLOTS:
         clsRecordingPrompt prompt;
         QCOMPARE(fm.CheckTitleLevels(), !refused);
         prompt.Clear();
-        bool ok = false;
-        fm.SaveAllObjects(ok);
-        QVERIFY(ok);
+        QVERIFY(Saved(fm));
         QCOMPARE(fm.LastSaveRefused(), refused);
-        if (refused) {
-            QCOMPARE(prompt.messages.size(), 1);
-            QCOMPARE(prompt.beeps, 1);
-            QCOMPARE(prompt.LastText(), QStringLiteral("标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义..."));
-            QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+        QCOMPARE(Shown(prompt), Refusal(refused ? QStringLiteral("标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义...")
+                                                : QString()));
+        if (refused)
             QCOMPARE(RawRows(c, 4), stored);
-        } else {
-            QCOMPARE(prompt.messages.size(), 0);
+        else
             QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx=22 and ID=4")).toInt(), 6);
-        }
     }
 
-    void setTitleProperty_data()
+    // Group rows (ModeEx 3) and sum rows (ModeEx 4): what a column's flags write and what
+    // a load gives back.
+    void groupRows_data()
     {
-        QTest::addColumn<QString>("prop");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("changed");
-        QTest::addColumn<QString>("readBack");
-        const QString none;
-        QTest::newRow("name empty") << "名称" << " " << false << "必须输入标题名..." << false << "Month";
-        QTest::newRow("name of another, other case") << "名称" << "ytd" << false << "列标题名称不能重复..." << false << "Month";
-        QTest::newRow("own name") << "名称" << " Month " << true << none << false << "Month";
-        QTest::newRow("rename") << "名称" << " 本月 " << true << none << true << "本月";
-        QTest::newRow("top") << "顶（行）" << "2" << true << none << true << "2";
-        QTest::newRow("left not a number") << "左（列）" << "x" << false << none << false << "1";
-        QTest::newRow("height same") << "高（行数）" << "1" << true << none << false << "1";
-        QTest::newRow("unknown") << "颜色" << "红" << false << none << false << "";
+        // row: the stored OrderEx and iSize, or nothing; loaded: group, subtotal, running, order
+        Columns<QString, int, bool, bool, QString, QString>("backend", "group", "subtotal", "running", "row", "loaded");
+        BackendRow("grouped with subtotal", 2, true, false, "OrderEx=-1 and iSize=0", "2 1 0 1");
+        BackendRow("grouped with running total", 2, false, true, "OrderEx=0 and iSize=1", "2 0 1 1");
+        BackendRow("not groupable with field", 0, false, false, "OrderEx=-2 and iSize=0", "0 0 0 1");
+        BackendRow("not groupable keeps running flag", 0, false, true, "OrderEx=-2 and iSize=1", "0 0 1 1");
+        BackendRow("groupable, not grouped", 1, true, false, "", "1 0 0 0");
     }
-    void setTitleProperty()
+    void groupRows()
     {
-        QFETCH(QString, prop);
-        QFETCH(QString, value);
-        QFETCH(QString, message);
-        clsDocument doc;
+        QXRF_OPEN_DB(db);
+        QFETCH(int, group);
+        QFETCH(bool, subtotal);
+        QFETCH(bool, running);
+        QFETCH(QString, row);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 8, Col(QStringLiteral("客'户"), 1));
+        ColRow computed = Col(QStringLiteral("计算"), 2, 0, QString());  // no field: never has a group row
+        computed.condition = QStringLiteral("[a]");
+        InsertCol(c, 8, computed);
+        Doc env(c);
         clsFieldsManager fm;
-        clsCanvasFixture::AddTitle(fm, QStringLiteral("Month"), 1);
-        clsCanvasFixture::AddTitle(fm, QStringLiteral("YTD"), 1);
-        clsRecordingPrompt prompt;
-        QString name = QStringLiteral(" month ");
-        QTEST(fm.SetTitleProperty(name, prop, value), "accepted");
-        QTEST(doc.DocChanged(), "changed");
-        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(prompt.LastText(), message);
-            QCOMPARE(prompt.beeps, 1);
-            QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+        Load(fm, 8);
+        clsRepcol* col = fm.FindCol(QStringLiteral("客'户"));
+        QCOMPARE(col->TpyGroup, 1);  // a column with a field can be grouped
+        col->TpyGroup = group;
+        col->BlnGroupSum = subtotal;
+        col->BlnGroupAccount = running;
+        QVERIFY(Saved(fm));
+        QCOMPARE(db.Count(QStringLiteral("ModeEx=3 and ID=8")), row.isEmpty() ? 0 : 1);
+        if (!row.isEmpty())
+            QCOMPARE(db.Count(QStringLiteral("ModeEx=3 and ID=8 and nameForeign=Name and ") + row), 1);
+        clsFieldsManager again;
+        Load(again, 8);
+        const clsRepcol* back = again.FindCol(QStringLiteral("客'户"));
+        QTEST(QStringLiteral("%1 %2 %3 %4").arg(back->TpyGroup).arg(back->BlnGroupSum).arg(back->BlnGroupAccount)
+                  .arg(back->TpyOrder), "loaded");
+        QCOMPARE(again.FindCol(QStringLiteral("计算"))->TpyGroup, 0);
+    }
+
+    void sumRows_data()
+    {
+        Columns<QString, int, int, int, int, bool>("backend", "dtype", "sum", "rows", "loadedSum", "loadedNumber");
+        BackendRow("numeric, default", 0, -1, 1, -1, true);
+        BackendRow("numeric, sum", 0, 0, 1, 0, true);
+        BackendRow("numeric, balance scheme", 0, 2, 1, 2, true);
+        BackendRow("text column with a sum", 1, 0, 0, -1, false);
+        BackendRow("date column", 2, 1, 0, -1, false);
+    }
+    void sumRows()
+    {
+        QXRF_OPEN_DB(db);
+        QFETCH(int, dtype);
+        QFETCH(int, sum);
+        ColRow r = Col(QStringLiteral("金'额"), 1);
+        r.dtype = dtype;
+        InsertCol(db.Conn(), 9, r);
+        Doc env(db.Conn());
+        clsFieldsManager fm;
+        Load(fm, 9);
+        clsRepcol* col = fm.Cols.front().get();
+        QCOMPARE(col->lngSum, -1);
+        col->lngSum = sum;
+        col->CaptionForeign = QStringLiteral("Amo'unt");
+        QVERIFY(Saved(fm));
+        QTEST(db.Count(QStringLiteral("ModeEx=4 and ID=9")), "rows");
+        if (dtype == 0) {
+            QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx=4 and ID=9")).toInt(), sum);
+            QCOMPARE(db.Scalar(QStringLiteral("select nameForeign from Rpt_FldDEF where ModeEx=4 and ID=9")).toString(),
+                     QStringLiteral("Amo'unt"));
         }
-        QString read;
-        fm.ReadTitleProperty(name, prop, read);
-        QTEST(read, "readBack");
+        clsFieldsManager again;
+        Load(again, 9);
+        QTEST(again.Cols.front()->lngSum, "loadedSum");
+        QTEST(again.Cols.front()->blnNumber, "loadedNumber");
+    }
+
+    void rowsOfUnknownColumnsAreIgnored_data() { clsTestDatabase::AddBackendRows(); }
+    void rowsOfUnknownColumnsAreIgnored()
+    {
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        InsertCol(c, 10, QStringLiteral("Amt"), 1);
+        InsertGroup(c, 10, QStringLiteral("gone"), -1, 1);
+        InsertSum(c, 10, QStringLiteral("gone"), 2);
+        InsertGroup(c, 10, QStringLiteral("AMT"), -1, 0);  // names compare without case
+        InsertSum(c, 10, QStringLiteral("amt"), 0);
+        Doc env(c);
+        clsRecordingPrompt prompt;
+        clsFieldsManager fm;
+        Load(fm, 10);
+        QCOMPARE(fm.Cols.size(), size_t(1));
+        const clsRepcol& col = *fm.Cols.front();
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(col.TpyGroup).arg(col.BlnGroupSum).arg(col.BlnGroupAccount).arg(col.lngSum),
+                 QStringLiteral("2 1 0 0"));
+        QVERIFY(prompt.messages.isEmpty());
     }
 };
 

@@ -21,18 +21,14 @@
 #include "clsTestDatabase.h"
 #include <QRandomGenerator>
 #include <QtTest>
-#include <functional>
 #include <memory>
+#include <numeric>
 
 namespace {
 using Kind = clsCanvasScene::Kind;
 
-struct Report
-{
-    const char* name;
-    const char* system;
-};
-const Report kReports[] = {{"科目余额表", "GL"}, {"应付账款账龄分析表", "AP"}, {"工资汇总表", "WA"}, {"应收账款明细表", "AR"}};
+// Report names and their systems.
+const std::pair<const char*, const char*> kReports[] = {{"科目余额表", "GL"}, {"应付账款账龄分析表", "AP"}, {"工资汇总表", "WA"}, {"应收账款明细表", "AR"}};
 
 enum Op {
     AddLabel, AddColumn, AddTitle, Select, SelectMore, RubberBand, Drag, ArrowKey, Resize, AlignObjects, Copy, Paste,
@@ -58,9 +54,7 @@ QString Describe(const Step& s)
 std::vector<Step> Generate(quint32 seed, int count)
 {
     QRandomGenerator rng(seed);
-    int total = 0;
-    for (int w : kWeights)
-        total += w;
+    const int total = std::accumulate(std::begin(kWeights), std::end(kWeights), 0);
     std::vector<Step> steps;
     for (int i = 0; i < count; ++i) {
         int pick = int(rng.bounded(total));
@@ -90,39 +84,29 @@ QStringList SceneText(const clsCanvasScene& scene)
     return text;
 }
 
-// How often each operation changed the format (QXRF_EFFECT=1 prints it), to see that
-// every operation really edits.
-std::array<int, OpCount>& Effective()
-{
-    static std::array<int, OpCount> counts{};
-    return counts;
-}
-
 // One run: a database with the demo reports, one open document and the canvas gestures.
 class Run
 {
 public:
-    Run(const QString& backend, quint32 seed) : m_db(backend, true, true), m_seed(seed) {}
+    Run(const QString& backend, quint32 seed)
+        : m_db(backend, true, true), m_report(QString::fromUtf8(kReports[seed % std::size(kReports)].first)),
+          m_system(QString::fromUtf8(kReports[seed % std::size(kReports)].second))
+    {
+    }
 
     bool Ready() const { return m_db.Ready(); }
     QString Error() const { return m_db.Error(); }
+    QString Backend() const { return m_db.Backend(); }
 
     // Runs the steps; answers the first problem (empty when there is none) and the
     // number of steps carried out.
     QString Play(const std::vector<Step>& steps, int* done = nullptr)
     {
-        const Report& r = kReports[m_seed % std::size(kReports)];
-        m_report = QString::fromUtf8(r.name);
-        m_system = QString::fromUtf8(r.system);
-        m_prompt.answers.clear();
         if (!Open())
             return QStringLiteral("打开失败");
         QString problem = Check();
         for (size_t i = 0; problem.isEmpty() && i < steps.size(); ++i) {
-            const QString before = qEnvironmentVariableIsSet("QXRF_EFFECT") ? m_doc->TakeSnapshot().ToJson() : QString();
             problem = Apply(steps[i]);
-            if (!before.isEmpty() && m_doc->TakeSnapshot().ToJson() != before)
-                ++Effective()[steps[i].op];
             if (problem.isEmpty())
                 problem = Check();
             if (!problem.isEmpty())
@@ -168,11 +152,17 @@ private:
     // A press and a release on the middle of a view; with Ctrl it adds to the selection.
     void Click(const clsSceneElement& view, bool ctrl)
     {
-        CanvasModifiers m;
-        m.ctrl = ctrl;
         const QPoint p(view.rect.left + view.rect.width / 2, view.rect.top + view.rect.height / 2);
-        m_controller.Press(TargetOf(view.kind), view.name, CanvasButton::Left, p.x(), p.y(), m);
-        m_controller.Release(TargetOf(view.kind), p.x(), p.y(), m);
+        Gesture(TargetOf(view.kind), view.name, p, TargetOf(view.kind), p, false, {ctrl, false});
+    }
+    // A left press, a move first when `move`, and the release, all with the same keys held.
+    void Gesture(CanvasTarget press, const QString& name, QPoint from, CanvasTarget release, QPoint to, bool move,
+                 CanvasModifiers m = {})
+    {
+        m_controller.Press(press, name, CanvasButton::Left, from.x(), from.y(), m);
+        if (move)
+            m_controller.Move(release, to.x(), to.y(), m);
+        m_controller.Release(release, to.x(), to.y(), m);
     }
     const clsRange* Body()
     {
@@ -199,7 +189,6 @@ private:
     QString Apply(const Step& s)
     {
         clsCanvasController& ctl = m_controller;
-        const CanvasModifiers none;
         switch (s.op) {
         case AddLabel:
         case AddColumn:
@@ -207,13 +196,10 @@ private:
             static const char* states[] = {"AddLabel", "AddCol", "AddTitle"};
             ctl.SetToolState(QString::fromLatin1(states[s.op - AddLabel]), 0, 0);
             QPoint p = PointOnSheet(s.a, s.b);
-            if (s.op != AddLabel && (s.c & 1)) {
-                // Aim at the body, where columns and titles go.
-                if (const clsRange* body = Ranges().FindRange(QStringLiteral("正文区域")))
-                    if (body->blnLaidOut)
-                        p.setY(body->top + qint32(s.d % quint32(std::max(body->Height, 1))));
-            }
-            ctl.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, p.x(), p.y(), none);
+            // Now and then aimed at the body, where columns and titles go.
+            if (const clsRange* body = Body(); s.op != AddLabel && (s.c & 1) && body && body->blnLaidOut)
+                p.setY(body->top + qint32(s.d % quint32(std::max(body->Height, 1))));
+            ctl.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, p.x(), p.y(), {});
             break;
         }
         case Select:
@@ -225,9 +211,8 @@ private:
         }
         case RubberBand: {
             const QPoint p = PointOnSheet(s.a, s.b);
-            ctl.Press(CanvasTarget::Canvas, QString(), CanvasButton::Left, p.x(), p.y(), none);
-            ctl.Move(CanvasTarget::Canvas, p.x() + qint32(s.c % 6000), p.y() + qint32(s.d % 2000), none);
-            ctl.Release(CanvasTarget::Canvas, p.x() + qint32(s.c % 6000), p.y() + qint32(s.d % 2000), none);
+            const QPoint to = p + QPoint(qint32(s.c % 6000), qint32(s.d % 2000));
+            Gesture(CanvasTarget::Canvas, QString(), p, CanvasTarget::Canvas, to, true);
             break;
         }
         case Drag: {
@@ -240,33 +225,24 @@ private:
             if (!view)
                 break;
             const QPoint p(view->rect.left + 2, view->rect.top + 2);
-            const qint32 dx = Offset(s.a, 4000), dy = Offset(s.b, 2500);
-            ctl.Press(TargetOf(view->kind), view->name, CanvasButton::Left, p.x(), p.y(), none);
-            ctl.Move(CanvasTarget::Canvas, p.x() + dx, p.y() + dy, none);
-            ctl.Release(CanvasTarget::Canvas, p.x() + dx, p.y() + dy, none);
+            const QPoint to = p + QPoint(Offset(s.a, 4000), Offset(s.b, 2500));
+            Gesture(TargetOf(view->kind), view->name, p, CanvasTarget::Canvas, to, true);
             break;
         }
         case ArrowKey: {
             static const int keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right};
-            CanvasModifiers m;
-            m.ctrl = s.b % 3 == 1;
-            m.shift = s.b % 3 == 2;
-            ctl.HandleKey(keys[s.a % 4], m);
+            ctl.HandleKey(keys[s.a % 4], {s.b % 3 == 1, s.b % 3 == 2});
             break;
         }
         case Resize: {
-            const clsSizeHandle* handle = nullptr;
             m_doc->EnsureLayout();
             const auto& handles = Scene().SizeHandles();
-            if (!handles.empty())
-                handle = &handles[s.a % handles.size()];
-            if (!handle)
+            if (handles.empty())
                 break;
-            const QPoint p(handle->rect.left + handle->rect.width / 2, handle->rect.top + handle->rect.height / 2);
-            const qint32 dx = Offset(s.b, 2500), dy = Offset(s.c, 1500);
-            ctl.Press(CanvasTarget::SizeHandle, QString::number(int(handle->edge)), CanvasButton::Left, p.x(), p.y(),
-                      none);
-            ctl.Release(CanvasTarget::Canvas, p.x() + dx, p.y() + dy, none);
+            const clsSizeHandle& h = handles[s.a % handles.size()];
+            const QPoint p(h.rect.left + h.rect.width / 2, h.rect.top + h.rect.height / 2);
+            const QPoint to = p + QPoint(Offset(s.b, 2500), Offset(s.c, 1500));
+            Gesture(CanvasTarget::SizeHandle, QString::number(int(h.edge)), p, CanvasTarget::Canvas, to, false);
             break;
         }
         case AlignObjects: {
@@ -297,8 +273,7 @@ private:
         case Paste: {
             // Mostly Ctrl+C on one or two labels clicked first, then Ctrl+V: each label marked
             // for copying comes once more, beside itself in its range.
-            CanvasModifiers ctrl;
-            ctrl.ctrl = true;
+            const CanvasModifiers ctrl{true, false};
             if (s.a % 3) {
                 const auto views = PickViews(s.b, Kind::Label, 1 + s.c % 2);
                 for (size_t k = 0; k < views.size(); ++k)
@@ -325,7 +300,7 @@ private:
             break;
         }
         case Delete:
-            ctl.HandleKey(Qt::Key_Delete, none);
+            ctl.HandleKey(Qt::Key_Delete, {});
             break;
         case TitleHeight: {
             // The line under the titles follows the pointer until let go on the line itself;
@@ -334,12 +309,10 @@ private:
             const bool shown = Scene().lineBreak.visible;
             const qint32 y = Scene().lineBreak.y1;
             const qint32 to = y + Offset(s.a, 1000) + 600;
-            ctl.Press(CanvasTarget::TitleLine, QString(), CanvasButton::Left, 100, y, none);
-            ctl.Move(CanvasTarget::Canvas, 100, to, none);
-            ctl.Release(CanvasTarget::Canvas, 100, to, none);
+            Gesture(CanvasTarget::TitleLine, QString(), QPoint(100, y), CanvasTarget::Canvas, QPoint(100, to), true);
             if (!ctl.IsState(QStringLiteral("ChangeTitleSize")) || ctl.DragLineY() != to)
                 return QStringLiteral("标题分隔线没有跟着鼠标");
-            ctl.Release(CanvasTarget::TitleLine, 100, to, none);
+            ctl.Release(CanvasTarget::TitleLine, 100, to, {});
             const qint32 depth = clsTitleGrid::Depth(Fields().Titles);
             m_doc->EnsureLayout();
             const qint32 line = Scene().lineBreak.y1;
@@ -353,7 +326,7 @@ private:
             if (Fields().FieldListItems().isEmpty() && (s.d & 1))
                 for (const clsSceneElement& view : PickViews(s.d >> 1, Kind::Column, 1)) {
                     Click(view, false);
-                    ctl.HandleKey(Qt::Key_Delete, none);
+                    ctl.HandleKey(Qt::Key_Delete, {});
                 }
             QStringList fields = Fields().FieldListItems();
             if (fields.isEmpty())
@@ -403,27 +376,20 @@ private:
         }
         case RangeHeight: {
             for (const clsSceneElement& strip : PickViews(s.a, Kind::Strip, 1)) {
-                const qint32 y = strip.rect.top + 10;
-                ctl.Press(CanvasTarget::RangeBar, strip.name, CanvasButton::Left, 10, y, none);
-                ctl.Release(CanvasTarget::RangeBar, 10, y + Offset(s.b, 1500), none);
+                const QPoint p(10, strip.rect.top + 10);
+                Gesture(CanvasTarget::RangeBar, strip.name, p, CanvasTarget::RangeBar, p + QPoint(0, Offset(s.b, 1500)), false);
             }
             break;
         }
-        case GroupCell: {
-            const std::vector<clsRepcol*> rows = Fields().GroupableColumns();
-            if (rows.empty())
-                break;
-            Fields().ToggleGroupCell(rows[s.a % rows.size()]->name, clsFieldsManager::GroupCell(s.b % 5));
-            m_doc->CommitStep(QString::fromUtf8(kOpNames[s.op]));
+        case GroupCell:
+            if (const std::vector<clsRepcol*> rows = Fields().GroupableColumns(); !rows.empty())
+                Fields().ToggleGroupCell(rows[s.a % rows.size()]->name, clsFieldsManager::GroupCell(s.b % 5));
             break;
-        }
         case CloseGroups:
             Fields().CloseGroups();
-            m_doc->CommitStep(QString::fromUtf8(kOpNames[s.op]));
             break;
         case SetProperty:
             SetSomeProperty(s);
-            m_doc->CommitStep(QString::fromUtf8(kOpNames[s.op]));
             break;
         case Save: {
             m_doc->SaveReportFormat();
@@ -467,6 +433,9 @@ private:
         case OpCount:
             break;
         }
+        // Edits made on the managers directly close their step, as their windows do.
+        if (s.op == GroupCell || s.op == CloseGroups || s.op == SetProperty)
+            m_doc->CommitStep(QString::fromUtf8(kOpNames[s.op]));
         return QString();
     }
 
@@ -488,41 +457,29 @@ private:
         int count = 0;
         props->GetPropertyReflist(QString::fromUtf8(kinds[kind]), p.StrPropName, choices, count);
         // A choice from the list, a small number, a large one, or text that is no number.
-        QString value;
-        switch (s.c % 5) {
-        case 0:
-        case 1:
-            value = choices.isEmpty() ? QString::number(s.d % 60) : choices.at(int(s.d % quint32(choices.size())));
-            break;
-        case 2:
-            value = QString::number(qint64(s.d % 200) - 20);
-            break;
-        case 3:
-            value = QStringLiteral("99999999999");
-            break;
-        default:
-            value = QStringLiteral("名'称%1").arg(s.d % 7);
-            break;
-        }
+        const QString choice =
+            choices.isEmpty() ? QString::number(s.d % 60) : choices.at(int(s.d % quint32(choices.size())));
+        const QString values[] = {choice, choice, QString::number(qint64(s.d % 200) - 20),
+                                  QStringLiteral("99999999999"), QStringLiteral("名'称%1").arg(s.d % 7)};
+        const QString& value = values[s.c % 5];
         // The object picked by its place in its list.
         const auto pick = [&](const auto& list, auto nameOf) {
             return list.empty() ? QString() : nameOf(*list[s.d % list.size()]);
         };
-        if (kind == 0) {
-            QString name = pick(Labels().Labels, [](const clsLabel& l) { return l.StrName; });
-            if (!name.isEmpty())
-                Labels().EditLabelProperty(name, p.StrPropName, value);
-        } else if (kind == 1) {
-            QString name = pick(Fields().Cols, [](const clsRepcol& c) { return c.name; });
-            if (!name.isEmpty())
-                Fields().SetColProperty(name, p.StrPropName, value);
-        } else if (kind == 2) {
-            QString name = pick(Fields().Titles, [](const clsTitle& t) { return t.name; });
-            if (!name.isEmpty())
-                Fields().SetTitleProperty(name, p.StrPropName, value);
-        } else if (const QString name = pick(Ranges().Ranges, [](const clsRange& r) { return r.StrName; }); !name.isEmpty()) {
+        QString name = kind == 0 ? pick(Labels().Labels, [](const clsLabel& l) { return l.StrName; })
+                     : kind == 1 ? pick(Fields().Cols, [](const clsRepcol& c) { return c.name; })
+                     : kind == 2 ? pick(Fields().Titles, [](const clsTitle& t) { return t.name; })
+                                 : pick(Ranges().Ranges, [](const clsRange& r) { return r.StrName; });
+        if (name.isEmpty())
+            return;
+        if (kind == 0)
+            Labels().EditLabelProperty(name, p.StrPropName, value);
+        else if (kind == 1)
+            Fields().SetColProperty(name, p.StrPropName, value);
+        else if (kind == 2)
+            Fields().SetTitleProperty(name, p.StrPropName, value);
+        else
             Ranges().SetRangeProperty(name, p.StrPropName, value);
-        }
     }
 
     static QString Diff(const QString& a, const QString& b)
@@ -535,44 +492,40 @@ private:
         return QString();
     }
 
+    // Undoes (or redoes) every step: each format put back stays as recorded when it is laid
+    // out again, and the last one is `end`, with a sound canvas.
+    QString Walk(bool undo, const clsFormatSnapshot& end, int& steps)
+    {
+        const QString what = undo ? QStringLiteral("撤销") : QStringLiteral("重做");
+        for (steps = 0; undo ? m_doc->Undo() : m_doc->Redo(); ++steps) {
+            m_doc->EnsureLayout();
+            const clsFormatSnapshot now = m_doc->TakeSnapshot();
+            const clsFormatSnapshot& recorded = m_doc->History().Recorded();
+            const QString text = undo ? m_doc->History().RedoText() : m_doc->History().UndoText();
+            if (now != recorded)
+                return QStringLiteral("%1“%2”后重新排列改变了格式：").arg(what, text) + Diff(recorded.ToJson(), now.ToJson());
+        }
+        if (const clsFormatSnapshot now = m_doc->TakeSnapshot(); now != end)
+            return QStringLiteral("%1全部 %2 步后格式不同：").arg(what).arg(steps) + Diff(end.ToJson(), now.ToJson());
+        if (const QString problem = Check(); !problem.isEmpty())
+            return what + QStringLiteral("全部步骤后：") + problem;
+        return QString();
+    }
+
     // The history since the open: every edit closed its step, undoing them all gives the
-    // format as opened (and laid out), redoing them all the format as it is, each with a sound canvas.
+    // format as opened (and laid out), redoing them all the format as it is.
     QString CheckHistory()
     {
         const clsFormatSnapshot last = m_doc->TakeSnapshot();
         if (const clsFormatSnapshot recorded = m_doc->History().Recorded(); recorded != last)
             return QStringLiteral("有修改没有记入撤销步骤：") + Diff(recorded.ToJson(), last.ToJson());
-        // Each format put back stays as recorded when it is laid out again.
-        const auto stable = [&](const QString& what) {
-            m_doc->EnsureLayout();
-            const clsFormatSnapshot now = m_doc->TakeSnapshot();
-            const clsFormatSnapshot& recorded = m_doc->History().Recorded();
-            return now == recorded ? QString() : what + Diff(recorded.ToJson(), now.ToJson());
-        };
-        int steps = 0;
-        while (m_doc->Undo()) {
-            if (const QString problem = stable(QStringLiteral("撤销“%1”后重新排列改变了格式：").arg(m_doc->History().RedoText()));
-                !problem.isEmpty())
-                return problem;
-            ++steps;
-        }
-        if (const clsFormatSnapshot first = m_doc->TakeSnapshot(); first != m_opened)
-            return QStringLiteral("撤销全部 %1 步后格式与打开时不同：").arg(steps) + Diff(m_opened.ToJson(), first.ToJson());
-        if (const QString problem = Check(); !problem.isEmpty())
-            return QStringLiteral("撤销全部步骤后：") + problem;
-        while (m_doc->Redo()) {
-            if (const QString problem = stable(QStringLiteral("重做“%1”后重新排列改变了格式：").arg(m_doc->History().UndoText()));
-                !problem.isEmpty())
-                return problem;
-            --steps;
-        }
-        if (steps != 0)
+        int undone = 0, redone = 0;
+        QString problem = Walk(true, m_opened, undone);
+        if (problem.isEmpty())
+            problem = Walk(false, last, redone);
+        if (problem.isEmpty() && undone != redone)
             return QStringLiteral("重做的步数与撤销的不同");
-        if (const clsFormatSnapshot again = m_doc->TakeSnapshot(); again != last)
-            return QStringLiteral("重做全部步骤后格式不同：") + Diff(last.ToJson(), again.ToJson());
-        if (const QString problem = Check(); !problem.isEmpty())
-            return QStringLiteral("重做全部步骤后：") + problem;
-        return QString();
+        return problem;
     }
 
     // The invariants of a format and of its canvas.
@@ -583,30 +536,25 @@ private:
                 return QStringLiteral("意外错误：") + m.text;
         m_prompt.messages.clear();
         m_doc->EnsureLayout();
-        const QStringList shown = SceneText(Scene());
+        const QString shown = SceneText(Scene()).join(QLatin1Char('\n'));
         m_doc->MarkLayoutDirty();
         m_doc->EnsureLayout();
-        const QStringList fresh = SceneText(Scene());
-        if (shown != fresh) {
-            for (int i = 0; i < std::max(shown.size(), fresh.size()); ++i)
-                if (shown.value(i) != fresh.value(i))
-                    return QStringLiteral("画布与重新排列的结果不同：%1 ≠ %2").arg(shown.value(i), fresh.value(i));
-        }
+        if (const QString diff = Diff(shown, SceneText(Scene()).join(QLatin1Char('\n'))); !diff.isEmpty())
+            return QStringLiteral("画布与重新排列的结果不同：") + diff;
         // No shown view without its object, or of a range that is hidden.
-        for (const auto& e : Scene().Elements(Kind::Strip)) {
-            const clsRange* r = Ranges().FindRange(e->name);
-            if (e->visible && (!r || !r->blnVisible || !r->blnLaidOut))
+        const auto hidden = [](const clsRange* r) { return !r || !r->blnVisible || !r->blnLaidOut; };
+        for (const auto& e : Scene().Elements(Kind::Strip))
+            if (e->visible && hidden(Ranges().FindRange(e->name)))
                 return QStringLiteral("区域条%1不应显示").arg(e->name);
-        }
         for (const auto& e : Scene().Elements(Kind::Label)) {
             const clsLabel* l = Labels().FindLabel(e->name);
             const clsRange* r = l ? Ranges().FindRange(l->strRang) : nullptr;
-            if (e->visible && (!r || !r->blnVisible || !r->blnLaidOut))
+            if (e->visible && hidden(r))
                 return QStringLiteral("标签%1不应显示").arg(e->name);
             if (e->visible && (e->rect.top < r->top || qint64(e->rect.top) + e->rect.height > qint64(r->top) + r->Height))
                 return QStringLiteral("标签%1超出区域%2").arg(e->name, r->StrName);
         }
-        const clsRange* body = Ranges().FindRange(QStringLiteral("正文区域"));
+        const clsRange* body = Body();
         const bool bodyShown = body && body->blnLaidOut;
         for (const auto& e : Scene().Elements(Kind::Column)) {
             const clsRepcol* c = Fields().FindCol(e->name);
@@ -632,8 +580,7 @@ private:
         if (!bodyShown && Scene().lineBreak.visible)
             return QStringLiteral("正文区域隐藏时分隔线仍然显示");
         // The title grid: no overlap, within the rows and columns, every column its own title.
-        const QStringList grid = clsTitleGrid::Problems(Fields().Titles, Fields().EnabledCount());
-        if (!grid.isEmpty())
+        if (const QStringList grid = clsTitleGrid::Problems(Fields().Titles, Fields().EnabledCount()); !grid.isEmpty())
             return grid.join(QLatin1Char(';'));
         // Titles over exactly the columns their cells name.
         if (bodyShown)
@@ -680,18 +627,16 @@ private:
             const clsSceneElement* strip = Scene().Find(Kind::Strip, r->StrName);
             if (!strip || strip->rect.top != y || r->top != y + clsCanvasScene::StripHeight)
                 return QStringLiteral("区域%1不在上一区域之下").arg(r->StrName);
+            if (r->Height < Ranges().ContentHeight(*r))
+                return QStringLiteral("区域%1容不下其中的对象").arg(r->StrName);
             y = qint64(r->top) + r->Height;
         }
         if (Scene().picDraw.height < y)
             return QStringLiteral("画布比区域矮");
-        for (const clsRange* r : placed)
-            if (r->Height < Ranges().ContentHeight(*r))
-                return QStringLiteral("区域%1容不下其中的对象").arg(r->StrName);
         return QString();
     }
 
     clsTestDatabase m_db;
-    quint32 m_seed;
     QString m_report;
     QString m_system;
     clsRecordingPrompt m_prompt;
@@ -705,17 +650,9 @@ std::vector<quint32> Seeds()
 {
     const QStringList bounds = qEnvironmentVariable("QXRF_SEEDS", QStringLiteral("1-16")).split(QLatin1Char('-'));
     std::vector<quint32> seeds;
-    const quint32 from = bounds.value(0).toUInt();
-    const quint32 to = bounds.size() > 1 ? bounds.value(1).toUInt() : from;
-    for (quint32 s = from; s <= to; ++s)
+    for (quint32 s = bounds.first().toUInt(); s <= bounds.last().toUInt(); ++s)
         seeds.push_back(s);
     return seeds;
-}
-
-int StepCount()
-{
-    const int n = qEnvironmentVariableIntValue("QXRF_STEPS");
-    return n > 0 ? n : 250;
 }
 
 // The failing steps, made as short as the failure allows: chunks first, then single steps.
@@ -756,7 +693,7 @@ private Q_SLOTS:
     void randomEdits()
     {
         QFETCH(QString, backend);
-        const int count = StepCount();
+        const int count = qEnvironmentVariable("QXRF_STEPS", QStringLiteral("250")).toInt();
         qint64 executed = 0;
         for (quint32 seed : Seeds()) {
             const std::vector<Step> steps = Generate(seed, count);
@@ -764,11 +701,7 @@ private Q_SLOTS:
             int done = 0;
             {
                 Run run(backend, seed);
-                if (!run.Ready()) {
-                    if (backend == QLatin1String("postgres") && !clsTestDatabase::InCI())
-                        QSKIP(qPrintable(QStringLiteral("PostgreSQL not reachable: ") + run.Error()));
-                    QFAIL(qPrintable(run.Error()));
-                }
+                QXRF_REQUIRE_DB(run);
                 problem = run.Play(steps, &done);
                 executed += done;
             }
@@ -781,14 +714,9 @@ private Q_SLOTS:
             for (const Step& s : shortest)
                 listed << Describe(s);
             QFAIL(qPrintable(QStringLiteral("seed %1 (%2 steps): %3\n  %4")
-                                 .arg(seed)
-                                 .arg(shortest.size())
-                                 .arg(problem, listed.join(QStringLiteral("\n  ")))));
+                                 .arg(seed).arg(shortest.size()).arg(problem, listed.join(QStringLiteral("\n  ")))));
         }
         qInfo("%s: %zu seeds, %lld steps", qPrintable(backend), Seeds().size(), executed);
-        if (qEnvironmentVariableIsSet("QXRF_EFFECT"))
-            for (int op = 0; op < OpCount; ++op)
-                qInfo("%s changed the format %d times", kOpNames[op], Effective()[size_t(op)]);
     }
 };
 

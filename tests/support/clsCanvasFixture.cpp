@@ -6,14 +6,10 @@ clsRepcol* clsCanvasFixture::AddCol(clsFieldsManager& f, const QString& name, qi
 {
     auto c = std::make_unique<clsRepcol>();
     c->name = c->Caption = name;
-    c->Width = width;
-    c->BlnEnable = enabled;
-    c->blnVisible = visible;
-    c->TpyGroup = group;
+    std::tie(c->Width, c->BlnEnable, c->blnVisible, c->TpyGroup) = std::tuple(width, enabled, visible, group);
     const auto number = std::count_if(f.Cols.begin(), f.Cols.end(), [](const auto& col) { return col->BlnEnable; });
     c->Col = enabled ? qint32(number) + 1 : 0;
-    f.Cols.push_back(std::move(c));
-    return f.Cols.back().get();
+    return f.Cols.emplace_back(std::move(c)).get();
 }
 
 clsTitle* clsCanvasFixture::AddTitle(clsFieldsManager& f, const QString& name, qint32 left, qint32 top, qint32 width,
@@ -23,8 +19,7 @@ clsTitle* clsCanvasFixture::AddTitle(clsFieldsManager& f, const QString& name, q
     t->name = t->nameForeign = name;
     std::tie(t->top, t->left, t->Width, t->Height) = std::tuple(top, left, width, height);
     t->blnVisible = true;
-    f.Titles.push_back(std::move(t));
-    return f.Titles.back().get();
+    return f.Titles.emplace_back(std::move(t)).get();
 }
 
 clsLabel* clsCanvasFixture::AddLabel(clsLabelManager& m, const QString& name, const QString& range, qint32 left,
@@ -34,8 +29,7 @@ clsLabel* clsCanvasFixture::AddLabel(clsLabelManager& m, const QString& name, co
     l->StrName = name;
     l->strRang = range;
     std::tie(l->left, l->top, l->Width, l->Height) = std::tuple(left, top, 1000, 300);
-    m.Labels.push_back(std::move(l));
-    return m.Labels.back().get();
+    return m.Labels.emplace_back(std::move(l)).get();
 }
 
 void clsCanvasFixture::OpenHeadless(clsDocument& doc, clsConnection* conn)
@@ -52,12 +46,11 @@ clsFieldsManager& clsCanvasFixture::OpenLaidOut(clsDocument& doc, bool footerSho
     clsFieldsManager& f = *doc.FieldsManager();
     f.Cols.clear();
     f.Titles.clear();
-    AddCol(f, QStringLiteral("a"), 1000)->Expression = QStringLiteral("fa");
-    AddCol(f, QStringLiteral("b"), 1200)->Expression = QStringLiteral("fb");
-    AddCol(f, QStringLiteral("c"), 800)->Expression = QStringLiteral("fc");
-    AddTitle(f, QStringLiteral("ta"), 1);
-    AddTitle(f, QStringLiteral("tb"), 2);
-    AddTitle(f, QStringLiteral("tc"), 3);
+    const std::pair<QString, qint32> cols[] = {{QStringLiteral("a"), 1000}, {QStringLiteral("b"), 1200}, {QStringLiteral("c"), 800}};
+    for (const auto& [name, width] : cols) {
+        AddCol(f, name, width)->Expression = QLatin1Char('f') + name;
+        AddTitle(f, QLatin1Char('t') + name, f.Cols.back()->Col);
+    }
     if (footerShown)
         doc.RangeManager()->SetRangeVisible(QStringLiteral("脚注区域"), true);
     doc.RangeManager()->DrawAllObjects();
