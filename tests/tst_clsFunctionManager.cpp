@@ -203,8 +203,7 @@ private Q_SLOTS:
     {
         QXRF_OPEN_DB(db);
         QFETCH(bool, accountDatabase);
-        QString name = QStringLiteral("old");
-        QString define;
+        QString name = QStringLiteral("old"), define;
         bool restart = true;
         if (!accountDatabase) {
             auto empty = Open(db);
@@ -254,8 +253,7 @@ private Q_SLOTS:
         QStringList got = fm->FuncClasses();
         QStringList sorted = got.mid(0, 5);
         sorted.sort();
-        QCOMPARE(sorted, (QStringList{QString(), QStringLiteral("G1"), QStringLiteral("G2"), QStringLiteral("账务"),
-                                      QStringLiteral("青禾财务分析函数")}));
+        QCOMPARE(sorted, (QStringList{QString(), "G1", "G2", "账务", "青禾财务分析函数"}));
         QCOMPARE(got.mid(5), accountDatabase ? QStringList() : ServiceCaptions(false));
         QStringList walked;
         QString caption;
@@ -269,7 +267,7 @@ private Q_SLOTS:
         for (restart = true; fm->EnumerateFunctions(QStringLiteral(" g1 "), name, define, restart); restart = false)
             names.append(name + QLatin1Char('=') + define);
         names.sort();
-        QCOMPARE(names, (QStringList{QStringLiteral("FX=第一"), QStringLiteral("GX=第三")}));
+        QCOMPARE(names, (QStringList{"FX=第一", "GX=第三"}));
         QVERIFY(name.isEmpty());
         QVERIFY(!fm->EnumerateFunctions(QStringLiteral("G1"), name, define, restart));  // stays past the end
         restart = true;
