@@ -1,4 +1,3 @@
-#include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "clsTestDatabase.h"
 #include <QScopeGuard>

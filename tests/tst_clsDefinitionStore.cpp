@@ -1,8 +1,6 @@
-#include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
 #include "document/clsDocument.h"
-#include "document/modPublicDefine.h"
 #include "columns/clsFieldsManager.h"
 #include "labels/clsLabelManager.h"
 #include "ranges/clsRangeManager.h"
@@ -10,7 +8,6 @@
 #include "clsTestDatabase.h"
 #include <QCryptographicHash>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,11 +1,7 @@
-#include "document/clsConnection.h"
 #include "document/clsDesignerView.h"
 #include "document/clsDocument.h"
 #include "document/clsPrintSetting.h"
 #include "document/modPublicDefine.h"
-#include "columns/clsFieldsManager.h"
-#include "labels/clsLabelManager.h"
-#include "ranges/clsRangeManager.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include <QtTest>

@@ -2,10 +2,8 @@
 // report: a second save that starts while the first holds the lock is refused at once
 // and says why, and a save killed at any point leaves the former format whole and no
 // lock behind.
-#include "document/clsConnection.h"
 #include "document/clsDefinitionStore.h"
 #include "document/clsDocument.h"
-#include "document/modPublicDefine.h"
 #include "columns/clsFieldsManager.h"
 #include "labels/clsLabelManager.h"
 #include "ranges/clsRangeManager.h"

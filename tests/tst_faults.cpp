@@ -3,14 +3,10 @@
 // of the wrong type, rows of kinds the designer does not know. Never a crash, a
 // message in the component's words, nothing stored lost, no lock left behind: the
 // lock column is read after every save.
-#include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
-#include "columns/clsFieldsManager.h"
-#include "labels/clsLabelManager.h"
-#include "ranges/clsRangeManager.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include <QSqlDatabase>

@@ -1,4 +1,3 @@
-#include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
 #include "document/clsDocument.h"
 #include "document/clsFormatCheck.h"
