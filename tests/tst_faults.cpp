@@ -211,13 +211,12 @@ private Q_SLOTS:
             other = db.OpenAnother();
             QVERIFY(other && other->BeginTrans());
             setup = setup.mid(6);
-            if (setup.startsWith(QLatin1String("select")))
-                other->Open(setup).Close();
-            else
-                other->Execute(setup);
-        } else if (!setup.isEmpty()) {
-            db.Conn().Execute(setup);
         }
+        clsConnection& on = other ? *other : db.Conn();
+        if (setup.startsWith(QLatin1String("select")))
+            on.Open(setup).Close();
+        else if (!setup.isEmpty())
+            on.Execute(setup);
         g_blnRunMode = runMode;
         doc.SetDocChanged(true);
         doc.SaveReportFormat();

@@ -183,33 +183,31 @@ private Q_SLOTS:
         clsTestDatabase::AddBackendColumn();
         QTest::addColumn<QString>("as");
         QTest::addColumn<bool>("replace");
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<bool>("fault");
+        QTest::addColumn<QString>("setup");   // "locked": a save holds the lock; "fault": the filter rows' write fails
         QTest::addColumn<QString>("refusal");
         for (const QString& b : clsTestDatabase::Backends()) {
             const auto row = [&](const char* name) { return &clsTestDatabase::NewRow(b, QLatin1String(name)); };
-            *row("name taken") << kBalance << false << false << false << QStringLiteral("已经存在");
-            *row("replaced") << kBalance << true << false << false << QString();
-            *row("save lock held") << kBalance << true << true << false << QStringLiteral("正在被保存");
-            *row("new name") << QStringLiteral("科目余额表（副本）") << false << false << false << QString();
-            *row("fault while replacing") << kBalance << true << false << true << QStringLiteral("注入的故障");
+            *row("name taken") << kBalance << false << "" << QStringLiteral("已经存在");
+            *row("replaced") << kBalance << true << "" << QString();
+            *row("save lock held") << kBalance << true << "locked" << QStringLiteral("正在被保存");
+            *row("new name") << QStringLiteral("科目余额表（副本）") << false << "" << QString();
+            *row("fault while replacing") << kBalance << true << "fault" << QStringLiteral("注入的故障");
         }
     }
     void importIntoExistingName()
     {
         QFETCH(QString, as);
         QFETCH(bool, replace);
-        QFETCH(bool, locked);
-        QFETCH(bool, fault);
+        QFETCH(QString, setup);
         QFETCH(QString, refusal);
         QXRF_OPEN_DB(db, true, true);
         const qint32 balance = clsFormatTransfer::FindReport(db.Conn(), kBalance, kGL);
         clsFormatSnapshot changed = clsFormatTransfer::ReadReport(db.Conn(), balance);
         Row(changed, FormatKind::Label, QStringLiteral("金额单位")).Set(FldColumn::Expression, QStringLiteral("金额单位：万元"));
         changed.Filters.pop_back();
-        if (locked)
+        if (setup == QLatin1String("locked"))
             db.Conn().Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols = 1 Where ID = ?"), {balance});
-        if (fault)
+        if (setup == QLatin1String("fault"))
             db.Conn().SetStatementHook([](const QString& sql) {
                 if (sql.contains(QLatin1String("Rpt_FltDEF (")))   // the write, Insert or Copy
                     throw clsDatabaseError(QStringLiteral("注入的故障"));
