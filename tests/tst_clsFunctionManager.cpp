@@ -312,8 +312,10 @@ private Q_SLOTS:
                  QStringLiteral("格式:表不存在\r\n错误位于模块：clsFunctionManager.") + routine);
         QTEST(int(fm->mFuncs.size()), "kept");
         QTEST(fm->FuncClasses().contains(QStringLiteral("G1")), "classes");
+        // The functions that were read answer for their parameters, read only when that table was.
         const QList<clsPere>* peres = fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("FX"));
-        if (peres)   // the functions were read: their parameters only when that table was
+        QCOMPARE(peres != nullptr, !fm->mFuncs.empty());
+        if (peres)
             QCOMPARE(peres->isEmpty(), failOn.contains(QLatin1String("Pere")));
     }
 
