@@ -63,8 +63,7 @@ private Q_SLOTS:
         const auto restore = qScopeGuard([] { clsConnection::SetDirectWrites(true); });
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
-        const QStringList columns = {QStringLiteral("ID"), QStringLiteral("ModeEx"), QStringLiteral("OrderEx"),
-                                     QStringLiteral("Name")};
+        const QStringList columns = QStringLiteral("ID,ModeEx,OrderEx,Name").split(QLatin1Char(','));
         const int perStatement = c.MaxBoundValues() / int(columns.size());
         const int n = 2 * perStatement + 3;
         std::vector<QVariantList> rows;
