@@ -1,11 +1,7 @@
-#include "document/clsConnection.h"
 #include "document/clsDesignerView.h"
 #include "document/clsDocument.h"
 #include "document/clsPrintSetting.h"
 #include "document/modPublicDefine.h"
-#include "columns/clsFieldsManager.h"
-#include "labels/clsLabelManager.h"
-#include "ranges/clsRangeManager.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
 #include <QtTest>
@@ -146,11 +142,9 @@ private Q_SLOTS:
         clsDocument again;
         QVERIFY(again.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QString()));
         const clsPrintSetting* p = again.GetPrintObject();
-        QCOMPARE(p->StrPrintDrive, QStringLiteral("财务部 HP'LaserJet"));
-        QCOMPARE((QList<qint32>{p->LngPaperType, p->LngOrientation, p->LngPrintLeft, p->LngPrintRight, p->LngPrintButton,
-                                p->LngPrintTop}),
-                 (QList<qint32>{8, 2, 150, 160, 170, 120}));
-        QVERIFY(!p->blnListFrame);
+        QCOMPARE(QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8").arg(p->StrPrintDrive).arg(p->LngPaperType).arg(p->LngOrientation).arg(p->LngPrintLeft)
+                     .arg(p->LngPrintRight).arg(p->LngPrintButton).arg(p->LngPrintTop).arg(p->blnListFrame),
+                 QStringLiteral("财务部 HP'LaserJet|8|2|150|160|170|120|0"));
 
         // A save inside the host's own transaction leaves it open for the host to end.
         QVERIFY(db.Conn().BeginTrans());

@@ -16,6 +16,7 @@ class tst_clsExpressionManager : public QObject
     Q_OBJECT
 
 private:
+    // Declared in this order so that the document goes before its database.
     std::unique_ptr<clsTestDatabase> m_db;
     std::unique_ptr<clsDocument> m_doc;
 
@@ -48,13 +49,6 @@ private:
             labels.push_back(std::move(label));
         }
     }
-    static void AddCases()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("message");
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -78,80 +72,68 @@ private Q_SLOTS:
         SetColumns({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral(" x "), QStringLiteral("金额")});
         SetLabels({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("PREV_a"), QStringLiteral("标题")});
     }
-    void cleanupTestCase()
-    {
-        m_doc.reset();
-        m_db.reset();
-    }
 
-    void fieldExpression_data()
+    // Column expressions and label expressions, each refusal in its own words.
+    void expression_data()
     {
-        AddCases();
+        QTest::addColumn<bool>("label");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");   // empty: accepted
+        const auto field = [](const char* name, const char* text, const QString& message = QString()) {
+            QTest::newRow(name) << false << QString::fromUtf8(text) << message;
+        };
+        const auto label = [](const char* name, const char* text, const QString& message = QString()) {
+            QTest::newRow(name) << true << QString::fromUtf8(text) << message;
+        };
         const QString seq = QStringLiteral("表达式输入错误:");
-        QTest::newRow("empty") << "" << true << "";
-        QTest::newRow("bare words") << "金额*2-a" << true << "";
-        QTest::newRow("line breaks ignored") << "[a]\r\n+[b\r\n]" << true << "";
-        QTest::newRow("two operators") << "[a]+*[b]" << false << seq + "[a]+*";
-        QTest::newRow("leading plus") << "+[a]" << false << "公式错误:+[a]";
-        QTest::newRow("mixed widths") << "([a]+[b]）" << true << "";
-        QTest::newRow("full width") << "（[a]+[b]）*2" << true << "";
-        QTest::newRow("unbalanced") << "([a]+[b]" << false << "表达式错误：([a]+[b]";
-        QTest::newRow("prev column") << "[PREV_a]+1" << true << "";
-        QTest::newRow("assignment") << "[x]=[a]+1" << true << "";
-        QTest::newRow("empty target") << "=[a]" << false << "'=' 左面必须有列名...";
-        QTest::newRow("unknown target") << "[zz]=[a]" << false << "列名[zz] 输入错误...";
-        QTest::newRow("after assignment checked") << "[x]=[a]+*1" << false << seq + "[a]+*";
-        QTest::newRow("iif whole form") << "IIF([a]>0,[a],0)" << true << "";
-        QTest::newRow("iif one comma") << "IIF([a]>0,[a])" << false << "不能输入特殊字符 ,";
-        QTest::newRow("sumabs whole form") << "SumAbs([a])" << true << "";
-        QTest::newRow("sumabs inside") << "[b]+SumAbs([a])" << false << seq + "[b]+S";
-        QTest::newRow("empty parens") << "[a]+()" << false << seq + "[a]+()";
-        QTest::newRow("operator after open") << "[a]+(-[b])" << false << seq + "[a]+(-";
-        QTest::newRow("operator after full open") << "[a]+（-[b])" << false << seq + "[a]+（-";
-        QTest::newRow("unclosed name") << "[a]+[b" << false << seq + "[a]+[";
-        QTest::newRow("nested bracket") << "[a[b]]" << false << seq + "[";
-        QTest::newRow("bracket in word") << "[a]+b[c]" << false << seq + "[a]+b";
-        QTest::newRow("percent") << "[a]%2" << false << "不能输入特殊字符 %";
-        QTest::newRow("quote") << "[a]&'x'" << false << "不能输入特殊字符 '";
+        field("empty", "");
+        field("bare words", "金额*2-a");
+        field("line breaks ignored", "[a]\r\n+[b\r\n]");
+        field("two operators", "[a]+*[b]", seq + "[a]+*");
+        field("leading plus", "+[a]", QStringLiteral("公式错误:+[a]"));
+        field("mixed widths", "([a]+[b]）");
+        field("full width", "（[a]+[b]）*2");
+        field("unbalanced", "([a]+[b]", QStringLiteral("表达式错误：([a]+[b]"));
+        field("prev column", "[PREV_a]+1");
+        field("assignment", "[x]=[a]+1");
+        field("empty target", "=[a]", QStringLiteral("'=' 左面必须有列名..."));
+        field("unknown target", "[zz]=[a]", QStringLiteral("列名[zz] 输入错误..."));
+        field("after assignment checked", "[x]=[a]+*1", seq + "[a]+*");
+        field("iif whole form", "IIF([a]>0,[a],0)");
+        field("iif one comma", "IIF([a]>0,[a])", QStringLiteral("不能输入特殊字符 ,"));
+        field("sumabs whole form", "SumAbs([a])");
+        field("sumabs inside", "[b]+SumAbs([a])", seq + "[b]+S");
+        field("empty parens", "[a]+()", seq + "[a]+()");
+        field("operator after open", "[a]+(-[b])", seq + "[a]+(-");
+        field("operator after full open", "[a]+（-[b])", seq + "[a]+（-");
+        field("unclosed name", "[a]+[b", seq + "[a]+[");
+        field("nested bracket", "[a[b]]", seq + "[");
+        field("bracket in word", "[a]+b[c]", seq + "[a]+b");
+        field("percent", "[a]%2", QStringLiteral("不能输入特殊字符 %"));
+        field("quote", "[a]&'x'", QStringLiteral("不能输入特殊字符 '"));
+        label("labels", "[a]&[b]");
+        label("prev is a plain label name", "[PREV_a]");
+        label("prev not stripped", "[PREV_b]", QStringLiteral("表达式中定义的标签名：PREV_b 不在报表标签集合中"));
+        label("label iif has commas", "IIF([a]>0,[a],0)", QStringLiteral("不能输入特殊字符 ,"));
+        label("label sumabs not whole form", "SumAbs([a])", seq + "S");
+        label("label unbalanced", "([a]", QStringLiteral("表达式错误：([a]"));
+        label("two operands", "[a] [b]", seq + "[a] [b]");
     }
-    void fieldExpression()
+    void expression()
     {
+        QFETCH(bool, label);
         QFETCH(QString, text);
-        QFETCH(bool, accepted);
         QFETCH(QString, message);
         clsRecordingPrompt prompt;
-        QCOMPARE(m_doc->ExpressionManager()->CheckFieldExpression(text), accepted);
-        if (accepted) {
-            QCOMPARE(prompt.messages.size(), 0);
-            return;
-        }
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.beeps, 1);
-        QCOMPARE(prompt.messages.first().text, message);
-        QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
-        QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
-    }
-
-    void labelExpression_data()
-    {
-        AddCases();
-        QTest::newRow("labels") << "[a]&[b]" << true << "";
-        QTest::newRow("prev is a plain name") << "[PREV_a]" << true << "";
-        QTest::newRow("prev not stripped") << "[PREV_b]" << false << "表达式中定义的标签名：PREV_b 不在报表标签集合中";
-        QTest::newRow("iif has commas") << "IIF([a]>0,[a],0)" << false << "不能输入特殊字符 ,";
-        QTest::newRow("sumabs not whole form") << "SumAbs([a])" << false << "表达式输入错误:S";
-        QTest::newRow("unbalanced") << "([a]" << false << "表达式错误：([a]";
-        QTest::newRow("two operands") << "[a] [b]" << false << "表达式输入错误:[a] [b]";
-    }
-    void labelExpression()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, accepted);
-        QFETCH(QString, message);
-        clsRecordingPrompt prompt;
-        QCOMPARE(m_doc->ExpressionManager()->CheckLabelExpression(text), accepted);
+        clsExpressionManager* em = m_doc->ExpressionManager();
+        QCOMPARE(label ? em->CheckLabelExpression(text) : em->CheckFieldExpression(text), message.isEmpty());
         QCOMPARE(prompt.LastText(), message);
-        QCOMPARE(prompt.messages.size(), accepted ? 0 : 1);
+        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            QCOMPARE(prompt.beeps, 1);
+            QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+            QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
+        }
     }
 
     // A label source that leads back to its own label is refused, however long the way;

@@ -11,6 +11,7 @@
 #include "plugins/servers/modFunctionServers.h"
 #include <QtTest>
 #include <algorithm>
+#include <functional>
 
 namespace {
 // A function server whose forms, failures and check answer the test decides; it records
@@ -23,7 +24,6 @@ public:
         QStringList members;
         QList<QVariantList> args;
         QStringList checked;
-        QStringList second;
         int answer = 0;
     };
     FakeServer(QStringList forms, std::shared_ptr<Log> log, int failAtItem = -1)
@@ -42,8 +42,9 @@ public:
             return m_forms.at(i);
         }
         if (member.compare(QLatin1String("srvcheck"), Qt::CaseInsensitive) == 0) {
-            m_log->checked.append(args.value(0).toString());
-            m_log->second.append(args.value(1).toString());
+            // A second argument, which the component never passes, would show after a tab.
+            const QString second = args.value(1).toString();
+            m_log->checked.append(args.value(0).toString() + (second.isEmpty() ? QString() : QLatin1Char('\t') + second));
             return m_log->answer;
         }
         UnknownMember(member);
@@ -129,6 +130,7 @@ private:
 
     // The formula checks run on a document of their own: columns 金额, 数量 and 停用
     // (disabled), labels 标题 and 制表人, and three table functions.
+    // Declared in this order so that the document goes before its database.
     std::unique_ptr<clsTestDatabase> m_db;
     std::unique_ptr<clsDocument> m_doc;
     clsFunctionManager* Fm() const { return m_doc->FunctionManager(); }
@@ -183,11 +185,6 @@ private Q_SLOTS:
         g_blnRunMode = false;
         Fm()->mZ9Funcs.clear();
     }
-    void cleanupTestCase()
-    {
-        m_doc.reset();
-        m_db.reset();
-    }
 
     // The catalogue as read: parameters in order, with their references and types; the
     // same name in two classes told apart by class. Classes and functions are walked with
@@ -206,8 +203,7 @@ private Q_SLOTS:
     {
         QXRF_OPEN_DB(db);
         QFETCH(bool, accountDatabase);
-        QString name = QStringLiteral("old");
-        QString define;
+        QString name = QStringLiteral("old"), define;
         bool restart = true;
         if (!accountDatabase) {
             auto empty = Open(db);
@@ -240,23 +236,16 @@ private Q_SLOTS:
         QCOMPARE(described, (QStringList{"1:QC|取期初|账务|1,2|110|2|", "2:FX|第一|G1||000|0|a+,b-,c-,d+",
                                          backend == QLatin1String("sqlite") ? "3:FX|第二|G2||000|5|z+,t+,u-" : "3:FX|第二|G2||000|5|z+",
                                          "5:||||000|0|", "6:CWF|分析|青禾财务分析函数||000|0|", "7:GX|第三|G1||000|0|"}));
-        const auto byId = [&](qint32 id) -> clsFunction& {
-            for (const auto& f : fm->mFuncs)
-                if (f->id == id)
-                    return *f;
-            return *fm->mFuncs.front();
+        const auto find = [&](const std::function<bool(const clsFunction&)>& which) {
+            return std::find_if(fm->mFuncs.begin(), fm->mFuncs.end(), [&](const auto& f) { return which(*f); })->get();
         };
+        const auto byId = [&](qint32 id) -> clsFunction& { return *find([&](const clsFunction& f) { return f.id == id; }); };
         const clsPere& a = byId(2).Peres.at(0);
         QCOMPARE((QStringList{a.strRefType, a.strDefault}), (QStringList{"列集合", "缺省a"}));
-        QCOMPARE(a.lngDataType, 0);
-        QCOMPARE(byId(2).Peres.at(1).lngDataType, 1);
+        QCOMPARE((QList<int>{a.lngDataType, byId(2).Peres.at(1).lngDataType}), (QList<int>{0, 1}));
         // Same name in two classes: the object is the first in list order, the parameters
         // are told apart by class.
-        const clsFunction* first = nullptr;
-        for (const auto& f : fm->mFuncs)
-            if (!first && f->StrName == QLatin1String("FX"))
-                first = f.get();
-        QCOMPARE(fm->GetFuncObject(QStringLiteral(" fx ")), first);
+        QCOMPARE(fm->GetFuncObject(QStringLiteral(" fx ")), find([](const clsFunction& f) { return f.StrName == QLatin1String("FX"); }));
         QCOMPARE(fm->GetFuncParameter(QStringLiteral(" g2 "), QStringLiteral("FX")), &byId(3).Peres);
         QCOMPARE(fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("fx")), &byId(2).Peres);
         QCOMPARE(fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("APF")), nullptr);
@@ -264,8 +253,7 @@ private Q_SLOTS:
         QStringList got = fm->FuncClasses();
         QStringList sorted = got.mid(0, 5);
         sorted.sort();
-        QCOMPARE(sorted, (QStringList{QString(), QStringLiteral("G1"), QStringLiteral("G2"), QStringLiteral("账务"),
-                                      QStringLiteral("青禾财务分析函数")}));
+        QCOMPARE(sorted, (QStringList{QString(), "G1", "G2", "账务", "青禾财务分析函数"}));
         QCOMPARE(got.mid(5), accountDatabase ? QStringList() : ServiceCaptions(false));
         QStringList walked;
         QString caption;
@@ -279,7 +267,7 @@ private Q_SLOTS:
         for (restart = true; fm->EnumerateFunctions(QStringLiteral(" g1 "), name, define, restart); restart = false)
             names.append(name + QLatin1Char('=') + define);
         names.sort();
-        QCOMPARE(names, (QStringList{QStringLiteral("FX=第一"), QStringLiteral("GX=第三")}));
+        QCOMPARE(names, (QStringList{"FX=第一", "GX=第三"}));
         QVERIFY(name.isEmpty());
         QVERIFY(!fm->EnumerateFunctions(QStringLiteral("G1"), name, define, restart));  // stays past the end
         restart = true;
@@ -289,16 +277,16 @@ private Q_SLOTS:
     // A failure keeps what was read before it, and is told once.
     void loadFailures_data()
     {
-        QTest::addColumn<QString>("backend");
+        clsTestDatabase::AddBackendColumn();
         QTest::addColumn<QString>("failOn");
         QTest::addColumn<QString>("routine");
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<int>("kept");
         QTest::addColumn<bool>("classes");
         for (const QString& b : clsTestDatabase::Backends()) {
-            QTest::newRow(qPrintable(b + QStringLiteral(" functions"))) << b << "from rpt_fundef where" << "LoadDefFunctions()" << false << 0 << false;
-            QTest::newRow(qPrintable(b + QStringLiteral(" parameters"))) << b << "from rpt_funPere" << "LoadDefFunctions()" << false << 4 << true;
-            QTest::newRow(qPrintable(b + QStringLiteral(" classes"))) << b << "group by cGroupDefine" << "LoadAllFuncClass()" << true << 4 << false;
+            clsTestDatabase::NewRow(b, QStringLiteral("functions")) << "from rpt_fundef where" << "LoadDefFunctions()" << false << 0 << false;
+            clsTestDatabase::NewRow(b, QStringLiteral("parameters")) << "from rpt_funPere" << "LoadDefFunctions()" << false << 4 << true;
+            clsTestDatabase::NewRow(b, QStringLiteral("classes")) << "group by cGroupDefine" << "LoadAllFuncClass()" << true << 4 << false;
         }
     }
     void loadFailures()
@@ -307,12 +295,9 @@ private Q_SLOTS:
         QFETCH(QString, failOn);
         QFETCH(QString, routine);
         QFETCH(bool, loaded);
-        QFETCH(int, kept);
-        QFETCH(bool, classes);
         Catalogue(db.Conn());
         auto doc = Open(db);
-        auto fresh = std::make_unique<clsFunctionManager>();
-        clsFunctionManager* fm = fresh.get();
+        auto fm = std::make_unique<clsFunctionManager>();
         db.Conn().SetStatementHook([&](const QString& sql) {
             if (sql.contains(failOn))
                 throw clsDatabaseError(QStringLiteral("表不存在"));
@@ -323,15 +308,15 @@ private Q_SLOTS:
         db.Conn().SetStatementHook({});
         QCOMPARE(ok, loaded);
         QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.LastText(), QStringLiteral("表不存在\r\n错误位于模块：clsFunctionManager.") + routine);
-        QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
-        QCOMPARE(int(fm->mFuncs.size()), kept);
-        QCOMPARE(fm->FuncClasses().contains(QStringLiteral("G1")), classes);
-        if (kept) {
-            const QList<clsPere>* peres = fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("FX"));
-            QVERIFY(peres);
+        QCOMPARE(prompt.messages.first().title + QLatin1Char(':') + prompt.LastText(),
+                 QStringLiteral("格式:表不存在\r\n错误位于模块：clsFunctionManager.") + routine);
+        QTEST(int(fm->mFuncs.size()), "kept");
+        QTEST(fm->FuncClasses().contains(QStringLiteral("G1")), "classes");
+        // The functions that were read answer for their parameters, read only when that table was.
+        const QList<clsPere>* peres = fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("FX"));
+        QCOMPARE(peres != nullptr, !fm->mFuncs.empty());
+        if (peres)
             QCOMPARE(peres->isEmpty(), failOn.contains(QLatin1String("Pere")));
-        }
     }
 
     void serverForm_data()
@@ -391,10 +376,8 @@ private Q_SLOTS:
         QCOMPARE((QList<qint32>{fm.mZ9Funcs[0]->id, fm.mZ9Funcs[1]->id, fm.mZ9Funcs[2]->id}), (QList<qint32>{1, 3, 3}));
         // srvCount is a property read; srvItemForm gets the index as a whole number.
         QCOMPARE(gz->members.mid(0, 3), (QStringList{"srvCount", "srvItemForm", "srvItemForm"}));
-        QVERIFY(gz->args.at(0).isEmpty());
-        QCOMPARE(gz->args.at(1).size(), 1);
+        QCOMPARE(gz->args.mid(0, 3), (QList<QVariantList>{{}, {QVariant(0)}, {QVariant(1)}}));
         QCOMPARE(gz->args.at(1).at(0).typeId(), int(QMetaType::Int));
-        QCOMPARE(gz->args.at(2).at(0).toInt(), 1);
         QCOMPARE(zw->members.size(), 4);  // read twice
     }
 
@@ -449,15 +432,13 @@ private Q_SLOTS:
         const QString gz = QStringLiteral("QXSvrGZ.ClsMain");
         QTest::newRow("payroll two texts") << "FN(\"1001\",\"2003\")" << true << "" << gz << 0 << "read" << "FN\r\n1001\r\n2003\r\n";
         QTest::newRow("ledger two texts") << "FN(\"1001\",\"2003\")" << true << "" << "QXSvrZW.ClsMain" << 0 << "read" << "FN\r\n1001\r\n2003";
-        QTest::newRow("payroll blanks split") << "fn( \"基本 工资\" , 01 )" << true << "" << gz << 0 << "read"
-                                              << "FN\r\n基本\r\n工资\r\n\r\n\r\n01\r\n";  // every blank is a line break
+        // every blank is a line break
+        QTest::newRow("payroll blanks split") << "fn( \"基本 工资\" , 01 )" << true << "" << gz << 0 << "read" << "FN\r\n基本\r\n工资\r\n\r\n\r\n01\r\n";
         QTest::newRow("payroll no arguments") << "FN()" << true << "" << gz << 0 << "read" << "FN\r\n\r\n";
-        QTest::newRow("server refuses") << "FN(\"x\")" << false << "公式语法校验:公式语法错误,不能保存..." << "QXSvrXS.ClsMain" << 3
-                                        << "read" << "FN\r\nx\r\n";
+        QTest::newRow("server refuses") << "FN(\"x\")" << false << "公式语法校验:公式语法错误,不能保存..." << "QXSvrXS.ClsMain" << 3 << "read" << "FN\r\nx\r\n";
         QTest::newRow("inventory not asked") << "FN(\"x\",\"y\")" << true << "" << "QXSvrCHHS.ClsMain" << 1 << "read" << "-";
-        QTest::newRow("server gone at the check")
-            << "FN(1)" << false << "格式:ActiveX 部件不能创建对象\r\n错误位于模块：clsFunctionManager.CheckZ9ServiceFunction()"
-            << "QXSvrKC.ClsMain" << 0 << "gone" << "-";
+        QTest::newRow("server gone at the check") << "FN(1)" << false << "格式:ActiveX 部件不能创建对象\r\n错误位于模块：clsFunctionManager.CheckZ9ServiceFunction()"
+                                                  << "QXSvrKC.ClsMain" << 0 << "gone" << "-";
         // Service functions are only known once their classes have been read.
         QTest::newRow("classes not read") << "FN(1)" << true << "" << gz << 1 << "" << "-";
     }
@@ -488,8 +469,6 @@ private Q_SLOTS:
         }
         if (log)
             QCOMPARE(log->checked, received == QLatin1String("-") ? QStringList() : QStringList{received});
-        if (log && !log->checked.isEmpty())
-            QCOMPARE(log->second.first(), QString());
     }
 
     // The servers the component brings along refuse wrong argument shapes (every call the

@@ -36,33 +36,17 @@ class tst_clsPropertysManager : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // A choice list belongs to its kind and caption together.
-    void choiceListsFollowKindAndCaption_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QStringList>("items");
-        QTest::newRow("title has no alignment") << QStringLiteral("标题") << QStringLiteral("对齐方式") << QStringList();
-        QTest::newRow("unknown kind") << QStringLiteral("图片") << QStringLiteral("显示") << QStringList();
-        QTest::newRow("range shown is a title's") << QStringLiteral("区域") << QStringLiteral("显示") << QStringList();
-        QTest::newRow("title shown") << QStringLiteral("标题") << QStringLiteral("显示") << Split("显示|不显示");
-    }
-    void choiceListsFollowKindAndCaption()
-    {
-        QFETCH(QString, kind);
-        QFETCH(QString, caption);
-        QFETCH(QStringList, items);
-        clsDocument doc;
-        clsCanvasFixture::OpenHeadless(doc);
-        QCOMPARE(Reflist(kind, caption), items);
-    }
-
     // Only columns offer the percentages of a row; ranges a label can go to, the fields
     // of the columns and the group columns come from the report itself.
     void choicesFromTheReport()
     {
         clsDocument doc;
         clsCanvasFixture::OpenHeadless(doc);
+        // A choice list belongs to its kind and caption together: a title has no alignment,
+        // the shown choice of a title is not a range's, an unknown kind has none.
+        for (const char* kindAndCaption : {"标题|对齐方式", "区域|显示", "图片|显示"})
+            QCOMPARE(Reflist(Split(kindAndCaption).at(0), Split(kindAndCaption).at(1)), QStringList());
+        QCOMPARE(Reflist(QStringLiteral("标题"), QStringLiteral("显示")), Split("显示|不显示"));
         const QStringList label = Reflist(QStringLiteral("标签"), QStringLiteral("显示格式"));
         QVERIFY(!label.isEmpty() && !label.contains(QStringLiteral("行百分比")));
         QCOMPARE(Reflist(QStringLiteral("列"), QStringLiteral("显示格式")), label + Split("行百分比|分组行百分比"));

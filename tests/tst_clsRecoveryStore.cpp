@@ -43,13 +43,9 @@ private Q_SLOTS:
             QVERIFY(store.Remove() && QFile::rename(other.FilePath(), store.FilePath()));
         } else if (!file.isEmpty()) {
             QFile f(store.FilePath());
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            QString text = QString::fromUtf8(f.readAll());
-            f.close();
-            text = file == QLatin1String("bad rows") ? text.replace(QStringLiteral("\"ModeEx\":26"), QStringLiteral("\"ModeEx\":99"))
-                                                      : file;
-            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(text.toUtf8());
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            const QByteArray text = file == QLatin1String("bad rows") ? f.readAll().replace("\"ModeEx\":26", "\"ModeEx\":99") : file.toUtf8();
+            QVERIFY(f.resize(0) && f.seek(0) && f.write(text) == text.size());
         }
         clsFormatSnapshot back;
         QDateTime when;

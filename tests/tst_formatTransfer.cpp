@@ -1,4 +1,3 @@
-#include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
 #include "document/clsDocument.h"
 #include "document/clsFormatCheck.h"
@@ -31,9 +30,12 @@ Plant Set(qint32 kind, const QString& name, FldColumn column, const QVariant& va
     return [=](clsFormatSnapshot& s) { Row(s, kind, name).Set(column, value); };
 }
 
-Plant Both(Plant a, Plant b)
+Plant All(const QList<Plant>& plants)
 {
-    return [=](clsFormatSnapshot& s) { a(s); b(s); };
+    return [=](clsFormatSnapshot& s) {
+        for (const Plant& p : plants)
+            p(s);
+    };
 }
 
 // Replaces the titles by a stack of `levels` rows: one title across every enabled
@@ -165,8 +167,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("格式.json"));
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(text);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
         file.close();
         const QString before = Fingerprint(db);
         clsFormatSnapshot snapshot;
@@ -182,33 +183,31 @@ private Q_SLOTS:
         clsTestDatabase::AddBackendColumn();
         QTest::addColumn<QString>("as");
         QTest::addColumn<bool>("replace");
-        QTest::addColumn<bool>("locked");
-        QTest::addColumn<bool>("fault");
+        QTest::addColumn<QString>("setup");   // "locked": a save holds the lock; "fault": the filter rows' write fails
         QTest::addColumn<QString>("refusal");
         for (const QString& b : clsTestDatabase::Backends()) {
             const auto row = [&](const char* name) { return &clsTestDatabase::NewRow(b, QLatin1String(name)); };
-            *row("name taken") << kBalance << false << false << false << QStringLiteral("已经存在");
-            *row("replaced") << kBalance << true << false << false << QString();
-            *row("save lock held") << kBalance << true << true << false << QStringLiteral("正在被保存");
-            *row("new name") << QStringLiteral("科目余额表（副本）") << false << false << false << QString();
-            *row("fault while replacing") << kBalance << true << false << true << QStringLiteral("注入的故障");
+            *row("name taken") << kBalance << false << "" << QStringLiteral("已经存在");
+            *row("replaced") << kBalance << true << "" << QString();
+            *row("save lock held") << kBalance << true << "locked" << QStringLiteral("正在被保存");
+            *row("new name") << QStringLiteral("科目余额表（副本）") << false << "" << QString();
+            *row("fault while replacing") << kBalance << true << "fault" << QStringLiteral("注入的故障");
         }
     }
     void importIntoExistingName()
     {
         QFETCH(QString, as);
         QFETCH(bool, replace);
-        QFETCH(bool, locked);
-        QFETCH(bool, fault);
+        QFETCH(QString, setup);
         QFETCH(QString, refusal);
         QXRF_OPEN_DB(db, true, true);
         const qint32 balance = clsFormatTransfer::FindReport(db.Conn(), kBalance, kGL);
         clsFormatSnapshot changed = clsFormatTransfer::ReadReport(db.Conn(), balance);
         Row(changed, FormatKind::Label, QStringLiteral("金额单位")).Set(FldColumn::Expression, QStringLiteral("金额单位：万元"));
         changed.Filters.pop_back();
-        if (locked)
+        if (setup == QLatin1String("locked"))
             db.Conn().Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols = 1 Where ID = ?"), {balance});
-        if (fault)
+        if (setup == QLatin1String("fault"))
             db.Conn().SetStatementHook([](const QString& sql) {
                 if (sql.contains(QLatin1String("Rpt_FltDEF (")))   // the write, Insert or Copy
                     throw clsDatabaseError(QStringLiteral("注入的故障"));
@@ -238,43 +237,35 @@ private Q_SLOTS:
         QTest::addColumn<Plant>("plant");
         QTest::addColumn<QStringList>("lines");
         const qint32 col = FormatKind::Column, label = FormatKind::Label, title = FormatKind::Title;
-        const auto at = [](const QString& object, const QString& problem) { return object + QLatin1Char('\t') + problem; };
-        QTest::newRow("as it is, five title levels") << Plant([](clsFormatSnapshot& s) { StackTitles(s, 5); }) << QStringList();
-        QTest::newRow("six title levels") << Plant([](clsFormatSnapshot& s) { StackTitles(s, 6); })
-                                          << QStringList{at("标题", "标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义...")};
-        QTest::newRow("column without source")
-            << Set(col, QStringLiteral("科目名称"), FldColumn::Expression, QString())
-            << QStringList{at("列 科目名称", "保存失败！报表列名科目名称必须有对应的字段名或列间表达式...")};
-        QTest::newRow("column expression")
-            << Both(Set(col, QStringLiteral("期末借方"), FldColumn::Condition, QStringLiteral("[期初借方]+*[本期借方]")),
-                    Set(col, QStringLiteral("期末贷方"), FldColumn::Condition, QStringLiteral("[无此列]+1")))
-            << QStringList{at("列 期末借方", "表达式输入错误:[期初借方]+*"),
-                           at("列 期末贷方", "表达式中定义的列名：无此列 不在报表列集合中")};
-        QTest::newRow("label expression")
-            << Both(Set(label, QStringLiteral("金额单位"), FldColumn::Note, QStringLiteral("表达式;;")),
-                    Set(label, QStringLiteral("金额单位"), FldColumn::Expression, QStringLiteral("[编制单位]&[无此标签]")))
-            << QStringList{at("标签 金额单位", "表达式中定义的标签名：无此标签 不在报表标签集合中")};
-        QTest::newRow("formula")
-            << Set(label, QStringLiteral("编制单位"), FldColumn::Expression, QStringLiteral("GetCompanyName()+1"))
-            << QStringList{at("标签 编制单位", "非法公式,只能指定一个公式，请去掉公式后的内容...")};
-        QTest::newRow("formula outside its ranges")
-            << Set(label, QStringLiteral("页码"), FldColumn::nameForeign, QStringLiteral("脚注区域"))
-            << QStringList{at("标签 页码", "区域（脚注区域）中不能设置该标签公式...")};
-        QTest::newRow("label range missing or the body")
-            << Both(Set(label, QStringLiteral("金额单位"), FldColumn::nameForeign, QStringLiteral("正文区域")),
-                    Set(label, QStringLiteral("会计期间"), FldColumn::nameForeign, QStringLiteral("无此区域")))
-            << QStringList{at("标签 会计期间", "所属区域（无此区域）不存在..."), at("标签 金额单位", "正文区域中不能画标签对象...")};
-        QTest::newRow("names")
-            << Both(Both(Set(label, QStringLiteral("会计期间"), FldColumn::Name, QStringLiteral("编制单位")),
-                         Set(col, QStringLiteral("科目名称"), FldColumn::Name, QStringLiteral("科目编码"))),
-                    Set(title, QStringLiteral("期初借方"), FldColumn::Name, QStringLiteral("期初余额")))
-            << QStringList{at("列 科目编码", "列名不能重复..."), at("标题 期初余额", "列标题名称不能重复..."),
-                           at("标签 编制单位", "标签名称重复...")};
-        QTest::newRow("overlaps")
-            << Both(Set(label, QStringLiteral("会计期间"), FldColumn::LeftEx, 4000),
-                    Set(title, QStringLiteral("期初余额"), FldColumn::Width, 3))
-            << QStringList{at("标题 本期发生", "标题（本期发生）与标题（期初余额）重叠..."),
-                           at("标签 会计期间", "标签（会计期间）与标签（编制单位）重叠...")};
+        // A problem's line: the report (GL/检查), the object, what is wrong.
+        const auto at = [](const QString& object, const QString& problem) { return QStringLiteral("GL/检查\t") + object + QLatin1Char('\t') + problem; };
+        const auto row = [](const char* name, const QList<Plant>& plants, const QStringList& lines) {
+            QTest::newRow(name) << All(plants) << lines;
+        };
+        const auto stack = [](int levels) { return Plant([=](clsFormatSnapshot& s) { StackTitles(s, levels); }); };
+        row("as it is, five title levels", {stack(5)}, {});
+        row("six title levels", {stack(6)}, {at("标题", "标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义...")});
+        row("column without source", {Set(col, "科目名称", FldColumn::Expression, QString())},
+            {at("列 科目名称", "保存失败！报表列名科目名称必须有对应的字段名或列间表达式...")});
+        row("column expression",
+            {Set(col, "期末借方", FldColumn::Condition, "[期初借方]+*[本期借方]"), Set(col, "期末贷方", FldColumn::Condition, "[无此列]+1")},
+            {at("列 期末借方", "表达式输入错误:[期初借方]+*"), at("列 期末贷方", "表达式中定义的列名：无此列 不在报表列集合中")});
+        row("label expression",
+            {Set(label, "金额单位", FldColumn::Note, "表达式;;"), Set(label, "金额单位", FldColumn::Expression, "[编制单位]&[无此标签]")},
+            {at("标签 金额单位", "表达式中定义的标签名：无此标签 不在报表标签集合中")});
+        row("formula", {Set(label, "编制单位", FldColumn::Expression, "GetCompanyName()+1")},
+            {at("标签 编制单位", "非法公式,只能指定一个公式，请去掉公式后的内容...")});
+        row("formula outside its ranges", {Set(label, "页码", FldColumn::nameForeign, "脚注区域")},
+            {at("标签 页码", "区域（脚注区域）中不能设置该标签公式...")});
+        row("label range missing or the body",
+            {Set(label, "金额单位", FldColumn::nameForeign, "正文区域"), Set(label, "会计期间", FldColumn::nameForeign, "无此区域")},
+            {at("标签 会计期间", "所属区域（无此区域）不存在..."), at("标签 金额单位", "正文区域中不能画标签对象...")});
+        row("names",
+            {Set(label, "会计期间", FldColumn::Name, "编制单位"), Set(col, "科目名称", FldColumn::Name, "科目编码"),
+             Set(title, "期初借方", FldColumn::Name, "期初余额")},
+            {at("列 科目编码", "列名不能重复..."), at("标题 期初余额", "列标题名称不能重复..."), at("标签 编制单位", "标签名称重复...")});
+        row("overlaps", {Set(label, "会计期间", FldColumn::LeftEx, 4000), Set(title, "期初余额", FldColumn::Width, 3)},
+            {at("标题 本期发生", "标题（本期发生）与标题（期初余额）重叠..."), at("标签 会计期间", "标签（会计期间）与标签（编制单位）重叠...")});
     }
     void check()
     {
@@ -298,10 +289,7 @@ private Q_SLOTS:
         QStringList found;
         for (const clsFormatCheck::Problem& p : problems)
             found << clsFormatCheck::Line(p);
-        QStringList expected;
-        for (const QString& line : lines)
-            expected << QStringLiteral("GL/检查\t") + line;
-        QCOMPARE(found, expected);
+        QCOMPARE(found, lines);
         QVERIFY(prompt.messages.isEmpty());
         QCOMPARE(Fingerprint(db), before);
     }

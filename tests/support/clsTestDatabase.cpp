@@ -19,37 +19,11 @@ bool UseSchema(const QSqlDatabase& db, const QString& schema)
 }
 }
 
-QString clsTestDatabase::PostgresOptions()
-{
-    const QString env = qEnvironmentVariable("QXRF_PG");
-    return env.isEmpty() ? QStringLiteral("host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf") : env;
-}
-
-QString clsTestDatabase::Where() const
-{
-    return m_schema.isEmpty() ? m_path : PostgresOptions() + QStringLiteral(" options='-c search_path=") + m_schema + QLatin1Char('\'');
-}
-
-bool clsTestDatabase::InCI()
-{
-    return qEnvironmentVariable("CI").compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
-}
-
-void clsTestDatabase::AddBackendColumn()
-{
-    QTest::addColumn<QString>("backend");
-}
-
 void clsTestDatabase::AddBackendRows()
 {
     AddBackendColumn();
     for (const QString& b : Backends())
         QTest::newRow(qPrintable(b)) << b;
-}
-
-QTestData& clsTestDatabase::NewRow(const QString& backend, const QString& name)
-{
-    return QTest::newRow(qPrintable(backend + QLatin1Char(' ') + name)) << backend;
 }
 
 clsTestDatabase::clsTestDatabase(const QString& backend, bool withSchema, bool withDemo)
@@ -128,11 +102,6 @@ QStringList clsTestDatabase::Dump(qint32 reportId)
     }
     rows.sort();
     return rows;
-}
-
-int clsTestDatabase::Count(const QString& where)
-{
-    return Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ") + where).toInt();
 }
 
 clsTestDatabase::~clsTestDatabase()

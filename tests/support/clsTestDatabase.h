@@ -27,22 +27,35 @@ public:
     bool Reopen();
     // Runs a scalar query, for assertions.
     QVariant Scalar(const QString& sql);
-    int Count(const QString& whereClauseOnFldDef);
+    int Count(const QString& whereClauseOnFldDef)
+    {
+        return Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ") + whereClauseOnFldDef).toInt();
+    }
     // Every Rpt_FldDEF row of a report as text, sorted: two dumps compare whole formats.
     QStringList Dump(qint32 reportId);
 
-    static QString PostgresOptions();
+    static QString PostgresOptions()
+    {
+        const QString env = qEnvironmentVariable("QXRF_PG");
+        return env.isEmpty() ? QStringLiteral("host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf") : env;
+    }
     // How the host names this database: the SQLite file, or a connection string of the
     // PostgreSQL schema.
-    QString Where() const;
-    static bool InCI();
+    QString Where() const
+    {
+        return m_schema.isEmpty() ? m_path : PostgresOptions() + QStringLiteral(" options='-c search_path=") + m_schema + QLatin1Char('\'');
+    }
+    static bool InCI() { return qEnvironmentVariable("CI").compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
 
     // Adds one row per backend to a _data() table that has a "backend" column first.
-    static void AddBackendColumn();
+    static void AddBackendColumn() { QTest::addColumn<QString>("backend"); }
     // The column and one row per backend, for a _data() table that needs nothing else.
     static void AddBackendRows();
     // A row named "<backend> <name>" of such a table, the backend already given.
-    static QTestData& NewRow(const QString& backend, const QString& name);
+    static QTestData& NewRow(const QString& backend, const QString& name)
+    {
+        return QTest::newRow(qPrintable(backend + QLatin1Char(' ') + name)) << backend;
+    }
     static QStringList Backends() { return {QStringLiteral("sqlite"), QStringLiteral("postgres")}; }
 
 private:
