@@ -281,11 +281,8 @@ private Q_SLOTS:
         QFETCH(bool, accepted);
         Fixture f;
         clsFunction func;
-        func.StrName = QStringLiteral("GetPageNo");
-        func.strLimitRange = limitRange;
-        func.blnlimited = !limitRange.isEmpty();
-        func.blnUserDefine = userDefined;
-        func.LngFirst = 5;
+        std::tie(func.StrName, func.strLimitRange, func.LngFirst) = std::tuple(QStringLiteral("GetPageNo"), limitRange, 5);
+        std::tie(func.blnlimited, func.blnUserDefine) = std::tuple(!limitRange.isEmpty(), userDefined);
         clsLabel* l = f.labels().FindLabel(label);
         const clsLabel before = *l;
         clsRecordingPrompt prompt;
@@ -298,10 +295,8 @@ private Q_SLOTS:
             return;
         }
         QVERIFY(prompt.messages.isEmpty());
-        QCOMPARE(l->strSou, QStringLiteral("GetPageNo()"));
-        QCOMPARE(l->LngFirst, 5);
-        QCOMPARE(l->blnlimited, func.blnlimited);
-        QCOMPARE(l->StrFuncGroup, userDefined ? QStringLiteral("自定义公式") : QStringLiteral("系统内置公式"));
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(l->strSou).arg(l->LngFirst).arg(l->blnlimited).arg(l->StrFuncGroup),
+                 QStringLiteral("GetPageNo() 5 %1 %2").arg(func.blnlimited).arg(userDefined ? "自定义公式" : "系统内置公式"));
     }
 };
 
