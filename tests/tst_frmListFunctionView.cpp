@@ -250,7 +250,6 @@ private Q_SLOTS:
             QCOMPARE(editor.strExpression, picker.CallText().trimmed());
         }
         QCOMPARE(prompt.messages.size(), 0);
-        qInfo("%s: %lld functions", qPrintable(caption), qlonglong(functions.size()));
     }
 };
 
