@@ -146,14 +146,12 @@ private Q_SLOTS:
         const QString custom = QStringLiteral("自定义公式");
         const QString builtIn = QStringLiteral("系统内置公式");
         const QString ledger = QStringLiteral("青禾账务函数");
+        const QString balance = QStringLiteral("GetAccountBalance");
         QTest::newRow("no function chosen") << custom << "" << QStringList() << "请先选择函数...";
-        QTest::newRow("required empty") << custom << "GetAccountBalance" << QStringList() << "参数（科目编码）必须输入...";
-        QTest::newRow("number out of range") << custom << "GetAccountBalance" << QStringList{"0=1001", "2=1e20"}
-                                             << "参数（期间）的数值超出范围...";
-        QTest::newRow("text with a comma") << custom << "GetAccountBalance" << QStringList{"0=1001,1002"}
-                                           << "参数（科目编码）输入错误...";
-        QTest::newRow("no such column") << builtIn << "SumColumn" << QStringList{"0=利润"}
-                                        << "列名[利润]不在报表可用列集合中...";
+        QTest::newRow("required empty") << custom << balance << QStringList() << "参数（科目编码）必须输入...";
+        QTest::newRow("number out of range") << custom << balance << QStringList{"0=1001", "2=1e20"} << "参数（期间）的数值超出范围...";
+        QTest::newRow("text with a comma") << custom << balance << QStringList{"0=1001,1002"} << "参数（科目编码）输入错误...";
+        QTest::newRow("no such column") << builtIn << "SumColumn" << QStringList{"0=利润"} << "列名[利润]不在报表可用列集合中...";
         QTest::newRow("server refuses") << ledger << "QC" << QStringList{"0=10011"} << "公式语法错误,不能保存...";
     }
     void confirmRefusals()
