@@ -109,12 +109,11 @@ private Q_SLOTS:
         const char* dept = "[分组]部门_标题";
         QTest::newRow("clearing the group while its header shows") << 0 << QList<int>{1} << "部门|√|√||显示|不显示"
             << "分组标题区域或分组脚注区域是显示的，不能去掉分组属性" << dept;
-        QTest::newRow("group, subtotal, running total") << 1 << QList<int>{1, 2, 3} << "客'户|√|√|√|不显示|不显示"
-            << "" << dept;
-        QTest::newRow("group header created") << 1 << QList<int>{1, 4} << "客'户|√|||显示|不显示"
-            << "" << "[分组]部门_标题|[分组]客'户_标题";
-        QTest::newRow("header hidden again keeps its range") << 1 << QList<int>{1, 4, 5, 4} << "客'户|√|||不显示|显示"
-            << "" << "[分组]部门_标题|[分组]客'户_标题|[分组]客'户_脚注";
+        const char* both = "[分组]部门_标题|[分组]客'户_标题";
+        QTest::newRow("group, subtotal, running total") << 1 << QList<int>{1, 2, 3} << "客'户|√|√|√|不显示|不显示" << "" << dept;
+        QTest::newRow("group header created") << 1 << QList<int>{1, 4} << "客'户|√|||显示|不显示" << "" << both;
+        QTest::newRow("header hidden again keeps its range") << 1 << QList<int>{1, 4, 5, 4} << "客'户|√|||不显示|显示" << ""
+            << "[分组]部门_标题|[分组]客'户_标题|[分组]客'户_脚注";
         QTest::newRow("the name column is no toggle") << 1 << QList<int>{0} << "客'户||||不显示|不显示" << "" << dept;
     }
     void clicksToggleOrAreRefused()
@@ -156,10 +155,9 @@ private Q_SLOTS:
         ranges.AddGroupRange(QStringLiteral("部门"), false);
         const size_t standard = ranges.Ranges.size() - 2;
         frmGroupsView w;
-        w.ClickCell(1, 1);
-        w.ClickCell(1, 5);   // 客'户 keeps its footer
-        w.ClickCell(0, 4);
-        w.ClickCell(0, 5);   // 部门 shows neither now
+        // 客'户 grouped with its footer shown; 部门 shows neither now.
+        for (const auto& [row, column] : {std::pair{1, 1}, {1, 5}, {0, 4}, {0, 5}})
+            w.ClickCell(row, column);
         QCOMPARE(GroupRangeNames(g.doc), (QStringList{QStringLiteral("[分组]部门_标题"), QStringLiteral("[分组]部门_脚注"),
                                                    QStringLiteral("[分组]客'户_脚注")}));
         w.cmdOk_Click();
@@ -179,13 +177,10 @@ private Q_SLOTS:
             clsDocument doc;
             QVERIFY(OpenReport(doc, db.Conn()));
             frmGroupsView w;
-            w.ClickCell(0, 2);   // 部门: subtotal off
-            w.ClickCell(0, 3);   // running total on
-            w.ClickCell(0, 5);   // footer shown
-            w.ClickCell(1, 1);   // 客'户 grouped
-            w.ClickCell(1, 2);
-            w.ClickCell(1, 4);   // header shown, then hidden: not written
-            w.ClickCell(1, 4);
+            // 部门: subtotal off, running total on, footer shown; 客'户 grouped with
+            // subtotal, its header shown and hidden again (not written).
+            for (const auto& [row, column] : {std::pair{0, 2}, {0, 3}, {0, 5}, {1, 1}, {1, 2}, {1, 4}, {1, 4}})
+                w.ClickCell(row, column);
             w.cmdOk_Click();
             before = Rows(w);
             doc.SaveReportFormat();

@@ -63,10 +63,7 @@ private Q_SLOTS:
     {
         QPlainTextEdit target;
         frmListFunctionView picker(&target);
-        QStringList classes;
-        for (int i = 0; i < picker.cmbClass->count(); ++i)
-            classes << picker.cmbClass->itemText(i);
-        QCOMPARE(classes, m_doc->FunctionManager()->FuncClasses());
+        QCOMPARE(Column(picker.cmbClass, 0), m_doc->FunctionManager()->FuncClasses());
         QCOMPARE(picker.cmbClass->currentIndex(), 0);
 
         QVERIFY(picker.ChooseClass(QStringLiteral("自定义公式")));
@@ -149,14 +146,12 @@ private Q_SLOTS:
         const QString custom = QStringLiteral("自定义公式");
         const QString builtIn = QStringLiteral("系统内置公式");
         const QString ledger = QStringLiteral("青禾账务函数");
+        const QString balance = QStringLiteral("GetAccountBalance");
         QTest::newRow("no function chosen") << custom << "" << QStringList() << "请先选择函数...";
-        QTest::newRow("required empty") << custom << "GetAccountBalance" << QStringList() << "参数（科目编码）必须输入...";
-        QTest::newRow("number out of range") << custom << "GetAccountBalance" << QStringList{"0=1001", "2=1e20"}
-                                             << "参数（期间）的数值超出范围...";
-        QTest::newRow("text with a comma") << custom << "GetAccountBalance" << QStringList{"0=1001,1002"}
-                                           << "参数（科目编码）输入错误...";
-        QTest::newRow("no such column") << builtIn << "SumColumn" << QStringList{"0=利润"}
-                                        << "列名[利润]不在报表可用列集合中...";
+        QTest::newRow("required empty") << custom << balance << QStringList() << "参数（科目编码）必须输入...";
+        QTest::newRow("number out of range") << custom << balance << QStringList{"0=1001", "2=1e20"} << "参数（期间）的数值超出范围...";
+        QTest::newRow("text with a comma") << custom << balance << QStringList{"0=1001,1002"} << "参数（科目编码）输入错误...";
+        QTest::newRow("no such column") << builtIn << "SumColumn" << QStringList{"0=利润"} << "列名[利润]不在报表可用列集合中...";
         QTest::newRow("server refuses") << ledger << "QC" << QStringList{"0=10011"} << "公式语法错误,不能保存...";
     }
     void confirmRefusals()
@@ -171,7 +166,6 @@ private Q_SLOTS:
         QVERIFY(!picker.Confirm());
         QCOMPARE(prompt.messages.size(), 1);
         QTEST(prompt.LastText(), "message");
-        QCOMPARE(target.toPlainText(), QStringLiteral("GetPeriod()"));
         QVERIFY(picker.result() != QDialog::Accepted);
         picker.cmdCancel->click();
         QCOMPARE(target.toPlainText(), QStringLiteral("GetPeriod()"));
@@ -254,7 +248,6 @@ private Q_SLOTS:
             QCOMPARE(editor.strExpression, picker.CallText().trimmed());
         }
         QCOMPARE(prompt.messages.size(), 0);
-        qInfo("%s: %lld functions", qPrintable(caption), qlonglong(functions.size()));
     }
 };
 

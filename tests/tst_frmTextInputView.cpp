@@ -25,7 +25,17 @@ public:
         return QStringLiteral("Select ccode From code");
     }
 };
+
+// The editor opened on a kind of object and source, given a text: the buttons enabled
+// (of 与, 列表, 函数 and SQL), whether 确定 takes the text and what it says.
+struct Checked
+{
+    QString object, kind, buttons, text;
+    bool accepted;
+    QString message;
+};
 }
+Q_DECLARE_METATYPE(Checked)
 
 class tst_frmTextInputView : public QObject
 {
@@ -80,60 +90,46 @@ private Q_SLOTS:
         labels.chkPrev->setChecked(true);
         labels.InsertObject(QStringLiteral("制表人"));
         QCOMPARE(labels.txtSou->toPlainText(), QStringLiteral("[a]&([制表人][b]"));
+        // 取消 gives no result: the text it was opened with stays.
+        labels.cmdCancel->click();
+        QVERIFY(labels.BlnCancel);
+        QCOMPARE(labels.strExpression, QStringLiteral("[a][b]"));
+        QCOMPARE(labels.result(), int(QDialog::Rejected));
     }
 
     void confirmRunsTheMatchingCheck_data()
     {
-        QTest::addColumn<QString>("object");
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("buttons");   // the enabled ones of 与, 列表, 函数 and SQL
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("unknown column") << "列" << "表达式" << "list" << "[期初借方]+[无此列]" << false
-                                        << "表达式中定义的列名：无此列 不在报表列集合中";
-        QTest::newRow("label refers to itself") << "标签" << "表达式" << "and list" << "[页码]+[制表人]" << false
-                                                << "标签表达式不能循环引用: 制表人 → 制表人";
-        QTest::newRow("table formula") << "标签" << "公式" << "and func" << "SumColumn([期初借方]) " << true << "";
-        QTest::newRow("text unchecked") << "标签" << "文本" << "and sql" << "单位'名称=[无此]" << true << "";
-        QTest::newRow("column text unchecked") << "列" << "公式" << "and func" << "+" << true << "";
+        QTest::addColumn<Checked>("c");
+        QTest::newRow("unknown column") << Checked{"列", "表达式", "list", "[期初借方]+[无此列]", false,
+                                                   "表达式中定义的列名：无此列 不在报表列集合中"};
+        QTest::newRow("label refers to itself") << Checked{"标签", "表达式", "and list", "[页码]+[制表人]", false,
+                                                           "标签表达式不能循环引用: 制表人 → 制表人"};
+        QTest::newRow("table formula") << Checked{"标签", "公式", "and func", "SumColumn([期初借方]) ", true, ""};
+        QTest::newRow("text unchecked") << Checked{"标签", "文本", "and sql", "单位'名称=[无此]", true, ""};
+        QTest::newRow("column text unchecked") << Checked{"列", "公式", "and func", "+", true, ""};
     }
     void confirmRunsTheMatchingCheck()
     {
-        QFETCH(QString, object);
-        QFETCH(QString, kind);
-        QFETCH(QString, text);
-        QFETCH(bool, accepted);
+        QFETCH(Checked, c);
         Ledger ledger;
         clsRecordingPrompt prompt;
         frmTextInputView editor;
         editor.mStrObjectName = QStringLiteral("制表人");
-        Init(editor, object, kind, QStringLiteral("原来的"));
+        Init(editor, c.object, c.kind, QStringLiteral("原来的"));
         QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("原来的"));
         QStringList buttons;
         for (const auto& [button, word] : {std::pair{editor.cmdAnd, "and"}, {editor.CmdList, "list"},
                                            {editor.cmdFunc, "func"}, {editor.CmdSql, "sql"}})
             if (button->isEnabled())
                 buttons << QLatin1String(word);
-        QTEST(buttons.join(QLatin1Char(' ')), "buttons");
-        editor.txtSou->setPlainText(text);
-        QCOMPARE(editor.Confirm(), accepted);
-        QCOMPARE(editor.BlnCancel, !accepted);
-        QCOMPARE(editor.result() == QDialog::Accepted, accepted);
-        QTEST(prompt.LastText(), "message");
-        QCOMPARE(editor.strExpression, accepted ? text.trimmed() : QStringLiteral("原来的"));
-        QCOMPARE(editor.txtSou->toPlainText(), text);
-    }
-
-    void cancelGivesNoResult()
-    {
-        frmTextInputView editor;
-        Init(editor, "标签", "文本", QStringLiteral("旧"));
-        editor.txtSou->setPlainText(QStringLiteral("新"));
-        editor.cmdCancel->click();
-        QVERIFY(editor.BlnCancel);
-        QCOMPARE(editor.strExpression, QStringLiteral("旧"));
-        QCOMPARE(editor.result(), int(QDialog::Rejected));
+        QCOMPARE(buttons.join(QLatin1Char(' ')), c.buttons);
+        editor.txtSou->setPlainText(c.text);
+        QCOMPARE(editor.Confirm(), c.accepted);
+        QCOMPARE(editor.BlnCancel, !c.accepted);
+        QCOMPARE(editor.result() == QDialog::Accepted, c.accepted);
+        QCOMPARE(prompt.LastText(), c.message);
+        QCOMPARE(editor.strExpression, c.accepted ? c.text.trimmed() : QStringLiteral("原来的"));
+        QCOMPARE(editor.txtSou->toPlainText(), c.text);
     }
 
     void queryWindowAndSqlButton()

@@ -139,8 +139,7 @@ private Q_SLOTS:
         const HostRun first = Run({QStringLiteral("list")});
         QCOMPARE(first.status, 0);
         QCOMPARE(first.printed.count(QStringLiteral("   ")), 5);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("新库.db"));
+        const QString path = m_home.filePath(QStringLiteral("新库.db"));
         QCOMPARE(Run({QStringLiteral("init-db"), QStringLiteral("--db"), path}).status, 0);
         const HostRun empty = Run({QStringLiteral("list"), QStringLiteral("--db"), path});
         QCOMPARE(empty.status, 0);
