@@ -35,10 +35,7 @@ private Q_SLOTS:
         clsDocument doc;
         QCOMPARE(g_objDocument, &doc);
         QVERIFY(!doc.OpenDocument(&db.Conn(), QStringLiteral("没有这张表"), QStringLiteral("GL"), QStringLiteral("张三")));
-        QCOMPARE(prompt.LastText(), QStringLiteral("没有找到报表定义..."));
-        QCOMPARE(prompt.messages.last().icon, PromptIcon::Exclamation);
-        QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
-        QCOMPARE(prompt.beeps, 1);
+        QCOMPARE(prompt.Shown(), clsRecordingPrompt::Refusal(QStringLiteral("没有找到报表定义...")));
         QCOMPARE(doc.m_lngReportID, 0);       // nothing changed
         QVERIFY(!doc.FieldsManager());
 

@@ -23,22 +23,6 @@ void BackendRow(const char* name, const V&... values)
         (clsTestDatabase::NewRow(b, QLatin1String(name)) << ... << values);
 }
 
-// What the prompt showed: a "beep" per beep, then each message as title, "!" for the
-// warning icon (":" for any other) and text.
-QStringList Shown(const clsRecordingPrompt& p)
-{
-    QStringList out(p.beeps, QStringLiteral("beep"));
-    for (const auto& m : p.messages)
-        out << m.title + (m.icon == PromptIcon::Exclamation ? QLatin1Char('!') : QLatin1Char(':')) + m.text;
-    return out;
-}
-
-// A refusal as the designer shows it: a beep and a warning titled 格式; nothing for no text.
-QStringList Refusal(const QString& text)
-{
-    return text.isEmpty() ? QStringList() : QStringList{QStringLiteral("beep"), QStringLiteral("格式!") + text};
-}
-
 // Saves; answers whether the save went through (a refused one does).
 bool Saved(clsFieldsManager& fm)
 {
@@ -216,7 +200,7 @@ private Q_SLOTS:
 
         clsRecordingPrompt prompt;
         QVERIFY(Saved(fm) && fm.LastSaveRefused());
-        QCOMPARE(Shown(prompt), Refusal(QStringLiteral("保存失败！报表列名空列必须有对应的字段名或列间表达式...")));
+        QCOMPARE(prompt.Shown(), clsRecordingPrompt::Refusal(QStringLiteral("保存失败！报表列名空列必须有对应的字段名或列间表达式...")));
         QCOMPARE(RawRows(c, 5), stored);
 
         // An inter-column expression is enough.
@@ -266,7 +250,7 @@ private Q_SLOTS:
         else
             fm.SaveAllObjects(ok);
         QVERIFY(!ok);
-        QCOMPARE(Shown(prompt), QStringList(QStringLiteral("格式!注入的故障\r\n错误位于模块：clsFieldsManager.") + routine));
+        QCOMPARE(prompt.Shown(), QStringList(QStringLiteral("格式!注入的故障\r\n错误位于模块：clsFieldsManager.") + routine));
         QVERIFY(last.contains(failing));  // nothing runs after the failing statement
     }
 
@@ -319,7 +303,7 @@ private Q_SLOTS:
         QString name = object.mid(object.indexOf(QLatin1Char(' ')) + 1);
         QCOMPARE(title ? fm.SetTitleProperty(name, prop, value) : fm.SetColProperty(name, prop, value), accepted);
         QTEST(doc.DocChanged(), "changed");
-        QCOMPARE(Shown(prompt), Refusal(message));
+        QCOMPARE(prompt.Shown(), clsRecordingPrompt::Refusal(message));
         if (!accepted)
             QCOMPARE(Snapshot(fm), before);
         QString read;
@@ -480,7 +464,7 @@ private Q_SLOTS:
         prompt.Clear();
         QVERIFY(Saved(fm));
         QCOMPARE(fm.LastSaveRefused(), refused);
-        QCOMPARE(Shown(prompt), Refusal(refused ? QStringLiteral("标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义...")
+        QCOMPARE(prompt.Shown(), clsRecordingPrompt::Refusal(refused ? QStringLiteral("标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义...")
                                                 : QString()));
         if (refused)
             QCOMPARE(RawRows(c, 4), stored);

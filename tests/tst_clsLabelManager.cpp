@@ -254,13 +254,8 @@ private Q_SLOTS:
         } else {
             QCOMPARE(f.labels().GetLabelProperty(name, prop), shown);
         }
-        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(prompt.beeps, 1);
-            QCOMPARE(prompt.LastText(), message);
-            QTEST(int(prompt.messages.last().icon), "icon");
-            QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
-        }
+        QFETCH(int, icon);
+        QCOMPARE(prompt.Shown(), clsRecordingPrompt::Refusal(message, icon == int(PromptIcon::Exclamation)));
     }
 
     void labelFunction_data()
@@ -289,8 +284,7 @@ private Q_SLOTS:
         QCOMPARE(f.labels().SetLabelFunction(label, &func, QStringLiteral("GetPageNo()")), accepted);
         QCOMPARE(f.doc.DocChanged(), accepted);
         if (!accepted) {
-            QCOMPARE(prompt.LastText(), QStringLiteral("区域（") + l->strRang + QStringLiteral("）中不能设置该标签公式..."));
-            QCOMPARE(prompt.beeps, 1);
+            QCOMPARE(prompt.Shown(), clsRecordingPrompt::Refusal(QStringLiteral("区域（%1）中不能设置该标签公式...").arg(l->strRang)));
             QVERIFY(SameLabel(*l, before));
             return;
         }

@@ -131,8 +131,8 @@ private Q_SLOTS:
         bool ok = true;
         load ? m.LoadRangeDefine(-1, ok) : m.SaveRangeDefine(-1, ok);
         QVERIFY(!ok);
-        QTEST(prompt.LastText(), "message");
-        QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
+        QFETCH(QString, message);
+        QCOMPARE(prompt.Shown(), QStringList(QStringLiteral("格式!") + message));
         QVERIFY(!load || m.Ranges.empty());
         QCOMPARE(db.Count(QStringLiteral("ModeEx = 25")), load ? 1 : 0);
     }

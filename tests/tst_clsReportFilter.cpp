@@ -76,12 +76,7 @@ private Q_SLOTS:
         bool ok = false;
         filter.OpenFilterSetting(ok);
         QCOMPARE(ok, registered && !failSet);
-        QCOMPARE(prompt.LastText(), message);
-        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(prompt.messages.last().icon, PromptIcon::Exclamation);
-            QCOMPARE(prompt.messages.last().title, QStringLiteral("格式"));
-        }
+        QCOMPARE(prompt.Shown(), message.isEmpty() ? QStringList() : QStringList(QStringLiteral("格式!") + message));
         if (!registered)
             return;
         QCOMPARE(log.size(), failSet ? 1 : 2);
