@@ -30,14 +30,6 @@ Plant Set(qint32 kind, const QString& name, FldColumn column, const QVariant& va
     return [=](clsFormatSnapshot& s) { Row(s, kind, name).Set(column, value); };
 }
 
-Plant All(const QList<Plant>& plants)
-{
-    return [=](clsFormatSnapshot& s) {
-        for (const Plant& p : plants)
-            p(s);
-    };
-}
-
 // Replaces the titles by a stack of `levels` rows: one title across every enabled
 // column on each upper row, and one title per column on the last.
 void StackTitles(clsFormatSnapshot& s, int levels)
@@ -167,8 +159,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("格式.json"));
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.flush());
         const QString before = Fingerprint(db);
         clsFormatSnapshot snapshot;
         QString error;
@@ -234,13 +225,13 @@ private Q_SLOTS:
 
     void check_data()
     {
-        QTest::addColumn<Plant>("plant");
+        QTest::addColumn<QList<Plant>>("plants");
         QTest::addColumn<QStringList>("lines");
         const qint32 col = FormatKind::Column, label = FormatKind::Label, title = FormatKind::Title;
         // A problem's line: the report (GL/检查), the object, what is wrong.
         const auto at = [](const QString& object, const QString& problem) { return QStringLiteral("GL/检查\t") + object + QLatin1Char('\t') + problem; };
         const auto row = [](const char* name, const QList<Plant>& plants, const QStringList& lines) {
-            QTest::newRow(name) << All(plants) << lines;
+            QTest::newRow(name) << plants << lines;
         };
         const auto stack = [](int levels) { return Plant([=](clsFormatSnapshot& s) { StackTitles(s, levels); }); };
         row("as it is, five title levels", {stack(5)}, {});
@@ -271,13 +262,14 @@ private Q_SLOTS:
     {
         // A copy of a clean report with problems planted gives exactly their lines, in
         // the words the designer would have shown.
-        QFETCH(Plant, plant);
+        QFETCH(QList<Plant>, plants);
         QFETCH(QStringList, lines);
         clsTestDatabase db(QStringLiteral("sqlite"), true, true);
         QVERIFY(db.Ready());
         clsFormatSnapshot s = clsFormatTransfer::ReadReport(db.Conn(), clsFormatTransfer::FindReport(db.Conn(), kBalance, kGL));
         s.Report.Name = QStringLiteral("检查");
-        plant(s);
+        for (const Plant& plant : plants)
+            plant(s);
         QString error;
         const qint32 id = clsFormatTransfer::Import(db.Conn(), s, {}, error);
         QVERIFY2(id > 0, qPrintable(error));
