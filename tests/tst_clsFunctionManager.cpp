@@ -487,7 +487,6 @@ private Q_SLOTS:
         clsRecordingPrompt prompt;
         QVERIFY(!Fm()->CheckFunction(formula));
         QCOMPARE(prompt.messages.size(), 1);
-        UnregisterFunctionServers();
     }
 };
 

@@ -204,11 +204,8 @@ private Q_SLOTS:
                     throw clsDatabaseError(QStringLiteral("注入的故障"));
             });
         const QString before = Fingerprint(db);
-        clsFormatTransfer::ImportOptions options;
-        options.Name = as;
-        options.Replace = replace;
         QString error;
-        const qint32 id = clsFormatTransfer::Import(db.Conn(), changed, options, error);
+        const qint32 id = clsFormatTransfer::Import(db.Conn(), changed, {as, QString(), replace}, error);
         db.Conn().SetStatementHook({});
         if (!refusal.isEmpty()) {
             QCOMPARE(id, -1);
