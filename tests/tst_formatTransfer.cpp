@@ -107,11 +107,9 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(clsFormatTransfer::Import(source.Conn(), Awkward(source.Conn()), {}, error) > 0, qPrintable(error));
 
-        const auto reports = clsFormatTransfer::ListReports(source.Conn());
-        QCOMPARE(reports.size(), size_t(6));
         QList<qint32> ids;
         clsRecordingPrompt prompt;
-        for (const clsFormatTransfer::ReportEntry& r : reports) {
+        for (const clsFormatTransfer::ReportEntry& r : clsFormatTransfer::ListReports(source.Conn())) {
             const QString json = clsFormatTransfer::ReadReport(source.Conn(), r.ID).ToJson();
             const qint32 id = clsFormatTransfer::CopyReport(source.Conn(), target.Conn(), r.ID, false, error);
             QVERIFY2(id > 40, qPrintable(error));
