@@ -634,16 +634,6 @@ private:
     clsCanvasController m_controller;
 };
 
-// The seeds to run: QXRF_SEEDS ("7" or "1-200"), or the fixed set.
-std::vector<quint32> Seeds()
-{
-    const QStringList bounds = qEnvironmentVariable("QXRF_SEEDS", QStringLiteral("1-16")).split(QLatin1Char('-'));
-    std::vector<quint32> seeds;
-    for (quint32 s = bounds.first().toUInt(); s <= bounds.last().toUInt(); ++s)
-        seeds.push_back(s);
-    return seeds;
-}
-
 // The failing steps, made as short as the failure allows: chunks first, then single steps.
 std::vector<Step> Shrink(const QString& backend, quint32 seed, std::vector<Step> steps, QString& problem)
 {
@@ -683,7 +673,9 @@ private Q_SLOTS:
     {
         QFETCH(QString, backend);
         const int count = qEnvironmentVariable("QXRF_STEPS", QStringLiteral("250")).toInt();
-        for (quint32 seed : Seeds()) {
+        // The seeds to run: QXRF_SEEDS ("7" or "1-200"), or the fixed set.
+        const QStringList seeds = qEnvironmentVariable("QXRF_SEEDS", QStringLiteral("1-16")).split(QLatin1Char('-'));
+        for (quint32 seed = seeds.first().toUInt(); seed <= seeds.last().toUInt(); ++seed) {
             const std::vector<Step> steps = Generate(seed, count);
             QString problem;
             int done = 0;
