@@ -30,14 +30,6 @@ Plant Set(qint32 kind, const QString& name, FldColumn column, const QVariant& va
     return [=](clsFormatSnapshot& s) { Row(s, kind, name).Set(column, value); };
 }
 
-Plant All(const QList<Plant>& plants)
-{
-    return [=](clsFormatSnapshot& s) {
-        for (const Plant& p : plants)
-            p(s);
-    };
-}
-
 // Replaces the titles by a stack of `levels` rows: one title across every enabled
 // column on each upper row, and one title per column on the last.
 void StackTitles(clsFormatSnapshot& s, int levels)
@@ -115,11 +107,9 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(clsFormatTransfer::Import(source.Conn(), Awkward(source.Conn()), {}, error) > 0, qPrintable(error));
 
-        const auto reports = clsFormatTransfer::ListReports(source.Conn());
-        QCOMPARE(reports.size(), size_t(6));
         QList<qint32> ids;
         clsRecordingPrompt prompt;
-        for (const clsFormatTransfer::ReportEntry& r : reports) {
+        for (const clsFormatTransfer::ReportEntry& r : clsFormatTransfer::ListReports(source.Conn())) {
             const QString json = clsFormatTransfer::ReadReport(source.Conn(), r.ID).ToJson();
             const qint32 id = clsFormatTransfer::CopyReport(source.Conn(), target.Conn(), r.ID, false, error);
             QVERIFY2(id > 40, qPrintable(error));
@@ -167,8 +157,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("格式.json"));
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.flush());
         const QString before = Fingerprint(db);
         clsFormatSnapshot snapshot;
         QString error;
@@ -213,11 +202,8 @@ private Q_SLOTS:
                     throw clsDatabaseError(QStringLiteral("注入的故障"));
             });
         const QString before = Fingerprint(db);
-        clsFormatTransfer::ImportOptions options;
-        options.Name = as;
-        options.Replace = replace;
         QString error;
-        const qint32 id = clsFormatTransfer::Import(db.Conn(), changed, options, error);
+        const qint32 id = clsFormatTransfer::Import(db.Conn(), changed, {as, QString(), replace}, error);
         db.Conn().SetStatementHook({});
         if (!refusal.isEmpty()) {
             QCOMPARE(id, -1);
@@ -234,13 +220,13 @@ private Q_SLOTS:
 
     void check_data()
     {
-        QTest::addColumn<Plant>("plant");
+        QTest::addColumn<QList<Plant>>("plants");
         QTest::addColumn<QStringList>("lines");
         const qint32 col = FormatKind::Column, label = FormatKind::Label, title = FormatKind::Title;
         // A problem's line: the report (GL/检查), the object, what is wrong.
         const auto at = [](const QString& object, const QString& problem) { return QStringLiteral("GL/检查\t") + object + QLatin1Char('\t') + problem; };
         const auto row = [](const char* name, const QList<Plant>& plants, const QStringList& lines) {
-            QTest::newRow(name) << All(plants) << lines;
+            QTest::newRow(name) << plants << lines;
         };
         const auto stack = [](int levels) { return Plant([=](clsFormatSnapshot& s) { StackTitles(s, levels); }); };
         row("as it is, five title levels", {stack(5)}, {});
@@ -271,13 +257,14 @@ private Q_SLOTS:
     {
         // A copy of a clean report with problems planted gives exactly their lines, in
         // the words the designer would have shown.
-        QFETCH(Plant, plant);
+        QFETCH(QList<Plant>, plants);
         QFETCH(QStringList, lines);
         clsTestDatabase db(QStringLiteral("sqlite"), true, true);
         QVERIFY(db.Ready());
         clsFormatSnapshot s = clsFormatTransfer::ReadReport(db.Conn(), clsFormatTransfer::FindReport(db.Conn(), kBalance, kGL));
         s.Report.Name = QStringLiteral("检查");
-        plant(s);
+        for (const Plant& plant : plants)
+            plant(s);
         QString error;
         const qint32 id = clsFormatTransfer::Import(db.Conn(), s, {}, error);
         QVERIFY2(id > 0, qPrintable(error));

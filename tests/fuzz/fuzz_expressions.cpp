@@ -32,7 +32,6 @@ struct Fixture
         // every manager; RunMode also keeps the classes without a server silent.
         doc.SetRunMode(true);
         doc.OpenDocument(nullptr, QStringLiteral("某报表"), QStringLiteral("GL"), QStringLiteral("op"));
-        Check(doc.FieldsManager() && doc.LabelManager() && doc.FunctionManager(), "document without managers", QString());
         int n = 0;
         for (const char* name : {"a", "b", "金额", "PREV_a"}) {
             auto col = std::make_unique<clsRepcol>();
@@ -61,13 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     clsExpressionManager* checker = fx.doc.ExpressionManager();
     clsFunctionManager* fm = fx.doc.FunctionManager();
-
-    fx.prompt.Clear();
-    const bool field = checker->CheckFieldExpression(text);
-    Check(fx.prompt.messages.size() == (field ? 0 : 1), "column expression messages", text);
-    fx.prompt.Clear();
-    const bool label = checker->CheckLabelExpression(text);
-    Check(fx.prompt.messages.size() == (label ? 0 : 1), "label expression messages", text);
+    for (auto check : {&clsExpressionManager::CheckFieldExpression, &clsExpressionManager::CheckLabelExpression}) {
+        fx.prompt.Clear();
+        const bool accepted = (checker->*check)(text);
+        Check(fx.prompt.messages.size() == (accepted ? 0 : 1), "expression messages", text);
+    }
     fx.prompt.Clear();
     fm->CheckFunction(text);
     Check(fx.prompt.messages.size() <= 1, "formula messages", text);
@@ -94,16 +91,13 @@ int main(int argc, char** argv)
     };
     for (int i = 1; i < argc; ++i) {
         QFile file(QString::fromLocal8Bit(argv[i]));
-        if (file.open(QIODevice::ReadOnly))
-            run(file.readAll());
+        run(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     if (argc > 1)
         return 0;
     const QByteArray alphabet = QByteArray("[]()+-*/&=,\"'%#|ab1.0 \r\n\tPREV_IIFSumAbsQCGZ") +
                                 QStringLiteral("（）〈〉金额标题").toUtf8();
-    int seconds = qEnvironmentVariableIntValue("QXRF_FUZZ_SECONDS");
-    if (seconds <= 0)
-        seconds = 3;
+    const int seconds = qEnvironmentVariable("QXRF_FUZZ_SECONDS", QStringLiteral("3")).toInt();
     QRandomGenerator rng(quint32(qEnvironmentVariableIntValue("QXRF_FUZZ_SEED")));
     QElapsedTimer timer;
     timer.start();
