@@ -95,7 +95,7 @@ private Q_SLOTS:
         clsFieldsManager first;
         Load(first, 4);
         QVERIFY(Saved(first) && !first.LastSaveRefused());
-        const QStringList written = RawRows(c, 4);
+        const QStringList written = db.Dump(4);
         QCOMPARE(db.Scalar(QStringLiteral("select Expression from Rpt_FldDEF where ModeEx=0 and ID=4 and OrderEx=1")).toString(),
                  QStringLiteral("a'b"));
 
@@ -103,7 +103,7 @@ private Q_SLOTS:
         Load(second, 4);
         QCOMPARE(Snapshot(second), Snapshot(first));
         QVERIFY(Saved(second));
-        QCOMPARE(RawRows(c, 4), written);  // load then save writes back what was read
+        QCOMPARE(db.Dump(4), written);  // load then save writes back what was read
         QVERIFY(prompt.messages.isEmpty());
     }
 
@@ -195,13 +195,13 @@ private Q_SLOTS:
         Doc env(c);
         clsFieldsManager fm;
         Load(fm, 5);
-        const QStringList stored = RawRows(c, 5);
+        const QStringList stored = db.Dump(5);
         fm.SetReportHelpID(9);
 
         clsRecordingPrompt prompt;
         QVERIFY(Saved(fm) && fm.LastSaveRefused());
         QCOMPARE(prompt.Shown(), clsRecordingPrompt::Refusal(QStringLiteral("保存失败！报表列名空列必须有对应的字段名或列间表达式...")));
-        QCOMPARE(RawRows(c, 5), stored);
+        QCOMPARE(db.Dump(5), stored);
 
         // An inter-column expression is enough.
         fm.FindCol(QStringLiteral("空列"))->StrCondition = QStringLiteral("[a]*2");
@@ -457,7 +457,7 @@ private Q_SLOTS:
         Doc env(c);
         clsFieldsManager fm;
         Load(fm, 4);
-        const QStringList stored = RawRows(c, 4);
+        const QStringList stored = db.Dump(4);
         fm.SetReportHelpID(6);
         clsRecordingPrompt prompt;
         QCOMPARE(fm.CheckTitleLevels(), !refused);
@@ -467,7 +467,7 @@ private Q_SLOTS:
         QCOMPARE(prompt.Shown(), clsRecordingPrompt::Refusal(refused ? QStringLiteral("标题的逻辑层次超过五层，系统最大只支持五层复合标题的定义...")
                                                 : QString()));
         if (refused)
-            QCOMPARE(RawRows(c, 4), stored);
+            QCOMPARE(db.Dump(4), stored);
         else
             QCOMPARE(db.Scalar(QStringLiteral("select OrderEx from Rpt_FldDEF where ModeEx=22 and ID=4")).toInt(), 6);
     }

@@ -1,5 +1,6 @@
 #pragma once
-// Row writers and snapshots shared by the column, title and group/sum tests.
+// Row writers and snapshots shared by the column, title and group/sum tests (the stored
+// rows themselves compare through clsTestDatabase::Dump).
 #include "columns/clsFieldsManager.h"
 #include "document/clsConnection.h"
 #include "document/clsDocument.h"
@@ -39,10 +40,7 @@ inline void InsertCol(clsConnection& c, qint32 id, const ColRow& r)
 inline ColRow Col(const QString& name, qint32 order, qint32 topEx = 0, const QString& field = QStringLiteral("f"))
 {
     ColRow r;
-    r.name = name;
-    r.order = order;
-    r.topEx = topEx;
-    r.field = field;
+    std::tie(r.name, r.order, r.topEx, r.field) = std::tie(name, order, topEx, field);
     return r;
 }
 
@@ -97,26 +95,6 @@ inline QStringList Snapshot(const clsFieldsManager& fm)
     titles.sort();
     out << titles << QStringLiteral("H|%1").arg(fm.ReportHelpID());
     return out;
-}
-
-// Every object row of a report as text, for "written back exactly" comparisons.
-inline QStringList RawRows(clsConnection& c, qint32 id)
-{
-    QStringList rows;
-    clsRecordset rs = c.Open(QStringLiteral("Select * From Rpt_FldDEF Where ID = %1").arg(id));
-    const QStringList fields = QStringLiteral("ModeEx,OrderEx,Name,nameForeign,FormatEx,Condition,iAlignStyle,Note,"
-                                              "iColSize,Expression,TopEx,LeftEx,Width,Height,iSize,Visible")
-                                   .split(QLatin1Char(','));
-    while (!rs.Eof()) {
-        QStringList row;
-        for (const QString& f : fields)
-            row << (rs.IsNull(f) ? QStringLiteral("<null>") : rs.Value(f).toString());
-        rows << row.join(QLatin1Char('|'));
-        rs.MoveNext();
-    }
-    rs.Close();
-    rows.sort();
-    return rows;
 }
 
 // A document whose connection is the test database; managers are tested on their own.
