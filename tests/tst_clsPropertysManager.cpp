@@ -9,11 +9,7 @@
 namespace {
 void AddColumn(clsFieldsManager& fields, const QString& name, const QString& expression, qint32 group)
 {
-    auto col = std::make_unique<clsRepcol>();
-    col->name = name;
-    col->Expression = expression;
-    col->TpyGroup = group;
-    fields.Cols.push_back(std::move(col));
+    clsCanvasFixture::AddCol(fields, name, 1000, true, true, group)->Expression = expression;
 }
 
 QStringList Reflist(const QString& kind, const QString& caption)

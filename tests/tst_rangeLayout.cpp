@@ -48,15 +48,11 @@ clsRangeManager& OpenWithRanges(clsDocument& doc, bool pageHead, bool footers)
 // Names of the shown strips from the top down.
 QStringList ShownStrips(const clsCanvasScene& scene)
 {
-    QList<QPair<qint32, QString>> strips;
+    QMap<qint32, QString> byTop;   // shown strips never share a top
     for (const auto& e : scene.Elements(Kind::Strip))
         if (e->visible)
-            strips.append({e->rect.top, e->name});
-    std::sort(strips.begin(), strips.end());
-    QStringList names;
-    for (const auto& s : strips)
-        names << s.second;
-    return names;
+            byTop.insert(e->rect.top, e->name);
+    return byTop.values();
 }
 }
 
@@ -235,14 +231,11 @@ private Q_SLOTS:
         clsRangeManager& m = OpenWithRanges(doc, true, false);
         clsLabelManager& lm = *doc.LabelManager();
         clsLabel* title = AddLabel(lm, QStringLiteral("报表标题"), QStringLiteral("标题区域"), 4000, 100);
-        title->strSou = QStringLiteral("明细账");
-        title->AlignStyle = 2;
-        title->tpyFont.Bold = true;
-        title->tpyFont.Size = 16;
+        std::tie(title->strSou, title->AlignStyle, title->tpyFont.Bold, title->tpyFont.Size) =
+            std::tuple(QStringLiteral("明细账"), 2, true, 16.0);
         clsLabel* blank = AddLabel(lm, QStringLiteral("标签1"), QStringLiteral(" 页标题区域 "), 0, 50);
-        blank->strSou = QStringLiteral("   ");
-        blank->AlignStyle = 1;
-        blank->StrDispStyle = QStringLiteral("隐含");
+        std::tie(blank->strSou, blank->AlignStyle, blank->StrDispStyle) =
+            std::tuple(QStringLiteral("   "), 1, QStringLiteral("隐含"));
         clsLabel* footer = AddLabel(lm, QStringLiteral("标签2"), QStringLiteral("脚注区域"), 0, 0);
         m.DrawAllObjects();
 
