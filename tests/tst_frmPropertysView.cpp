@@ -79,8 +79,7 @@ private Q_SLOTS:
                               "(列)   科目名称"}));
 
         // The grid: one row per property, in catalogue order.
-        QCOMPARE(view.MSHFlexGrid1->rowCount(), int(doc.PropertysManager()->ColPropertys.size()));
-        QCOMPARE(view.ValueAt(0), QStringLiteral("科目名称"));
+        QCOMPARE(std::tuple(view.MSHFlexGrid1->rowCount(), view.ValueAt(0)), std::tuple(int(doc.PropertysManager()->ColPropertys.size()), QStringLiteral("科目名称")));
 
         // Switching splits the entry at its first run of three blanks: the label's own
         // source shows.
@@ -166,8 +165,7 @@ private Q_SLOTS:
         const int fontRow = view.RowOf(QStringLiteral("字体"));
         const auto pick = [&](double size, bool chosen) {
             frmPropertysView::SetFontHook([size, chosen](clsFont& font) {
-                font.Name = QStringLiteral("黑体");
-                font.Size = size;
+                std::tie(font.Name, font.Size) = std::tuple(QStringLiteral("黑体"), size);
                 return chosen;
             });
             QVERIFY(view.BeginEdit(fontRow));
@@ -195,9 +193,7 @@ private Q_SLOTS:
     void typedValuesAreCheckedAndNeverDropped_data()
     {
         QTest::addColumn<Typed>("c");
-        const QString label = QStringLiteral("标签");
-        const QString unit = QStringLiteral("金额单位");
-        const QString width = QStringLiteral("宽度");
+        const QString label = QStringLiteral("标签"), unit = QStringLiteral("金额单位"), width = QStringLiteral("宽度");
         QTest::newRow("width not a number") << Typed{label, unit, width, "abc", "cell", false};
         QTest::newRow("width too large") << Typed{label, unit, width, "99999999999", "focus", false};
         QTest::newRow("width with decimals, another cell") << Typed{label, unit, width, "30.5", "cell", true};

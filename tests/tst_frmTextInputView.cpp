@@ -51,9 +51,7 @@ private:
     // The editor as a property window opens it: for a kind of object and source.
     static void Init(frmTextInputView& editor, const QString& object, const QString& kind, const QString& text = QString())
     {
-        editor.mStrClass = object;
-        editor.mStrSouType = kind;
-        editor.strExpression = text;
+        std::tie(editor.mStrClass, editor.mStrSouType, editor.strExpression) = std::tie(object, kind, text);
         editor.InitControls();
     }
 
