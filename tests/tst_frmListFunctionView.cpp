@@ -50,7 +50,6 @@ private Q_SLOTS:
     void initTestCase()
     {
         m_db = std::make_unique<clsTestDatabase>(QStringLiteral("sqlite"), true, true);
-        QVERIFY2(m_db->Ready(), qPrintable(m_db->Error()));
         // A suite whose catalogue carries the financial-analysis class, so that the picker
         // offers all eleven service classes.
         m_db->Conn().Execute(QStringLiteral("Insert into rpt_fundef (ID,cFunName,cFunDefine,cGroupDefine,cSystemID) "
@@ -68,27 +67,21 @@ private Q_SLOTS:
 
         QVERIFY(picker.ChooseClass(QStringLiteral("自定义公式")));
         // The payroll's own function is not offered in a ledger report.
-        QCOMPARE(Column(picker.GridFuncs, 0), QStringList{QStringLiteral("GetAccountBalance")});
-        QCOMPARE(picker.GridFuncs->item(0, 1)->text(), QStringLiteral("取科目余额（科目编码，方向）"));
+        QCOMPARE(Column(picker.GridFuncs, 0) + Column(picker.GridFuncs, 1), QStringList({"GetAccountBalance", "取科目余额（科目编码，方向）"}));
         QCOMPARE(picker.GridPeres->rowCount(), 0);
 
         QVERIFY(picker.ChooseFunction(QStringLiteral("GetAccountBalance")));
-        QCOMPARE(Column(picker.GridPeres, 0), (QStringList{QStringLiteral("科目编码"), QStringLiteral("方向"), QStringLiteral("期间")}));
-        QCOMPARE(Column(picker.GridPeres, 1), (QStringList{QStringLiteral("必要"), QStringLiteral("可选"), QStringLiteral("可选")}));
-        // A text default is shown as it goes into the call, in quotes; empty values keep
-        // their place between the commas.
-        QCOMPARE(Column(picker.GridPeres, 2), (QStringList{QString(), QStringLiteral("\"借\""), QStringLiteral("0")}));
-        QCOMPARE(picker.LabExp->text(), QStringLiteral("GetAccountBalance(,\"借\",0) "));
+        // Names, kinds, defaults and the call: a text default is shown as it goes into the
+        // call, in quotes; empty values keep their place between the commas.
+        QCOMPARE(Column(picker.GridPeres, 0) + Column(picker.GridPeres, 1) + Column(picker.GridPeres, 2) + QStringList(picker.LabExp->text()),
+                 QStringList({"科目编码", "方向", "期间", "必要", "可选", "可选", "", "\"借\"", "0", "GetAccountBalance(,\"借\",0) "}));
 
         // Escape drops a typed value, Enter takes it, and so does leaving the cell.
-        QVERIFY(picker.BeginEdit(1));
+        Type(picker, QStringLiteral("自定义公式"), QStringLiteral("GetAccountBalance"), {QStringLiteral("1=贷")});
         QVERIFY(picker.cmdRefrech->isHidden());  // no list behind a plain parameter
-        picker.txtInput->setText(QStringLiteral("贷"));
         QTest::keyClick(picker.txtInput, Qt::Key_Escape);
-        QVERIFY(picker.txtInput->isHidden());
-        QCOMPARE(picker.CallText(), QStringLiteral("GetAccountBalance(,\"借\",0) "));
-        QVERIFY(picker.BeginEdit(1));
-        picker.txtInput->setText(QStringLiteral("贷"));
+        QCOMPARE(std::tuple(picker.txtInput->isHidden(), picker.CallText()), std::tuple(true, QStringLiteral("GetAccountBalance(,\"借\",0) ")));
+        Type(picker, QStringLiteral("自定义公式"), QStringLiteral("GetAccountBalance"), {QStringLiteral("1=贷")});
         QTest::keyClick(picker.txtInput, Qt::Key_Return);
         QCOMPARE(picker.LabExp->text(), QStringLiteral("GetAccountBalance(,\"贷\",0) "));
         picker.show();
@@ -113,14 +106,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("state");
-        const int ok = QValidator::Acceptable;
-        const int partial = QValidator::Intermediate;
-        const int bad = QValidator::Invalid;
+        const int ok = QValidator::Acceptable, partial = QValidator::Intermediate;
         QTest::newRow("number") << 2 << "-12.5" << ok;
         QTest::newRow("beyond fifteen digits") << 2 << "1e15" << partial;
         QTest::newRow("variable for a number") << 2 << "[期末借方]" << ok;
         QTest::newRow("open variable") << 2 << "[期末" << partial;
-        QTest::newRow("parenthesis ends the call") << 1 << "借)" << bad;
+        QTest::newRow("parenthesis ends the call") << 1 << "借)" << int(QValidator::Invalid);
         QTest::newRow("quoted text") << 1 << "\"借\"" << ok;
         QTest::newRow("open quote") << 1 << "\"借" << partial;
     }
@@ -143,16 +134,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("function");
         QTest::addColumn<QStringList>("edits");
         QTest::addColumn<QString>("message");
-        const QString custom = QStringLiteral("自定义公式");
-        const QString builtIn = QStringLiteral("系统内置公式");
-        const QString ledger = QStringLiteral("青禾账务函数");
-        const QString balance = QStringLiteral("GetAccountBalance");
+        const QString custom = QStringLiteral("自定义公式"), balance = QStringLiteral("GetAccountBalance");
         QTest::newRow("no function chosen") << custom << "" << QStringList() << "请先选择函数...";
         QTest::newRow("required empty") << custom << balance << QStringList() << "参数（科目编码）必须输入...";
         QTest::newRow("number out of range") << custom << balance << QStringList{"0=1001", "2=1e20"} << "参数（期间）的数值超出范围...";
         QTest::newRow("text with a comma") << custom << balance << QStringList{"0=1001,1002"} << "参数（科目编码）输入错误...";
-        QTest::newRow("no such column") << builtIn << "SumColumn" << QStringList{"0=利润"} << "列名[利润]不在报表可用列集合中...";
-        QTest::newRow("server refuses") << ledger << "QC" << QStringList{"0=10011"} << "公式语法错误,不能保存...";
+        QTest::newRow("no such column") << "系统内置公式" << "SumColumn" << QStringList{"0=利润"} << "列名[利润]不在报表可用列集合中...";
+        QTest::newRow("server refuses") << "青禾账务函数" << "QC" << QStringList{"0=10011"} << "公式语法错误,不能保存...";
     }
     void confirmRefusals()
     {
@@ -205,17 +193,12 @@ private Q_SLOTS:
         // A value of each kind as the suite's users write them.
         using Kind = clsFunctionServer::ArgKind;
         const QMap<Kind, QString> typed = {
-            {Kind::Text, QStringLiteral("基本工资")}, {Kind::AccountCode, QStringLiteral("100201")},
-            {Kind::Period, QStringLiteral("6")},      {Kind::Year, QStringLiteral("2024")},
-            {Kind::Date, QStringLiteral("2024-06-30")}, {Kind::Digits, QStringLiteral("0102")},
-            {Kind::Code, QStringLiteral("C-001")},    {Kind::Currency, QStringLiteral("美元")},
-            {Kind::Days, QStringLiteral("90")},
+            {Kind::Text, "基本工资"}, {Kind::AccountCode, "100201"}, {Kind::Period, "6"}, {Kind::Year, "2024"},
+            {Kind::Date, "2024-06-30"}, {Kind::Digits, "0102"}, {Kind::Code, "C-001"}, {Kind::Currency, "美元"}, {Kind::Days, "90"},
         };
-        clsFunctionManager* fm = m_doc->FunctionManager();
         clsRecordingPrompt prompt;
         frmTextInputView editor;
-        editor.mStrClass = QStringLiteral("标签");
-        editor.mStrSouType = QStringLiteral("公式");
+        std::tie(editor.mStrClass, editor.mStrSouType) = std::tuple(QStringLiteral("标签"), QStringLiteral("公式"));
         editor.InitControls();
         frmListFunctionView lister(editor.txtSou);
         QVERIFY(lister.ChooseClass(caption));
@@ -226,7 +209,7 @@ private Q_SLOTS:
             frmListFunctionView picker(editor.txtSou);
             QVERIFY(picker.ChooseClass(caption));
             QVERIFY(picker.ChooseFunction(function));
-            const clsFunction* func = fm->GetFuncObject(function);
+            const clsFunction* func = m_doc->FunctionManager()->GetFuncObject(function);
             QVERIFY(func && SameText(func->StrGroup, caption));
             for (int row = 0; row < func->Peres.size(); ++row) {
                 const clsPere& pere = func->Peres.at(row);
@@ -237,9 +220,8 @@ private Q_SLOTS:
                     picker.ChooseFromList(picker.lstRefresh->item(0)->text());
                     continue;
                 }
-                QString value = func->blnSysService ? typed.value(clsFunctionServer::KindOf(pere.StrName))
-                                                    : (pere.lngDataType == 0 ? QStringLiteral("12") : QStringLiteral("借"));
-                picker.txtInput->setText(value);
+                picker.txtInput->setText(func->blnSysService ? typed.value(clsFunctionServer::KindOf(pere.StrName))
+                                                             : (pere.lngDataType == 0 ? QStringLiteral("12") : QStringLiteral("借")));
                 if (++pending % 2)
                     QTest::keyClick(picker.txtInput, Qt::Key_Return);
             }

@@ -74,22 +74,19 @@ private Q_SLOTS:
         // Every object, kind by kind.
         QCOMPARE(view.cmbObject->count(), int(doc.RangeManager()->Ranges.size() + doc.LabelManager()->Labels.size()
                                               + doc.FieldsManager()->Cols.size() + doc.FieldsManager()->Titles.size()));
-        QCOMPARE(view.cmbObject->itemText(0), QStringLiteral("(区域)    ") + doc.RangeManager()->Ranges.front()->StrName);
-        QCOMPARE(view.cmbObject->itemText(view.cmbObject->count() - 1),
-                 QStringLiteral("(标题)   ") + doc.FieldsManager()->Titles.back()->name);
-        QCOMPARE(view.cmbObject->currentText(), QStringLiteral("(列)   科目名称"));
+        QCOMPARE(QStringList({view.cmbObject->itemText(0), view.cmbObject->itemText(view.cmbObject->count() - 1), view.cmbObject->currentText()}),
+                 QStringList({"(区域)    " + doc.RangeManager()->Ranges.front()->StrName, "(标题)   " + doc.FieldsManager()->Titles.back()->name,
+                              "(列)   科目名称"}));
 
         // The grid: one row per property, in catalogue order.
-        QCOMPARE(view.MSHFlexGrid1->rowCount(), int(doc.PropertysManager()->ColPropertys.size()));
-        QCOMPARE(view.ValueAt(0), QStringLiteral("科目名称"));
+        QCOMPARE(std::tuple(view.MSHFlexGrid1->rowCount(), view.ValueAt(0)), std::tuple(int(doc.PropertysManager()->ColPropertys.size()), QStringLiteral("科目名称")));
 
         // Switching splits the entry at its first run of three blanks: the label's own
         // source shows.
         view.ChooseObject(QStringLiteral("(标签)    制表人"));
         QCOMPARE(view.ValueAt(view.RowOf(QStringLiteral("数据源"))), QStringLiteral("GetOperator()"));
         view.ChooseObject(QStringLiteral("(标题)   期初余额"));
-        QCOMPARE(view.Kind(), QStringLiteral("标题"));
-        QCOMPARE(view.MSHFlexGrid1->rowCount(), int(doc.PropertysManager()->TitlePropertys.size()));
+        QCOMPARE(std::tuple(view.Kind(), view.MSHFlexGrid1->rowCount()), std::tuple(QStringLiteral("标题"), int(doc.PropertysManager()->TitlePropertys.size())));
 
         // Column edits reach the column and the canvas.
         view.InitPropertys(QStringLiteral("列"), QStringLiteral("期初借方"), false);
@@ -102,9 +99,7 @@ private Q_SLOTS:
         view.txtInput->setText(QStringLiteral("30"));
         QTest::keyClick(view.txtInput, Qt::Key_Return);
         QCOMPARE(view.Editor(), nullptr);
-        QCOMPARE(col->Width, 30 * 56);
-        QCOMPARE(view.ValueAt(widthRow), QStringLiteral("30"));
-        QVERIFY(doc.DocChanged());
+        QCOMPARE(std::tuple(col->Width, view.ValueAt(widthRow), doc.DocChanged()), std::tuple(30 * 56, QStringLiteral("30"), true));
         // The canvas is laid out again with the new width.
         QCOMPARE(doc.Scene()->Find(clsSceneElement::Kind::Column, QStringLiteral("期初借方"))->rect.width, 30 * 56);
 
@@ -114,14 +109,13 @@ private Q_SLOTS:
         view.PressRefresh();
         QVERIFY(!view.lstRefresh->findItems(QStringLiteral("分组行百分比"), Qt::MatchExactly).isEmpty());
         QVERIFY(view.ChooseFromList(QStringLiteral("Z9件数显示格式")));
-        QCOMPARE(col->StrFormat, QStringLiteral("NUM"));
-        QCOMPARE(view.ValueAt(formatRow), QStringLiteral("Z9件数显示格式"));
+        QCOMPARE(std::tuple(col->StrFormat, view.ValueAt(formatRow)), std::tuple(QStringLiteral("NUM"), QStringLiteral("Z9件数显示格式")));
 
         // A rename is followed by the window and its object list.
         QVERIFY(view.BeginEdit(view.RowOf(QStringLiteral("列名"))));
         QVERIFY(view.CommitValue(QStringLiteral("年初借方")));
-        QCOMPARE(view.ObjectName(), QStringLiteral("年初借方"));
-        QCOMPARE(view.cmbObject->currentText(), QStringLiteral("(列)   年初借方"));
+        QCOMPARE(std::tuple(view.ObjectName(), view.cmbObject->currentText()),
+                 std::tuple(QStringLiteral("年初借方"), QStringLiteral("(列)   年初借方")));
 
         // A selection of several takes the common value.
         clsLabelManager* labels = doc.LabelManager();
@@ -132,9 +126,8 @@ private Q_SLOTS:
         QVERIFY(view.BeginEdit(view.RowOf(QStringLiteral("对齐方式"))));
         view.PressRefresh();
         QVERIFY(view.ChooseFromList(QStringLiteral("居中")));
-        QCOMPARE(labels->FindLabel(QStringLiteral("编制单位"))->AlignStyle, 2);
-        QCOMPARE(labels->FindLabel(QStringLiteral("金额单位"))->AlignStyle, 2);
-        QCOMPARE(labels->FindLabel(QStringLiteral("制表人"))->AlignStyle, 0);     // not selected
+        const auto align = [labels](const char* name) { return labels->FindLabel(QString::fromUtf8(name))->AlignStyle; };
+        QCOMPARE((QList<int>{align("编制单位"), align("金额单位"), align("制表人")}), (QList<int>{2, 2, 0}));   // 制表人 not selected
 
         // 函数 in the source editor opens the picker; what it builds goes back through the
         // editor into the label.
@@ -156,10 +149,8 @@ private Q_SLOTS:
         QVERIFY(view.BeginEdit(sourceRow));
         view.PressRefresh();
         const clsLabel* formula = labels->FindLabel(QStringLiteral("制表人"));
-        QCOMPARE(formula->strSou, QStringLiteral("SumColumn([年初借方])"));
-        QVERIFY(formula->blnlimited);
-        QCOMPARE(formula->LngFirst, 2);
-        QCOMPARE(formula->StrFuncGroup, QStringLiteral("系统内置公式"));
+        QCOMPARE(std::tuple(formula->strSou, formula->blnlimited, formula->LngFirst, formula->StrFuncGroup),
+                 std::tuple(QStringLiteral("SumColumn([年初借方])"), true, 2, QStringLiteral("系统内置公式")));
         QCOMPARE(view.ValueAt(sourceRow), QStringLiteral("SumColumn([年初借方])"));
 
         // The font dialog's choice goes to the label and sizes it.
@@ -174,16 +165,14 @@ private Q_SLOTS:
         const int fontRow = view.RowOf(QStringLiteral("字体"));
         const auto pick = [&](double size, bool chosen) {
             frmPropertysView::SetFontHook([size, chosen](clsFont& font) {
-                font.Name = QStringLiteral("黑体");
-                font.Size = size;
+                std::tie(font.Name, font.Size) = std::tuple(QStringLiteral("黑体"), size);
                 return chosen;
             });
             QVERIFY(view.BeginEdit(fontRow));
             view.PressRefresh();
         };
         pick(20, true);
-        QCOMPARE(label->tpyFont.Name, QStringLiteral("黑体"));
-        QCOMPARE(view.ValueAt(fontRow), QStringLiteral("黑体,20"));
+        QCOMPARE(std::tuple(label->tpyFont.Name, view.ValueAt(fontRow)), std::tuple(QStringLiteral("黑体"), QStringLiteral("黑体,20")));
         // A cancelled dialog changes nothing.
         pick(12, false);
         QCOMPARE(label->tpyFont.Size, 20.0);
@@ -204,9 +193,7 @@ private Q_SLOTS:
     void typedValuesAreCheckedAndNeverDropped_data()
     {
         QTest::addColumn<Typed>("c");
-        const QString label = QStringLiteral("标签");
-        const QString unit = QStringLiteral("金额单位");
-        const QString width = QStringLiteral("宽度");
+        const QString label = QStringLiteral("标签"), unit = QStringLiteral("金额单位"), width = QStringLiteral("宽度");
         QTest::newRow("width not a number") << Typed{label, unit, width, "abc", "cell", false};
         QTest::newRow("width too large") << Typed{label, unit, width, "99999999999", "focus", false};
         QTest::newRow("width with decimals, another cell") << Typed{label, unit, width, "30.5", "cell", true};
@@ -230,21 +217,18 @@ private Q_SLOTS:
         const bool readOnly = c.leave == QLatin1String("none");
         QCOMPARE(view.BeginEdit(row), !readOnly);
         const QMap<QString, Qt::Key> keys{{"enter", Qt::Key_Return}, {"down", Qt::Key_Down}, {"escape", Qt::Key_Escape}};
-        if (readOnly) {
+        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+        if (readOnly)
             QVERIFY(!view.CommitValue(c.typed));
-        } else {
+        else
             view.txtInput->setText(c.typed);
-            if (keys.contains(c.leave)) {
-                QTest::keyClick(view.txtInput, keys.value(c.leave));
-            } else if (c.leave == QLatin1String("cell")) {
-                view.MSHFlexGrid1->setCurrentCell(row == 1 ? 2 : 1, 2);
-            } else {
-                QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
-                QApplication::sendEvent(view.txtInput, &out);
-            }
-        }
-        QCOMPARE(view.ValueAt(row), c.taken ? c.typed.trimmed() : before);
-        QCOMPARE(ledger.doc.DocChanged(), c.taken);
+        if (keys.contains(c.leave))
+            QTest::keyClick(view.txtInput, keys.value(c.leave));
+        else if (c.leave == QLatin1String("cell"))
+            view.MSHFlexGrid1->setCurrentCell(row == 1 ? 2 : 1, 2);
+        else if (c.leave == QLatin1String("focus"))
+            QApplication::sendEvent(view.txtInput, &out);
+        QCOMPARE(std::tuple(view.ValueAt(row), ledger.doc.DocChanged()), std::tuple(c.taken ? c.typed.trimmed() : before, c.taken));
         const bool refused = !c.taken && !readOnly && c.leave != QLatin1String("escape");
         QCOMPARE(prompt.messages.size(), refused ? 1 : 0);
         if (!c.taken && !refused)
@@ -253,8 +237,7 @@ private Q_SLOTS:
             return;
         // Refused: the editor stays on the row with the text, and leaving again does not
         // repeat the message.
-        QCOMPARE(view.Editor(), static_cast<QWidget*>(view.txtInput));
-        QCOMPARE(view.txtInput->text(), c.typed);
+        QCOMPARE(std::tuple(view.Editor(), view.txtInput->text()), std::tuple(static_cast<QWidget*>(view.txtInput), c.typed));
         if (c.leave == QLatin1String("cell"))
             QCOMPARE(view.MSHFlexGrid1->currentRow(), row);
         QVERIFY(!view.CommitPending());

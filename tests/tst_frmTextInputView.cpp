@@ -51,9 +51,7 @@ private:
     // The editor as a property window opens it: for a kind of object and source.
     static void Init(frmTextInputView& editor, const QString& object, const QString& kind, const QString& text = QString())
     {
-        editor.mStrClass = object;
-        editor.mStrSouType = kind;
-        editor.strExpression = text;
+        std::tie(editor.mStrClass, editor.mStrSouType, editor.strExpression) = std::tie(object, kind, text);
         editor.InitControls();
     }
 
@@ -61,7 +59,6 @@ private Q_SLOTS:
     void listsInsertBracketedNames()
     {
         Ledger ledger;
-        clsDocument& doc = ledger.doc;
 
         frmTextInputView columns;
         Init(columns, "列", "表达式");
@@ -75,11 +72,11 @@ private Q_SLOTS:
 
         // A deleted label is not offered; the previous-value box means nothing for labels.
         // Buttons and names go in at the cursor.
-        doc.LabelManager()->FindLabel(QStringLiteral("页码"))->blnDeleted = true;
+        ledger.doc.LabelManager()->FindLabel(QStringLiteral("页码"))->blnDeleted = true;
         frmTextInputView labels;
         Init(labels, "标签", "表达式", QStringLiteral("[a][b]"));
         labels.FillObjectList();
-        QCOMPARE(labels.LstObjects->count(), int(doc.LabelManager()->Labels.size()) - 1);
+        QCOMPARE(labels.LstObjects->count(), int(ledger.doc.LabelManager()->Labels.size()) - 1);
         QVERIFY(labels.LstObjects->findItems(QStringLiteral("页码"), Qt::MatchExactly).isEmpty());
         QTextCursor cursor = labels.txtSou->textCursor();
         cursor.setPosition(3);
@@ -92,18 +89,15 @@ private Q_SLOTS:
         QCOMPARE(labels.txtSou->toPlainText(), QStringLiteral("[a]&([制表人][b]"));
         // 取消 gives no result: the text it was opened with stays.
         labels.cmdCancel->click();
-        QVERIFY(labels.BlnCancel);
-        QCOMPARE(labels.strExpression, QStringLiteral("[a][b]"));
-        QCOMPARE(labels.result(), int(QDialog::Rejected));
+        QCOMPARE(std::tuple(labels.BlnCancel, labels.strExpression, labels.result()),
+                 std::tuple(true, QStringLiteral("[a][b]"), int(QDialog::Rejected)));
     }
 
     void confirmRunsTheMatchingCheck_data()
     {
         QTest::addColumn<Checked>("c");
-        QTest::newRow("unknown column") << Checked{"列", "表达式", "list", "[期初借方]+[无此列]", false,
-                                                   "表达式中定义的列名：无此列 不在报表列集合中"};
-        QTest::newRow("label refers to itself") << Checked{"标签", "表达式", "and list", "[页码]+[制表人]", false,
-                                                           "标签表达式不能循环引用: 制表人 → 制表人"};
+        QTest::newRow("unknown column") << Checked{"列", "表达式", "list", "[期初借方]+[无此列]", false, "表达式中定义的列名：无此列 不在报表列集合中"};
+        QTest::newRow("label refers to itself") << Checked{"标签", "表达式", "and list", "[页码]+[制表人]", false, "标签表达式不能循环引用: 制表人 → 制表人"};
         QTest::newRow("table formula") << Checked{"标签", "公式", "and func", "SumColumn([期初借方]) ", true, ""};
         QTest::newRow("text unchecked") << Checked{"标签", "文本", "and sql", "单位'名称=[无此]", true, ""};
         QTest::newRow("column text unchecked") << Checked{"列", "公式", "and func", "+", true, ""};
@@ -125,11 +119,8 @@ private Q_SLOTS:
         QCOMPARE(buttons.join(QLatin1Char(' ')), c.buttons);
         editor.txtSou->setPlainText(c.text);
         QCOMPARE(editor.Confirm(), c.accepted);
-        QCOMPARE(editor.BlnCancel, !c.accepted);
-        QCOMPARE(editor.result() == QDialog::Accepted, c.accepted);
-        QCOMPARE(prompt.LastText(), c.message);
-        QCOMPARE(editor.strExpression, c.accepted ? c.text.trimmed() : QStringLiteral("原来的"));
-        QCOMPARE(editor.txtSou->toPlainText(), c.text);
+        QCOMPARE(std::tuple(editor.BlnCancel, editor.result() == QDialog::Accepted, prompt.LastText(), editor.strExpression, editor.txtSou->toPlainText()),
+                 std::tuple(!c.accepted, c.accepted, c.message, c.accepted ? c.text.trimmed() : QStringLiteral("原来的"), c.text));
     }
 
     void queryWindowAndSqlButton()
@@ -141,8 +132,7 @@ private Q_SLOTS:
         QVERIFY(window.Tables().contains(QStringLiteral("rpt_fundef"), Qt::CaseInsensitive));
         QVERIFY(window.SelectTable(QStringLiteral("RPT_FUNDEF")));
         QCOMPARE(window.SqlText(), QStringLiteral("Select * From rpt_fundef"));
-        QVERIFY(window.CheckColumn(QStringLiteral("cFunName"), true));
-        QVERIFY(window.CheckColumn(QStringLiteral("cFunDefine"), true));
+        QVERIFY(window.CheckColumn(QStringLiteral("cFunName"), true) && window.CheckColumn(QStringLiteral("cFunDefine"), true));
         QCOMPARE(window.SqlText(), QStringLiteral("Select cFunName,cFunDefine From rpt_fundef"));
         QVERIFY(!window.SelectTable(QStringLiteral("无此表")));
 
@@ -152,20 +142,17 @@ private Q_SLOTS:
         // Without the query component the text stays and the failure is reported.
         clsComponentRegistry::Unregister(QStringLiteral("QXQueryDefine.clsQueryDefine"));
         editor.CmdSql->click();
-        QVERIFY(!editor.blnOpenQuery);
-        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("select 1"));
-        QCOMPARE(prompt.LastText(), QStringLiteral("ActiveX 部件不能创建对象\r\n错误位于模块：frmTextInputView.CmdSql_Click()"));
+        QCOMPARE(std::tuple(editor.blnOpenQuery, editor.txtSou->toPlainText(), prompt.LastText()),
+                 std::tuple(false, QStringLiteral("select 1"), QStringLiteral("ActiveX 部件不能创建对象\r\n错误位于模块：frmTextInputView.CmdSql_Click()")));
         clsComponentRegistry::Register(QStringLiteral("QXQueryDefine.clsQueryDefine"),
                                        [] { return std::make_unique<clsFakeQuery>(); });
         editor.CmdSql->click();
         RegisterQueryDefineComponent();
-        QCOMPARE(clsFakeQuery::given, QStringLiteral("select 1"));
-        QVERIFY(editor.blnOpenQuery);
-        QCOMPARE(editor.txtSou->toPlainText(), QStringLiteral("Select ccode From code"));
+        const QString query = QStringLiteral("Select ccode From code");
+        QCOMPARE(std::tuple(clsFakeQuery::given, editor.blnOpenQuery, editor.txtSou->toPlainText()), std::tuple(QStringLiteral("select 1"), true, query));
         QVERIFY(editor.Confirm());
-        QCOMPARE(editor.strExpression, QStringLiteral("Select ccode From code"));
+        QCOMPARE(editor.strExpression, query);
     }
-
 };
 
 QTEST_MAIN(tst_frmTextInputView)
