@@ -56,9 +56,10 @@ private:
     int m_failAt;
 };
 
-std::shared_ptr<FakeServer::Log> RegisterFake(const QString& progId, const QStringList& forms, int failAt = -1)
+std::shared_ptr<FakeServer::Log> RegisterFake(const QString& progId, const QStringList& forms, int failAt = -1, int answer = 0)
 {
     auto log = std::make_shared<FakeServer::Log>();
+    log->answer = answer;
     clsComponentRegistry::Register(progId, [=] { return std::make_unique<FakeServer>(forms, log, failAt); });
     return log;
 }
@@ -439,12 +440,8 @@ private Q_SLOTS:
         QFETCH(QString, formula);
         QFETCH(QString, progId);
         QFETCH(QString, how);
-        std::shared_ptr<FakeServer::Log> log;
-        if (!progId.isEmpty()) {
-            log = RegisterFake(progId, {QStringLiteral("测试|FN(<a>,[<b>])")});
-            QFETCH(int, answer);
-            log->answer = answer;
-        }
+        QFETCH(int, answer);
+        const auto log = progId.isEmpty() ? nullptr : RegisterFake(progId, {QStringLiteral("测试|FN(<a>,[<b>])")}, -1, answer);
         if (!how.isEmpty())
             ReadServers();
         if (how == QLatin1String("gone"))

@@ -135,14 +135,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("rows");
         QTest::addColumn<QString>("problem");
-        const QByteArray print = R"({"ModeEx": 27, "OrderEx": 1})";
         QTest::newRow("not JSON") << QByteArray(R"({"ModeEx": 26,)") << QStringLiteral("JSON 格式错误");
         QTest::newRow("not UTF-8") << QByteArray("{\"ModeEx\": 26, \"Name\": \"\xff\"}") << QStringLiteral("不是 UTF-8 编码的文本");
         QTest::newRow("unknown kind") << QByteArray(R"({"ModeEx": 9})") << QStringLiteral("$.rows[0].ModeEx：未知的对象类别 9");
         QTest::newRow("unknown column") << QByteArray(R"({"ModeEx": 26, "Colour": 1})") << QStringLiteral("$.rows[0].Colour：未知的列");
         QTest::newRow("text for a number") << QByteArray(R"({"ModeEx": 26, "Width": "宽"})") << QStringLiteral("$.rows[0].Width：应为整数");
         QTest::newRow("out of range") << QByteArray(R"({"ModeEx": 25, "Height": 3000000000})") << QStringLiteral("$.rows[0].Height：数值超出范围");
-        QTest::newRow("second print row") << print + ", " + print << QStringLiteral("$.rows[1].ModeEx：每个报表只能有一行 ModeEx 27");
+        QTest::newRow("second print row") << QByteArray(R"({"ModeEx": 27, "OrderEx": 1}, {"ModeEx": 27, "OrderEx": 1})") << QStringLiteral("$.rows[1].ModeEx：每个报表只能有一行 ModeEx 27");
         QTest::newRow("no rows") << QByteArray() << QStringLiteral("$.rows：缺少该项");
     }
     void malformedFile()
