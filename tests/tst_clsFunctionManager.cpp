@@ -282,12 +282,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failOn");
         QTest::addColumn<QString>("routine");
         QTest::addColumn<bool>("loaded");
-        QTest::addColumn<int>("kept");
-        QTest::addColumn<bool>("classes");
+        QTest::addColumn<std::pair<int, bool>>("kept");   // functions, and whether their classes are
         for (const QString& b : clsTestDatabase::Backends()) {
-            clsTestDatabase::NewRow(b, QStringLiteral("functions")) << "from rpt_fundef where" << "LoadDefFunctions()" << false << 0 << false;
-            clsTestDatabase::NewRow(b, QStringLiteral("parameters")) << "from rpt_funPere" << "LoadDefFunctions()" << false << 4 << true;
-            clsTestDatabase::NewRow(b, QStringLiteral("classes")) << "group by cGroupDefine" << "LoadAllFuncClass()" << true << 4 << false;
+            clsTestDatabase::NewRow(b, QStringLiteral("functions")) << "from rpt_fundef where" << "LoadDefFunctions()" << false << std::pair(0, false);
+            clsTestDatabase::NewRow(b, QStringLiteral("parameters")) << "from rpt_funPere" << "LoadDefFunctions()" << false << std::pair(4, true);
+            clsTestDatabase::NewRow(b, QStringLiteral("classes")) << "group by cGroupDefine" << "LoadAllFuncClass()" << true << std::pair(4, false);
         }
     }
     void loadFailures()
@@ -309,8 +308,7 @@ private Q_SLOTS:
         db.Conn().SetStatementHook({});
         QCOMPARE(ok, loaded);
         QCOMPARE(prompt.Shown(), QStringList(QStringLiteral("格式!表不存在\r\n错误位于模块：clsFunctionManager.") + routine));
-        QTEST(int(fm->mFuncs.size()), "kept");
-        QTEST(fm->FuncClasses().contains(QStringLiteral("G1")), "classes");
+        QTEST(std::pair(int(fm->mFuncs.size()), fm->FuncClasses().contains(QStringLiteral("G1"))), "kept");
         // The functions that were read answer for their parameters, read only when that table was.
         const QList<clsPere>* peres = fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("FX"));
         QCOMPARE(peres != nullptr, !fm->mFuncs.empty());
