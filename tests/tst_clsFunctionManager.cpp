@@ -56,9 +56,10 @@ private:
     int m_failAt;
 };
 
-std::shared_ptr<FakeServer::Log> RegisterFake(const QString& progId, const QStringList& forms, int failAt = -1)
+std::shared_ptr<FakeServer::Log> RegisterFake(const QString& progId, const QStringList& forms, int failAt = -1, int answer = 0)
 {
     auto log = std::make_shared<FakeServer::Log>();
+    log->answer = answer;
     clsComponentRegistry::Register(progId, [=] { return std::make_unique<FakeServer>(forms, log, failAt); });
     return log;
 }
@@ -281,12 +282,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failOn");
         QTest::addColumn<QString>("routine");
         QTest::addColumn<bool>("loaded");
-        QTest::addColumn<int>("kept");
-        QTest::addColumn<bool>("classes");
+        QTest::addColumn<std::pair<int, bool>>("kept");   // functions, and whether their classes are
         for (const QString& b : clsTestDatabase::Backends()) {
-            clsTestDatabase::NewRow(b, QStringLiteral("functions")) << "from rpt_fundef where" << "LoadDefFunctions()" << false << 0 << false;
-            clsTestDatabase::NewRow(b, QStringLiteral("parameters")) << "from rpt_funPere" << "LoadDefFunctions()" << false << 4 << true;
-            clsTestDatabase::NewRow(b, QStringLiteral("classes")) << "group by cGroupDefine" << "LoadAllFuncClass()" << true << 4 << false;
+            clsTestDatabase::NewRow(b, QStringLiteral("functions")) << "from rpt_fundef where" << "LoadDefFunctions()" << false << std::pair(0, false);
+            clsTestDatabase::NewRow(b, QStringLiteral("parameters")) << "from rpt_funPere" << "LoadDefFunctions()" << false << std::pair(4, true);
+            clsTestDatabase::NewRow(b, QStringLiteral("classes")) << "group by cGroupDefine" << "LoadAllFuncClass()" << true << std::pair(4, false);
         }
     }
     void loadFailures()
@@ -307,11 +307,8 @@ private Q_SLOTS:
         fm->LoadDefFunctions(ok);
         db.Conn().SetStatementHook({});
         QCOMPARE(ok, loaded);
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.messages.first().title + QLatin1Char(':') + prompt.LastText(),
-                 QStringLiteral("格式:表不存在\r\n错误位于模块：clsFunctionManager.") + routine);
-        QTEST(int(fm->mFuncs.size()), "kept");
-        QTEST(fm->FuncClasses().contains(QStringLiteral("G1")), "classes");
+        QCOMPARE(prompt.Shown(), QStringList(QStringLiteral("格式!表不存在\r\n错误位于模块：clsFunctionManager.") + routine));
+        QTEST(std::pair(int(fm->mFuncs.size()), fm->FuncClasses().contains(QStringLiteral("G1"))), "kept");
         // The functions that were read answer for their parameters, read only when that table was.
         const QList<clsPere>* peres = fm->GetFuncParameter(QStringLiteral("G1"), QStringLiteral("FX"));
         QCOMPARE(peres != nullptr, !fm->mFuncs.empty());
@@ -322,23 +319,19 @@ private Q_SLOTS:
     void serverForm_data()
     {
         QTest::addColumn<QString>("form");
-        QTest::addColumn<QString>("define");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("params");
-        QTest::newRow("three kinds") << "T|CODE(<a>,[<b>],〈c〉)" << "T" << "CODE" << "a+,b-,c+";
-        QTest::newRow("optional full width") << " 取数 | QC ( < 科目 > , [〈期间〉] )" << " 取数 " << "QC" << "科目+,期间-";
-        QTest::newRow("no bar") << " 只有定义 (<a>)" << "只有定义" << "" << "a+";
-        QTest::newRow("empty piece ends") << "T|F(<a>,,<b>)" << "T" << "F" << "a+";
-        QTest::newRow("nameless skipped") << "T|F(x,<>,<a>)" << "T" << "F" << "a+";
+        QTest::addColumn<QString>("parsed");   // define|name|parameters
+        QTest::newRow("three kinds") << "T|CODE(<a>,[<b>],〈c〉)" << "T|CODE|a+,b-,c+";
+        QTest::newRow("optional full width") << " 取数 | QC ( < 科目 > , [〈期间〉] )" << " 取数 |QC|科目+,期间-";
+        QTest::newRow("no bar") << " 只有定义 (<a>)" << "只有定义||a+";
+        QTest::newRow("empty piece ends") << "T|F(<a>,,<b>)" << "T|F|a+";
+        QTest::newRow("nameless skipped") << "T|F(x,<>,<a>)" << "T|F|a+";
     }
     void serverForm()
     {
         QFETCH(QString, form);
         clsFunction f;
         clsFunctionManager::ParseServerForm(form, f);
-        QTEST(f.strFuncDefine, "define");
-        QTEST(f.StrName, "name");
-        QTEST(Params(f.Peres), "params");
+        QTEST(QStringList({f.strFuncDefine, f.StrName, Params(f.Peres)}).join(QLatin1Char('|')), "parsed");
         for (const clsPere& p : f.Peres)
             QCOMPARE(p.lngDataType, 1);
     }
@@ -358,16 +351,14 @@ private Q_SLOTS:
         QStringList missing = ServiceCaptions(true);
         for (const char* present : {"青禾工资分析函数", "青禾账务函数", "青禾存货核算函数"})
             missing.removeOne(QString::fromUtf8(present));
-        QCOMPARE(prompt.messages.size(), 1);
-        QCOMPARE(prompt.beeps, 1);
-        QCOMPARE(prompt.LastText().section(QStringLiteral("\r\n"), 1).split(QStringLiteral("、")), missing);
-        QCOMPARE(prompt.messages.first().title, QStringLiteral("格式"));
+        const QString notice = QStringLiteral("以下函数类别的函数服务组件没有安装，其函数不能使用：\r\n");
+        QCOMPARE(prompt.Shown(), clsRecordingPrompt::Refusal(notice + missing.join(QStringLiteral("、"))));
         QVERIFY(fm.AnalyzerZ9Functions());
         QVERIFY(fm.AnalyzerFuncKC() == false);
         QCOMPARE(prompt.messages.size(), 1);
         clsFunctionManager::ForgetMissingServerNotice();
         QVERIFY(!fm.AnalyzerFuncKC());
-        QCOMPARE(prompt.LastText().section(QStringLiteral("\r\n"), 1), QStringLiteral("青禾库存管理函数"));
+        QCOMPARE(prompt.LastText(), notice + QStringLiteral("青禾库存管理函数"));
 
         QCOMPARE(int(fm.mZ9Funcs.size()), 3);
         QCOMPARE(Describe(*fm.mZ9Funcs[0]), QStringLiteral("GZHJ|合计|青禾工资分析函数||001|1|项目+"));
@@ -394,78 +385,70 @@ private Q_SLOTS:
     }
 
     // The formula check of table functions, against the document's columns and labels,
-    // and of service functions, whose server is given the call to check ("-" as received:
-    // the server is not asked). A refusal may tell why, once: "title:text".
+    // and of service functions, whose server is given the call to check (none received:
+    // the server is not asked). A refusal may tell why, once, as the prompt shows it.
     void checkFunction_data()
     {
         QTest::addColumn<QString>("formula");
         QTest::addColumn<bool>("accepted");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("progId");     // a fake server answering its check with `answer`
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("how");        // "read": the classes are read first; "gone": and the server leaves
-        QTest::addColumn<QString>("received");
-        const auto table = [](const char* name, const char* formula, bool accepted, const QString& message = QString()) {
-            QTest::newRow(name) << QString::fromUtf8(formula) << accepted << message << QString() << 0 << QString() << QStringLiteral("-");
+        QTest::addColumn<QStringList>("received");
+        const auto row = [](const char* name, const char* formula, bool accepted, const QStringList& shown = {},
+                            const QString& progId = {}, int answer = 0, const QString& how = {}, const QStringList& received = {}) {
+            QTest::newRow(name) << QString::fromUtf8(formula) << accepted << shown << progId << answer << how << received;
         };
-        const QString one = QStringLiteral("格式定义:非法公式,只能指定一个公式，请去掉公式后的内容...");
-        table("name case, blanks, breaks", " colsum( [数量] ,[标题], [任何条件])\r\n", true);
-        table("trailing plus", "COLSUM([金额])+1", false, one);
-        table("nested call", "COLSUM(TYPED(1))", false, one);
-        table("required missing", "COLSUM()", false, QStringLiteral("格式:参数<列>必须输入..."));
-        table("column without brackets", "COLSUM(金额)", false, QStringLiteral("格式:变量名必须使用[]括起..."));
-        table("unknown column", "COLSUM([收入])", false, QStringLiteral("格式:列名[[收入]]不在报表可用列集合中..."));
-        table("disabled column exists", "COLSUM([停用])", true);
-        table("unknown label", "COLSUM([金额],[页脚])", false, QStringLiteral("格式:标签名[[页脚]]不在报表标签集合中..."));
-        table("empty piece ends the list", "COLSUM([金额],,[页脚])", true);
-        table("extra arguments ignored", "COLSUM([金额],[标题],[c],anything)", true);
-        table("number", "TYPED(12.5)", true);
-        table("number given text", "TYPED(\"12\")", false);
-        table("text given number", "TYPED(1,2)", false);
-        table("texts and anything", "TYPED(1,\"a\",\"b\",x y)", true);
-        table("broken variable", "TYPED(1[金额])", false);
-        table("no parameters", "NOPARAM()", true);
-        table("unknown function", "不存在(1,2)", true);
-        const QString gz = QStringLiteral("QXSvrGZ.ClsMain");
-        QTest::newRow("payroll two texts") << "FN(\"1001\",\"2003\")" << true << "" << gz << 0 << "read" << "FN\r\n1001\r\n2003\r\n";
-        QTest::newRow("ledger two texts") << "FN(\"1001\",\"2003\")" << true << "" << "QXSvrZW.ClsMain" << 0 << "read" << "FN\r\n1001\r\n2003";
+        const auto refused = [](const QString& message) { return QStringList{QStringLiteral("beep"), message}; };
+        const QStringList one = refused(QStringLiteral("格式定义!非法公式,只能指定一个公式，请去掉公式后的内容..."));
+        row("name case, blanks, breaks", " colsum( [数量] ,[标题], [任何条件])\r\n", true);
+        row("trailing plus", "COLSUM([金额])+1", false, one);
+        row("nested call", "COLSUM(TYPED(1))", false, one);
+        row("required missing", "COLSUM()", false, clsRecordingPrompt::Refusal(QStringLiteral("参数<列>必须输入...")));
+        row("column without brackets", "COLSUM(金额)", false, clsRecordingPrompt::Refusal(QStringLiteral("变量名必须使用[]括起...")));
+        row("unknown column", "COLSUM([收入])", false, clsRecordingPrompt::Refusal(QStringLiteral("列名[[收入]]不在报表可用列集合中...")));
+        row("disabled column exists", "COLSUM([停用])", true);
+        row("unknown label", "COLSUM([金额],[页脚])", false, clsRecordingPrompt::Refusal(QStringLiteral("标签名[[页脚]]不在报表标签集合中...")));
+        row("empty piece ends the list", "COLSUM([金额],,[页脚])", true);
+        row("extra arguments ignored", "COLSUM([金额],[标题],[c],anything)", true);
+        row("number", "TYPED(12.5)", true);
+        row("number given text", "TYPED(\"12\")", false);
+        row("text given number", "TYPED(1,2)", false);
+        row("texts and anything", "TYPED(1,\"a\",\"b\",x y)", true);
+        row("broken variable", "TYPED(1[金额])", false);
+        row("no parameters", "NOPARAM()", true);
+        row("unknown function", "不存在(1,2)", true);
+        const QString gz = QStringLiteral("QXSvrGZ.ClsMain"), read = QStringLiteral("read");
+        row("payroll two texts", "FN(\"1001\",\"2003\")", true, {}, gz, 0, read, {"FN\r\n1001\r\n2003\r\n"});
+        row("ledger two texts", "FN(\"1001\",\"2003\")", true, {}, QStringLiteral("QXSvrZW.ClsMain"), 0, read, {"FN\r\n1001\r\n2003"});
         // every blank is a line break
-        QTest::newRow("payroll blanks split") << "fn( \"基本 工资\" , 01 )" << true << "" << gz << 0 << "read" << "FN\r\n基本\r\n工资\r\n\r\n\r\n01\r\n";
-        QTest::newRow("payroll no arguments") << "FN()" << true << "" << gz << 0 << "read" << "FN\r\n\r\n";
-        QTest::newRow("server refuses") << "FN(\"x\")" << false << "公式语法校验:公式语法错误,不能保存..." << "QXSvrXS.ClsMain" << 3 << "read" << "FN\r\nx\r\n";
-        QTest::newRow("inventory not asked") << "FN(\"x\",\"y\")" << true << "" << "QXSvrCHHS.ClsMain" << 1 << "read" << "-";
-        QTest::newRow("server gone at the check") << "FN(1)" << false << "格式:ActiveX 部件不能创建对象\r\n错误位于模块：clsFunctionManager.CheckZ9ServiceFunction()"
-                                                  << "QXSvrKC.ClsMain" << 0 << "gone" << "-";
+        row("payroll blanks split", "fn( \"基本 工资\" , 01 )", true, {}, gz, 0, read, {"FN\r\n基本\r\n工资\r\n\r\n\r\n01\r\n"});
+        row("payroll no arguments", "FN()", true, {}, gz, 0, read, {"FN\r\n\r\n"});
+        row("server refuses", "FN(\"x\")", false, refused(QStringLiteral("公式语法校验!公式语法错误,不能保存...")), QStringLiteral("QXSvrXS.ClsMain"), 3, read, {"FN\r\nx\r\n"});
+        row("inventory not asked", "FN(\"x\",\"y\")", true, {}, QStringLiteral("QXSvrCHHS.ClsMain"), 1, read);
+        // a module's error does not beep
+        row("server gone at the check", "FN(1)", false, {QStringLiteral("格式!ActiveX 部件不能创建对象\r\n错误位于模块：clsFunctionManager.CheckZ9ServiceFunction()")},
+            QStringLiteral("QXSvrKC.ClsMain"), 0, QStringLiteral("gone"));
         // Service functions are only known once their classes have been read.
-        QTest::newRow("classes not read") << "FN(1)" << true << "" << gz << 1 << "" << "-";
+        row("classes not read", "FN(1)", true, {}, gz, 1);
     }
     void checkFunction()
     {
         QFETCH(QString, formula);
-        QFETCH(QString, message);
         QFETCH(QString, progId);
         QFETCH(QString, how);
-        QFETCH(QString, received);
-        std::shared_ptr<FakeServer::Log> log;
-        if (!progId.isEmpty()) {
-            log = RegisterFake(progId, {QStringLiteral("测试|FN(<a>,[<b>])")});
-            QFETCH(int, answer);
-            log->answer = answer;
-        }
+        QFETCH(int, answer);
+        const auto log = progId.isEmpty() ? nullptr : RegisterFake(progId, {QStringLiteral("测试|FN(<a>,[<b>])")}, -1, answer);
         if (!how.isEmpty())
             ReadServers();
         if (how == QLatin1String("gone"))
             clsComponentRegistry::Unregister(progId);
         clsRecordingPrompt prompt;
         QTEST(Fm()->CheckFunction(formula), "accepted");
-        QCOMPARE(prompt.messages.size(), message.isEmpty() ? 0 : 1);
-        if (!message.isEmpty()) {
-            QCOMPARE(prompt.messages.first().title + QLatin1Char(':') + prompt.LastText(), message);
-            QCOMPARE(prompt.beeps, how == QLatin1String("gone") ? 0 : 1);   // a module's error does not beep
-            QVERIFY(prompt.messages.first().icon == PromptIcon::Exclamation);
-        }
+        QTEST(prompt.Shown(), "shown");
         if (log)
-            QCOMPARE(log->checked, received == QLatin1String("-") ? QStringList() : QStringList{received});
+            QTEST(log->checked, "received");
     }
 
     // The servers the component brings along refuse wrong argument shapes (every call the
