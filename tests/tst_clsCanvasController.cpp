@@ -66,8 +66,7 @@ private Q_SLOTS:
         LaidOut fx;
         auto& [doc, c] = fx;
         clsRecordingPrompt prompt;
-        int properties = 0;
-        int cursorChanges = 0;
+        int properties = 0, cursorChanges = 0;
         c.onShowProperties = [&] { ++properties; };
         c.onCursorChanged = [&] { ++cursorChanges; };
         c.SetToolState(state, 0, 0);

@@ -174,9 +174,8 @@ private Q_SLOTS:
         bool ok = false;
         m.LoadReportLabels(-1, ok);
         QCOMPARE(int(m.Labels.size()), 1);
-        QCOMPARE(m.Labels[0]->StrName, QStringLiteral("坏行"));
-        QCOMPARE(m.Labels[0]->top, 0);
-        QCOMPARE(m.Labels[0]->left, 15);
+        const clsLabel& bad = *m.Labels[0];
+        QCOMPARE(QStringLiteral("%1 %2 %3").arg(bad.StrName).arg(bad.top).arg(bad.left), QStringLiteral("坏行 0 15"));
 
         db.Conn().SetStatementHook([](const QString& sql) {
             if (sql.startsWith(QLatin1String("Select")))

@@ -69,8 +69,7 @@ private Q_SLOTS:
         clsDocument doc;
         clsConnection conn(QStringLiteral("filter-test"));
         doc.m_AdoConn = &conn;
-        doc.m_strReportName = QStringLiteral("科目余额表");
-        doc.m_strSystemID = QStringLiteral("GL");
+        std::tie(doc.m_strReportName, doc.m_strSystemID) = std::tuple(QStringLiteral("科目余额表"), QStringLiteral("GL"));
         doc.SetRunMode(runMode);
         clsReportFilter filter;
         bool ok = false;
