@@ -6,10 +6,17 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <charconv>
+#include <initializer_list>
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
+// What every operation on a connection that is closed (or never opened) says.
+QString ClosedText()
+{
+    return QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。");
+}
+
 QString DescribeError(const QSqlError& error)
 {
     QString text = error.databaseText().trimmed();
@@ -18,6 +25,19 @@ QString DescribeError(const QSqlError& error)
     if (text.isEmpty())
         text = QStringLiteral("数据库操作失败");
     return text;
+}
+
+// The driver's own handle of the connection when it is a `T*` under one of the type
+// names Qt's drivers declare it with, else nullptr.
+template <typename T>
+T* DriverHandle(const QSqlDatabase& db, std::initializer_list<const char*> typeNames)
+{
+    const QVariant handle = db.driver()->handle();
+    if (handle.isValid())
+        for (const char* name : typeNames)
+            if (qstrcmp(handle.typeName(), name) == 0)
+                return *static_cast<T* const*>(handle.constData());
+    return nullptr;
 }
 
 // A call of a library the Qt drivers have loaded, by name; false when it is missing.
@@ -215,7 +235,7 @@ clsRecordset clsConnection::Open(const QString& sql)
 {
     RunHook(sql);
     if (!IsOpen())
-        Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        Fail(ClosedText());
     QSqlQuery query(Database());
     query.setForwardOnly(true);
     if (!query.exec(sql))
@@ -232,7 +252,7 @@ int clsConnection::Execute(const QString& sql)
 QSqlQuery clsConnection::Prepare(const QString& sql, const QVariantList& params)
 {
     if (!IsOpen())
-        Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        Fail(ClosedText());
     QSqlQuery query(Database());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
@@ -265,7 +285,7 @@ int clsConnection::Execute(const QString& sql, const QVariantList& params)
 int clsConnection::Run(const QString& sql)
 {
     if (!IsOpen())
-        Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+        Fail(ClosedText());
     QSqlQuery query(Database());
     if (!query.exec(sql))
         Fail(query.lastError());
@@ -315,7 +335,7 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         // group of rows a multi-row statement would carry, so faults land alike.
         const QString sql = head + row;
         if (!IsOpen())
-            Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+            Fail(ClosedText());
         if (s_directWrites && InsertThroughSqlite(sql, rowCount, width, perStatement, value))
             return;
         QSqlQuery query(Database());
@@ -326,7 +346,7 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
             if (r % perStatement == 0) {
                 RunHook(sql);
                 if (!IsOpen())
-                    Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+                    Fail(ClosedText());
             }
             bind(query, r);
             if (!query.exec())
@@ -382,13 +402,7 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
     const SqliteCalls& api = SqliteCalls::Get();
     if (!api.ok)
         return false;
-    const auto handleNow = [this]() -> sqlite3* {
-        const QVariant handle = Database().driver()->handle();
-        if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-            return nullptr;
-        return *static_cast<sqlite3* const*>(handle.constData());
-    };
-    sqlite3* db = handleNow();
+    sqlite3* db = DriverHandle<sqlite3>(Database(), {"sqlite3*"});
     if (!db)
         return false;
     sqlite3_stmt* statement = nullptr;
@@ -407,9 +421,9 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
                 api.finalize(statement);
             statement = nullptr;
             RunHook(sql);
-            db = IsOpen() ? handleNow() : nullptr;
+            db = IsOpen() ? DriverHandle<sqlite3>(Database(), {"sqlite3*"}) : nullptr;
             if (!db)
-                Fail(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+                Fail(ClosedText());
             if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
                 fail();
         }
@@ -430,11 +444,8 @@ bool clsConnection::CopyIn(const QString& table, const QStringList& columns, siz
     const PqCalls& pq = PqCalls::Get();
     if (!pq.ok || !IsOpen())
         return false;
-    const QVariant handle = Database().driver()->handle();
     // The driver declares the handle under the structure's own name.
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0))
-        return false;
-    PGconn* const session = *static_cast<PGconn* const*>(handle.constData());
+    PGconn* const session = DriverHandle<PGconn>(Database(), {"PGconn*", "pg_conn*"});
     // A query of the driver's still being answered holds the session.
     if (!session || pq.transaction(session) == PQTRANS_ACTIVE)
         return false;

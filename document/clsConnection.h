@@ -77,8 +77,9 @@ private:
     // COPY through the client library under Qt's driver; false when that library or the
     // session cannot be reached (nothing was sent then). Throws clsDatabaseError.
     bool CopyIn(const QString& table, const QStringList& columns, size_t rowCount, const RowValue& value);
-    // SQLite: the single-row insert `sql` prepared once and stepped for each row on the
-    // driver's handle; false when that library cannot be reached. Throws clsDatabaseError.
+    // SQLite: the single-row insert `sql` stepped for each row on the driver's handle,
+    // prepared again after each statement-hook call; false when that library cannot be
+    // reached. Throws clsDatabaseError.
     bool InsertThroughSqlite(const QString& sql, size_t rowCount, qsizetype width, size_t perStatement,
                              const RowValue& value);
     static bool s_directWrites;

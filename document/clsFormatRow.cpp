@@ -16,22 +16,21 @@ QVariant Normalized(FldColumn column, const QVariant& value)
 {
     if (value.isNull())
         return QVariant();
-    // What the drivers mostly hand back is already in the kept form.
-    if (value.typeId() == QMetaType::LongLong && !clsFormatRow::IsTextColumn(column))
-        return value;
-    if (value.typeId() == QMetaType::QString && clsFormatRow::IsTextColumn(column))
-        return static_cast<const QString*>(value.constData())->isNull() ? QVariant() : value;
     if (clsFormatRow::IsTextColumn(column)) {
         // The drivers bind a null QString as SQL Null and an empty one as '': a row
-        // taken from the managers holds what a save of it stores.
+        // taken from the managers holds what a save of it stores. A text (what the
+        // drivers mostly hand back) is kept as it is.
+        if (value.typeId() == QMetaType::QString)
+            return static_cast<const QString*>(value.constData())->isNull() ? QVariant() : value;
         QString text = value.toString();
         return text.isNull() ? QVariant() : QVariant(text);
     }
     switch (value.metaType().id()) {
+    case QMetaType::LongLong:
+        return value;   // already the kept form
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Long:
-    case QMetaType::LongLong:
     case QMetaType::Short:
     case QMetaType::UShort:
     case QMetaType::Char:
