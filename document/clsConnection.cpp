@@ -3,7 +3,9 @@
 #include <QLibrary>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QScopeGuard>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <algorithm>
 #include <charconv>
 #include <initializer_list>
@@ -63,6 +65,14 @@ struct PqCalls
     decltype(&PQgetResult) result = nullptr;
     decltype(&PQerrorMessage) connectionMessage = nullptr;
     decltype(&PQtransactionStatus) transaction = nullptr;
+    decltype(&PQexecParams) execParams = nullptr;
+    decltype(&PQntuples) rows = nullptr;
+    decltype(&PQnfields) fields = nullptr;
+    decltype(&PQfname) fieldName = nullptr;
+    decltype(&PQftype) fieldType = nullptr;
+    decltype(&PQgetvalue) value = nullptr;
+    decltype(&PQgetlength) length = nullptr;
+    decltype(&PQgetisnull) isNull = nullptr;
     bool ok = false;
 
     static const PqCalls& Get()
@@ -76,7 +86,10 @@ struct PqCalls
             c.ok = take(c.exec, "PQexec") && take(c.status, "PQresultStatus") && take(c.message, "PQresultErrorMessage")
                 && take(c.field, "PQresultErrorField") && take(c.clear, "PQclear") && take(c.putData, "PQputCopyData")
                 && take(c.putEnd, "PQputCopyEnd") && take(c.result, "PQgetResult")
-                && take(c.connectionMessage, "PQerrorMessage") && take(c.transaction, "PQtransactionStatus");
+                && take(c.connectionMessage, "PQerrorMessage") && take(c.transaction, "PQtransactionStatus")
+                && take(c.execParams, "PQexecParams") && take(c.rows, "PQntuples") && take(c.fields, "PQnfields")
+                && take(c.fieldName, "PQfname") && take(c.fieldType, "PQftype") && take(c.value, "PQgetvalue")
+                && take(c.length, "PQgetlength") && take(c.isNull, "PQgetisnull");
             return c;
         }();
         return calls;
@@ -138,6 +151,14 @@ struct SqliteCalls
     decltype(&sqlite3_finalize) finalize = nullptr;
     decltype(&sqlite3_errmsg16) message = nullptr;
     decltype(&sqlite3_extended_errcode) code = nullptr;
+    decltype(&sqlite3_column_count) columnCount = nullptr;
+    decltype(&sqlite3_column_name16) columnName = nullptr;
+    decltype(&sqlite3_column_type) columnType = nullptr;
+    decltype(&sqlite3_column_int64) columnInt64 = nullptr;
+    decltype(&sqlite3_column_double) columnDouble = nullptr;
+    decltype(&sqlite3_column_text) columnText = nullptr;
+    decltype(&sqlite3_column_blob) columnBlob = nullptr;
+    decltype(&sqlite3_column_bytes) columnBytes = nullptr;
     bool ok = false;
 
     static const SqliteCalls& Get()
@@ -153,7 +174,11 @@ struct SqliteCalls
                 && take(c.bindDouble, "sqlite3_bind_double") && take(c.bindText, "sqlite3_bind_text16")
                 && take(c.bindBlob, "sqlite3_bind_blob") && take(c.step, "sqlite3_step") && take(c.reset, "sqlite3_reset")
                 && take(c.finalize, "sqlite3_finalize") && take(c.message, "sqlite3_errmsg16")
-                && take(c.code, "sqlite3_extended_errcode");
+                && take(c.code, "sqlite3_extended_errcode") && take(c.columnCount, "sqlite3_column_count")
+                && take(c.columnName, "sqlite3_column_name16") && take(c.columnType, "sqlite3_column_type")
+                && take(c.columnInt64, "sqlite3_column_int64") && take(c.columnDouble, "sqlite3_column_double")
+                && take(c.columnText, "sqlite3_column_text") && take(c.columnBlob, "sqlite3_column_blob")
+                && take(c.columnBytes, "sqlite3_column_bytes");
             return c;
         }();
         return calls;
@@ -292,7 +317,7 @@ int clsConnection::Run(const QString& sql)
     return query.numRowsAffected();
 }
 
-bool clsConnection::s_directWrites = true;
+bool clsConnection::s_direct = true;
 
 int clsConnection::MaxBoundValues() const
 {
@@ -336,7 +361,7 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         const QString sql = head + row;
         if (!IsOpen())
             Fail(ClosedText());
-        if (s_directWrites && InsertThroughSqlite(sql, rowCount, width, perStatement, value))
+        if (s_direct && InsertThroughSqlite(sql, rowCount, width, perStatement, value))
             return;
         QSqlQuery query(Database());
         query.setForwardOnly(true);
@@ -354,7 +379,7 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
         }
         return;
     }
-    if (s_directWrites && CopyIn(table, columns, rowCount, value))
+    if (s_direct && CopyIn(table, columns, rowCount, value))
         return;
     // Without the client library: the driver sends every bound value as a literal of
     // its own, so many values cost more than the rows they carry. The rows go instead as
@@ -436,6 +461,198 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
     }
     if (statement)
         api.finalize(statement);
+    return true;
+}
+
+void clsConnection::ReadMany(const QString& sql, const QVariantList& params, const ColumnNames& columns,
+                             const RowValues& row)
+{
+    RunHook(sql);
+    if (!IsOpen())
+        Fail(ClosedText());
+    // A text the component holds is never Null, at most empty (as Prepare binds it).
+    QVariantList bound = params;
+    for (QVariant& value : bound)
+        if (value.typeId() == QMetaType::QString && static_cast<const QString*>(value.constData())->isNull())
+            value = QStringLiteral("");
+    if (s_direct
+        && (IsPostgres() ? ReadThroughPq(sql, bound, columns, row) : ReadThroughSqlite(sql, bound, columns, row)))
+        return;
+    QSqlQuery query = Prepare(sql, bound);
+    const QSqlRecord record = query.record();
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i)
+        names << record.fieldName(i);
+    columns(names);
+    std::vector<QVariant> values(size_t(names.size()));
+    while (query.next()) {
+        for (int i = 0; i < record.count(); ++i)
+            values[size_t(i)] = query.value(i);
+        row(values.data());
+    }
+    if (query.lastError().isValid())
+        Fail(query.lastError());
+}
+
+bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& params, const ColumnNames& columns,
+                                      const RowValues& row)
+{
+    // Qt's driver keeps every value of a row in a cache of its own and hands out copies;
+    // here each value is made once, straight from SQLite's, and handed over.
+    const SqliteCalls& api = SqliteCalls::Get();
+    sqlite3* db = api.ok ? DriverHandle<sqlite3>(Database(), {"sqlite3*"}) : nullptr;
+    if (!db)
+        return false;
+    sqlite3_stmt* statement = nullptr;
+    const auto fail = [&]() {
+        const QString text = QString::fromUtf16(static_cast<const char16_t*>(api.message(db)));
+        const QString code = QString::number(api.code(db));
+        api.finalize(statement);
+        statement = nullptr;
+        Fail(text, code);
+    };
+    if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
+        fail();
+    for (int i = 0; i < params.size(); ++i)
+        if (BindLikeDriver(api, statement, i + 1, params.at(i)) != SQLITE_OK)
+            fail();
+    const int width = api.columnCount(statement);
+    QStringList names;
+    for (int i = 0; i < width; ++i)
+        names << QString::fromUtf16(static_cast<const char16_t*>(api.columnName(statement, i)));
+    try {
+        columns(names);
+        std::vector<QVariant> values(static_cast<size_t>(width));
+        int stepped;
+        while ((stepped = api.step(statement)) == SQLITE_ROW) {
+            for (int i = 0; i < width; ++i) {
+                QVariant& v = values[size_t(i)];
+                switch (api.columnType(statement, i)) {
+                case SQLITE_INTEGER:
+                    v = QVariant(qlonglong(api.columnInt64(statement, i)));
+                    break;
+                case SQLITE_FLOAT:
+                    v = QVariant(api.columnDouble(statement, i));
+                    break;
+                case SQLITE_NULL:
+                    v = QVariant();
+                    break;
+                case SQLITE_BLOB:
+                    v = QVariant(QByteArray(static_cast<const char*>(api.columnBlob(statement, i)),
+                                            api.columnBytes(statement, i)));
+                    break;
+                default: {
+                    const char* text = reinterpret_cast<const char*>(api.columnText(statement, i));
+                    v = QVariant(QString::fromUtf8(text, api.columnBytes(statement, i)));
+                }
+                }
+            }
+            row(values.data());
+        }
+        if (stepped != SQLITE_DONE)
+            fail();
+    } catch (...) {
+        // The statement is ours to finish whatever the caller's row did.
+        if (statement)
+            api.finalize(statement);
+        statement = nullptr;
+        throw;
+    }
+    api.finalize(statement);
+    return true;
+}
+
+bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params, const ColumnNames& columns,
+                                  const RowValues& row)
+{
+    // Qt's driver reads a forward-only result one row at a time, each its own message;
+    // here the server sends the whole result at once.
+    const PqCalls& pq = PqCalls::Get();
+    PGconn* const session = pq.ok ? DriverHandle<PGconn>(Database(), {"PGconn*", "pg_conn*"}) : nullptr;
+    if (!session || pq.transaction(session) == PQTRANS_ACTIVE)
+        return false;
+    // "?" placeholders become $1, $2, ...; none stands inside a quoted literal of ours,
+    // but one that did is left alone.
+    QString numbered;
+    int placeholder = 0;
+    QChar quote;
+    for (const QChar ch : sql) {
+        if (!quote.isNull()) {
+            if (ch == quote)
+                quote = QChar();
+        } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
+            quote = ch;
+        } else if (ch == QLatin1Char('?')) {
+            numbered += QLatin1Char('$') + QString::number(++placeholder);
+            continue;
+        }
+        numbered += ch;
+    }
+    const QByteArray text = numbered.toUtf8();
+    std::vector<QByteArray> texts;
+    std::vector<const char*> values;
+    for (const QVariant& v : params) {
+        texts.push_back(v.typeId() == QMetaType::Bool ? QByteArray(v.toBool() ? "true" : "false") : v.toString().toUtf8());
+        values.push_back(v.isNull() ? nullptr : texts.back().constData());
+    }
+    PGresult* result = pq.execParams(session, text.constData(), int(values.size()), nullptr, values.data(), nullptr,
+                                     nullptr, 0);
+    const auto clear = qScopeGuard([&] { pq.clear(result); });
+    if (pq.status(result) != PGRES_TUPLES_OK) {
+        const QString message = QString::fromUtf8(result ? pq.message(result) : pq.connectionMessage(session)).trimmed();
+        Fail(message.isEmpty() ? QStringLiteral("数据库操作失败") : message,
+             result ? QString::fromLatin1(pq.field(result, PG_DIAG_SQLSTATE)) : QString());
+    }
+    // Types as Qt's driver hands them out; a result holding any other (dates, bytes) is
+    // read again through the driver.
+    enum class Kind { Bool, Int, Long, Double, Text };
+    const int width = pq.fields(result);
+    std::vector<Kind> kinds;
+    QStringList names;
+    for (int i = 0; i < width; ++i) {
+        switch (pq.fieldType(result, i)) {
+        case 16: kinds.push_back(Kind::Bool); break;                       // bool
+        case 20: kinds.push_back(Kind::Long); break;                       // int8
+        case 21: case 23: case 26: kinds.push_back(Kind::Int); break;      // int2, int4, oid
+        case 700: case 701: case 1700: kinds.push_back(Kind::Double); break;   // float4, float8, numeric
+        case 18: case 19: case 25: case 1042: case 1043: kinds.push_back(Kind::Text); break;   // char, name, text, bpchar, varchar
+        default: return false;
+        }
+        names << QString::fromUtf8(pq.fieldName(result, i));
+    }
+    columns(names);
+    std::vector<QVariant> cells(static_cast<size_t>(width));
+    const int count = pq.rows(result);
+    for (int r = 0; r < count; ++r) {
+        for (int i = 0; i < width; ++i) {
+            QVariant& v = cells[size_t(i)];
+            if (pq.isNull(result, r, i)) {
+                v = QVariant();
+                continue;
+            }
+            const char* value = pq.value(result, r, i);
+            const int length = pq.length(result, r, i);
+            switch (kinds[size_t(i)]) {
+            case Kind::Bool:
+                v = QVariant(value[0] == 't');
+                break;
+            case Kind::Int:
+            case Kind::Long: {
+                qlonglong n = 0;
+                std::from_chars(value, value + length, n);
+                v = kinds[size_t(i)] == Kind::Int ? QVariant(int(n)) : QVariant(n);
+                break;
+            }
+            case Kind::Double:
+                v = QVariant(QByteArray::fromRawData(value, length).toDouble());
+                break;
+            case Kind::Text:
+                v = QVariant(QString::fromUtf8(value, length));
+                break;
+            }
+        }
+        row(cells.data());
+    }
     return true;
 }
 

@@ -53,9 +53,19 @@ public:
     // columns[c], and stays valid until InsertMany returns.
     using RowValue = std::function<const QVariant&(size_t row, qsizetype column)>;
     void InsertMany(const QString& table, const QStringList& columns, size_t rowCount, const RowValue& value);
-    // Off: InsertMany writes through Qt's drivers only, as where the client libraries
-    // cannot be reached (tests run both ways).
-    static void SetDirectWrites(bool on) { s_directWrites = on; }
+    // The rows of a query, read as fast as the database hands them out: `columns` is
+    // called once with the result's column names, then `row` once a row with its values
+    // in that order (they may be moved from). Through the client library's own calls
+    // where it can be reached and the result holds only numbers and texts, else through
+    // Qt's driver; either way a value comes as the driver hands it out (whole numbers
+    // as qlonglong or int, texts as QString, Null as a null QVariant). Throws
+    // clsDatabaseError.
+    using ColumnNames = std::function<void(const QStringList& names)>;
+    using RowValues = std::function<void(QVariant* values)>;
+    void ReadMany(const QString& sql, const QVariantList& params, const ColumnNames& columns, const RowValues& row);
+    // Off: InsertMany and ReadMany go through Qt's drivers only, as where the client
+    // libraries cannot be reached (tests run both ways).
+    static void SetDirectAccess(bool on) { s_direct = on; }
     // Values one statement of InsertMany may carry on this connection.
     int MaxBoundValues() const;
 
@@ -82,7 +92,12 @@ private:
     // reached. Throws clsDatabaseError.
     bool InsertThroughSqlite(const QString& sql, size_t rowCount, qsizetype width, size_t perStatement,
                              const RowValue& value);
-    static bool s_directWrites;
+    // ReadMany through SQLite's or libpq's own calls; false when they cannot be reached
+    // (nothing was run then).
+    bool ReadThroughSqlite(const QString& sql, const QVariantList& params, const ColumnNames& columns,
+                           const RowValues& row);
+    bool ReadThroughPq(const QString& sql, const QVariantList& params, const ColumnNames& columns, const RowValues& row);
+    static bool s_direct;
     QString m_name;
     int m_transactionDepth = 0;
     qint64 m_failures = 0;

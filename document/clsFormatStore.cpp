@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 #include <algorithm>
 #include <array>
+#include <memory>
 
 namespace {
 // A sort key as the database would compare the stored number: Null first, then by value;
@@ -59,12 +60,37 @@ const std::vector<FldColumn>& SortColumns(qint32 modeEx)
     }
 }
 
-// Puts rows in the loaders' order: kinds as listed (rows of other kinds are left out),
-// each kind by its own columns, whole rows settling ties. A save writes rows in this
-// order and SQLite hands them back as stored, so there the check that they already are
-// in order is usually the whole cost. PostgreSQL puts new rows into the space deleted
-// ones left, so its rows mostly need the sort: of indices, each row's keys taken once.
-std::vector<clsFormatRow> Grouped(std::vector<clsFormatRow>& read, const std::vector<qint32>& kinds)
+// Rows as they are read, in blocks of a fixed size: a report of any size is read
+// without a vector of large rows growing, and so being copied and its memory taken
+// afresh, as it goes.
+class ReadBlocks
+{
+public:
+    clsFormatRow& Add(qint32 modeEx)
+    {
+        if (m_count % kBlock == 0)
+            m_blocks.push_back(std::make_unique<clsFormatRow[]>(kBlock));
+        clsFormatRow& row = (*this)[m_count++];
+        row.ModeEx = modeEx;
+        return row;
+    }
+    clsFormatRow& operator[](size_t i) { return m_blocks[i / kBlock][i % kBlock]; }
+    size_t size() const { return m_count; }
+
+private:
+    static constexpr size_t kBlock = 64;
+    std::vector<std::unique_ptr<clsFormatRow[]>> m_blocks;
+    size_t m_count = 0;
+};
+
+// Rows in the loaders' order: kinds as listed (rows of other kinds are left out), each
+// kind by its own columns, whole rows settling ties, moved once into a vector of their
+// own size. A save writes rows in this order and SQLite hands them back as stored, so
+// there the check that they already are in order is usually the whole cost.
+// PostgreSQL puts new rows into the space deleted ones left, so its rows mostly need
+// the sort: of indices, each row's keys taken once.
+template <typename Rows>
+std::vector<clsFormatRow> Grouped(Rows& read, const std::vector<qint32>& kinds)
 {
     QHash<qint32, int> rank;
     for (size_t i = 0; i < kinds.size(); ++i)
@@ -95,33 +121,13 @@ std::vector<clsFormatRow> Grouped(std::vector<clsFormatRow>& read, const std::ve
             return a.values < b.values;
         return CompareRows(read[a.at], read[b.at]) < 0;
     };
-    if (keys.size() == read.size() && std::is_sorted(keys.begin(), keys.end(), before))
-        return std::move(read);
-    std::stable_sort(keys.begin(), keys.end(), before);
-    if (keys.size() != read.size()) {
-        std::vector<clsFormatRow> rows;
-        rows.reserve(keys.size());
-        for (const Key& key : keys)
-            rows.push_back(std::move(read[key.at]));
-        return rows;
-    }
-    // Every row is wanted: the order is applied in place, cycle by cycle, so the rows
-    // (large) are moved about once each and no second vector of them is made.
-    std::vector<bool> placed(read.size(), false);
-    for (size_t start = 0; start < read.size(); ++start) {
-        if (placed[start] || keys[start].at == start)
-            continue;
-        clsFormatRow first = std::move(read[start]);
-        size_t to = start;
-        while (keys[to].at != start) {
-            read[to] = std::move(read[keys[to].at]);
-            placed[to] = true;
-            to = keys[to].at;
-        }
-        read[to] = std::move(first);
-        placed[to] = true;
-    }
-    return std::move(read);
+    if (!std::is_sorted(keys.begin(), keys.end(), before))
+        std::stable_sort(keys.begin(), keys.end(), before);
+    std::vector<clsFormatRow> rows;
+    rows.reserve(keys.size());
+    for (const Key& key : keys)
+        rows.push_back(std::move(read[key.at]));
+    return rows;
 }
 }
 
@@ -135,29 +141,34 @@ QString clsFormatStore::KindList(const std::vector<qint32>& kinds)
 
 std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds)
 {
-    clsRecordset rs = conn.Open(QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + KindList(kinds)
-                                    + QStringLiteral(")"),
-                                {id});
     // Field positions are looked up once for the whole read.
     std::array<int, kFldColumnCount> at{};
-    for (int c = 0; c < kFldColumnCount; ++c)
-        at[size_t(c)] = rs.IndexOfField(clsFormatRow::ColumnName(FldColumn(c)));
-    const int modeAt = rs.IndexOfField(QStringLiteral("ModeEx"));
-    std::vector<clsFormatRow> rows;
-    while (!rs.Eof()) {
-        clsFormatRow& row = rows.emplace_back(rs.ValueAt(modeAt).toInt());
+    int modeAt = -1;
+    ReadBlocks rows;
+    const auto columns = [&](const QStringList& names) {
+        QHash<QString, int> byName;
+        for (int i = 0; i < names.size(); ++i)
+            byName.insert(names[i].toLower(), i);
+        for (int c = 0; c < kFldColumnCount; ++c)
+            at[size_t(c)] = byName.value(clsFormatRow::ColumnName(FldColumn(c)).toLower(), -1);
+        modeAt = byName.value(QStringLiteral("modeex"), -1);
+    };
+    const auto row = [&](QVariant* values) {
+        clsFormatRow& r = rows.Add(modeAt >= 0 ? values[modeAt].toInt() : 0);
         for (int c = 0; c < kFldColumnCount; ++c)
             if (at[size_t(c)] >= 0)
-                row.Set(FldColumn(c), rs.ValueAt(at[size_t(c)]));
-        rs.MoveNext();
-    }
-    rs.Close();
+                r.Set(FldColumn(c), values[at[size_t(c)]]);
+    };
+    conn.ReadMany(QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + KindList(kinds)
+                      + QStringLiteral(")"),
+                  {id}, columns, row);
     return Grouped(rows, kinds);
 }
 
 void clsFormatStore::OrderAsRead(std::vector<clsFormatRow>& rows)
 {
-    rows = Grouped(rows, clsFormatRow::SavedKinds());
+    std::vector<clsFormatRow> read = std::move(rows);
+    rows = Grouped(read, clsFormatRow::SavedKinds());
 }
 
 bool clsFormatStore::TakeSaveLock(clsConnection& conn, qint32 id)
