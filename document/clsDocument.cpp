@@ -18,6 +18,7 @@
 #include <QSqlError>
 #include <QUndoStack>
 #include <algorithm>
+#include <future>
 #include <optional>
 
 namespace {
@@ -514,12 +515,16 @@ bool clsDocument::IsOpen() const
 
 // One delete of every kind, then every kind's rows in save order in as few inserts as
 // the database takes; a failure is reported under the error convention and ends the save.
-bool clsDocument::WriteFormat(const clsFormatSnapshot& snapshot)
+// The rows come from `taking` once the delete has gone out, into `snapshot`.
+bool clsDocument::WriteFormat(std::future<clsFormatSnapshot>& taking, clsFormatSnapshot& snapshot)
 {
     try {
         clsFormatStore::DeleteKinds(*m_AdoConn, m_lngReportID, clsFormatRow::SavedKinds());
+        snapshot = taking.get();
         clsFormatStore::InsertFormat(*m_AdoConn, m_lngReportID, snapshot.Rows);
     } catch (const std::exception& e) {
+        if (taking.valid())
+            taking.wait();
         ReportException(e, kModule);
         return false;
     }
@@ -542,21 +547,39 @@ void clsDocument::SaveReportFormat()
         RefuseSave(kNotSaved, true);
         return;
     }
-    // What is written is what the canvas shows: the format laid out.
+    // What is written is what the canvas shows: the format laid out. Its rows are taken
+    // on a second thread while this one locks the report and deletes its old rows (on a
+    // server, while the server works): meanwhile this thread only talks to the database
+    // and nothing changes the records.
+    // Whether the rows are the format the history holds already (edits closed by their
+    // gesture are recorded as they happen) is found out there as well.
     EnsureLayout();
-    clsFormatSnapshot snapshot = TakeSnapshot();
+    bool recorded = false;
+    const auto take = [this, &recorded] {
+        clsFormatSnapshot s = TakeSnapshot();
+        recorded = s.Rows == m_history->Recorded().Rows;
+        return s;
+    };
+    std::future<clsFormatSnapshot> taking;
+    try {
+        taking = std::async(std::launch::async, take);
+    } catch (const std::system_error&) {
+        taking = std::async(std::launch::deferred, take);
+    }
     // Lock, every kind and unlock commit together: a failure leaves the previous
     // format and no stale lock. A host that is already inside a transaction keeps it.
     const bool ownTransaction = !m_AdoConn->InTransaction() && m_AdoConn->BeginTrans();
     const QString refused = LockReportForSave();
     if (!refused.isEmpty()) {
+        taking.wait();
         if (ownTransaction)
             m_AdoConn->RollbackTrans();
         RefuseSave(refused);
         return;
     }
     const qint64 failuresBefore = m_AdoConn->FailureCount();
-    if (!WriteFormat(snapshot)) {
+    clsFormatSnapshot snapshot;
+    if (!WriteFormat(taking, snapshot)) {
         if (ownTransaction)
             m_AdoConn->RollbackTrans();
         else
@@ -584,7 +607,8 @@ void clsDocument::SaveReportFormat()
     }
     // Edits that no gesture closed become a step of their own; the step now current
     // is the saved format (the snapshot just written, not taken a second time).
-    m_history->Record(std::move(snapshot), kPendingEdits);
+    if (!recorded)
+        m_history->Record(std::move(snapshot), kPendingEdits);
     m_history->MarkSaved();
     DiscardRecovery();
     m_blnDocChanged = false;

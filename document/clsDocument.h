@@ -3,6 +3,7 @@
 #include "clsPrintSetting.h"
 #include <QString>
 #include <functional>
+#include <future>
 #include <memory>
 
 class clsCanvasScene;
@@ -149,7 +150,7 @@ private:
     QString UnlockReportForSave();
     void RefuseSave(const QString& reason, bool alreadyReported = false);
     void ShowDesigner();
-    bool WriteFormat(const clsFormatSnapshot& snapshot);
+    bool WriteFormat(std::future<clsFormatSnapshot>& taking, clsFormatSnapshot& snapshot);
     void LoadPrintRow(const std::vector<const clsFormatRow*>& rows);
     bool PutRecorded();
     bool RestoreRows(const clsFormatSnapshot& snapshot, bool exactly);

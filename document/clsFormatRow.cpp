@@ -65,6 +65,17 @@ clsFormatRow& clsFormatRow::Set(FldColumn column, const QVariant& value)
     return *this;
 }
 
+clsFormatRow& clsFormatRow::Take(FldColumn column, QVariant& value)
+{
+    const int type = value.typeId();
+    if (type == (IsTextColumn(column) ? QMetaType::QString : QMetaType::LongLong)
+        && !(type == QMetaType::QString && static_cast<const QString*>(value.constData())->isNull()))
+        values[size_t(column)] = std::move(value);
+    else
+        values[size_t(column)] = Normalized(column, value);
+    return *this;
+}
+
 clsFormatRow& clsFormatRow::Set(FldColumn column, qint64 value)
 {
     if (IsTextColumn(column))

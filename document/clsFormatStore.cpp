@@ -157,7 +157,7 @@ std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 i
         clsFormatRow& r = rows.Add(modeAt >= 0 ? values[modeAt].toInt() : 0);
         for (int c = 0; c < kFldColumnCount; ++c)
             if (at[size_t(c)] >= 0)
-                r.Set(FldColumn(c), values[at[size_t(c)]]);
+                r.Take(FldColumn(c), values[at[size_t(c)]]);
     };
     conn.ReadMany(QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + KindList(kinds)
                       + QStringLiteral(")"),

@@ -137,10 +137,11 @@ clsFont* clsLabelManager::GetFontPropObject(const QString& StrName) const
 
 QString clsLabelManager::FontToText(const clsFont& font)
 {
-    // Labels next to each other mostly share their font: the last text is kept (the
-    // model lives on one thread), so a snapshot of many labels builds few texts.
-    static clsFont lastFont;
-    static QString lastText;
+    // Labels next to each other mostly share their font: the last text is kept, so a
+    // snapshot of many labels builds few texts. Kept per thread: a save takes its
+    // snapshot on a thread of its own.
+    static thread_local clsFont lastFont;
+    static thread_local QString lastText;
     // (A size of -0 equals 0 but writes apart.)
     if (!lastText.isNull() && font == lastFont && std::signbit(font.Size) == std::signbit(lastFont.Size))
         return lastText;
@@ -155,7 +156,7 @@ void clsLabelManager::TextToFont(const QString& text, clsFont& font)
 {
     // Most labels of a report share a handful of font texts, and loading always starts
     // from the default font: those results are kept, bounded, for the next label.
-    static QHash<QString, clsFont> parsed;
+    static thread_local QHash<QString, clsFont> parsed;
     const bool fromDefault = font == clsFont();
     if (fromDefault) {
         const auto it = parsed.constFind(text);
