@@ -29,6 +29,17 @@ QString DescribeError(const QSqlError& error)
     return text;
 }
 
+// Values as they are bound: a text the component holds is never Null, it is at most
+// empty, as it would read back (the drivers bind a null text as SQL Null).
+QVariantList NotNullTexts(const QVariantList& params)
+{
+    QVariantList bound = params;
+    for (QVariant& value : bound)
+        if (value.typeId() == QMetaType::QString && static_cast<const QString*>(value.constData())->isNull())
+            value = QStringLiteral("");
+    return bound;
+}
+
 // The driver's own handle of the connection when it is a `T*` under one of the type
 // names Qt's drivers declare it with, else nullptr.
 template <typename T>
@@ -73,6 +84,7 @@ struct PqCalls
     decltype(&PQgetvalue) value = nullptr;
     decltype(&PQgetlength) length = nullptr;
     decltype(&PQgetisnull) isNull = nullptr;
+    decltype(&PQcmdTuples) affected = nullptr;
     bool ok = false;
 
     static const PqCalls& Get()
@@ -89,7 +101,7 @@ struct PqCalls
                 && take(c.connectionMessage, "PQerrorMessage") && take(c.transaction, "PQtransactionStatus")
                 && take(c.execParams, "PQexecParams") && take(c.rows, "PQntuples") && take(c.fields, "PQnfields")
                 && take(c.fieldName, "PQfname") && take(c.fieldType, "PQftype") && take(c.value, "PQgetvalue")
-                && take(c.length, "PQgetlength") && take(c.isNull, "PQgetisnull");
+                && take(c.length, "PQgetlength") && take(c.isNull, "PQgetisnull") && take(c.affected, "PQcmdTuples");
             return c;
         }();
         return calls;
@@ -282,14 +294,8 @@ QSqlQuery clsConnection::Prepare(const QString& sql, const QVariantList& params)
     query.setForwardOnly(true);
     if (!query.prepare(sql))
         Fail(query.lastError());
-    for (const QVariant& value : params) {
-        // The drivers bind a null text as SQL Null; a text the component holds is
-        // never Null, it is at most empty, as it would read back.
-        if (value.typeId() == QMetaType::QString && value.toString().isNull())
-            query.addBindValue(QStringLiteral(""));
-        else
-            query.addBindValue(value);
-    }
+    for (const QVariant& value : NotNullTexts(params))
+        query.addBindValue(value);
     if (!query.exec())
         Fail(query.lastError());
     return query;
@@ -297,6 +303,16 @@ QSqlQuery clsConnection::Prepare(const QString& sql, const QVariantList& params)
 
 clsRecordset clsConnection::Open(const QString& sql, const QVariantList& params)
 {
+    if (s_direct && IsOpen() && IsPostgres()) {
+        // A server's answer is read whole, in one round trip.
+        QStringList names;
+        std::vector<std::vector<QVariant>> rows;
+        ReadMany(sql, params, [&](const QStringList& seen) { names = seen; },
+                 [&](QVariant* values) {
+                     rows.emplace_back(std::make_move_iterator(values), std::make_move_iterator(values + names.size()));
+                 });
+        return clsRecordset(names, std::move(rows));
+    }
     RunHook(sql);
     return clsRecordset(Prepare(sql, params));
 }
@@ -304,6 +320,9 @@ clsRecordset clsConnection::Open(const QString& sql, const QVariantList& params)
 int clsConnection::Execute(const QString& sql, const QVariantList& params)
 {
     RunHook(sql);
+    int rows = 0;
+    if (s_direct && IsOpen() && IsPostgres() && ExecuteThroughPq(sql, NotNullTexts(params), rows))
+        return rows;
     return Prepare(sql, params).numRowsAffected();
 }
 
@@ -470,11 +489,7 @@ void clsConnection::ReadMany(const QString& sql, const QVariantList& params, con
     RunHook(sql);
     if (!IsOpen())
         Fail(ClosedText());
-    // A text the component holds is never Null, at most empty (as Prepare binds it).
-    QVariantList bound = params;
-    for (QVariant& value : bound)
-        if (value.typeId() == QMetaType::QString && static_cast<const QString*>(value.constData())->isNull())
-            value = QStringLiteral("");
+    const QVariantList bound = NotNullTexts(params);
     if (s_direct
         && (IsPostgres() ? ReadThroughPq(sql, bound, columns, row) : ReadThroughSqlite(sql, bound, columns, row)))
         return;
@@ -562,15 +577,34 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
     return true;
 }
 
-bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params, const ColumnNames& columns,
-                                  const RowValues& row)
+PGresult* clsConnection::RunThroughPq(const QString& sql, const QVariantList& params, int expected)
 {
-    // Qt's driver reads a forward-only result one row at a time, each its own message;
-    // here the server sends the whole result at once.
     const PqCalls& pq = PqCalls::Get();
     PGconn* const session = pq.ok ? DriverHandle<PGconn>(Database(), {"PGconn*", "pg_conn*"}) : nullptr;
     if (!session || pq.transaction(session) == PQTRANS_ACTIVE)
-        return false;
+        return nullptr;
+    std::vector<QByteArray> texts;
+    std::vector<const char*> values;
+    for (const QVariant& v : params) {
+        switch (v.typeId()) {
+        case QMetaType::Bool:
+            texts.push_back(v.toBool() ? "true" : "false");
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Double:
+        case QMetaType::QString:
+            texts.push_back(v.toString().toUtf8());
+            break;
+        default:
+            if (!v.isNull())
+                return nullptr;   // dates, bytes: as the driver writes them
+            texts.emplace_back();
+        }
+        values.push_back(v.isNull() ? nullptr : texts.back().constData());
+    }
     // "?" placeholders become $1, $2, ...; none stands inside a quoted literal of ours,
     // but one that did is left alone.
     QString numbered;
@@ -588,21 +622,42 @@ bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params
         }
         numbered += ch;
     }
-    const QByteArray text = numbered.toUtf8();
-    std::vector<QByteArray> texts;
-    std::vector<const char*> values;
-    for (const QVariant& v : params) {
-        texts.push_back(v.typeId() == QMetaType::Bool ? QByteArray(v.toBool() ? "true" : "false") : v.toString().toUtf8());
-        values.push_back(v.isNull() ? nullptr : texts.back().constData());
-    }
-    PGresult* result = pq.execParams(session, text.constData(), int(values.size()), nullptr, values.data(), nullptr,
-                                     nullptr, 0);
-    const auto clear = qScopeGuard([&] { pq.clear(result); });
-    if (pq.status(result) != PGRES_TUPLES_OK) {
+    PGresult* result = pq.execParams(session, numbered.toUtf8().constData(), int(values.size()), nullptr, values.data(),
+                                     nullptr, nullptr, 0);
+    if (pq.status(result) != expected) {
         const QString message = QString::fromUtf8(result ? pq.message(result) : pq.connectionMessage(session)).trimmed();
-        Fail(message.isEmpty() ? QStringLiteral("数据库操作失败") : message,
-             result ? QString::fromLatin1(pq.field(result, PG_DIAG_SQLSTATE)) : QString());
+        const QString code = result ? QString::fromLatin1(pq.field(result, PG_DIAG_SQLSTATE)) : QString();
+        if (result)
+            pq.clear(result);
+        Fail(message.isEmpty() ? QStringLiteral("数据库操作失败") : message, code);
     }
+    return result;
+}
+
+bool clsConnection::ExecuteThroughPq(const QString& sql, const QVariantList& params, int& rows)
+{
+    // The driver prepares a bound statement, executes it and deallocates it again, a
+    // round trip each; here it is one.
+    PGresult* result = RunThroughPq(sql, params, PGRES_COMMAND_OK);
+    if (!result)
+        return false;
+    const PqCalls& pq = PqCalls::Get();
+    rows = QByteArray(pq.affected(result)).toInt();
+    pq.clear(result);
+    return true;
+}
+
+bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params, const ColumnNames& columns,
+                                  const RowValues& row)
+{
+    // Qt's driver prepares, executes and deallocates a bound query, and reads a
+    // forward-only result one row at a time, each its own message; here the server
+    // sends the whole result at once.
+    PGresult* result = RunThroughPq(sql, params, PGRES_TUPLES_OK);
+    if (!result)
+        return false;
+    const PqCalls& pq = PqCalls::Get();
+    const auto clear = qScopeGuard([&] { pq.clear(result); });
     // Types as Qt's driver hands them out; a result holding any other (dates, bytes) is
     // read again through the driver.
     enum class Kind { Bool, Int, Long, Double, Text };

@@ -10,6 +10,8 @@
 #include <vector>
 #include <QMetaType>
 
+struct pg_result;
+
 // The host's database connection as the component uses it: forward-only text
 // queries, statements, the connection string and the host's transaction. The host
 // owns the connection; the component never opens or closes it.
@@ -97,6 +99,11 @@ private:
     bool ReadThroughSqlite(const QString& sql, const QVariantList& params, const ColumnNames& columns,
                            const RowValues& row);
     bool ReadThroughPq(const QString& sql, const QVariantList& params, const ColumnNames& columns, const RowValues& row);
+    // A bound statement run through libpq in one round trip; false (nothing run) when
+    // libpq or the session cannot be reached or a value is of a kind only the driver
+    // writes. Throws clsDatabaseError.
+    bool ExecuteThroughPq(const QString& sql, const QVariantList& params, int& rows);
+    pg_result* RunThroughPq(const QString& sql, const QVariantList& params, int expected);
     static bool s_direct;
     QString m_name;
     int m_transactionDepth = 0;

@@ -13,10 +13,31 @@ clsRecordset::clsRecordset(QSqlQuery&& query) : m_query(std::move(query))
     m_eof = !m_query.next();
 }
 
+clsRecordset::clsRecordset(const QStringList& names, std::vector<std::vector<QVariant>>&& rows)
+    : m_rows(std::move(rows)), m_whole(true)
+{
+    m_fields.reserve(names.size());
+    for (int i = 0; i < names.size(); ++i)
+        m_fields.insert(names[i].toLower(), i);
+    m_eof = m_rows.empty();
+}
+
+QVariant clsRecordset::Current(int index) const
+{
+    if (!m_whole)
+        return m_query.value(index);
+    const std::vector<QVariant>& row = m_rows[m_row];
+    return index >= 0 && size_t(index) < row.size() ? row[size_t(index)] : QVariant();
+}
+
 void clsRecordset::MoveNext()
 {
     if (m_eof)
         throw clsDatabaseError(QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前的记录已被删除，所需的操作要求一个当前的记录。"));
+    if (m_whole) {
+        m_eof = ++m_row >= m_rows.size();
+        return;
+    }
     m_eof = !m_query.next();
     if (m_eof && m_query.lastError().isValid())
         throw clsDatabaseError(m_query.lastError().text());
@@ -26,6 +47,7 @@ void clsRecordset::Close()
 {
     m_query.finish();
     m_query = QSqlQuery();
+    m_rows.clear();
     m_fields.clear();
     m_asAsked.clear();
     m_eof = true;
@@ -53,7 +75,7 @@ QVariant clsRecordset::ValueAt(int index) const
 {
     if (m_eof)
         throw clsDatabaseError(QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前的记录已被删除，所需的操作要求一个当前的记录。"));
-    return m_query.value(index);
+    return Current(index);
 }
 
 bool clsRecordset::HasField(const QString& name) const
@@ -66,7 +88,7 @@ QVariant clsRecordset::Value(const QString& name) const
     const int index = IndexOf(name);
     if (m_eof)
         throw clsDatabaseError(QStringLiteral("BOF 或 EOF 中有一个是“真”，或者当前的记录已被删除，所需的操作要求一个当前的记录。"));
-    return m_query.value(index);
+    return Current(index);
 }
 
 bool clsRecordset::IsNull(const QString& name) const

@@ -3,6 +3,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <vector>
 
 // A forward-only, read-only result: the rows of one query read once from first to
 // last, fields found by name in any letter case. Reading a missing field or a value
@@ -12,6 +13,8 @@ class clsRecordset
 public:
     clsRecordset() = default;
     explicit clsRecordset(QSqlQuery&& query);
+    // Rows already read whole (a server's answer in one message).
+    clsRecordset(const QStringList& names, std::vector<std::vector<QVariant>>&& rows);
 
     bool Eof() const { return m_eof; }
     void MoveNext();
@@ -33,7 +36,12 @@ public:
 
 private:
     int IndexOf(const QString& name) const;
+    QVariant Current(int index) const;
     QSqlQuery m_query;
+    // Rows read whole, when the result came that way; m_row is the current one.
+    std::vector<std::vector<QVariant>> m_rows;
+    size_t m_row = 0;
+    bool m_whole = false;
     QHash<QString, int> m_fields;  // lower-case name -> column
     // Names as callers spell them -> column (-1: none), so a name is lower-cased once a
     // query rather than on every read of every row.

@@ -14,7 +14,7 @@ private Q_SLOTS:
         clsConnection& c = db.Conn();
         c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,Note) values (7,0,1,'  列一  ',NULL)"));
         c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,Note) values (7,0,2,'O''Brien','x')"));
-        clsRecordset rs = c.Open(QStringLiteral("Select * from Rpt_FldDEF where ID = 7 order by OrderEx"));
+        clsRecordset rs = c.Open(QStringLiteral("Select * from Rpt_FldDEF where ID = ? order by OrderEx"), {7});
         QVERIFY(!rs.Eof());
         // Names in any case, texts trimmed, Null as empty and as 0.
         QCOMPARE((QStringList{rs.Text(QStringLiteral("NAME")), rs.Text(QStringLiteral("note")),
@@ -31,13 +31,13 @@ private Q_SLOTS:
         // Failures carry the driver's text and the database's own code.
         const qint64 before = c.FailureCount();
         try {
-            c.Execute(QStringLiteral("Insert into NoSuchTable values (1)"));
+            c.Execute(QStringLiteral("Insert into NoSuchTable values (?)"), {1});
             QFAIL("no error raised");
         } catch (const clsDatabaseError& e) {
             QVERIFY2(e.Description().contains(QLatin1String("nosuchtable"), Qt::CaseInsensitive), qPrintable(e.Description()));
             QVERIFY(!e.Code().isEmpty());
         }
-        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.Open(QStringLiteral("select * from nowhere")));
+        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.Open(QStringLiteral("select * from nowhere where x = ?"), {1}));
         QCOMPARE(c.FailureCount(), before + 2);
         QVERIFY(c.ConnectionString().startsWith(QLatin1String("Driver=Q")));
     }
