@@ -437,6 +437,18 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
     Execute(sql, arrays);
 }
 
+void clsConnection::FailOnSqlite(sqlite3* db, sqlite3_stmt*& statement)
+{
+    // The error is read before the statement is finished.
+    const SqliteCalls& api = SqliteCalls::Get();
+    const QString text = QString::fromUtf16(static_cast<const char16_t*>(api.message(db)));
+    const QString code = QString::number(api.code(db));
+    if (statement)
+        api.finalize(statement);
+    statement = nullptr;
+    Fail(text, code);
+}
+
 bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsizetype width, size_t perStatement,
                                        const RowValue& value)
 {
@@ -450,13 +462,6 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
     if (!db)
         return false;
     sqlite3_stmt* statement = nullptr;
-    const auto fail = [&]() {
-        const QString text = QString::fromUtf16(static_cast<const char16_t*>(api.message(db)));
-        const QString code = QString::number(api.code(db));
-        if (statement)
-            api.finalize(statement);
-        Fail(text, code);
-    };
     for (size_t r = 0; r < rowCount; ++r) {
         if (r % perStatement == 0) {
             // No statement of ours is left open while the hook runs: a connection
@@ -469,13 +474,13 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
             if (!db)
                 Fail(ClosedText());
             if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
-                fail();
+                FailOnSqlite(db, statement);
         }
         for (qsizetype i = 0; i < width; ++i)
             if (BindLikeDriver(api, statement, int(i + 1), value(r, i)) != SQLITE_OK)
-                fail();
+                FailOnSqlite(db, statement);
         if (api.step(statement) != SQLITE_DONE)
-            fail();
+            FailOnSqlite(db, statement);
         api.reset(statement);
     }
     if (statement)
@@ -519,18 +524,11 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
     if (!db)
         return false;
     sqlite3_stmt* statement = nullptr;
-    const auto fail = [&]() {
-        const QString text = QString::fromUtf16(static_cast<const char16_t*>(api.message(db)));
-        const QString code = QString::number(api.code(db));
-        api.finalize(statement);
-        statement = nullptr;
-        Fail(text, code);
-    };
     if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
-        fail();
+        FailOnSqlite(db, statement);
     for (int i = 0; i < params.size(); ++i)
         if (BindLikeDriver(api, statement, i + 1, params.at(i)) != SQLITE_OK)
-            fail();
+            FailOnSqlite(db, statement);
     const int width = api.columnCount(statement);
     QStringList names;
     for (int i = 0; i < width; ++i)
@@ -565,7 +563,7 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
             row(values.data());
         }
         if (stepped != SQLITE_DONE)
-            fail();
+            FailOnSqlite(db, statement);
     } catch (...) {
         // The statement is ours to finish whatever the caller's row did.
         if (statement)

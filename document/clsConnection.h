@@ -11,6 +11,8 @@
 #include <QMetaType>
 
 struct pg_result;
+struct sqlite3;
+struct sqlite3_stmt;
 
 // The host's database connection as the component uses it: forward-only text
 // queries, statements, the connection string and the host's transaction. The host
@@ -83,6 +85,8 @@ public:
 private:
     [[noreturn]] void Fail(const QString& description, const QString& code = QString());
     [[noreturn]] void Fail(const QSqlError& error);
+    // SQLite's last error on `db`; `statement`, if any, is finished and left null.
+    [[noreturn]] void FailOnSqlite(sqlite3* db, sqlite3_stmt*& statement);
     void RunHook(const QString& sql);
     int Run(const QString& sql);
     QSqlQuery Prepare(const QString& sql, const QVariantList& params);
