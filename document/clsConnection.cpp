@@ -13,12 +13,6 @@
 #include <sqlite3.h>
 
 namespace {
-// What every operation on a connection that is closed (or never opened) says.
-QString ClosedText()
-{
-    return QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。");
-}
-
 QString DescribeError(const QSqlError& error)
 {
     QString text = error.databaseText().trimmed();
@@ -230,6 +224,11 @@ int BindLikeDriver(const SqliteCalls& api, sqlite3_stmt* statement, int at, cons
 }
 
 clsConnection::clsConnection(const QString& connectionName) : m_name(connectionName) {}
+
+QString clsConnection::ClosedText()
+{
+    return QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。");
+}
 
 bool clsConnection::IsOpen() const
 {

@@ -23,6 +23,9 @@ public:
     // `connectionName` names a QSqlDatabase connection that the host has opened.
     explicit clsConnection(const QString& connectionName = QLatin1String(QSqlDatabase::defaultConnection));
 
+    // What every operation on a connection that is closed (or none at all) says.
+    static QString ClosedText();
+
     QSqlDatabase Database() const { return QSqlDatabase::database(m_name, false); }
     QString Name() const { return m_name; }
     bool IsOpen() const;

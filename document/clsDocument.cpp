@@ -124,7 +124,7 @@ qint32 clsDocument::FindReportDefine(const QString& StrReportName, const QString
     qint32 id = -1;
     try {
         if (!m_AdoConn)
-            throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+            throw clsDatabaseError(clsConnection::ClosedText());
         clsRecordset rs = m_AdoConn->Open(
             QStringLiteral("Select ID,Note,Relation,DatabaseEx,IsBaseTable  From Rpt_GlbDEF Where SystemID=? and Name=?"),
             {StrSystemID, StrReportName});
@@ -208,7 +208,7 @@ bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& repo
     std::vector<clsFormatRow> rows;
     try {
         if (!m_AdoConn)
-            throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+            throw clsDatabaseError(clsConnection::ClosedText());
         rows = clsFormatStore::ReadRows(*m_AdoConn, id, clsFormatRow::SavedKinds());
     } catch (const std::exception& e) {
         ReportException(e, kModule);
@@ -619,7 +619,7 @@ bool clsDocument::LoadPrintSetting(qint32 LngReportID)
 {
     try {
         if (!m_AdoConn)
-            throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+            throw clsDatabaseError(clsConnection::ClosedText());
         if (!m_objPrintSetting)
             m_objPrintSetting = std::make_unique<clsPrintSetting>();
         const std::vector<clsFormatRow> rows = clsFormatStore::ReadRows(*m_AdoConn, LngReportID, {FormatKind::Print});
@@ -636,7 +636,7 @@ bool clsDocument::SavePrintSetting(qint32 LngReportID)
 {
     try {
         if (!m_AdoConn)
-            throw clsDatabaseError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+            throw clsDatabaseError(clsConnection::ClosedText());
         if (!m_objPrintSetting)
             m_objPrintSetting = std::make_unique<clsPrintSetting>();
         const clsFormatRow row = m_objPrintSetting->ToRow();

@@ -26,7 +26,7 @@ private:
         const QString systemId = args.value(1).toString();
         clsConnection* conn = args.value(2).value<clsConnection*>();
         if (!conn)
-            throw clsOutsideError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+            throw clsOutsideError(clsConnection::ClosedText());
         qint32 id = -1;
         try {
             clsRecordset rs = conn->Open(QStringLiteral("Select ID From Rpt_GlbDEF Where SystemID=? and Name=?"),

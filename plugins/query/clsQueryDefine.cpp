@@ -16,7 +16,7 @@ public:
             UnknownMember(member);
         clsConnection* conn = args.value(0).value<clsConnection*>();
         if (!conn)
-            throw clsOutsideError(QStringLiteral("连接无法用于执行此操作。在此上下文中它可能已被关闭或无效。"));
+            throw clsOutsideError(clsConnection::ClosedText());
         if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
             return QString();
         frmQueryDefine window(conn, args.value(1).toString(), QApplication::activeWindow());
