@@ -370,7 +370,7 @@ void clsFieldsManager::AppendRows(std::vector<clsFormatRow>& rows) const
 {
     for (const auto& colPtr : Cols) {
         const clsRepcol& c = *colPtr;
-        clsFormatRow row(FormatKind::Column);
+        clsFormatRow& row = rows.emplace_back(FormatKind::Column);
         row.Set(FldColumn::Name, c.name)
             .Set(FldColumn::OrderEx, c.Col)
             .Set(FldColumn::Expression, c.Expression)
@@ -383,11 +383,10 @@ void clsFieldsManager::AppendRows(std::vector<clsFormatRow>& rows) const
             .Set(FldColumn::iSize, c.Dtype)
             .Set(FldColumn::TopEx, c.BlnEnable ? 0 : 1)
             .Set(FldColumn::Height, c.Height);
-        rows.push_back(std::move(row));
     }
     for (const auto& titlePtr : Titles) {
         const clsTitle& t = *titlePtr;
-        clsFormatRow row(FormatKind::Title);
+        clsFormatRow& row = rows.emplace_back(FormatKind::Title);
         row.Set(FldColumn::Name, t.name)
             .Set(FldColumn::nameForeign, SavedTitleCaption(t))
             .Set(FldColumn::TopEx, t.top)
@@ -395,31 +394,27 @@ void clsFieldsManager::AppendRows(std::vector<clsFormatRow>& rows) const
             .Set(FldColumn::Width, t.Width)
             .Set(FldColumn::Height, t.Height)
             .Set(FldColumn::Visible, t.blnVisible ? 1 : 0);
-        rows.push_back(std::move(row));
     }
     for (const auto& colPtr : Cols) {
         const clsRepcol& c = *colPtr;
         const bool notGroupable = c.TpyGroup == 0 && !c.Expression.trimmed().isEmpty();
         if (c.TpyGroup != 2 && !notGroupable)
             continue;
-        clsFormatRow row(FormatKind::Group);
+        clsFormatRow& row = rows.emplace_back(FormatKind::Group);
         row.Set(FldColumn::Name, c.name)
             .Set(FldColumn::nameForeign, c.name)
             .Set(FldColumn::OrderEx, c.TpyGroup == 0 ? -2 : (c.BlnGroupSum ? -1 : 0))
             .Set(FldColumn::iSize, c.BlnGroupAccount ? 1 : 0);
-        rows.push_back(std::move(row));
     }
     for (const auto& colPtr : Cols) {
         const clsRepcol& c = *colPtr;
         if (c.Dtype != 0)
             continue;
-        clsFormatRow row(FormatKind::Sum);
+        clsFormatRow& row = rows.emplace_back(FormatKind::Sum);
         row.Set(FldColumn::Name, c.name).Set(FldColumn::nameForeign, c.CaptionForeign).Set(FldColumn::OrderEx, c.lngSum);
-        rows.push_back(std::move(row));
     }
-    clsFormatRow help(FormatKind::HelpId);
+    clsFormatRow& help = rows.emplace_back(FormatKind::HelpId);
     help.Set(FldColumn::OrderEx, m_lngHelpID);
-    rows.push_back(std::move(help));
 }
 
 // Each kind's rows go in turn; a failure is reported under the routine that writes

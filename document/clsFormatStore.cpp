@@ -30,10 +30,17 @@ int CompareRows(const clsFormatRow& a, const clsFormatRow& b)
         const int rx = rank(x), ry = rank(y);
         if (rx != ry)
             return rx < ry ? -1 : 1;
-        if (rx == 1 && x.toLongLong() != y.toLongLong())
-            return x.toLongLong() < y.toLongLong() ? -1 : 1;
+        if (rx == 1) {
+            const qlonglong m = *static_cast<const qlonglong*>(x.constData());
+            const qlonglong n = *static_cast<const qlonglong*>(y.constData());
+            if (m != n)
+                return m < n ? -1 : 1;
+        }
         if (rx == 2) {
-            const int text = x.toString().compare(y.toString());
+            // Texts (nearly all of them) are compared where they are kept.
+            const bool texts = x.typeId() == QMetaType::QString && y.typeId() == QMetaType::QString;
+            const int text = texts ? static_cast<const QString*>(x.constData())->compare(*static_cast<const QString*>(y.constData()))
+                                   : x.toString().compare(y.toString());
             if (text != 0)
                 return text;
         }

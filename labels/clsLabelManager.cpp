@@ -281,7 +281,7 @@ void clsLabelManager::AppendRows(std::vector<clsFormatRow>& rows) const
             if (const clsRange* r = ranges->FindRange(l.strRang, true))
                 if (!clsRangeManager::Saved(*r))
                     continue;
-        clsFormatRow row(FormatKind::Label);
+        clsFormatRow& row = rows.emplace_back(FormatKind::Label);
         row.Set(FldColumn::OrderEx, ++order)
             .Set(FldColumn::Name, l.StrName)
             .Set(FldColumn::nameForeign, l.strRang)
@@ -295,7 +295,6 @@ void clsLabelManager::AppendRows(std::vector<clsFormatRow>& rows) const
             .Set(FldColumn::LeftEx, l.left)
             .Set(FldColumn::Height, l.Height)
             .Set(FldColumn::Width, l.Width);
-        rows.push_back(std::move(row));
     }
 }
 

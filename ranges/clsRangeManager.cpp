@@ -144,7 +144,7 @@ void clsRangeManager::AppendRows(std::vector<clsFormatRow>& rows) const
         // the group window creates it again when needed.
         if (!Saved(r))
             continue;
-        clsFormatRow row(FormatKind::Range);
+        clsFormatRow& row = rows.emplace_back(FormatKind::Range);
         row.Set(FldColumn::OrderEx, ++order)
             .Set(FldColumn::Name, r.StrName)
             .Set(FldColumn::nameForeign, r.strGroupField)
@@ -157,7 +157,6 @@ void clsRangeManager::AppendRows(std::vector<clsFormatRow>& rows) const
             .Set(FldColumn::LeftEx, r.left)
             .Set(FldColumn::Width, r.Width)
             .Set(FldColumn::Height, r.Height);
-        rows.push_back(std::move(row));
     }
 }
 
