@@ -17,11 +17,24 @@
 #include "ranges/clsRangeManager.h"
 #include <QSqlError>
 #include <QUndoStack>
+#include <QThreadPool>
 #include <algorithm>
 #include <future>
 #include <optional>
 
 namespace {
+// `work` on a thread of the shared pool (its threads, and the memory they keep, serve
+// again next time); where none is free it runs here and now.
+template <typename Result, typename Work>
+std::future<Result> OnSecondThread(Work work)
+{
+    auto task = std::make_shared<std::packaged_task<Result()>>(std::move(work));
+    std::future<Result> result = task->get_future();
+    if (!QThreadPool::globalInstance()->tryStart([task] { (*task)(); }))
+        (*task)();
+    return result;
+}
+
 const QString kModule = QStringLiteral("clsDocument");
 
 // Stands in for the designer window where no window exists (tests, command-line hosts).
@@ -431,11 +444,23 @@ void clsDocument::RefuseSave(const QString& reason, bool alreadyReported)
 
 clsFormatSnapshot clsDocument::TakeSnapshot() const
 {
+    clsFormatSnapshot snapshot = SnapshotSpace();
+    FillSnapshot(snapshot);
+    return snapshot;
+}
+
+clsFormatSnapshot clsDocument::SnapshotSpace() const
+{
     clsFormatSnapshot snapshot;
     // A row per object and a few per column (groups, sums): rows are large, so the
     // vector is sized once rather than moved as it grows.
     snapshot.Rows.reserve((m_objLabel ? m_objLabel->Labels.size() : 0) + (m_objRange ? m_objRange->Ranges.size() : 0)
                           + (m_objFields ? 3 * m_objFields->Cols.size() + m_objFields->Titles.size() : 0) + 8);
+    return snapshot;
+}
+
+void clsDocument::FillSnapshot(clsFormatSnapshot& snapshot) const
+{
     if (m_objLabel)
         m_objLabel->AppendRows(snapshot.Rows);
     if (m_objRange)
@@ -444,7 +469,6 @@ clsFormatSnapshot clsDocument::TakeSnapshot() const
         m_objFields->AppendRows(snapshot.Rows);
     if (m_objPrintSetting)
         snapshot.Rows.push_back(m_objPrintSetting->ToRow());
-    return snapshot;
 }
 
 bool clsDocument::RestoreSnapshot(const clsFormatSnapshot& snapshot)
@@ -555,17 +579,12 @@ void clsDocument::SaveReportFormat()
     // gesture are recorded as they happen) is found out there as well.
     EnsureLayout();
     bool recorded = false;
-    const auto take = [this, &recorded] {
-        clsFormatSnapshot s = TakeSnapshot();
+    const auto take = [this, &recorded, s = SnapshotSpace()]() mutable {
+        FillSnapshot(s);
         recorded = s.Rows == m_history->Recorded().Rows;
-        return s;
+        return std::move(s);
     };
-    std::future<clsFormatSnapshot> taking;
-    try {
-        taking = std::async(std::launch::async, take);
-    } catch (const std::system_error&) {
-        taking = std::async(std::launch::deferred, take);
-    }
+    std::future<clsFormatSnapshot> taking = OnSecondThread<clsFormatSnapshot>(take);
     // Lock, every kind and unlock commit together: a failure leaves the previous
     // format and no stale lock. A host that is already inside a transaction keeps it.
     const bool ownTransaction = !m_AdoConn->InTransaction() && m_AdoConn->BeginTrans();

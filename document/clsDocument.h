@@ -151,6 +151,10 @@ private:
     void RefuseSave(const QString& reason, bool alreadyReported = false);
     void ShowDesigner();
     bool WriteFormat(std::future<clsFormatSnapshot>& taking, clsFormatSnapshot& snapshot);
+    // TakeSnapshot in two halves: the vector sized for the format, then its rows (which
+    // may be made on another thread while nothing changes the records).
+    clsFormatSnapshot SnapshotSpace() const;
+    void FillSnapshot(clsFormatSnapshot& snapshot) const;
     void LoadPrintRow(const std::vector<const clsFormatRow*>& rows);
     bool PutRecorded();
     bool RestoreRows(const clsFormatSnapshot& snapshot, bool exactly);
