@@ -490,12 +490,29 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
 void clsConnection::ReadMany(const QString& sql, const QVariantList& params, const ColumnNames& columns,
                              const RowValues& row)
 {
+    std::vector<QVariant> values;
+    std::vector<QVariant*> places;
+    ReadInto(
+        sql, params,
+        [&](const QStringList& names) {
+            values.resize(size_t(names.size()));
+            for (QVariant& v : values)
+                places.push_back(&v);
+            columns(names);
+        },
+        [&] { return places.data(); }, [&] { row(values.data()); });
+}
+
+void clsConnection::ReadInto(const QString& sql, const QVariantList& params, const ColumnNames& columns,
+                             const RowPlaces& places, const RowDone& done)
+{
     RunHook(sql);
     if (!IsOpen())
         Fail(ClosedText());
     const QVariantList bound = NotNullTexts(params);
     if (s_direct
-        && (IsPostgres() ? ReadThroughPq(sql, bound, columns, row) : ReadThroughSqlite(sql, bound, columns, row)))
+        && (IsPostgres() ? ReadThroughPq(sql, bound, columns, places, done)
+                         : ReadThroughSqlite(sql, bound, columns, places, done)))
         return;
     QSqlQuery query = Prepare(sql, bound);
     const QSqlRecord record = query.record();
@@ -503,18 +520,19 @@ void clsConnection::ReadMany(const QString& sql, const QVariantList& params, con
     for (int i = 0; i < record.count(); ++i)
         names << record.fieldName(i);
     columns(names);
-    std::vector<QVariant> values(size_t(names.size()));
     while (query.next()) {
+        QVariant* const* at = places();
         for (int i = 0; i < record.count(); ++i)
-            values[size_t(i)] = query.value(i);
-        row(values.data());
+            if (QVariant* v = at[i])
+                *v = query.isNull(i) ? QVariant() : query.value(i);   // Null untyped, as the other ways
+        done();
     }
     if (query.lastError().isValid())
         Fail(query.lastError());
 }
 
 bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& params, const ColumnNames& columns,
-                                      const RowValues& row)
+                                      const RowPlaces& places, const RowDone& done)
 {
     // Qt's driver keeps every value of a row in a cache of its own and hands out copies;
     // here each value is made once, straight from SQLite's, and handed over.
@@ -534,11 +552,13 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
         names << QString::fromUtf16(static_cast<const char16_t*>(api.columnName(statement, i)));
     try {
         columns(names);
-        std::vector<QVariant> values(static_cast<size_t>(width));
         int stepped;
         while ((stepped = api.step(statement)) == SQLITE_ROW) {
+            QVariant* const* at = places();
             for (int i = 0; i < width; ++i) {
-                QVariant& v = values[size_t(i)];
+                if (!at[i])
+                    continue;
+                QVariant& v = *at[i];
                 switch (api.columnType(statement, i)) {
                 case SQLITE_INTEGER:
                     v = QVariant(qlonglong(api.columnInt64(statement, i)));
@@ -559,7 +579,7 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
                 }
                 }
             }
-            row(values.data());
+            done();
         }
         if (stepped != SQLITE_DONE)
             FailOnSqlite(db, statement);
@@ -645,7 +665,7 @@ bool clsConnection::ExecuteThroughPq(const QString& sql, const QVariantList& par
 }
 
 bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params, const ColumnNames& columns,
-                                  const RowValues& row)
+                                  const RowPlaces& places, const RowDone& done)
 {
     // Qt's driver prepares, executes and deallocates a bound query, and reads a
     // forward-only result one row at a time, each its own message; here the server
@@ -673,11 +693,13 @@ bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params
         names << QString::fromUtf8(pq.fieldName(result, i));
     }
     columns(names);
-    std::vector<QVariant> cells(static_cast<size_t>(width));
     const int count = pq.rows(result);
     for (int r = 0; r < count; ++r) {
+        QVariant* const* at = places();
         for (int i = 0; i < width; ++i) {
-            QVariant& v = cells[size_t(i)];
+            if (!at[i])
+                continue;
+            QVariant& v = *at[i];
             if (pq.isNull(result, r, i)) {
                 v = QVariant();
                 continue;
@@ -703,7 +725,7 @@ bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params
                 break;
             }
         }
-        row(cells.data());
+        done();
     }
     return true;
 }

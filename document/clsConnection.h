@@ -70,6 +70,13 @@ public:
     using ColumnNames = std::function<void(const QStringList& names)>;
     using RowValues = std::function<void(QVariant* values)>;
     void ReadMany(const QString& sql, const QVariantList& params, const ColumnNames& columns, const RowValues& row);
+    // The same with each value put straight where it is kept: `places` is called once a
+    // row and gives a place for each column (nullptr: the column is not wanted), `done`
+    // once that row's values are in their places.
+    using RowPlaces = std::function<QVariant* const*()>;
+    using RowDone = std::function<void()>;
+    void ReadInto(const QString& sql, const QVariantList& params, const ColumnNames& columns, const RowPlaces& places,
+                  const RowDone& done);
     // Off: InsertMany and ReadMany go through Qt's drivers only, as where the client
     // libraries cannot be reached (tests run both ways).
     static void SetDirectAccess(bool on) { s_direct = on; }
@@ -101,11 +108,12 @@ private:
     // reached. Throws clsDatabaseError.
     bool InsertThroughSqlite(const QString& sql, size_t rowCount, qsizetype width, size_t perStatement,
                              const RowValue& value);
-    // ReadMany through SQLite's or libpq's own calls; false when they cannot be reached
+    // ReadInto through SQLite's or libpq's own calls; false when they cannot be reached
     // (nothing was run then).
     bool ReadThroughSqlite(const QString& sql, const QVariantList& params, const ColumnNames& columns,
-                           const RowValues& row);
-    bool ReadThroughPq(const QString& sql, const QVariantList& params, const ColumnNames& columns, const RowValues& row);
+                           const RowPlaces& places, const RowDone& done);
+    bool ReadThroughPq(const QString& sql, const QVariantList& params, const ColumnNames& columns,
+                       const RowPlaces& places, const RowDone& done);
     // A bound statement run through libpq in one round trip; false (nothing run) when
     // libpq or the session cannot be reached or a value is of a kind only the driver
     // writes. Throws clsDatabaseError.

@@ -65,15 +65,19 @@ clsFormatRow& clsFormatRow::Set(FldColumn column, const QVariant& value)
     return *this;
 }
 
-clsFormatRow& clsFormatRow::Take(FldColumn column, QVariant& value)
+void clsFormatRow::KeepForms()
 {
-    const int type = value.typeId();
-    if (type == (IsTextColumn(column) ? QMetaType::QString : QMetaType::LongLong)
-        && !(type == QMetaType::QString && static_cast<const QString*>(value.constData())->isNull()))
-        values[size_t(column)] = std::move(value);
-    else
-        values[size_t(column)] = Normalized(column, value);
-    return *this;
+    for (int c = 0; c < kFldColumnCount; ++c) {
+        QVariant& v = values[size_t(c)];
+        const int type = v.typeId();
+        if (type == QMetaType::UnknownType)
+            continue;
+        const bool text = IsTextColumn(FldColumn(c));
+        if (type == (text ? QMetaType::QString : QMetaType::LongLong)
+            && !(text && static_cast<const QString*>(v.constData())->isNull()))
+            continue;
+        v = Normalized(FldColumn(c), v);
+    }
 }
 
 clsFormatRow& clsFormatRow::Set(FldColumn column, qint64 value)

@@ -51,9 +51,8 @@ struct clsFormatRow
     explicit clsFormatRow(qint32 modeEx) : ModeEx(modeEx) {}
 
     clsFormatRow& Set(FldColumn column, const QVariant& value);
-    // The same taking the value over: one already in the kept form is moved in as it is
-    // (a read hands every value over once).
-    clsFormatRow& Take(FldColumn column, QVariant& value);
+    // Values put in place as read brought to the kept form (most already are).
+    void KeepForms();
     // The same for what the managers hold, without a QVariant made and taken apart in
     // between (a snapshot sets every value of every object).
     clsFormatRow& Set(FldColumn column, qint64 value);

@@ -152,6 +152,10 @@ std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 i
     std::array<int, kFldColumnCount> at{};
     int modeAt = -1;
     ReadBlocks rows;
+    // Each value goes straight into its row; ModeEx and unwanted columns aside.
+    std::vector<QVariant*> places;
+    QVariant mode;
+    clsFormatRow* current = nullptr;
     const auto columns = [&](const QStringList& names) {
         QHash<QString, int> byName;
         for (int i = 0; i < names.size(); ++i)
@@ -159,16 +163,24 @@ std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 i
         for (int c = 0; c < kFldColumnCount; ++c)
             at[size_t(c)] = byName.value(clsFormatRow::ColumnName(FldColumn(c)).toLower(), -1);
         modeAt = byName.value(QStringLiteral("modeex"), -1);
+        places.assign(size_t(names.size()), nullptr);
     };
-    const auto row = [&](QVariant* values) {
-        clsFormatRow& r = rows.Add(modeAt >= 0 ? values[modeAt].toInt() : 0);
+    const auto place = [&] {
+        current = &rows.Add(0);
         for (int c = 0; c < kFldColumnCount; ++c)
             if (at[size_t(c)] >= 0)
-                r.Take(FldColumn(c), values[at[size_t(c)]]);
+                places[size_t(at[size_t(c)])] = &current->values[size_t(c)];
+        if (modeAt >= 0)
+            places[size_t(modeAt)] = &mode;
+        return places.data();
     };
-    conn.ReadMany(QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + KindList(kinds)
+    const auto done = [&] {
+        current->ModeEx = modeAt >= 0 ? mode.toInt() : 0;
+        current->KeepForms();
+    };
+    conn.ReadInto(QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + KindList(kinds)
                       + QStringLiteral(")"),
-                  {id}, columns, row);
+                  {id}, columns, place, done);
     return Grouped(rows, kinds);
 }
 
