@@ -608,15 +608,8 @@ QString frmMainView::Caption() const
 
 void frmMainView::RefreshFormatReport()
 {
-    clsRangeManager* ranges = DocumentRanges();
-    clsCanvasScene* scene = DocumentScene();
-    if (ranges && scene) {
-        // A document's scene starts without a sheet: lay the empty sheet out first.
-        if (scene->picBack.width <= 0)
-            ranges->DrawBackView();
-        ranges->DrawPaperWidthTopic();
-        ranges->DrawAllObjects();
-    }
+    if (clsRangeManager* ranges = DocumentRanges())
+        ranges->DrawFormatReport();
     m_canvas->SyncScrollBars();
     RefreshView();
 }

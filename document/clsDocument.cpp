@@ -191,10 +191,14 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     fresh.reset();
     g_objDocument = this;
 
-    // Another report: its own history, and what a crash may have left of it.
-    ResetHistory();
-    OfferRecovery();
+    // The window shows the report first: its drawing is the one layout pass the history
+    // then starts from (without a window, the history's own). Nothing is undone to the
+    // previous report meanwhile. Then what a crash may have left of this one.
+    m_history->Reset(clsFormatSnapshot());
     ShowDesigner();
+    ResetHistory();
+    if (OfferRecovery())
+        ShowDesigner();
     return true;
 }
 
@@ -293,11 +297,13 @@ void clsDocument::ShowDesigner()
         view->RefreshFormatReport();
         view->GiveFocus();
     } else {
+        // Drawn before it is shown: showing reads the canvas, which would otherwise be
+        // laid out once for that and once more for the drawing.
         view->SetShown(true);
         view->SetCaption(caption);
+        view->RefreshFormatReport();
         view->ShowModeless();
         view->GiveFocus();
-        view->RefreshFormatReport();
     }
 }
 

@@ -83,6 +83,9 @@ public:
     // The canvas is laid out from the records in one pass, and again whenever an edit
     // marked it out of date; readers of the canvas call EnsureLayout first.
     void MarkLayoutDirty() { m_blnLayoutDirty = true; }
+    // A full pass is starting: nothing is pending any more (a reader of the canvas
+    // during the pass must not start another one).
+    void LayoutStarting() { m_blnLayoutDirty = false; }
     bool LayoutDirty() const { return m_blnLayoutDirty; }
     void EnsureLayout();
 

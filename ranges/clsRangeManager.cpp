@@ -621,6 +621,21 @@ void clsRangeManager::DrawAllObjects()
     LayoutAll();
 }
 
+void clsRangeManager::DrawFormatReport()
+{
+    // The full pass below makes a pending one useless: the sheet is drawn without it.
+    if (g_objDocument)
+        g_objDocument->LayoutStarting();
+    clsCanvasScene* scene = DocumentScene();
+    if (!scene)
+        return;
+    // A document's scene starts without a sheet: lay the empty sheet out first.
+    if (scene->picBack.width <= 0)
+        DrawBackView();
+    DrawPaperWidthTopic();
+    DrawAllObjects();
+}
+
 void clsRangeManager::DrawAllRanges()
 {
     LayoutAll();
@@ -640,6 +655,9 @@ void clsRangeManager::ReDrawAllRangesAndObject()
 // labels. Selection marks come last, around every selected object that is shown.
 void clsRangeManager::LayoutAll()
 {
+    // Whatever was pending is done by this pass (the canvas is read during it).
+    if (g_objDocument)
+        g_objDocument->LayoutStarting();
     clsCanvasScene* scene = DocumentScene();
     clsLabelManager* labels = DocumentLabels();
     clsFieldsManager* fields = DocumentFields();

@@ -89,6 +89,9 @@ public:
     qint32 ContentHeight(const clsRange& range) const;
     // Full redraw from nothing.
     void DrawAllObjects();
+    // What the designer draws when it shows a report: the sheet where there is none
+    // yet, the paper width, and everything laid out from the records in one pass.
+    void DrawFormatReport();
     // Lays the visible ranges out from the top and draws their strips and objects.
     void DrawAllRanges();
     // Lays the ranges out again after one was shown or hidden.
