@@ -26,7 +26,7 @@
 #include "document/clsConnection.h"
 #include "document/clsDatabaseError.h"
 #include "document/clsDefinitionStore.h"
-#include "document/clsDesignerView.h"
+#include "document/clsHeadlessDesigner.h"
 #include "document/clsDocument.h"
 #include "document/clsPrompt.h"
 #include "document/modPublicDefine.h"
@@ -61,24 +61,14 @@ public:
 
 // Stands in for the designer window: showing a report draws it as the window does
 // (the sheet, the paper width and one layout pass over the records).
-class DrawingDesigner : public clsDesignerView
+class DrawingDesigner : public clsHeadlessDesigner
 {
 public:
-    bool IsShown() const override { return m_shown; }
-    void SetShown(bool shown) override { m_shown = shown; }
-    void SetCaption(const QString& caption) override { m_caption = caption; }
-    QString Caption() const override { return m_caption; }
     void RefreshFormatReport() override
     {
         if (clsRangeManager* ranges = DocumentRanges())
             ranges->DrawFormatReport();
     }
-    void ShowModeless() override {}
-    void GiveFocus() override {}
-
-private:
-    bool m_shown = false;
-    QString m_caption;
 };
 
 // A report of about n object rows: columns, titles in five levels over them,

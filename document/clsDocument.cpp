@@ -1,4 +1,5 @@
 #include "clsDocument.h"
+#include "clsHeadlessDesigner.h"
 #include "clsConnection.h"
 #include "clsDatabaseError.h"
 #include "clsDesignerView.h"
@@ -36,23 +37,6 @@ std::future<Result> OnSecondThread(Work work)
 }
 
 const QString kModule = QStringLiteral("clsDocument");
-
-// Stands in for the designer window where no window exists (tests, command-line hosts).
-class clsHeadlessDesigner : public clsDesignerView
-{
-public:
-    bool IsShown() const override { return m_shown; }
-    void SetShown(bool shown) override { m_shown = shown; }
-    void SetCaption(const QString& caption) override { m_caption = caption; }
-    QString Caption() const override { return m_caption; }
-    void RefreshFormatReport() override {}
-    void ShowModeless() override {}
-    void GiveFocus() override {}
-
-private:
-    bool m_shown = false;
-    QString m_caption = QStringLiteral("定义报表格式");
-};
 
 std::function<clsDesignerView*()>& DesignerProvider()
 {
