@@ -47,17 +47,27 @@ T* DriverHandle(const QSqlDatabase& db, std::initializer_list<const char*> typeN
     return nullptr;
 }
 
-// A call of a library the Qt drivers have loaded, by name; false when it is missing.
-template <typename Call>
-bool Resolve(QLibrary& library, Call& to, const char* name)
+// A table of calls (`Calls`, with its `ok`) from a library the Qt drivers have loaded:
+// `takeAll(calls, take)` takes each call by name with `take(to, name)`, false when one
+// is missing.
+template <typename Calls, typename TakeAll>
+Calls LoadCalls(const QString& library, int version, TakeAll takeAll)
 {
-    to = reinterpret_cast<Call>(library.resolve(name));
-    return to != nullptr;
+    Calls calls;
+    QLibrary lib(library, version);
+    if (!lib.load())
+        return calls;
+    const auto take = [&lib](auto& to, const char* name) {
+        to = reinterpret_cast<std::remove_reference_t<decltype(to)>>(lib.resolve(name));
+        return to != nullptr;
+    };
+    calls.ok = takeAll(calls, take);
+    return calls;
 }
 
-// The few client-library calls COPY needs, taken from the libpq that Qt's PostgreSQL
-// driver has loaded: the component links no database library of its own, and without
-// that library saves keep the driver's bound statements.
+// The client-library calls COPY, whole reads and one-trip statements need, taken from
+// the libpq that Qt's PostgreSQL driver has loaded: the component links no database
+// library of its own, and without that library everything goes through the driver.
 struct PqCalls
 {
     decltype(&PQexec) exec = nullptr;
@@ -83,24 +93,28 @@ struct PqCalls
 
     static const PqCalls& Get()
     {
-        static const PqCalls calls = [] {
-            PqCalls c;
-            QLibrary pq(QStringLiteral("pq"), 5);
-            if (!pq.load())
-                return c;
-            const auto take = [&](auto& to, const char* name) { return Resolve(pq, to, name); };
-            c.ok = take(c.exec, "PQexec") && take(c.status, "PQresultStatus") && take(c.message, "PQresultErrorMessage")
+        static const PqCalls calls = LoadCalls<PqCalls>(QStringLiteral("pq"), 5, [](PqCalls& c, auto take) {
+            return take(c.exec, "PQexec") && take(c.status, "PQresultStatus") && take(c.message, "PQresultErrorMessage")
                 && take(c.field, "PQresultErrorField") && take(c.clear, "PQclear") && take(c.putData, "PQputCopyData")
                 && take(c.putEnd, "PQputCopyEnd") && take(c.result, "PQgetResult")
                 && take(c.connectionMessage, "PQerrorMessage") && take(c.transaction, "PQtransactionStatus")
                 && take(c.execParams, "PQexecParams") && take(c.rows, "PQntuples") && take(c.fields, "PQnfields")
                 && take(c.fieldName, "PQfname") && take(c.fieldType, "PQftype") && take(c.value, "PQgetvalue")
                 && take(c.length, "PQgetlength") && take(c.isNull, "PQgetisnull") && take(c.affected, "PQcmdTuples");
-            return c;
-        }();
+        });
         return calls;
     }
 };
+
+// The driver's PostgreSQL session when libpq can be reached and no query of the
+// driver's is still being answered on it (the driver declares the handle under the
+// structure's own name).
+PGconn* IdleSession(const QSqlDatabase& db)
+{
+    const PqCalls& pq = PqCalls::Get();
+    PGconn* const session = pq.ok ? DriverHandle<PGconn>(db, {"PGconn*", "pg_conn*"}) : nullptr;
+    return session && pq.transaction(session) != PQTRANS_ACTIVE ? session : nullptr;
+}
 
 // A value in COPY's text format: \N for Null; backslash, tab, newline and carriage
 // return escaped, so any text stays one field of one row. Values are written as the
@@ -142,7 +156,8 @@ void AppendCopyValue(QByteArray& out, const QVariant& v)
     }
 }
 
-// The SQLite calls a bulk insert needs, from the library Qt's SQLite driver has loaded.
+// The SQLite calls a bulk insert and a read need, from the library Qt's SQLite driver
+// has loaded.
 struct SqliteCalls
 {
     decltype(&sqlite3_prepare16_v2) prepare = nullptr;
@@ -169,13 +184,8 @@ struct SqliteCalls
 
     static const SqliteCalls& Get()
     {
-        static const SqliteCalls calls = [] {
-            SqliteCalls c;
-            QLibrary lib(QStringLiteral("sqlite3"), 0);
-            if (!lib.load())
-                return c;
-            const auto take = [&](auto& to, const char* name) { return Resolve(lib, to, name); };
-            c.ok = take(c.prepare, "sqlite3_prepare16_v2") && take(c.bindNull, "sqlite3_bind_null")
+        static const SqliteCalls calls = LoadCalls<SqliteCalls>(QStringLiteral("sqlite3"), 0, [](SqliteCalls& c, auto take) {
+            return take(c.prepare, "sqlite3_prepare16_v2") && take(c.bindNull, "sqlite3_bind_null")
                 && take(c.bindInt, "sqlite3_bind_int") && take(c.bindInt64, "sqlite3_bind_int64")
                 && take(c.bindDouble, "sqlite3_bind_double") && take(c.bindText, "sqlite3_bind_text16")
                 && take(c.bindBlob, "sqlite3_bind_blob") && take(c.step, "sqlite3_step") && take(c.reset, "sqlite3_reset")
@@ -185,11 +195,16 @@ struct SqliteCalls
                 && take(c.columnInt64, "sqlite3_column_int64") && take(c.columnDouble, "sqlite3_column_double")
                 && take(c.columnText, "sqlite3_column_text") && take(c.columnBlob, "sqlite3_column_blob")
                 && take(c.columnBytes, "sqlite3_column_bytes");
-            return c;
-        }();
+        });
         return calls;
     }
 };
+
+// The driver's SQLite database, when SQLite's own calls can be reached.
+sqlite3* SqliteHandle(const QSqlDatabase& db)
+{
+    return SqliteCalls::Get().ok ? DriverHandle<sqlite3>(db, {"sqlite3*"}) : nullptr;
+}
 
 // One value bound as Qt's SQLite driver binds it (a null text is Null, flags and ints
 // as int, other values as their text), so both ways store the same.
@@ -448,6 +463,16 @@ void clsConnection::FailOnSqlite(sqlite3* db, sqlite3_stmt*& statement)
     Fail(text, code);
 }
 
+void clsConnection::FailOnPq(PGconn* session, PGresult* result)
+{
+    const PqCalls& pq = PqCalls::Get();
+    const QString text = QString::fromUtf8(result ? pq.message(result) : pq.connectionMessage(session)).trimmed();
+    const QString code = result ? QString::fromLatin1(pq.field(result, PG_DIAG_SQLSTATE)) : QString();
+    if (result)
+        pq.clear(result);
+    Fail(text.isEmpty() ? QStringLiteral("数据库操作失败") : text, code);
+}
+
 bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsizetype width, size_t perStatement,
                                        const RowValue& value)
 {
@@ -455,9 +480,7 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
     // than SQLite's whole insert: the statement is prepared and stepped here, on the
     // driver's own database handle (so inside its transaction).
     const SqliteCalls& api = SqliteCalls::Get();
-    if (!api.ok)
-        return false;
-    sqlite3* db = DriverHandle<sqlite3>(Database(), {"sqlite3*"});
+    sqlite3* db = SqliteHandle(Database());
     if (!db)
         return false;
     sqlite3_stmt* statement = nullptr;
@@ -469,7 +492,7 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
                 api.finalize(statement);
             statement = nullptr;
             RunHook(sql);
-            db = IsOpen() ? DriverHandle<sqlite3>(Database(), {"sqlite3*"}) : nullptr;
+            db = IsOpen() ? SqliteHandle(Database()) : nullptr;
             if (!db)
                 Fail(ClosedText());
             if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
@@ -514,7 +537,7 @@ void clsConnection::ReadInto(const QString& sql, const QVariantList& params, con
         && (IsPostgres() ? ReadThroughPq(sql, bound, columns, places, done)
                          : ReadThroughSqlite(sql, bound, columns, places, done)))
         return;
-    QSqlQuery query = Prepare(sql, bound);
+    QSqlQuery query = Prepare(sql, params);
     const QSqlRecord record = query.record();
     QStringList names;
     for (int i = 0; i < record.count(); ++i)
@@ -537,7 +560,7 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
     // Qt's driver keeps every value of a row in a cache of its own and hands out copies;
     // here each value is made once, straight from SQLite's, and handed over.
     const SqliteCalls& api = SqliteCalls::Get();
-    sqlite3* db = api.ok ? DriverHandle<sqlite3>(Database(), {"sqlite3*"}) : nullptr;
+    sqlite3* db = SqliteHandle(Database());
     if (!db)
         return false;
     sqlite3_stmt* statement = nullptr;
@@ -596,10 +619,10 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
 
 PGresult* clsConnection::RunThroughPq(const QString& sql, const QVariantList& params, int expected)
 {
-    const PqCalls& pq = PqCalls::Get();
-    PGconn* const session = pq.ok ? DriverHandle<PGconn>(Database(), {"PGconn*", "pg_conn*"}) : nullptr;
-    if (!session || pq.transaction(session) == PQTRANS_ACTIVE)
+    PGconn* const session = IdleSession(Database());
+    if (!session)
         return nullptr;
+    const PqCalls& pq = PqCalls::Get();
     std::vector<QByteArray> texts;
     std::vector<const char*> values;
     for (const QVariant& v : params) {
@@ -641,13 +664,8 @@ PGresult* clsConnection::RunThroughPq(const QString& sql, const QVariantList& pa
     }
     PGresult* result = pq.execParams(session, numbered.toUtf8().constData(), int(values.size()), nullptr, values.data(),
                                      nullptr, nullptr, 0);
-    if (pq.status(result) != expected) {
-        const QString message = QString::fromUtf8(result ? pq.message(result) : pq.connectionMessage(session)).trimmed();
-        const QString code = result ? QString::fromLatin1(pq.field(result, PG_DIAG_SQLSTATE)) : QString();
-        if (result)
-            pq.clear(result);
-        Fail(message.isEmpty() ? QStringLiteral("数据库操作失败") : message, code);
-    }
+    if (pq.status(result) != expected)
+        FailOnPq(session, result);
     return result;
 }
 
@@ -732,27 +750,16 @@ bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params
 
 bool clsConnection::CopyIn(const QString& table, const QStringList& columns, size_t rowCount, const RowValue& value)
 {
+    PGconn* const session = IsOpen() ? IdleSession(Database()) : nullptr;
+    if (!session)
+        return false;
     const PqCalls& pq = PqCalls::Get();
-    if (!pq.ok || !IsOpen())
-        return false;
-    // The driver declares the handle under the structure's own name.
-    PGconn* const session = DriverHandle<PGconn>(Database(), {"PGconn*", "pg_conn*"});
-    // A query of the driver's still being answered holds the session.
-    if (!session || pq.transaction(session) == PQTRANS_ACTIVE)
-        return false;
     const QString sql = QStringLiteral("Copy ") + table + QStringLiteral(" (") + columns.join(QLatin1Char(','))
         + QStringLiteral(") From Stdin");
     RunHook(sql);
-    const auto fail = [&](PGresult* result) {
-        const QString text = QString::fromUtf8(result ? pq.message(result) : pq.connectionMessage(session)).trimmed();
-        const QString code = result ? QString::fromLatin1(pq.field(result, PG_DIAG_SQLSTATE)) : QString();
-        if (result)
-            pq.clear(result);
-        Fail(text.isEmpty() ? QStringLiteral("数据库操作失败") : text, code);
-    };
     PGresult* started = pq.exec(session, sql.toUtf8().constData());
     if (pq.status(started) != PGRES_COPY_IN)
-        fail(started);
+        FailOnPq(session, started);
     pq.clear(started);
     // Sent in pieces as they are written: the server parses one while the next is made.
     constexpr qsizetype kPiece = 256 * 1024;
@@ -783,7 +790,7 @@ bool clsConnection::CopyIn(const QString& table, const QStringList& columns, siz
             pq.clear(result);
     }
     if (failure || !sent || ended != 1)
-        fail(failure);
+        FailOnPq(session, failure);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 #include <QMetaType>
 
+struct pg_conn;
 struct pg_result;
 struct sqlite3;
 struct sqlite3_stmt;
@@ -77,8 +78,9 @@ public:
     using RowDone = std::function<void()>;
     void ReadInto(const QString& sql, const QVariantList& params, const ColumnNames& columns, const RowPlaces& places,
                   const RowDone& done);
-    // Off: InsertMany and ReadMany go through Qt's drivers only, as where the client
-    // libraries cannot be reached (tests run both ways).
+    // Off: InsertMany, ReadMany and ReadInto, and on PostgreSQL every bound statement,
+    // go through Qt's drivers only, as where the client libraries cannot be reached
+    // (tests run both ways).
     static void SetDirectAccess(bool on) { s_direct = on; }
     // Values one statement of InsertMany may carry on this connection.
     int MaxBoundValues() const;
@@ -97,6 +99,8 @@ private:
     [[noreturn]] void Fail(const QSqlError& error);
     // SQLite's last error on `db`; `statement`, if any, is finished and left null.
     [[noreturn]] void FailOnSqlite(sqlite3* db, sqlite3_stmt*& statement);
+    // libpq's error: `result`'s (which is cleared), or the session's where there is none.
+    [[noreturn]] void FailOnPq(pg_conn* session, pg_result* result);
     void RunHook(const QString& sql);
     int Run(const QString& sql);
     QSqlQuery Prepare(const QString& sql, const QVariantList& params);
