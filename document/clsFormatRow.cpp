@@ -11,23 +11,29 @@ const std::array<const char*, kFldColumnCount>& Names()
     return names;
 }
 
+// Whether a value already has its column's kept form: a whole number as qlonglong, a
+// text as a QString that is not null (what the drivers mostly hand back).
+bool Kept(FldColumn column, const QVariant& value)
+{
+    if (!clsFormatRow::IsTextColumn(column))
+        return value.typeId() == QMetaType::LongLong;
+    return value.typeId() == QMetaType::QString && !static_cast<const QString*>(value.constData())->isNull();
+}
+
 // A stored whole number read back as the same value whatever the driver's type.
 QVariant Normalized(FldColumn column, const QVariant& value)
 {
     if (value.isNull())
         return QVariant();
+    if (Kept(column, value))
+        return value;
     if (clsFormatRow::IsTextColumn(column)) {
         // The drivers bind a null QString as SQL Null and an empty one as '': a row
-        // taken from the managers holds what a save of it stores. A text (what the
-        // drivers mostly hand back) is kept as it is.
-        if (value.typeId() == QMetaType::QString)
-            return static_cast<const QString*>(value.constData())->isNull() ? QVariant() : value;
+        // taken from the managers holds what a save of it stores.
         QString text = value.toString();
         return text.isNull() ? QVariant() : QVariant(text);
     }
     switch (value.metaType().id()) {
-    case QMetaType::LongLong:
-        return value;   // already the kept form
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::Long:
@@ -67,16 +73,11 @@ clsFormatRow& clsFormatRow::Set(FldColumn column, const QVariant& value)
 
 void clsFormatRow::KeepForms()
 {
+    // A read puts Null in place untyped.
     for (int c = 0; c < kFldColumnCount; ++c) {
         QVariant& v = values[size_t(c)];
-        const int type = v.typeId();
-        if (type == QMetaType::UnknownType)
-            continue;
-        const bool text = IsTextColumn(FldColumn(c));
-        if (type == (text ? QMetaType::QString : QMetaType::LongLong)
-            && !(text && static_cast<const QString*>(v.constData())->isNull()))
-            continue;
-        v = Normalized(FldColumn(c), v);
+        if (v.typeId() != QMetaType::UnknownType && !Kept(FldColumn(c), v))
+            v = Normalized(FldColumn(c), v);
     }
 }
 
