@@ -51,10 +51,8 @@ private Q_SLOTS:
     {
         clsTestDatabase::AddBackendColumn();
         QTest::addColumn<bool>("direct");
-        for (const QString& b : clsTestDatabase::Backends()) {
-            clsTestDatabase::NewRow(b, QStringLiteral("client library")) << true;
-            clsTestDatabase::NewRow(b, QStringLiteral("driver")) << false;
-        }
+        clsTestDatabase::RowPerBackend("client library", true);
+        clsTestDatabase::RowPerBackend("driver", false);
     }
     void insertManyAcrossStatements()
     {

@@ -15,14 +15,6 @@ void Columns(N... names)
     (QTest::addColumn<T>(names), ...);
 }
 
-// One row of such a table under each backend (its first column).
-template <typename... V>
-void BackendRow(const char* name, const V&... values)
-{
-    for (const QString& b : clsTestDatabase::Backends())
-        (clsTestDatabase::NewRow(b, QLatin1String(name)) << ... << values);
-}
-
 // Saves; answers whether the save went through (a refused one does).
 bool Saved(clsFieldsManager& fm)
 {
@@ -130,11 +122,11 @@ private Q_SLOTS:
     {
         Columns<QString, int, int, QString, int, QString>("backend", "topEx", "width", "note", "iSize", "loaded");
         // loaded: enabled, width, kind, numeric
-        BackendRow("disabled width 0 stays 0", 1, 0, QString(), 1, "0 0 1 0");
-        BackendRow("enabled width 0 gets 1000", 0, 0, QString(), 1, "1 1000 1 0");
-        BackendRow("SUM with blanks is numeric", 0, 500, QStringLiteral(" SUM "), 1, "1 500 0 1");
-        BackendRow("avg is numeric", 0, 500, QStringLiteral("avg"), 2, "1 500 0 1");
-        BackendRow("summary is only a note", 0, 500, QStringLiteral("summary"), 1, "1 500 1 0");
+        clsTestDatabase::RowPerBackend("disabled width 0 stays 0", 1, 0, QString(), 1, "0 0 1 0");
+        clsTestDatabase::RowPerBackend("enabled width 0 gets 1000", 0, 0, QString(), 1, "1 1000 1 0");
+        clsTestDatabase::RowPerBackend("SUM with blanks is numeric", 0, 500, QStringLiteral(" SUM "), 1, "1 500 0 1");
+        clsTestDatabase::RowPerBackend("avg is numeric", 0, 500, QStringLiteral("avg"), 2, "1 500 0 1");
+        clsTestDatabase::RowPerBackend("summary is only a note", 0, 500, QStringLiteral("summary"), 1, "1 500 1 0");
     }
     void columnRowReading()
     {
@@ -216,13 +208,13 @@ private Q_SLOTS:
     {
         Columns<QString, bool, QString, QString>("backend", "load", "failing", "routine");
         const QString ins = QStringLiteral("Rpt_FldDEF (ID,ModeEx,");   // the write, Insert or Copy
-        BackendRow("read", true, QStringLiteral("Select * From Rpt_FldDEF"), "AddColsObjec()");
-        BackendRow("delete", false, QStringLiteral("Delete From Rpt_FldDEF"), "AddNewColToDatabase() ");
-        BackendRow("insert column", false, ins + QStringLiteral("Name,OrderEx,"), "SaveNewColProperty() ");
-        BackendRow("insert title", false, ins + QStringLiteral("Name,nameForeign,TopEx"), "SaveProperty() ");
-        BackendRow("insert group", false, ins + QStringLiteral("Name,nameForeign,OrderEx,iSize"), "SaveGroupProperty() ");
-        BackendRow("insert sum", false, ins + QStringLiteral("Name,nameForeign,OrderEx)"), "SaveSumProperty() ");
-        BackendRow("help id write", false, ins + QStringLiteral("OrderEx)"), "SaveReportHelpid() ");
+        clsTestDatabase::RowPerBackend("read", true, QStringLiteral("Select * From Rpt_FldDEF"), "AddColsObjec()");
+        clsTestDatabase::RowPerBackend("delete", false, QStringLiteral("Delete From Rpt_FldDEF"), "AddNewColToDatabase() ");
+        clsTestDatabase::RowPerBackend("insert column", false, ins + QStringLiteral("Name,OrderEx,"), "SaveNewColProperty() ");
+        clsTestDatabase::RowPerBackend("insert title", false, ins + QStringLiteral("Name,nameForeign,TopEx"), "SaveProperty() ");
+        clsTestDatabase::RowPerBackend("insert group", false, ins + QStringLiteral("Name,nameForeign,OrderEx,iSize"), "SaveGroupProperty() ");
+        clsTestDatabase::RowPerBackend("insert sum", false, ins + QStringLiteral("Name,nameForeign,OrderEx)"), "SaveSumProperty() ");
+        clsTestDatabase::RowPerBackend("help id write", false, ins + QStringLiteral("OrderEx)"), "SaveReportHelpid() ");
     }
     void failingStatementStopsAndReports()
     {
@@ -411,10 +403,10 @@ private Q_SLOTS:
     void saveFillsForeignCaption_data()
     {
         Columns<QString, QString, QString, QString>("backend", "name", "foreign", "stored");
-        BackendRow("after underscore", "收入_Income", "", "Income");
-        BackendRow("nothing after underscore", "收入_ ", "", "收入");
-        BackendRow("caption kept", "收入_Income", "Revenue", "Revenue");
-        BackendRow("quotes", "O'x_It's", "", "It's");
+        clsTestDatabase::RowPerBackend("after underscore", "收入_Income", "", "Income");
+        clsTestDatabase::RowPerBackend("nothing after underscore", "收入_ ", "", "收入");
+        clsTestDatabase::RowPerBackend("caption kept", "收入_Income", "Revenue", "Revenue");
+        clsTestDatabase::RowPerBackend("quotes", "O'x_It's", "", "It's");
     }
     void saveFillsForeignCaption()
     {
@@ -439,8 +431,8 @@ private Q_SLOTS:
     void levelCheck_data()
     {
         Columns<QString, bool>("backend", "refused");
-        BackendRow("five levels", false);
-        BackendRow("six levels", true);
+        clsTestDatabase::RowPerBackend("five levels", false);
+        clsTestDatabase::RowPerBackend("six levels", true);
     }
     // A stored grid deeper than five rows is refused at save, with nothing written.
     void levelCheck()
@@ -478,11 +470,11 @@ private Q_SLOTS:
     {
         // row: the stored OrderEx and iSize, or nothing; loaded: group, subtotal, running, order
         Columns<QString, int, bool, bool, QString, QString>("backend", "group", "subtotal", "running", "row", "loaded");
-        BackendRow("grouped with subtotal", 2, true, false, "OrderEx=-1 and iSize=0", "2 1 0 1");
-        BackendRow("grouped with running total", 2, false, true, "OrderEx=0 and iSize=1", "2 0 1 1");
-        BackendRow("not groupable with field", 0, false, false, "OrderEx=-2 and iSize=0", "0 0 0 1");
-        BackendRow("not groupable keeps running flag", 0, false, true, "OrderEx=-2 and iSize=1", "0 0 1 1");
-        BackendRow("groupable, not grouped", 1, true, false, "", "1 0 0 0");
+        clsTestDatabase::RowPerBackend("grouped with subtotal", 2, true, false, "OrderEx=-1 and iSize=0", "2 1 0 1");
+        clsTestDatabase::RowPerBackend("grouped with running total", 2, false, true, "OrderEx=0 and iSize=1", "2 0 1 1");
+        clsTestDatabase::RowPerBackend("not groupable with field", 0, false, false, "OrderEx=-2 and iSize=0", "0 0 0 1");
+        clsTestDatabase::RowPerBackend("not groupable keeps running flag", 0, false, true, "OrderEx=-2 and iSize=1", "0 0 1 1");
+        clsTestDatabase::RowPerBackend("groupable, not grouped", 1, true, false, "", "1 0 0 0");
     }
     void groupRows()
     {
@@ -519,11 +511,11 @@ private Q_SLOTS:
     void sumRows_data()
     {
         Columns<QString, int, int, int, int, bool>("backend", "dtype", "sum", "rows", "loadedSum", "loadedNumber");
-        BackendRow("numeric, default", 0, -1, 1, -1, true);
-        BackendRow("numeric, sum", 0, 0, 1, 0, true);
-        BackendRow("numeric, balance scheme", 0, 2, 1, 2, true);
-        BackendRow("text column with a sum", 1, 0, 0, -1, false);
-        BackendRow("date column", 2, 1, 0, -1, false);
+        clsTestDatabase::RowPerBackend("numeric, default", 0, -1, 1, -1, true);
+        clsTestDatabase::RowPerBackend("numeric, sum", 0, 0, 1, 0, true);
+        clsTestDatabase::RowPerBackend("numeric, balance scheme", 0, 2, 1, 2, true);
+        clsTestDatabase::RowPerBackend("text column with a sum", 1, 0, 0, -1, false);
+        clsTestDatabase::RowPerBackend("date column", 2, 1, 0, -1, false);
     }
     void sumRows()
     {

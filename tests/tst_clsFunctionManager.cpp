@@ -195,10 +195,8 @@ private Q_SLOTS:
     {
         clsTestDatabase::AddBackendColumn();
         QTest::addColumn<bool>("accountDatabase");
-        for (const QString& b : clsTestDatabase::Backends()) {
-            clsTestDatabase::NewRow(b, QStringLiteral("suite database")) << false;
-            clsTestDatabase::NewRow(b, QStringLiteral("account database")) << true;
-        }
+        clsTestDatabase::RowPerBackend("suite database", false);
+        clsTestDatabase::RowPerBackend("account database", true);
     }
     void catalogue()
     {

@@ -57,6 +57,13 @@ public:
         return QTest::newRow(qPrintable(backend + QLatin1Char(' ') + name)) << backend;
     }
     static QStringList Backends() { return {QStringLiteral("sqlite"), QStringLiteral("postgres")}; }
+    // One row of such a table under each backend, named `name`, with these values.
+    template <typename... V>
+    static void RowPerBackend(const char* name, const V&... values)
+    {
+        for (const QString& b : Backends())
+            (NewRow(b, QString::fromUtf8(name)) << ... << values);
+    }
 
 private:
     QString m_backend;
