@@ -1,5 +1,6 @@
 #include "clsConnection.h"
 #include "clsDatabaseError.h"
+#include "modPublicDefine.h"
 #include <QLibrary>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -584,13 +585,14 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
                 QVariant& v = *at[i];
                 switch (api.columnType(statement, i)) {
                 case SQLITE_INTEGER:
-                    v = QVariant(qlonglong(api.columnInt64(statement, i)));
+                    PutValue(v, qlonglong(api.columnInt64(statement, i)));
                     break;
                 case SQLITE_FLOAT:
                     v = QVariant(api.columnDouble(statement, i));
                     break;
                 case SQLITE_NULL:
-                    v = QVariant();
+                    if (v.isValid())
+                        v = QVariant();
                     break;
                 case SQLITE_BLOB:
                     v = QVariant(QByteArray(static_cast<const char*>(api.columnBlob(statement, i)),
@@ -598,7 +600,7 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
                     break;
                 default: {
                     const char* text = reinterpret_cast<const char*>(api.columnText(statement, i));
-                    v = QVariant(QString::fromUtf8(text, api.columnBytes(statement, i)));
+                    PutValue(v, QString::fromUtf8(text, api.columnBytes(statement, i)));
                 }
                 }
             }
@@ -719,7 +721,8 @@ bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params
                 continue;
             QVariant& v = *at[i];
             if (pq.isNull(result, r, i)) {
-                v = QVariant();
+                if (v.isValid())
+                    v = QVariant();
                 continue;
             }
             const char* value = pq.value(result, r, i);
@@ -732,14 +735,17 @@ bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params
             case Kind::Long: {
                 qlonglong n = 0;
                 std::from_chars(value, value + length, n);
-                v = kinds[size_t(i)] == Kind::Int ? QVariant(int(n)) : QVariant(n);
+                if (kinds[size_t(i)] == Kind::Int)
+                    v = QVariant(int(n));
+                else
+                    PutValue(v, n);
                 break;
             }
             case Kind::Double:
                 v = QVariant(QByteArray::fromRawData(value, length).toDouble());
                 break;
             case Kind::Text:
-                v = QVariant(QString::fromUtf8(value, length));
+                PutValue(v, QString::fromUtf8(value, length));
                 break;
             }
         }

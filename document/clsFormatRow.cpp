@@ -16,8 +16,8 @@ const std::array<const char*, kFldColumnCount>& Names()
 bool Kept(FldColumn column, const QVariant& value)
 {
     if (!clsFormatRow::IsTextColumn(column))
-        return value.typeId() == QMetaType::LongLong;
-    return value.typeId() == QMetaType::QString && !static_cast<const QString*>(value.constData())->isNull();
+        return TypeIdOf(value) == QMetaType::LongLong;
+    return TypeIdOf(value) == QMetaType::QString && !static_cast<const QString*>(value.constData())->isNull();
 }
 
 // A stored whole number read back as the same value whatever the driver's type.
@@ -76,7 +76,9 @@ void clsFormatRow::KeepForms()
     // A read puts Null in place untyped.
     for (int c = 0; c < kFldColumnCount; ++c) {
         QVariant& v = values[size_t(c)];
-        if (v.typeId() != QMetaType::UnknownType && !Kept(FldColumn(c), v))
+        const int type = TypeIdOf(v);
+        if (type != QMetaType::UnknownType && (type != QMetaType::LongLong || IsTextColumn(FldColumn(c)))
+            && !Kept(FldColumn(c), v))
             v = Normalized(FldColumn(c), v);
     }
 }
@@ -84,9 +86,9 @@ void clsFormatRow::KeepForms()
 clsFormatRow& clsFormatRow::Set(FldColumn column, qint64 value)
 {
     if (IsTextColumn(column))
-        values[size_t(column)] = QString::number(value);
+        PutValue(values[size_t(column)], QString::number(value));
     else
-        values[size_t(column)] = QVariant(qlonglong(value));
+        PutValue(values[size_t(column)], qlonglong(value));
     return *this;
 }
 
@@ -95,7 +97,7 @@ clsFormatRow& clsFormatRow::Set(FldColumn column, const QString& value)
     if (value.isNull())
         values[size_t(column)] = QVariant();
     else if (IsTextColumn(column))
-        values[size_t(column)] = value;
+        PutValue(values[size_t(column)], QString(value));
     else
         values[size_t(column)] = Normalized(column, value);
     return *this;
@@ -104,12 +106,25 @@ clsFormatRow& clsFormatRow::Set(FldColumn column, const QString& value)
 QString clsFormatRow::Text(FldColumn column) const
 {
     const QVariant& v = Value(column);
+    // The kept text handed out shared unless it has ends to trim.
+    if (TypeIdOf(v) == QMetaType::QString) {
+        const QString& text = *static_cast<const QString*>(v.constData());
+        if (text.isEmpty() || (!text.front().isSpace() && !text.back().isSpace()))
+            return text;
+        return text.trimmed();
+    }
     return v.isNull() ? QString() : v.toString().trimmed();
 }
 
 qint32 clsFormatRow::Long(FldColumn column) const
 {
-    return CLng(Value(column));
+    const QVariant& v = Value(column);
+    if (TypeIdOf(v) == QMetaType::LongLong) {
+        const qlonglong n = *static_cast<const qlonglong*>(v.constData());
+        if (n >= std::numeric_limits<qint32>::min() && n <= std::numeric_limits<qint32>::max())
+            return qint32(n);
+    }
+    return CLng(v);
 }
 
 bool clsFormatRow::operator==(const clsFormatRow& other) const
@@ -119,23 +134,27 @@ bool clsFormatRow::operator==(const clsFormatRow& other) const
     for (size_t i = 0; i < values.size(); ++i) {
         const QVariant& a = values[i];
         const QVariant& b = other.values[i];
+        // The kept forms compared where they are kept: a snapshot is compared whole at
+        // every step.
+        if (!a.data_ptr().is_null && !b.data_ptr().is_null) {
+            const int type = TypeIdOf(a);
+            if (type == QMetaType::LongLong && TypeIdOf(b) == type) {
+                if (*static_cast<const qlonglong*>(a.constData()) != *static_cast<const qlonglong*>(b.constData()))
+                    return false;
+                continue;
+            }
+            if (type == QMetaType::QString && TypeIdOf(b) == type) {
+                if (*static_cast<const QString*>(a.constData()) != *static_cast<const QString*>(b.constData()))
+                    return false;
+                continue;
+            }
+        }
         if (a.isNull() != b.isNull())
             return false;
         if (a.isNull())
             continue;
-        const int type = a.typeId();
-        if (type != b.typeId())
+        if (a.typeId() != b.typeId() || a != b)
             return false;
-        // The two kept types compared directly: a snapshot is compared whole at every step.
-        if (type == QMetaType::LongLong) {
-            if (*static_cast<const qlonglong*>(a.constData()) != *static_cast<const qlonglong*>(b.constData()))
-                return false;
-        } else if (type == QMetaType::QString) {
-            if (*static_cast<const QString*>(a.constData()) != *static_cast<const QString*>(b.constData()))
-                return false;
-        } else if (a != b) {
-            return false;
-        }
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #include "clsFormatStore.h"
 #include "clsConnection.h"
 #include "clsDatabaseError.h"
+#include "modPublicDefine.h"
 #include <QHash>
 #include <QSqlRecord>
 #include <algorithm>
@@ -13,9 +14,27 @@ namespace {
 qint64 SortKey(const clsFormatRow& row, FldColumn column)
 {
     const QVariant& v = row.Value(column);
-    if (v.isNull() || v.metaType().id() != QMetaType::LongLong)
+    if (v.data_ptr().is_null || TypeIdOf(v) != QMetaType::LongLong)
         return std::numeric_limits<qint64>::min();
-    return v.toLongLong();
+    return *static_cast<const qlonglong*>(v.constData());
+}
+
+// Null, number or anything else, as CompareRows ranks a value.
+int Rank(const QVariant& v)
+{
+    if (!v.data_ptr().is_null) {
+        switch (TypeIdOf(v)) {
+        case QMetaType::UnknownType:
+            return 0;
+        case QMetaType::LongLong:
+            return 1;
+        case QMetaType::QString:
+            return 2;
+        default:
+            break;
+        }
+    }
+    return v.isNull() ? 0 : TypeIdOf(v) == QMetaType::LongLong ? 1 : 2;
 }
 
 // Whole rows column by column: Null first, then numbers by value, then texts. It settles
@@ -23,11 +42,10 @@ qint64 SortKey(const clsFormatRow& row, FldColumn column)
 // whichever order the database hands its rows out in.
 int CompareRows(const clsFormatRow& a, const clsFormatRow& b)
 {
-    const auto rank = [](const QVariant& v) { return v.isNull() ? 0 : v.metaType().id() == QMetaType::LongLong ? 1 : 2; };
     for (int c = 0; c < kFldColumnCount; ++c) {
         const QVariant& x = a.Value(FldColumn(c));
         const QVariant& y = b.Value(FldColumn(c));
-        const int rx = rank(x), ry = rank(y);
+        const int rx = Rank(x), ry = Rank(y);
         if (rx != ry)
             return rx < ry ? -1 : 1;
         if (rx == 1) {
@@ -38,7 +56,7 @@ int CompareRows(const clsFormatRow& a, const clsFormatRow& b)
         }
         if (rx == 2) {
             // Texts (nearly all of them) are compared where they are kept.
-            const bool texts = x.typeId() == QMetaType::QString && y.typeId() == QMetaType::QString;
+            const bool texts = TypeIdOf(x) == QMetaType::QString && TypeIdOf(y) == QMetaType::QString;
             const int text = texts ? static_cast<const QString*>(x.constData())->compare(*static_cast<const QString*>(y.constData()))
                                    : x.toString().compare(y.toString());
             if (text != 0)
@@ -108,6 +126,7 @@ std::vector<clsFormatRow> Grouped(Rows& read, const std::vector<qint32>& kinds)
         int rank;
         std::array<qint64, 4> values;
         size_t at;
+        const QString* name = nullptr;
     };
     std::vector<Key> keys;
     keys.reserve(read.size());
@@ -119,6 +138,22 @@ std::vector<clsFormatRow> Grouped(Rows& read, const std::vector<qint32>& kinds)
         const std::vector<FldColumn>& columns = SortColumns(read[i].ModeEx);
         for (size_t k = 0; k < columns.size() && k < key.values.size(); ++k)
             key.values[k] = SortKey(read[i], columns[k]);
+        if (columns.empty()) {
+            // A kind without an order of its own goes by its whole rows. Their first two
+            // columns, taken here as CompareRows ranks them, settle nearly every pair;
+            // a number column holding something else leaves it all to CompareRows.
+            const QVariant& order = read[i].Value(FldColumn::OrderEx);
+            const QVariant& name = read[i].Value(FldColumn::Name);
+            const int orderRank = Rank(order);
+            key.values[0] = orderRank;
+            if (orderRank == 1)
+                key.values[1] = *static_cast<const qlonglong*>(order.constData());
+            if (orderRank != 2) {
+                key.values[2] = Rank(name);
+                if (key.values[2] == 2 && TypeIdOf(name) == QMetaType::QString)
+                    key.name = static_cast<const QString*>(name.constData());
+            }
+        }
         keys.push_back(key);
     }
     const auto before = [&](const Key& a, const Key& b) {
@@ -126,6 +161,9 @@ std::vector<clsFormatRow> Grouped(Rows& read, const std::vector<qint32>& kinds)
             return a.rank < b.rank;
         if (a.values != b.values)
             return a.values < b.values;
+        if (a.name && b.name)
+            if (const int names = a.name->compare(*b.name))
+                return names < 0;
         return CompareRows(read[a.at], read[b.at]) < 0;
     };
     if (!std::is_sorted(keys.begin(), keys.end(), before))
@@ -175,7 +213,7 @@ std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 i
         return places.data();
     };
     const auto done = [&] {
-        current->ModeEx = modeAt >= 0 ? mode.toInt() : 0;
+        current->ModeEx = modeAt < 0 ? 0 : TypeIdOf(mode) == QMetaType::LongLong ? qint32(*static_cast<const qlonglong*>(mode.constData())) : mode.toInt();
         current->KeepForms();
     };
     conn.ReadInto(QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + KindList(kinds)

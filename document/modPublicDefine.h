@@ -44,6 +44,31 @@ qint32 Clamp32(qint64 value);
 qint32 CLng(const QVariant& value);
 double CDbl(const QVariant& value);
 bool CBool(const QVariant& value);
+// A value's type without a call into Qt: opening and snapshotting a format ask it of
+// every value, and QVariant::typeId() is not inlined.
+inline int TypeIdOf(const QVariant& value)
+{
+    return value.data_ptr().typeId();
+}
+// A value made in its slot. An empty QVariant owns nothing, so when the slot is empty
+// (every slot of a row just made) the value is built there instead of being built
+// aside, swapped in and the empty one destroyed; a text is moved in, not shared.
+inline void PutValue(QVariant& slot, qlonglong value)
+{
+    if (TypeIdOf(slot) == QMetaType::UnknownType)
+        new (&slot) QVariant(value);
+    else
+        slot = QVariant(value);
+}
+inline void PutValue(QVariant& slot, QString&& value)
+{
+    if (TypeIdOf(slot) != QMetaType::UnknownType) {
+        slot = QVariant(value);
+        return;
+    }
+    new (&slot) QVariant(QString());
+    static_cast<QString*>(const_cast<void*>(slot.constData()))->swap(value);
+}
 // Lenient forms for typed input: `ok` tells whether the text was a number.
 qint32 ToLong(const QString& text, bool* ok = nullptr);
 

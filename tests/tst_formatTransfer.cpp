@@ -1,6 +1,7 @@
 #include "document/clsDefinitionStore.h"
 #include "document/clsDocument.h"
 #include "document/clsFormatCheck.h"
+#include "document/clsFormatStore.h"
 #include "document/clsFormatTransfer.h"
 #include "ranges/clsRangeManager.h"
 #include "clsRecordingPrompt.h"
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
+#include <random>
 
 using Plant = std::function<void(clsFormatSnapshot&)>;
 Q_DECLARE_METATYPE(Plant)
@@ -297,6 +299,31 @@ private Q_SLOTS:
             0, "已导出 5 个报表到 {dir}/two，失败 0 个", {"{dir}/one", "{dir}/two"});
         row("neither one nor all", {{"export"}}, 2, "--all");
     }
+    // A format reads back in one order whatever order the database hands its rows out
+    // in: ties, Null, and a text where a number belongs included.
+    void readOrderIgnoresStoredOrder()
+    {
+        QRandomGenerator random(15);
+        const qint32 kinds[] = {FormatKind::Column, FormatKind::Group, FormatKind::Sum, FormatKind::Title, FormatKind::Label};
+        const QVariant numbers[] = {QVariant(), QVariant(qlonglong(1)), QVariant(qlonglong(2)), QVariant(QStringLiteral("y")),
+                                    QVariant(QStringLiteral("x"))};
+        const QVariant texts[] = {QVariant(), QVariant(QString()), QVariant(QStringLiteral("甲")), QVariant(QStringLiteral("乙"))};
+        std::vector<clsFormatRow> rows;
+        for (int i = 0; i < 300; ++i) {
+            clsFormatRow& r = rows.emplace_back(kinds[random.bounded(5)]);
+            for (int c = 0; c < kFldColumnCount; ++c)
+                r.values[size_t(c)] = clsFormatRow::IsTextColumn(FldColumn(c)) ? texts[random.bounded(4)] : numbers[random.bounded(5)];
+        }
+        std::vector<clsFormatRow> first = rows;
+        clsFormatStore::OrderAsRead(first);
+        for (int round = 0; round < 5; ++round) {
+            std::shuffle(rows.begin(), rows.end(), random);
+            std::vector<clsFormatRow> again = rows;
+            clsFormatStore::OrderAsRead(again);
+            QVERIFY(again == first);
+        }
+    }
+
     void commandLine()
     {
         QFETCH(QList<QStringList>, steps);
