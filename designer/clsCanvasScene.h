@@ -70,6 +70,8 @@ public:
     // Unloads every element of the four kinds (the templates stay), hides the separator
     // line and drops the size handles: a redraw starts from nothing.
     void DeleteAllObjects();
+    // Room for a pass that is about to put `count` elements of a kind.
+    void Reserve(Kind kind, size_t count);
 
     // Selection marks: four handles just outside the middle of an element's edges, and
     // taking them away again.

@@ -206,19 +206,19 @@ bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& repo
     m_objPropertys = std::make_unique<clsPropertysManager>();
 
     // The whole format in one read; each manager takes its kinds.
-    std::vector<clsFormatRow> rows;
+    clsFormatStore::RowsInPlace rows;
     try {
         if (!m_AdoConn)
             throw clsDatabaseError(clsConnection::ClosedText());
-        rows = clsFormatStore::ReadRows(*m_AdoConn, id, clsFormatRow::SavedKinds());
+        rows = clsFormatStore::ReadInPlace(*m_AdoConn, id, clsFormatRow::SavedKinds());
     } catch (const std::exception& e) {
         ReportException(e, kModule);
     }
     const auto of = [&](const std::vector<qint32>& kinds) {
         std::vector<const clsFormatRow*> picked;
-        for (const clsFormatRow& r : rows)
-            if (std::find(kinds.begin(), kinds.end(), r.ModeEx) != kinds.end())
-                picked.push_back(&r);
+        for (const clsFormatRow* r : rows.ordered)
+            if (std::find(kinds.begin(), kinds.end(), r->ModeEx) != kinds.end())
+                picked.push_back(r);
         return picked;
     };
 

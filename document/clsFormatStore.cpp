@@ -101,6 +101,7 @@ public:
     }
     clsFormatRow& operator[](size_t i) { return m_blocks[i / kBlock][i % kBlock]; }
     size_t size() const { return m_count; }
+    std::vector<std::unique_ptr<clsFormatRow[]>> TakeBlocks() { return std::move(m_blocks); }
 
 private:
     static constexpr size_t kBlock = 64;
@@ -108,14 +109,13 @@ private:
     size_t m_count = 0;
 };
 
-// Rows in the loaders' order: kinds as listed (rows of other kinds are left out), each
-// kind by its own columns, whole rows settling ties, moved once into a vector of their
-// own size. A save writes rows in this order and SQLite hands them back as stored, so
-// there the check that they already are in order is usually the whole cost.
-// PostgreSQL puts new rows into the space deleted ones left, so its rows mostly need
-// the sort: of indices, each row's keys taken once.
+// The loaders' order of rows: kinds as listed (rows of other kinds are left out), each
+// kind by its own columns, whole rows settling ties. A save writes rows in this order
+// and SQLite hands them back as stored, so there the check that they already are in
+// order is usually the whole cost. PostgreSQL puts new rows into the space deleted
+// ones left, so its rows mostly need the sort: of indices, each row's keys taken once.
 template <typename Rows>
-std::vector<clsFormatRow> Grouped(Rows& read, const std::vector<qint32>& kinds)
+std::vector<size_t> Order(Rows& read, const std::vector<qint32>& kinds)
 {
     QHash<qint32, int> rank;
     for (size_t i = 0; i < kinds.size(); ++i)
@@ -168,23 +168,26 @@ std::vector<clsFormatRow> Grouped(Rows& read, const std::vector<qint32>& kinds)
     };
     if (!std::is_sorted(keys.begin(), keys.end(), before))
         std::stable_sort(keys.begin(), keys.end(), before);
-    std::vector<clsFormatRow> rows;
-    rows.reserve(keys.size());
+    std::vector<size_t> order;
+    order.reserve(keys.size());
     for (const Key& key : keys)
-        rows.push_back(std::move(read[key.at]));
+        order.push_back(key.at);
+    return order;
+}
+
+// The rows in that order, moved once into a vector of their own size.
+template <typename Rows>
+std::vector<clsFormatRow> Grouped(Rows& read, const std::vector<qint32>& kinds)
+{
+    std::vector<clsFormatRow> rows;
+    const std::vector<size_t> order = Order(read, kinds);
+    rows.reserve(order.size());
+    for (size_t at : order)
+        rows.push_back(std::move(read[at]));
     return rows;
 }
-}
 
-QString clsFormatStore::KindList(const std::vector<qint32>& kinds)
-{
-    QStringList parts;
-    for (qint32 k : kinds)
-        parts << QString::number(k);
-    return parts.join(QLatin1Char(','));
-}
-
-std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds)
+ReadBlocks ReadAll(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds)
 {
     // Field positions are looked up once for the whole read.
     std::array<int, kFldColumnCount> at{};
@@ -216,10 +219,37 @@ std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 i
         current->ModeEx = modeAt < 0 ? 0 : TypeIdOf(mode) == QMetaType::LongLong ? qint32(*static_cast<const qlonglong*>(mode.constData())) : mode.toInt();
         current->KeepForms();
     };
-    conn.ReadInto(QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + KindList(kinds)
+    conn.ReadInto(QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + clsFormatStore::KindList(kinds)
                       + QStringLiteral(")"),
                   {id}, columns, place, done);
+    return rows;
+}
+}
+
+QString clsFormatStore::KindList(const std::vector<qint32>& kinds)
+{
+    QStringList parts;
+    for (qint32 k : kinds)
+        parts << QString::number(k);
+    return parts.join(QLatin1Char(','));
+}
+
+std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds)
+{
+    ReadBlocks rows = ReadAll(conn, id, kinds);
     return Grouped(rows, kinds);
+}
+
+clsFormatStore::RowsInPlace clsFormatStore::ReadInPlace(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds)
+{
+    ReadBlocks rows = ReadAll(conn, id, kinds);
+    RowsInPlace read;
+    const std::vector<size_t> order = Order(rows, kinds);
+    read.ordered.reserve(order.size());
+    for (size_t at : order)
+        read.ordered.push_back(&rows[at]);
+    read.blocks = rows.TakeBlocks();
+    return read;
 }
 
 void clsFormatStore::OrderAsRead(std::vector<clsFormatRow>& rows)

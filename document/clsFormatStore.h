@@ -1,5 +1,6 @@
 #pragma once
 #include "clsFormatRow.h"
+#include <memory>
 #include <vector>
 
 class clsConnection;
@@ -15,6 +16,14 @@ public:
     // Width), kinds in the order given. What those orders leave open is settled by the
     // rows' values, never by the order the database returns them in.
     static std::vector<clsFormatRow> ReadRows(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
+    // The same rows in the same order, left where they were read: an open hands each
+    // manager its kinds by pointer, so no row is moved.
+    struct RowsInPlace
+    {
+        std::vector<const clsFormatRow*> ordered;
+        std::vector<std::unique_ptr<clsFormatRow[]>> blocks;
+    };
+    static RowsInPlace ReadInPlace(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
     // Deletes the report's rows of the given kinds in one statement.
     static void DeleteKinds(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
     // Inserts rows (all of one kind, `modeEx`) with the columns that kind writes.

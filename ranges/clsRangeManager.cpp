@@ -663,6 +663,12 @@ void clsRangeManager::LayoutAll()
     clsFieldsManager* fields = DocumentFields();
     if (scene) {
         scene->DeleteAllObjects();
+        if (fields) {
+            scene->Reserve(clsCanvasScene::Kind::Column, fields->Cols.size());
+            scene->Reserve(clsCanvasScene::Kind::Title, fields->Titles.size());
+        }
+        if (labels)
+            scene->Reserve(clsCanvasScene::Kind::Label, labels->Labels.size());
         scene->picDraw.width = std::max(0, MmToTwips(kSheetWidthMm) - clsCanvasScene::RulerThickness);
         scene->picDraw.height = 0;
     }
