@@ -17,7 +17,7 @@ const QString kModule = QStringLiteral("clsFieldsManager");
 
 QString Key(const QString& name)
 {
-    return name.trimmed().toLower();
+    return IsPlainName(name) ? name : name.trimmed().toLower();
 }
 
 QString Num(qint64 value)
@@ -138,6 +138,7 @@ void clsFieldsManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*
 
 bool clsFieldsManager::AddColsObjec(const std::vector<const clsFormatRow*>& rows)
 {
+    Cols.reserve(Cols.size() + rows.size());
     try {
         for (const clsFormatRow* row : rows) {
             auto col = std::make_unique<clsRepcol>();
@@ -185,6 +186,7 @@ bool clsFieldsManager::AddColsObjec(const std::vector<const clsFormatRow*>& rows
 
 void clsFieldsManager::AddColsTitles(const std::vector<const clsFormatRow*>& rows)
 {
+    Titles.reserve(Titles.size() + rows.size());
     try {
         for (const clsFormatRow* row : rows) {
             auto title = std::make_unique<clsTitle>();
@@ -209,11 +211,15 @@ void clsFieldsManager::AddColsTitles(const std::vector<const clsFormatRow*>& row
     qint32 R = 1;
     for (const auto& t : Titles)
         R = std::max(R, t->top);
-    QHash<qint32, std::vector<clsTitle*>> byLeft;
+    // Titles by their left column, in their order within a column.
+    std::vector<std::pair<qint32, clsTitle*>> byLeft;
+    byLeft.reserve(Titles.size());
     for (const auto& t : Titles)
-        byLeft[t->left].push_back(t.get());
+        byLeft.emplace_back(t->left, t.get());
+    std::stable_sort(byLeft.begin(), byLeft.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
 
     std::vector<qint64> prefix(1, 0);  // prefix[k] = widths of enabled columns numbered 1..k
+    prefix.reserve(Cols.size() + 1);
     std::vector<const clsRepcol*> missing;
     for (const auto& colPtr : Cols) {
         clsRepcol& C = *colPtr;
@@ -221,13 +227,12 @@ void clsFieldsManager::AddColsTitles(const std::vector<const clsFormatRow*>& row
             continue;
         prefix.push_back(prefix.back() + C.Width);
         clsTitle* found = nullptr;
-        const auto it = byLeft.constFind(C.Col);
-        if (it != byLeft.constEnd()) {
-            for (clsTitle* T : *it) {
-                if (T->top == R || T->Height == R || qint64(T->top) + T->Height - 1 == R) {
-                    found = T;
-                    break;
-                }
+        auto it = std::lower_bound(byLeft.begin(), byLeft.end(), C.Col, [](const auto& a, qint32 left) { return a.first < left; });
+        for (; it != byLeft.end() && it->first == C.Col; ++it) {
+            const clsTitle* T = it->second;
+            if (T->top == R || T->Height == R || qint64(T->top) + T->Height - 1 == R) {
+                found = it->second;
+                break;
             }
         }
         if (found) {

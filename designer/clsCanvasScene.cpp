@@ -1,4 +1,5 @@
 #include "clsCanvasScene.h"
+#include "document/modPublicDefine.h"
 #include <algorithm>
 
 clsCanvasScene::clsCanvasScene()
@@ -18,18 +19,8 @@ clsCanvasScene::~clsCanvasScene() = default;
 
 QString clsCanvasScene::Key(const QString& name)
 {
-    // Most names are Chinese or lower-case ASCII, with nothing to trim or fold: they are
-    // their own key, shared rather than copied twice.
-    const auto plain = [](QChar c) {
-        const char16_t u = c.unicode();
-        return u < 0x80 ? !(u >= 'A' && u <= 'Z') && u > ' ' : u >= 0x3400 && u < 0xA000;
-    };
-    const bool inside = std::all_of(name.begin(), name.end(), [&](QChar c) {
-        return plain(c) || c == QLatin1Char(' ');
-    });
-    if (inside && !name.isEmpty() && name.front() != QLatin1Char(' ') && name.back() != QLatin1Char(' '))
-        return name;
-    return name.trimmed().toCaseFolded();
+    // Most names have nothing to trim or fold: shared rather than copied twice.
+    return IsPlainName(name) ? name : name.trimmed().toCaseFolded();
 }
 
 void clsCanvasScene::Reserve(Kind kind, size_t count)

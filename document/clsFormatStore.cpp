@@ -110,10 +110,11 @@ private:
 };
 
 // The loaders' order of rows: kinds as listed (rows of other kinds are left out), each
-// kind by its own columns, whole rows settling ties. A save writes rows in this order
-// and SQLite hands them back as stored, so there the check that they already are in
-// order is usually the whole cost. PostgreSQL puts new rows into the space deleted
-// ones left, so its rows mostly need the sort: of indices, each row's keys taken once.
+// kind by its own columns, whole rows settling ties. A save writes each kind's rows in
+// this order and SQLite hands them back so (by kind number, then OrderEx, then as
+// stored), so there the check that a kind already is in order is usually the whole
+// cost. PostgreSQL puts new rows into the space deleted ones left, so its rows mostly
+// need the sort: of indices, each row's keys taken once.
 template <typename Rows>
 std::vector<size_t> Order(Rows& read, const std::vector<qint32>& kinds)
 {
@@ -166,12 +167,27 @@ std::vector<size_t> Order(Rows& read, const std::vector<qint32>& kinds)
                 return names < 0;
         return CompareRows(read[a.at], read[b.at]) < 0;
     };
-    if (!std::is_sorted(keys.begin(), keys.end(), before))
-        std::stable_sort(keys.begin(), keys.end(), before);
+    // Kinds apart first, keeping the order read: the database's index hands a report's
+    // rows out by kind number, which is not the loaders' order of kinds, while within
+    // a kind they mostly are in order already.
+    std::vector<size_t> start(kinds.size() + 1, 0);
+    for (const Key& key : keys)
+        ++start[size_t(key.rank) + 1];
+    for (size_t k = 1; k < start.size(); ++k)
+        start[k] += start[k - 1];
+    std::vector<Key> byKind(keys.size());
+    std::vector<size_t> next(start.begin(), start.end() - 1);
+    for (const Key& key : keys)
+        byKind[next[size_t(key.rank)]++] = key;
     std::vector<size_t> order;
     order.reserve(keys.size());
-    for (const Key& key : keys)
-        order.push_back(key.at);
+    for (size_t k = 0; k + 1 < start.size(); ++k) {
+        const auto from = byKind.begin() + qsizetype(start[k]), to = byKind.begin() + qsizetype(start[k + 1]);
+        if (!std::is_sorted(from, to, before))
+            std::stable_sort(from, to, before);
+        for (auto it = from; it != to; ++it)
+            order.push_back(it->at);
+    }
     return order;
 }
 

@@ -172,6 +172,18 @@ bool SameText(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+bool IsPlainName(const QString& name)
+{
+    if (name.isEmpty() || name.front() == QLatin1Char(' ') || name.back() == QLatin1Char(' '))
+        return false;
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 ? u < ' ' || (u >= 'A' && u <= 'Z') : u < 0x3400 || u >= 0xA000)
+            return false;
+    }
+    return true;
+}
+
 QString SqlQuote(const QString& text)
 {
     QString quoted = text;

@@ -74,6 +74,9 @@ qint32 ToLong(const QString& text, bool* ok = nullptr);
 
 // Names, keys, kinds and captions are compared without regard to letter case.
 bool SameText(const QString& a, const QString& b);
+// A name that trimming and any change of case leave as it is (Chinese ideographs and
+// ASCII other than capitals, no space at either end): its own lookup key.
+bool IsPlainName(const QString& name);
 
 // The one routine that prepares a text for SQL: doubles every single quote.
 // The caller puts the surrounding quotes, so the statement texts read as written.

@@ -20,7 +20,10 @@ const QString kModule = QStringLiteral("clsLabelManager");
 // separator the whole text (trimmed) is the head and the rest is empty.
 bool SplitText(const QString& text, const QString& separator, QString& head, QString& rest)
 {
-    const int at = text.indexOf(separator, 0, Qt::CaseInsensitive);
+    // Letter case matters only to a separator with letters; a punctuation mark is found
+    // without folding the text.
+    const bool letters = std::any_of(separator.begin(), separator.end(), [](QChar c) { return c.isLetter(); });
+    const int at = text.indexOf(separator, 0, letters ? Qt::CaseInsensitive : Qt::CaseSensitive);
     if (at >= 0) {
         head = text.left(at);
         rest = text.mid(at + separator.size()).trimmed();
@@ -228,6 +231,7 @@ void clsLabelManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*>
 {
     m_lngID = ID;
     Labels.clear();
+    Labels.reserve(rows.size());
     for (const clsFormatRow* row : rows) {
         auto label = std::make_unique<clsLabel>();
         // A value that does not convert leaves the field at its default.
