@@ -361,7 +361,8 @@ bool clsFieldsManager::PrepareForSave()
 
 QString clsFieldsManager::SavedTitleCaption(const clsTitle& t)
 {
-    if (!t.nameForeign.trimmed().isEmpty())
+    // Asked of every title at each layout and snapshot: blank is seen without a copy.
+    if (!std::all_of(t.nameForeign.begin(), t.nameForeign.end(), [](QChar c) { return c.isSpace(); }))
         return t.nameForeign;
     // Without a caption a title shows the part of its name after "_" (收入_Income →
     // Income), or its whole name.

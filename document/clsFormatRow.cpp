@@ -77,8 +77,17 @@ void clsFormatRow::KeepForms()
     for (int c = 0; c < kFldColumnCount; ++c) {
         QVariant& v = values[size_t(c)];
         const int type = TypeIdOf(v);
-        if (type != QMetaType::UnknownType && (type != QMetaType::LongLong || IsTextColumn(FldColumn(c)))
-            && !Kept(FldColumn(c), v))
+        if (type == QMetaType::UnknownType)
+            continue;
+        const bool text = IsTextColumn(FldColumn(c));
+        if (!text && type == QMetaType::LongLong)
+            continue;
+        // PostgreSQL's integer columns come as int: widened where they lie.
+        if (!text && type == QMetaType::Int && !v.data_ptr().is_null) {
+            v = QVariant(qlonglong(*static_cast<const int*>(v.constData())));
+            continue;
+        }
+        if (!Kept(FldColumn(c), v))
             v = Normalized(FldColumn(c), v);
     }
 }
