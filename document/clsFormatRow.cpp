@@ -3,6 +3,10 @@
 #include <QHash>
 
 namespace {
+// The text columns: Name, nameForeign, FormatEx, Condition, Note and Expression.
+constexpr std::array<bool, kFldColumnCount> kTextColumns = {false, true, true, true, true, false, true, false,
+                                                           true, false, false, false, false, false, false};
+
 const std::array<const char*, kFldColumnCount>& Names()
 {
     static const std::array<const char*, kFldColumnCount> names = {
@@ -79,12 +83,14 @@ void clsFormatRow::KeepForms()
         const int type = TypeIdOf(v);
         if (type == QMetaType::UnknownType)
             continue;
-        const bool text = IsTextColumn(FldColumn(c));
+        const bool text = kTextColumns[size_t(c)];
         if (!text && type == QMetaType::LongLong)
             continue;
-        // PostgreSQL's integer columns come as int: widened where they lie.
-        if (!text && type == QMetaType::Int && !v.data_ptr().is_null) {
-            v = QVariant(qlonglong(*static_cast<const int*>(v.constData())));
+        // PostgreSQL's integer columns come as int: widened where they lie (an int held
+        // in a QVariant owns nothing to release).
+        if (!text && type == QMetaType::Int && !v.data_ptr().is_null && !v.data_ptr().is_shared) {
+            const qlonglong n = *static_cast<const int*>(v.constData());
+            new (&v) QVariant(n);
             continue;
         }
         if (!Kept(FldColumn(c), v))
@@ -175,17 +181,7 @@ QString clsFormatRow::ColumnName(FldColumn column)
 
 bool clsFormatRow::IsTextColumn(FldColumn column)
 {
-    switch (column) {
-    case FldColumn::Name:
-    case FldColumn::nameForeign:
-    case FldColumn::FormatEx:
-    case FldColumn::Condition:
-    case FldColumn::Note:
-    case FldColumn::Expression:
-        return true;
-    default:
-        return false;
-    }
+    return kTextColumns[size_t(column)];
 }
 
 const std::vector<qint32>& clsFormatRow::SavedKinds()

@@ -127,7 +127,7 @@ std::vector<size_t> Order(Rows& read, const std::vector<qint32>& kinds)
         int rank;
         std::array<qint64, 4> values;
         size_t at;
-        const QString* name = nullptr;
+        const QString* name;
     };
     std::vector<Key> keys;
     keys.reserve(read.size());
@@ -135,7 +135,7 @@ std::vector<size_t> Order(Rows& read, const std::vector<qint32>& kinds)
         const auto r = rank.constFind(read[i].ModeEx);
         if (r == rank.constEnd())
             continue;
-        Key key{*r, {}, i};
+        Key key{*r, {}, i, nullptr};
         const std::vector<FldColumn>& columns = SortColumns(read[i].ModeEx);
         for (size_t k = 0; k < columns.size() && k < key.values.size(); ++k)
             key.values[k] = SortKey(read[i], columns[k]);
@@ -175,14 +175,15 @@ std::vector<size_t> Order(Rows& read, const std::vector<qint32>& kinds)
         ++start[size_t(key.rank) + 1];
     for (size_t k = 1; k < start.size(); ++k)
         start[k] += start[k - 1];
-    std::vector<Key> byKind(keys.size());
+    const std::unique_ptr<Key[]> byKind(new Key[keys.size()]);
     std::vector<size_t> next(start.begin(), start.end() - 1);
     for (const Key& key : keys)
         byKind[next[size_t(key.rank)]++] = key;
     std::vector<size_t> order;
     order.reserve(keys.size());
     for (size_t k = 0; k + 1 < start.size(); ++k) {
-        const auto from = byKind.begin() + qsizetype(start[k]), to = byKind.begin() + qsizetype(start[k + 1]);
+        Key* const from = byKind.get() + start[k];
+        Key* const to = byKind.get() + start[k + 1];
         if (!std::is_sorted(from, to, before))
             std::stable_sort(from, to, before);
         for (auto it = from; it != to; ++it)
