@@ -119,19 +119,32 @@ void clsFieldsManager::LoadRows(qint32 ID, const std::vector<const clsFormatRow*
     Cols.clear();
     Titles.clear();
     m_lngHelpID = 0;
-    const auto of = [&](qint32 kind) {
-        std::vector<const clsFormatRow*> kindRows;
-        for (const clsFormatRow* r : rows)
-            if (r->ModeEx == kind)
-                kindRows.push_back(r);
-        return kindRows;
-    };
-    if (!AddColsObjec(of(FormatKind::Column)) || Cols.empty())
+    // Each kind's rows, in one pass.
+    std::vector<const clsFormatRow*> columns, titles, groups, sums, help;
+    for (const clsFormatRow* r : rows) {
+        switch (r->ModeEx) {
+        case FormatKind::Column: columns.push_back(r); break;
+        case FormatKind::Title: titles.push_back(r); break;
+        case FormatKind::Group: groups.push_back(r); break;
+        case FormatKind::Sum: sums.push_back(r); break;
+        case FormatKind::HelpId: help.push_back(r); break;
+        default: break;
+        }
+    }
+    if (!AddColsObjec(columns) || Cols.empty())
         return;
-    AddColsTitles(of(FormatKind::Title));
-    GetGroupCols(of(FormatKind::Group));
-    GetSumCols(of(FormatKind::Sum));
-    ReadHelpID(of(FormatKind::HelpId));
+    AddColsTitles(titles);
+    // The group and sum rows name their columns; the first column of a name is theirs.
+    QHash<QString, clsRepcol*> byName;
+    byName.reserve(qsizetype(Cols.size()));
+    for (auto& col : Cols) {
+        const QString key = Key(col->name);
+        if (!byName.contains(key))
+            byName.insert(key, col.get());
+    }
+    GetGroupCols(groups, byName);
+    GetSumCols(sums, byName);
+    ReadHelpID(help);
     Renumber();
     ok = true;
 }
@@ -263,17 +276,11 @@ void clsFieldsManager::AddColsTitles(const std::vector<const clsFormatRow*>& row
     }
 }
 
-void clsFieldsManager::GetGroupCols(const std::vector<const clsFormatRow*>& rows)
+void clsFieldsManager::GetGroupCols(const std::vector<const clsFormatRow*>& rows, const QHash<QString, clsRepcol*>& byName)
 {
-    QHash<QString, clsRepcol*> byName;
-    byName.reserve(qsizetype(Cols.size()));
-    for (auto& col : Cols) {
+    for (auto& col : Cols)
         if (!col->Expression.trimmed().isEmpty())
             col->TpyGroup = 1;
-        const QString key = Key(col->name);
-        if (!byName.contains(key))
-            byName.insert(key, col.get());
-    }
     try {
         for (const clsFormatRow* row : rows) {
             if (clsRepcol* col = byName.value(Key(row->Text(FldColumn::Name)))) {
@@ -293,15 +300,8 @@ void clsFieldsManager::GetGroupCols(const std::vector<const clsFormatRow*>& rows
     }
 }
 
-void clsFieldsManager::GetSumCols(const std::vector<const clsFormatRow*>& rows)
+void clsFieldsManager::GetSumCols(const std::vector<const clsFormatRow*>& rows, const QHash<QString, clsRepcol*>& byName)
 {
-    QHash<QString, clsRepcol*> byName;
-    byName.reserve(qsizetype(Cols.size()));
-    for (auto& col : Cols) {
-        const QString key = Key(col->name);
-        if (!byName.contains(key))
-            byName.insert(key, col.get());
-    }
     try {
         for (const clsFormatRow* row : rows) {
             if (clsRepcol* col = byName.value(Key(row->Text(FldColumn::Name)))) {

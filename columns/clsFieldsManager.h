@@ -3,6 +3,7 @@
 #include "clsTitle.h"
 #include "document/clsFormatRow.h"
 #include "designer/clsSceneAlign.h"
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -187,8 +188,8 @@ private:
                  qint32& height) const;
     bool AddColsObjec(const std::vector<const clsFormatRow*>& rows);
     void AddColsTitles(const std::vector<const clsFormatRow*>& rows);
-    void GetGroupCols(const std::vector<const clsFormatRow*>& rows);
-    void GetSumCols(const std::vector<const clsFormatRow*>& rows);
+    void GetGroupCols(const std::vector<const clsFormatRow*>& rows, const QHash<QString, clsRepcol*>& byName);
+    void GetSumCols(const std::vector<const clsFormatRow*>& rows, const QHash<QString, clsRepcol*>& byName);
     void ReadHelpID(const std::vector<const clsFormatRow*>& rows);
 
     bool CheckColsBeforeSave() const;

@@ -38,6 +38,31 @@ std::future<Result> OnSecondThread(Work work)
 
 const QString kModule = QStringLiteral("clsDocument");
 
+// A format's rows by the manager that loads them, each in the order given, in one pass.
+struct RowsByManager
+{
+    std::vector<const clsFormatRow*> fields, print, ranges, labels;
+};
+
+template <typename Rows, typename Pointer>
+RowsByManager SplitByManager(const Rows& rows, Pointer pointer)
+{
+    const std::vector<qint32>& fieldKinds = clsFieldsManager::FieldKinds();
+    RowsByManager split;
+    for (const auto& r : rows) {
+        const clsFormatRow* row = pointer(r);
+        switch (row->ModeEx) {
+        case FormatKind::Print: split.print.push_back(row); break;
+        case FormatKind::Range: split.ranges.push_back(row); break;
+        case FormatKind::Label: split.labels.push_back(row); break;
+        default:
+            if (std::find(fieldKinds.begin(), fieldKinds.end(), row->ModeEx) != fieldKinds.end())
+                split.fields.push_back(row);
+        }
+    }
+    return split;
+}
+
 std::function<clsDesignerView*()>& DesignerProvider()
 {
     static std::function<clsDesignerView*()> provider;
@@ -214,17 +239,11 @@ bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& repo
     } catch (const std::exception& e) {
         ReportException(e, kModule);
     }
-    const auto of = [&](const std::vector<qint32>& kinds) {
-        std::vector<const clsFormatRow*> picked;
-        for (const clsFormatRow* r : rows.ordered)
-            if (std::find(kinds.begin(), kinds.end(), r->ModeEx) != kinds.end())
-                picked.push_back(r);
-        return picked;
-    };
+    const RowsByManager of = SplitByManager(rows.ordered, [](const clsFormatRow* r) { return r; });
 
     bool ok = false;
     m_objFields = std::make_unique<clsFieldsManager>();  // managers reach each other through the document while loading
-    m_objFields->LoadRows(id, of(clsFieldsManager::FieldKinds()), ok);
+    m_objFields->LoadRows(id, of.fields, ok);
     if (!ok && !g_blnRunMode) {
         ShowMessage(QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。") + QStringLiteral("\r\n")
                     + QStringLiteral("（系统有自动分析数据源得到报表最新格式的能力），..."));
@@ -232,11 +251,11 @@ bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& repo
     }
 
     m_objPrintSetting = std::make_unique<clsPrintSetting>();
-    LoadPrintRow(of({FormatKind::Print}));
+    LoadPrintRow(of.print);
     m_objRange = std::make_unique<clsRangeManager>();
-    m_objRange->LoadRows(id, of({FormatKind::Range}), ok);
+    m_objRange->LoadRows(id, of.ranges, ok);
     m_objLabel = std::make_unique<clsLabelManager>();
-    m_objLabel->LoadRows(id, of({FormatKind::Label}));
+    m_objLabel->LoadRows(id, of.labels);
     m_objFilter = std::make_unique<clsReportFilter>();
     m_objFunction = std::make_unique<clsFunctionManager>();
     m_objFunction->LoadDefFunctions(ok);
@@ -470,26 +489,20 @@ bool clsDocument::RestoreRows(const clsFormatSnapshot& snapshot, bool exactly)
 {
     if (!IsOpen())
         return false;
-    const auto of = [&](const std::vector<qint32>& kinds) {
-        std::vector<const clsFormatRow*> picked;
-        for (const clsFormatRow& r : snapshot.Rows)
-            if (std::find(kinds.begin(), kinds.end(), r.ModeEx) != kinds.end())
-                picked.push_back(&r);
-        return picked;
-    };
+    const RowsByManager of = SplitByManager(snapshot.Rows, [](const clsFormatRow& r) { return &r; });
     bool ok = false;
     auto fields = std::make_unique<clsFieldsManager>();
     std::swap(fields, m_objFields);
-    m_objFields->LoadRows(m_lngReportID, of(clsFieldsManager::FieldKinds()), ok);
+    m_objFields->LoadRows(m_lngReportID, of.fields, ok);
     if (!ok) {
         // A format without columns cannot be shown; the document keeps what it had.
         std::swap(fields, m_objFields);
         return false;
     }
     m_objPrintSetting = std::make_unique<clsPrintSetting>();
-    LoadPrintRow(of({FormatKind::Print}));
-    m_objRange->LoadRows(m_lngReportID, of({FormatKind::Range}), ok);
-    m_objLabel->LoadRows(m_lngReportID, of({FormatKind::Label}), exactly);
+    LoadPrintRow(of.print);
+    m_objRange->LoadRows(m_lngReportID, of.ranges, ok);
+    m_objLabel->LoadRows(m_lngReportID, of.labels, exactly);
     m_blnLayoutDirty = true;
     return true;
 }

@@ -279,12 +279,23 @@ void clsLabelManager::AppendRows(std::vector<clsFormatRow>& rows) const
     // go with it, so no stored label names a range that is not stored.
     const clsRangeManager* ranges = DocumentRanges();
     qlonglong order = 0;
+    // Labels mostly follow each other range by range: the last range found is asked first.
+    QString lastRange;
+    bool lastSaved = true;
     for (size_t i = 0; i < Labels.size(); ++i) {
         const clsLabel& l = *Labels[i];
-        if (ranges)
-            if (const clsRange* r = ranges->FindRange(l.strRang, true))
-                if (!clsRangeManager::Saved(*r))
-                    continue;
+        if (ranges) {
+            if (i == 0 || l.strRang != lastRange) {
+                const clsRange* r = ranges->FindRange(l.strRang, true);
+                lastRange = l.strRang;
+                lastSaved = !r || clsRangeManager::Saved(*r);
+            }
+            if (!lastSaved)
+                continue;
+        }
+        QString note;
+        note.reserve(l.StrDataSouType.size() + l.StrFormat.size() + l.StrFuncGroup.size() + 2);
+        note.append(l.StrDataSouType).append(QLatin1Char(';')).append(l.StrFormat).append(QLatin1Char(';')).append(l.StrFuncGroup);
         clsFormatRow& row = rows.emplace_back(FormatKind::Label);
         row.Set(FldColumn::OrderEx, ++order)
             .Set(FldColumn::Name, l.StrName)
@@ -292,7 +303,7 @@ void clsLabelManager::AppendRows(std::vector<clsFormatRow>& rows) const
             .Set(FldColumn::FormatEx, l.StrDispStyle)
             .Set(FldColumn::Condition, FontToText(l.tpyFont))
             .Set(FldColumn::iAlignStyle, l.AlignStyle)
-            .Set(FldColumn::Note, l.StrDataSouType + QStringLiteral(";") + l.StrFormat + QStringLiteral(";") + l.StrFuncGroup)
+            .Set(FldColumn::Note, note)
             .Set(FldColumn::iColSize, l.LngFirst)
             .Set(FldColumn::Expression, l.strSou)
             .Set(FldColumn::TopEx, l.top)
