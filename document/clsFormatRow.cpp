@@ -3,10 +3,6 @@
 #include <QHash>
 
 namespace {
-// The text columns: Name, nameForeign, FormatEx, Condition, Note and Expression.
-constexpr std::array<bool, kFldColumnCount> kTextColumns = {false, true, true, true, true, false, true, false,
-                                                           true, false, false, false, false, false, false};
-
 const std::array<const char*, kFldColumnCount>& Names()
 {
     static const std::array<const char*, kFldColumnCount> names = {
@@ -83,7 +79,7 @@ void clsFormatRow::KeepForms()
         const int type = TypeIdOf(v);
         if (type == QMetaType::UnknownType)
             continue;
-        const bool text = kTextColumns[size_t(c)];
+        const bool text = IsTextColumn(FldColumn(c));
         if (!text && type == QMetaType::LongLong)
             continue;
         // PostgreSQL's integer columns come as int: widened where they lie (an int held
@@ -177,11 +173,6 @@ bool clsFormatRow::operator==(const clsFormatRow& other) const
 QString clsFormatRow::ColumnName(FldColumn column)
 {
     return QString::fromLatin1(Names()[size_t(column)]);
-}
-
-bool clsFormatRow::IsTextColumn(FldColumn column)
-{
-    return kTextColumns[size_t(column)];
 }
 
 const std::vector<qint32>& clsFormatRow::SavedKinds()

@@ -68,7 +68,8 @@ struct clsFormatRow
     bool operator!=(const clsFormatRow& other) const { return !(*this == other); }
 
     static QString ColumnName(FldColumn column);
-    static bool IsTextColumn(FldColumn column);
+    // Name, nameForeign, FormatEx, Condition, Note and Expression hold texts.
+    static constexpr bool IsTextColumn(FldColumn column) { return (0b101011110 >> int(column)) & 1; }
     // The kinds a save writes, in the order it writes them.
     static const std::vector<qint32>& SavedKinds();
     // The columns a kind's insert names, in the order of its statement.

@@ -118,10 +118,13 @@ private:
 template <typename Rows>
 std::vector<size_t> Order(Rows& read, const std::vector<qint32>& kinds)
 {
-    QHash<qint32, int> rank;
-    for (size_t i = 0; i < kinds.size(); ++i)
-        if (!rank.contains(kinds[i]))
-            rank.insert(kinds[i], int(i));
+    // A handful of kinds: looked up in the list itself, the first listing counting.
+    const auto rankOf = [&](qint32 kind) {
+        for (size_t i = 0; i < kinds.size(); ++i)
+            if (kinds[i] == kind)
+                return int(i);
+        return -1;
+    };
     struct Key
     {
         int rank;
@@ -132,10 +135,10 @@ std::vector<size_t> Order(Rows& read, const std::vector<qint32>& kinds)
     std::vector<Key> keys;
     keys.reserve(read.size());
     for (size_t i = 0; i < read.size(); ++i) {
-        const auto r = rank.constFind(read[i].ModeEx);
-        if (r == rank.constEnd())
+        const int r = rankOf(read[i].ModeEx);
+        if (r < 0)
             continue;
-        Key key{*r, {}, i, nullptr};
+        Key key{r, {}, i, nullptr};
         const std::vector<FldColumn>& columns = SortColumns(read[i].ModeEx);
         for (size_t k = 0; k < columns.size() && k < key.values.size(); ++k)
             key.values[k] = SortKey(read[i], columns[k]);
