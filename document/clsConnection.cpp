@@ -318,8 +318,9 @@ QSqlQuery clsConnection::Prepare(const QString& sql, const QVariantList& params)
 
 clsRecordset clsConnection::Open(const QString& sql, const QVariantList& params)
 {
-    if (s_direct && IsOpen() && IsPostgres()) {
-        // A server's answer is read whole, in one round trip.
+    if (s_direct && IsOpen()) {
+        // A server's answer is read whole, in one round trip; SQLite's without Qt's
+        // driver making a record and a cached copy of every value on the way.
         QStringList names;
         std::vector<std::vector<QVariant>> rows;
         ReadMany(sql, params, [&](const QStringList& seen) { names = seen; },
