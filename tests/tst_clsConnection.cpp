@@ -3,13 +3,26 @@
 #include <QScopeGuard>
 #include <QtTest>
 
+// Each backend, reached through its client library and through Qt's driver.
+static void BothWays()
+{
+        clsTestDatabase::AddBackendColumn();
+        QTest::addColumn<bool>("direct");
+        clsTestDatabase::RowPerBackend("client library", true);
+        clsTestDatabase::RowPerBackend("driver", false);
+}
+
 class tst_clsConnection : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void reading_data() { clsTestDatabase::AddBackendRows(); }
+    // Through the client libraries and through Qt's drivers alike.
+    void reading_data() { BothWays(); }
     void reading()
     {
+        QFETCH(bool, direct);
+        clsConnection::SetDirectAccess(direct);
+        const auto restore = qScopeGuard([] { clsConnection::SetDirectAccess(true); });
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,Note) values (7,0,1,'  列一  ',NULL)"));
@@ -47,13 +60,7 @@ private Q_SLOTS:
     // backslashes, tabs and line breaks come back as written, written and read through
     // the client libraries and through Qt's drivers alike; a bad row fails the statement
     // that carries it.
-    void insertManyAcrossStatements_data()
-    {
-        clsTestDatabase::AddBackendColumn();
-        QTest::addColumn<bool>("direct");
-        clsTestDatabase::RowPerBackend("client library", true);
-        clsTestDatabase::RowPerBackend("driver", false);
-    }
+    void insertManyAcrossStatements_data() { BothWays(); }
     void insertManyAcrossStatements()
     {
         QFETCH(bool, direct);
