@@ -75,6 +75,7 @@ void clsCanvasController::SetToolState(const QString& name, qint32 X, qint32 Y, 
     m_state = StateOf(name);
     m_x0 = m_x1 = X;
     m_y0 = m_y1 = Y;
+    m_dragStarted = false;
     if (m_state == State::ChangeObjectSize)
         m_handle = handleCode;
     if (m_state == State::MoveObject || m_state == State::ChangeObjectSize)
@@ -133,6 +134,7 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
     const qint32 dy = Clamp32(qint64(Y) - m_y0);
     // Moves and resizes end where the drag snapped, as its outline showed.
     const QPoint snapped = Snapped(dx, dy);
+    const bool dragged = m_dragStarted || LeftDeadZone(X, Y);
     m_state = State::None;
     m_hasDragBox = false;
 
@@ -169,7 +171,8 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
         break;
     }
     case State::ChangeObjectSize:
-        ResizeSelection(m_handle, snapped.x(), snapped.y());
+        if (dragged)
+            ResizeSelection(m_handle, snapped.x(), snapped.y());
         break;
     case State::ChangeRangSize:
         EndSelection();
@@ -180,7 +183,7 @@ void clsCanvasController::EndToolState(qint32 X, qint32 Y, bool ctrl)
         }
         break;
     case State::MoveObject:
-        if (snapped.x() != 0 || snapped.y() != 0)
+        if (dragged && (snapped.x() != 0 || snapped.y() != 0))
             MoveSelection(snapped.x(), snapped.y());
         break;
     case State::SelectObject:
@@ -313,8 +316,8 @@ void clsCanvasController::SelectObjectView(CanvasTarget target, const QString& n
         break;
     }
     // Shift or Ctrl adds the object to the selection or takes it out; a plain press
-    // on an unselected object selects it alone; a plain press on a selected one keeps
-    // the selection for a move.
+    // on an unselected object selects it alone, and on a selected one keeps the
+    // selection: either way a drag from there moves what is selected.
     const bool additive = m.shift || m.ctrl;
     if (!additive && wasSelected) {
         SetToolState(QStringLiteral("MoveObject"), m_x1, m_y1);
@@ -334,7 +337,7 @@ void clsCanvasController::SelectObjectView(CanvasTarget target, const QString& n
         break;
     }
     ListSelection();
-    SetToolState(QStringLiteral("SelectObject"), m_x1, m_y1);
+    SetToolState(additive ? QStringLiteral("SelectObject") : QStringLiteral("MoveObject"), m_x1, m_y1);
 }
 
 void clsCanvasController::Press(CanvasTarget target, const QString& name, CanvasButton button, qint32 X, qint32 Y,
@@ -417,7 +420,14 @@ void clsCanvasController::Move(CanvasTarget target, qint32 X, qint32 Y, CanvasMo
         return;
     m_x1 = X;
     m_y1 = Y;
+    m_dragStarted = m_dragStarted || LeftDeadZone(X, Y);
     m_bandShown = m_state == State::SelectObjects;
+}
+
+bool clsCanvasController::LeftDeadZone(qint32 X, qint32 Y) const
+{
+    constexpr qint64 kDeadZone = 45;   // three pixels at full size
+    return std::abs(qint64(X) - m_x0) > kDeadZone || std::abs(qint64(Y) - m_y0) > kDeadZone;
 }
 
 void clsCanvasController::Release(CanvasTarget target, qint32 X, qint32 Y, CanvasModifiers m)
@@ -613,7 +623,7 @@ QRect clsCanvasController::RubberBand() const
 
 QPoint clsCanvasController::DragOffset() const
 {
-    if (m_state != State::MoveObject && m_state != State::ChangeObjectSize)
+    if ((m_state != State::MoveObject && m_state != State::ChangeObjectSize) || !m_dragStarted)
         return QPoint();
     return Snapped(Clamp32(qint64(m_x1) - m_x0), Clamp32(qint64(m_y1) - m_y0));
 }
@@ -622,7 +632,7 @@ void clsCanvasController::SnapGuides(std::vector<qint32>& xs, std::vector<qint32
 {
     xs.clear();
     ys.clear();
-    if (m_state == State::MoveObject || m_state == State::ChangeObjectSize)
+    if ((m_state == State::MoveObject || m_state == State::ChangeObjectSize) && m_dragStarted)
         Snapped(Clamp32(qint64(m_x1) - m_x0), Clamp32(qint64(m_y1) - m_y0), &xs, &ys);
 }
 

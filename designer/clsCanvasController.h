@@ -118,6 +118,10 @@ private:
     clsSnapSettings m_snap;
     clsSceneRect m_dragBox;       // the selection's box when the drag began
     bool m_hasDragBox = false;
+    // A move or resize begins only once the pointer leaves a few pixels around the
+    // press: a click never nudges an object, nor snaps it to the grid.
+    bool m_dragStarted = false;
+    bool LeftDeadZone(qint32 X, qint32 Y) const;
     std::vector<qint32> m_edgesX; // other objects' edges, sorted
     std::vector<qint32> m_edgesY;
 };

@@ -188,7 +188,8 @@ private Q_SLOTS:
         w->SetZoom(1);
         canvas->ScrollTo(0, 0);
 
-        // A drag through several points is one step of undo.
+        // A drag through several points is one step of undo; it moves a label that was
+        // not selected before the press, while a click that wavers a pixel moves nothing.
         QAction* undo = w->Action(QStringLiteral("mnuUndo"));
         QAction* redo = w->Action(QStringLiteral("mnuRedo"));
         QVERIFY(!undo->isEnabled() && !redo->isEnabled());
@@ -197,7 +198,14 @@ private Q_SLOTS:
         const clsSceneRect r = doc.Scene()->Find(clsCanvasScene::Kind::Label, name)->rect;
         QWidget* vp = canvas->viewport();
         const QPoint centre = canvas->ToViewport(r.left + r.width / 2, r.top + r.height / 2).toPoint();
-        QTest::mouseClick(vp, Qt::LeftButton, Qt::NoModifier, centre);
+        doc.LabelManager()->FindLabel(name)->blnSelected = false;
+        QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, centre);
+        QTest::mouseMove(vp, centre + QPoint(1, 1));
+        QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, centre + QPoint(1, 1));
+        QVERIFY(doc.LabelManager()->FindLabel(name)->blnSelected);
+        QCOMPARE(doc.LabelManager()->FindLabel(name)->left, left);
+        QVERIFY(!undo->isEnabled());
+        doc.LabelManager()->FindLabel(name)->blnSelected = false;
         QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, centre);
         for (int dx = 10; dx <= 40; dx += 10)
             QTest::mouseMove(vp, centre + QPoint(dx, 0));
