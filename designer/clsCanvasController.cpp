@@ -530,7 +530,15 @@ void clsCanvasController::CopyLabels()
 void clsCanvasController::PasteLabels()
 {
     if (clsLabelManager* labels = DocumentLabels()) {
-        labels->CopyLabels(false);
+        // The copies go to the end of the list; they become the selection, ready to be
+        // dragged into place as in any designer.
+        const size_t before = labels->Labels.size();
+        if (labels->CopyLabels(false) > 0) {
+            EndSelection();
+            for (size_t i = before; i < labels->Labels.size(); ++i)
+                labels->Labels[i]->blnSelected = true;
+            MarkLayoutDirty();
+        }
         labels->ListSelectedObject();
         CommitDocumentStep(QStringLiteral("粘贴标签"));
     }

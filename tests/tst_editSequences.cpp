@@ -295,6 +295,10 @@ private:
                     || b.strSou != a.strSou || qint64(b.left) < std::min<qint64>(qint64(a.left) + a.Width, INT_MAX))
                     return QStringLiteral("标签%1的副本%2不在它右边").arg(a.StrName, b.StrName);
             }
+            // What was pasted is what is selected (as far as it shows).
+            for (size_t k = 0; k < Labels().Labels.size() && !sources.empty(); ++k)
+                if (Labels().Labels[k]->blnSelected != (k >= before && Labels().Labels[k]->BlnVisibled))
+                    return QStringLiteral("粘贴后选中的不只是副本");
             break;
         }
         case Delete:
