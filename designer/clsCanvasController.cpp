@@ -544,6 +544,12 @@ void clsCanvasController::PasteLabels()
     }
 }
 
+void clsCanvasController::ShowProperties()
+{
+    if (onShowProperties)
+        onShowProperties();
+}
+
 void clsCanvasController::Align(int code)
 {
     clsLabelManager* labels = DocumentLabels();
@@ -576,8 +582,7 @@ bool clsCanvasController::HandleKey(int qtKey, CanvasModifiers m)
     case Qt::Key_F4:
         if (m.ctrl || m.shift)
             return false;
-        if (onShowProperties)
-            onShowProperties();
+        ShowProperties();
         return true;
     case Qt::Key_Up:
     case Qt::Key_Down:

@@ -65,6 +65,7 @@ public:
     void DeleteSelection();
     void CopyLabels();
     void PasteLabels();
+    void ShowProperties();
     void Align(int code); // 0..5
     void ToggleRange(const QString& rangeType, bool currentlyChecked); // the five range menus
     bool HandleKey(int qtKey, CanvasModifiers m); // false when not handled (e.g. F4 with Shift)

@@ -571,6 +571,17 @@ void clsCanvasWidget::mouseReleaseEvent(QMouseEvent* event)
     ReleaseAt(at.x(), at.y(), ModifiersOf(event->modifiers()));
 }
 
+void clsCanvasWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click is a press like any other (a drag from it
+    // still moves); on an object it also opens the property window, as F4 does.
+    mousePressEvent(event);
+    const CanvasTarget hit = m_pressHit.target;
+    if (event->button() == Qt::LeftButton && m_controller
+        && (hit == CanvasTarget::LabelView || hit == CanvasTarget::ColumnView || hit == CanvasTarget::TitleView))
+        m_controller->ShowProperties();
+}
+
 void clsCanvasWidget::keyPressEvent(QKeyEvent* event)
 {
     // The window's key table decides what every key does; the arrows must not scroll.

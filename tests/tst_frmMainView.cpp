@@ -296,13 +296,22 @@ private Q_SLOTS:
 
         // F4 alone opens the property window (属性); with Shift or Ctrl it does nothing. It
         // shows the object selected last, never one that is gone, and the objects of the
-        // report that is open.
+        // report that is open. A double click on an object opens it too.
         QTest::keyClick(w, Qt::Key_F4, Qt::ShiftModifier);
         QTest::keyClick(w, Qt::Key_F4, Qt::ControlModifier);
         QVERIFY(!w->PropertyWindow());
         QTest::keyClick(w, Qt::Key_F4);
         auto* props = qobject_cast<frmPropertysView*>(w->PropertyWindow());
         QVERIFY(props && props->isVisible());
+        props->close();
+        QTRY_VERIFY(!w->PropertyWindow());
+        canvas->ScrollTo(0, 0);
+        const clsSceneRect seen = doc.Scene()->Find(clsCanvasScene::Kind::Label, name)->rect;
+        const QPoint middle = canvas->ToViewport(seen.left + seen.width / 2, seen.top + seen.height / 2).toPoint();
+        QTest::mouseDClick(canvas->viewport(), Qt::LeftButton, Qt::NoModifier, middle);
+        props = qobject_cast<frmPropertysView*>(w->PropertyWindow());
+        QVERIFY(props && props->isVisible());
+        QCOMPARE(props->ObjectName(), name);
         frmMainView* window = w;
         const auto shows = [window, props](const QString& kind, const QString& object) {
             window->RefreshView();
