@@ -490,7 +490,8 @@ void clsCanvasController::MoveSelection(qint32 dx, qint32 dy)
     labels->MoveSelectedLabels(dx, dy);
     fields->MoveColObject(dx, dy, ok);
     fields->MoveTitleObject(dx, dy, ok);
-    CommitDocumentStep(QStringLiteral("移动") + noun);
+    if (!CommitDocumentStep(QStringLiteral("移动") + noun) && (dx != 0 || dy != 0) && onRefused)
+        onRefused(QStringLiteral("不能移到这里，所选%1留在原处").arg(noun));
 }
 
 void clsCanvasController::ResizeSelection(qint32 handleCode, qint32 dw, qint32 dh)
@@ -502,8 +503,10 @@ void clsCanvasController::ResizeSelection(qint32 handleCode, qint32 dw, qint32 d
     const QString noun = SelectionNoun();
     labels->ChangeSelectedObjectsSize(dw, dh, handleCode);
     fields->ChangeSelectedObjectsSize(dw, dh, handleCode);
-    CommitDocumentStep(noun == QLatin1String("列") && dh == 0 ? QStringLiteral("调整列宽")
-                                                             : QStringLiteral("调整%1大小").arg(noun));
+    if (!CommitDocumentStep(noun == QLatin1String("列") && dh == 0 ? QStringLiteral("调整列宽")
+                                                                  : QStringLiteral("调整%1大小").arg(noun))
+        && (dw != 0 || dh != 0) && onRefused)
+        onRefused(QStringLiteral("不能改成这个大小，所选%1保持原样").arg(noun));
 }
 
 void clsCanvasController::DeleteSelection()

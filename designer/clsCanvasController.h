@@ -89,6 +89,9 @@ public:
 
     // Callbacks to the window (set by frmMainView; may be empty in tests):
     std::function<void()> onContextMenu, onShowProperties, onRefreshFieldList, onCursorChanged;
+    // A move or resize the managers refused (a column's titles would overlap, an edge
+    // would leave its part): said on the status line, since the objects just stay put.
+    std::function<void(const QString& why)> onRefused;
     int Cursor() const; // 1 arrow, 99 custom while adding / over a handle
 
 private:

@@ -187,6 +187,7 @@ frmMainView::frmMainView()
     m_controller->onShowProperties = [this] { ShowPropertys(); };
     m_controller->onRefreshFieldList = [this] { RefreshFieldList(); };
     m_controller->onCursorChanged = [this] { m_canvas->UpdatePointer(); };
+    m_controller->onRefused = [this](const QString& why) { statusBar()->showMessage(why, 5000); };
     connect(m_canvas, &clsCanvasWidget::PointerMoved, this, [this](qint32 x, qint32 y) { UpdateStatus(x, y); });
     connect(m_canvas, &clsCanvasWidget::GestureEnded, this, &frmMainView::RefreshView);
     connect(m_canvas, &clsCanvasWidget::ZoomChanged, this, &frmMainView::ZoomChanged);

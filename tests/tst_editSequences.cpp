@@ -157,10 +157,24 @@ private:
     void Gesture(CanvasTarget press, const QString& name, QPoint from, CanvasTarget release, QPoint to, bool move,
                  CanvasModifiers m = {})
     {
+        m_refused = false;
+        m_controller.onRefused = [this](const QString&) { m_refused = true; };
         m_controller.Press(press, name, CanvasButton::Left, from.x(), from.y(), m);
         if (move)
             m_controller.Move(release, to.x(), to.y(), m);
+        m_carried = m_controller.DragOffset();
         m_controller.Release(release, to.x(), to.y(), m);
+    }
+    // A drag that carried the selection somewhere either changed the format or said why
+    // not; one that carried it nowhere did neither.
+    QString ChangedOrSaidWhy(const clsFormatSnapshot& before)
+    {
+        const bool changed = m_doc->TakeSnapshot() != before;
+        if (m_carried.isNull() ? changed || m_refused : changed == m_refused)
+            return QStringLiteral("拖过(%1,%2)：%3，%4").arg(m_carried.x()).arg(m_carried.y())
+                .arg(changed ? QStringLiteral("格式变了") : QStringLiteral("格式没变"),
+                     m_refused ? QStringLiteral("说了不能") : QStringLiteral("没有说"));
+        return QString();
     }
     const clsRange* Body()
     {
@@ -224,8 +238,9 @@ private:
                 break;
             const QPoint p(view->rect.left + 2, view->rect.top + 2);
             const QPoint to = p + QPoint(Offset(s.a, 4000), Offset(s.b, 2500));
+            const clsFormatSnapshot before = m_doc->TakeSnapshot();
             Gesture(TargetOf(view->kind), view->name, p, CanvasTarget::Canvas, to, true);
-            break;
+            return ChangedOrSaidWhy(before);
         }
         case ArrowKey: {
             static const int keys[] = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right};
@@ -240,8 +255,9 @@ private:
             const clsSizeHandle& h = handles[s.a % handles.size()];
             const QPoint p(h.rect.left + h.rect.width / 2, h.rect.top + h.rect.height / 2);
             const QPoint to = p + QPoint(Offset(s.b, 2500), Offset(s.c, 1500));
-            Gesture(CanvasTarget::SizeHandle, QString::number(int(h.edge)), p, CanvasTarget::Canvas, to, false);
-            break;
+            const clsFormatSnapshot before = m_doc->TakeSnapshot();
+            Gesture(CanvasTarget::SizeHandle, QString::number(int(h.edge)), p, CanvasTarget::Canvas, to, true);
+            return ChangedOrSaidWhy(before);
         }
         case AlignObjects: {
             // Two or three labels (now and then titles) clicked one after another, then aligned.
@@ -636,6 +652,8 @@ private:
     std::unique_ptr<clsDocument> m_doc;
     clsFormatSnapshot m_opened;
     clsCanvasController m_controller;
+    bool m_refused = false;   // the last gesture said why it changed nothing
+    QPoint m_carried;         // how far the last gesture carried the selection
 };
 
 // The failing steps, made as short as the failure allows: chunks first, then single steps.
