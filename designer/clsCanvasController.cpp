@@ -30,6 +30,15 @@ constexpr qint32 kDropHeight = 300;
 
 // Index + 1 is the State value (None is 0).
 // What the selection is made of, to name a step: 标签, 列, 列标题, or 对象 for a mix.
+bool AnySelected()
+{
+    const clsLabelManager* l = DocumentLabels();
+    const clsFieldsManager* f = DocumentFields();
+    const auto selected = [](const auto& x) { return x->blnSelected; };
+    return (l && std::any_of(l->Labels.begin(), l->Labels.end(), selected))
+        || (f && (std::any_of(f->Cols.begin(), f->Cols.end(), selected) || std::any_of(f->Titles.begin(), f->Titles.end(), selected)));
+}
+
 QString SelectionNoun()
 {
     int labels = 0, cols = 0, titles = 0;
@@ -490,7 +499,7 @@ void clsCanvasController::MoveSelection(qint32 dx, qint32 dy)
     labels->MoveSelectedLabels(dx, dy);
     fields->MoveColObject(dx, dy, ok);
     fields->MoveTitleObject(dx, dy, ok);
-    if (!CommitDocumentStep(QStringLiteral("移动") + noun) && (dx != 0 || dy != 0) && onRefused)
+    if (!CommitDocumentStep(QStringLiteral("移动") + noun) && (dx != 0 || dy != 0) && onRefused && AnySelected())
         onRefused(QStringLiteral("不能移到这里，所选%1留在原处").arg(noun));
 }
 
@@ -505,7 +514,7 @@ void clsCanvasController::ResizeSelection(qint32 handleCode, qint32 dw, qint32 d
     fields->ChangeSelectedObjectsSize(dw, dh, handleCode);
     if (!CommitDocumentStep(noun == QLatin1String("列") && dh == 0 ? QStringLiteral("调整列宽")
                                                                   : QStringLiteral("调整%1大小").arg(noun))
-        && (dw != 0 || dh != 0) && onRefused)
+        && (dw != 0 || dh != 0) && onRefused && AnySelected())
         onRefused(QStringLiteral("不能改成这个大小，所选%1保持原样").arg(noun));
 }
 
@@ -545,6 +554,23 @@ void clsCanvasController::PasteLabels()
         labels->ListSelectedObject();
         CommitDocumentStep(QStringLiteral("粘贴标签"));
     }
+}
+
+void clsCanvasController::SelectAll()
+{
+    EnsureDocumentLayout();
+    // Every label, column and title; the layout pass lets go of whatever is not shown.
+    if (clsLabelManager* labels = DocumentLabels())
+        for (const auto& l : labels->Labels)
+            l->blnSelected = true;
+    if (clsFieldsManager* fields = DocumentFields()) {
+        for (const auto& c : fields->Cols)
+            c->blnSelected = c->BlnEnable;
+        for (const auto& t : fields->Titles)
+            t->blnSelected = true;
+    }
+    MarkLayoutDirty();
+    ListSelection();
 }
 
 void clsCanvasController::ShowProperties()
@@ -620,6 +646,11 @@ bool clsCanvasController::HandleKey(int qtKey, CanvasModifiers m)
         if (!m.ctrl)
             return false;
         PasteLabels();
+        return true;
+    case Qt::Key_A:
+        if (!m.ctrl || m.shift)
+            return false;
+        SelectAll();
         return true;
     default:
         return false;

@@ -66,6 +66,7 @@ public:
     void CopyLabels();
     void PasteLabels();
     void ShowProperties();
+    void SelectAll();
     void Align(int code); // 0..5
     void ToggleRange(const QString& rangeType, bool currentlyChecked); // the five range menus
     bool HandleKey(int qtKey, CanvasModifiers m); // false when not handled (e.g. F4 with Shift)

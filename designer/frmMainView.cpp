@@ -105,6 +105,7 @@ constexpr Hint kHints[] = {
     {"mnuCopy", "复制选中的标签"},
     {"mnuPrase", "把复制的标签粘贴到原标签旁边"},
     {"mnuDelete", "删除选中的标签、列和列标题"},
+    {"mnuSelectAll", "选中所有显示的标签、列和列标题"},
     {"mnuAddLabel", "增加标签：随后在正文区以外的区域中单击放置"},
     {"mnuAddCol", "增加列：随后在正文区的列部分单击放置"},
     {"mnuAddTitle", "增加列标题：随后在正文区的标题部分单击放置"},
@@ -246,6 +247,10 @@ void frmMainView::CreateMenus()
     connect(AddItem(m_mnuEdit, QStringLiteral("mnuCopy"), QStringLiteral("复制            Ctrl+C")), &QAction::triggered, this, &frmMainView::mnuCopy_Click);
     connect(AddItem(m_mnuEdit, QStringLiteral("mnuPrase"), QStringLiteral("粘贴            Ctrl+V")), &QAction::triggered, this, &frmMainView::mnuPrase_Click);
     connect(AddItem(m_mnuEdit, QStringLiteral("mnuDelete"), QStringLiteral("删除            Delete")), &QAction::triggered, this, &frmMainView::mnuDelete_Click);
+    connect(AddItem(m_mnuEdit, QStringLiteral("mnuSelectAll"), QStringLiteral("全选            Ctrl+A")), &QAction::triggered, this, [this] {
+        m_controller->SelectAll();
+        RefreshView();
+    });
     m_mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuLine2"));
     connect(AddItem(m_mnuEdit, QStringLiteral("mnuAddLabel"), QStringLiteral("增加标签")), &QAction::triggered, this, &frmMainView::mnuAddLabel_Click);
     connect(AddItem(m_mnuEdit, QStringLiteral("mnuAddCol"), QStringLiteral("增加列")), &QAction::triggered, this, &frmMainView::mnuAddCol_Click);
@@ -507,7 +512,7 @@ void frmMainView::EnableEditing()
     // settings and help remain.
     static const char* const kEditing[] = {
         "mnuSave", "mnuClose", "mnuExportFormat", "mnuImportFormat", "mnuSetPrint", "mnuCopy", "mnuPrase",
-        "mnuDelete", "mnuAddLabel", "mnuAddCol", "mnuAddTitle", "mnuTop", "mnuButton", "mnuLeft", "mnuright",
+        "mnuDelete", "mnuSelectAll", "mnuAddLabel", "mnuAddCol", "mnuAddTitle", "mnuTop", "mnuButton", "mnuLeft", "mnuright",
         "mnuColAutoLeft", "mnuTitleAuotLeft", "mnuProp", "mnuListField", "mnuGroup", "mnuFilter",
     };
     const bool open = ReportOpen();

@@ -118,7 +118,8 @@ private Q_SLOTS:
         QTest::newRow("F4 with Shift") << int(Qt::Key_F4) << false << true << false << 0 << none;
         QTest::newRow("Ctrl+down") << int(Qt::Key_Down) << true << false << true << 0 << QList<qint32>{0, 10, 0, 0};
         QTest::newRow("Shift+right") << int(Qt::Key_Right) << false << true << true << 0 << QList<qint32>{0, 0, 10, 0};
-        QTest::newRow("other key") << int(Qt::Key_A) << true << false << false << 0 << none;
+        QTest::newRow("Ctrl+A selects all shown") << int(Qt::Key_A) << true << false << true << 0 << none;
+        QTest::newRow("other key") << int(Qt::Key_B) << true << false << false << 0 << none;
     }
     void keys()
     {
@@ -137,6 +138,12 @@ private Q_SLOTS:
         QTEST(shown, "properties");
         QCOMPARE((QList<qint32>{l.left - before[0], l.top - before[1], l.Width - before[2], l.Height - before[3]}), change);
         QCOMPARE(doc.DocChanged(), change != QList<qint32>({0, 0, 0, 0}));
+        if (key == Qt::Key_A) {
+            doc.EnsureLayout();
+            for (auto kind : {clsCanvasScene::Kind::Label, clsCanvasScene::Kind::Column, clsCanvasScene::Kind::Title})
+                for (const auto& e : doc.Scene()->Elements(kind))
+                    QCOMPARE(e->selected, doc.Scene()->IsDisplayed(*e));
+        }
     }
 
     // Whatever selects, the canvas shows it: the manager asks for a new layout.
