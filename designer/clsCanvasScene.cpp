@@ -27,7 +27,10 @@ void clsCanvasScene::Reserve(Kind kind, size_t count)
 {
     Layer& layer = LayerOf(kind);
     layer.items.reserve(count);
-    layer.index.reserve(qsizetype(count));
+    // QHash::reserve builds its table anew even when it is big enough: a pass over a
+    // large report would give back and take again a table of the size every time.
+    if (qsizetype(count) > layer.index.capacity())
+        layer.index.reserve(qsizetype(count));
 }
 
 clsSceneElement* clsCanvasScene::Find(Kind kind, const QString& name) const
@@ -47,7 +50,14 @@ clsSceneElement& clsCanvasScene::Obtain(Kind kind, const QString& name, bool* cr
             *created = false;
         return *layer.items[it.value()];
     }
-    auto element = std::make_unique<clsSceneElement>();
+    std::unique_ptr<clsSceneElement> element;
+    if (layer.spare.empty()) {
+        element = std::make_unique<clsSceneElement>();
+    } else {
+        element = std::move(layer.spare.back());
+        layer.spare.pop_back();
+        *element = clsSceneElement();
+    }
     element->kind = kind;
     element->name = name;
     // A new element starts from its array's template, as a loaded control would.
@@ -127,13 +137,14 @@ bool clsCanvasScene::IsDisplayed(const clsSceneElement& element) const
 
 void clsCanvasScene::DeleteAllObjects()
 {
-    // The next pass puts back about as many: the index keeps its buckets so that it is
-    // not grown step by step again on every pass.
+    // The next pass puts back about as many: its elements and the index's table are
+    // kept for it, so a redraw of a large report neither gives that memory back to the
+    // system nor takes it again (each page taken again costs a fault).
     for (Layer& layer : m_layers) {
-        const qsizetype had = layer.index.size();
+        for (auto& element : layer.items)
+            layer.spare.push_back(std::move(element));
         layer.items.clear();
-        layer.index.clear();
-        layer.index.reserve(had);
+        layer.index.removeIf([](const auto&) { return true; });
     }
     lineBreak.visible = false;
     m_handles.clear();

@@ -101,6 +101,7 @@ private:
         std::vector<std::unique_ptr<clsSceneElement>> items;
         QHash<QString, size_t> index;
         bool shown = true;
+        std::vector<std::unique_ptr<clsSceneElement>> spare;   // unloaded, to be used again
     };
     static QString Key(const QString& name);
     Layer& LayerOf(Kind kind) { return m_layers[size_t(kind)]; }
