@@ -53,16 +53,20 @@ inline int TypeIdOf(const QVariant& value)
 // A value made in its slot. An empty QVariant owns nothing, so when the slot is empty
 // (every slot of a row just made) the value is built there instead of being built
 // aside, swapped in and the empty one destroyed; a text is moved in, not shared.
+inline bool IsEmptySlot(const QVariant& slot)
+{
+    return TypeIdOf(slot) == QMetaType::UnknownType && !slot.data_ptr().is_shared;
+}
 inline void PutValue(QVariant& slot, qlonglong value)
 {
-    if (TypeIdOf(slot) == QMetaType::UnknownType)
+    if (IsEmptySlot(slot))
         new (&slot) QVariant(value);
     else
         slot = QVariant(value);
 }
 inline void PutValue(QVariant& slot, QString&& value)
 {
-    if (TypeIdOf(slot) != QMetaType::UnknownType) {
+    if (!IsEmptySlot(slot)) {
         slot = QVariant(value);
         return;
     }
