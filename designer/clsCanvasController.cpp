@@ -29,7 +29,7 @@ constexpr qint32 kDropWidth = 1000;
 constexpr qint32 kDropHeight = 300;
 
 // Index + 1 is the State value (None is 0).
-// What the selection is made of, to name a step: 标签, 列, 列标题, or 对象 for a mix.
+// Whether anything is selected at all: a refusal is only worth saying about a selection.
 bool AnySelected()
 {
     const clsLabelManager* l = DocumentLabels();
@@ -39,6 +39,7 @@ bool AnySelected()
         || (f && (std::any_of(f->Cols.begin(), f->Cols.end(), selected) || std::any_of(f->Titles.begin(), f->Titles.end(), selected)));
 }
 
+// What the selection is made of, to name a step: 标签, 列, 列标题, or 对象 for a mix.
 QString SelectionNoun()
 {
     int labels = 0, cols = 0, titles = 0;
