@@ -28,7 +28,6 @@ constexpr qint32 kTopRulerOffset = 315;
 constexpr qint32 kDropWidth = 1000;
 constexpr qint32 kDropHeight = 300;
 
-// Index + 1 is the State value (None is 0).
 // Whether anything is selected at all: a refusal is only worth saying about a selection.
 bool AnySelected()
 {
@@ -58,6 +57,7 @@ QString SelectionNoun()
     return QStringLiteral("对象");
 }
 
+// Index + 1 is the State value (None is 0).
 const char* const kStateNames[] = {"AddLabel",   "AddCol",      "AddTitle",        "SelectObject",
                                    "SelectObjects", "LineSelects", "ColSelects",   "MoveObject",
                                    "ChangeTitleSize", "ChangeObjectSize", "ChangeRangSize"};
