@@ -28,26 +28,36 @@ constexpr qint32 kTopRulerOffset = 315;
 constexpr qint32 kDropWidth = 1000;
 constexpr qint32 kDropHeight = 300;
 
+// How many labels, columns and titles are selected.
+struct SelectionCount
+{
+    int labels = 0, cols = 0, titles = 0;
+};
+
+SelectionCount CountSelection()
+{
+    SelectionCount n;
+    const auto selected = [](const auto& x) { return x->blnSelected; };
+    if (const clsLabelManager* l = DocumentLabels())
+        n.labels = int(std::count_if(l->Labels.begin(), l->Labels.end(), selected));
+    if (const clsFieldsManager* f = DocumentFields()) {
+        n.cols = int(std::count_if(f->Cols.begin(), f->Cols.end(), selected));
+        n.titles = int(std::count_if(f->Titles.begin(), f->Titles.end(), selected));
+    }
+    return n;
+}
+
 // Whether anything is selected at all: a refusal is only worth saying about a selection.
 bool AnySelected()
 {
-    const clsLabelManager* l = DocumentLabels();
-    const clsFieldsManager* f = DocumentFields();
-    const auto selected = [](const auto& x) { return x->blnSelected; };
-    return (l && std::any_of(l->Labels.begin(), l->Labels.end(), selected))
-        || (f && (std::any_of(f->Cols.begin(), f->Cols.end(), selected) || std::any_of(f->Titles.begin(), f->Titles.end(), selected)));
+    const SelectionCount n = CountSelection();
+    return n.labels || n.cols || n.titles;
 }
 
 // What the selection is made of, to name a step: 标签, 列, 列标题, or 对象 for a mix.
 QString SelectionNoun()
 {
-    int labels = 0, cols = 0, titles = 0;
-    if (const clsLabelManager* l = DocumentLabels())
-        labels = int(std::count_if(l->Labels.begin(), l->Labels.end(), [](const auto& x) { return x->blnSelected; }));
-    if (const clsFieldsManager* f = DocumentFields()) {
-        cols = int(std::count_if(f->Cols.begin(), f->Cols.end(), [](const auto& x) { return x->blnSelected; }));
-        titles = int(std::count_if(f->Titles.begin(), f->Titles.end(), [](const auto& x) { return x->blnSelected; }));
-    }
+    const auto [labels, cols, titles] = CountSelection();
     if (labels && !cols && !titles)
         return QStringLiteral("标签");
     if (cols && !labels && !titles)

@@ -106,6 +106,8 @@ private:
     void SelectInRect(qint32 left, qint32 top, qint32 right, qint32 bottom);
     void SelectObjectView(CanvasTarget target, const QString& name, CanvasModifiers m);
     void ListSelection();
+    // Whether the pointer at (X, Y) is out of the few pixels around the press.
+    bool LeftDeadZone(qint32 X, qint32 Y) const;
     // Snapping: the dragged selection's box and the edges it may snap to, gathered
     // when a move or resize begins; the snapped travel for a raw one.
     void PrepareSnap();
@@ -126,7 +128,6 @@ private:
     // A move or resize begins only once the pointer leaves a few pixels around the
     // press: a click never nudges an object, nor snaps it to the grid.
     bool m_dragStarted = false;
-    bool LeftDeadZone(qint32 X, qint32 Y) const;
     std::vector<qint32> m_edgesX; // other objects' edges, sorted
     std::vector<qint32> m_edgesY;
 };

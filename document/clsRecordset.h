@@ -13,7 +13,8 @@ class clsRecordset
 public:
     clsRecordset() = default;
     explicit clsRecordset(QSqlQuery&& query);
-    // Rows already read whole (a server's answer in one message).
+    // Rows already read whole (a server's answer in one message, or SQLite's read
+    // through its own calls).
     clsRecordset(const QStringList& names, std::vector<std::vector<QVariant>>&& rows);
 
     bool Eof() const { return m_eof; }
