@@ -18,7 +18,8 @@
 // its own, against the warm read and against the cold read (the faster of the two
 // reads, each the first statement on a newly opened connection). Statements are
 // counted through the connection's statement hook, BEGIN and COMMIT apart; on
-// PostgreSQL each is one round trip. Not run by ctest.
+// PostgreSQL each is one round trip, but for those an open reads ahead together, which
+// make one. Not run by ctest.
 //
 //   build/bench/bench_openSave [--reps 5] [--pg "host=127.0.0.1 port=5432 dbname=qxrf user=qxrf password=qxrf"]
 //                              [--pg-only] [--opens-only] [N ...]
@@ -305,9 +306,18 @@ double TimeCopy(const QString& conninfo, const QString& schema, const QStringLis
     return timed >= 3 ? ms : -1;
 }
 
-double TimeOpen(clsConnection& c, int id, int* statements = nullptr)
+// Statements an open runs, and round trips it makes for them (those read ahead together
+// make one).
+struct Trips
+{
+    int statements = 0;
+    int roundTrips = 0;
+};
+
+double TimeOpen(clsConnection& c, int id, Trips* trips = nullptr)
 {
     int n = 0;
+    const qint64 aheadTrips = c.ReadAheadTrips(), answeredAhead = c.AnsweredAhead();
     c.SetStatementHook([&](const QString&) { ++n; });
     QElapsedTimer t;
     t.start();
@@ -317,8 +327,8 @@ double TimeOpen(clsConnection& c, int id, int* statements = nullptr)
     c.SetStatementHook({});
     if (!opened)
         std::fprintf(stderr, "open failed\n");
-    if (statements)
-        *statements = n;
+    if (trips)
+        *trips = {n, n - int(c.AnsweredAhead() - answeredAhead) + int(c.ReadAheadTrips() - aheadTrips)};
     return ms;
 }
 
@@ -405,14 +415,15 @@ void RunCase(clsConnection& c, const Backend& b, int n, int id, int reps, const 
     }
 
     Samples read, directRead, perRow, multiRow, copy, open, save, bestWrite;
-    int openStatements = 0, saveStatements = 0;
+    Trips openTrips;
+    int saveStatements = 0;
     clsDocument doc;
     doc.OpenDocument(&c, QStringLiteral("合成报表%1").arg(id), QStringLiteral("GL"), QStringLiteral("bench"));
     for (int r = 0; r < reps; ++r) {
         const double qtRead = TimeRead(c, id), ownRead = TimeDirectRead(c, id);
         read.Add(qtRead);
         directRead.Add(ownRead);
-        open.Add(TimeOpen(c, id, &openStatements));
+        open.Add(TimeOpen(c, id, &openTrips));
         const double a = TimePerRow(c, names, data, copyId);
         const double m = TimeMultiRow(c, names, data, copyId);
         const double k = c.IsPostgres() ? TimeCopy(b.conninfo, b.schema, names, data, copyId, c, dir) : -1;
@@ -447,7 +458,11 @@ void RunCase(clsConnection& c, const Backend& b, int n, int id, int reps, const 
                 open.Median() / readLimit, cold.Median() / readLimit, cold.Median() / coldRead.Median(),
                 directRead.Median() < read.Median() ? "ReadMany" : "Qt's driver", save.Median() / best.second, best.first,
                 save.Median() / perRow.Median());
-    std::printf("    statements: open %d, save %d (+ BEGIN and COMMIT)\n", openStatements, saveStatements);
+    if (c.IsPostgres())
+        std::printf("    statements: open %d in %d round trips, save %d (+ BEGIN and COMMIT)\n", openTrips.statements,
+                    openTrips.roundTrips, saveStatements);
+    else
+        std::printf("    statements: open %d, save %d (+ BEGIN and COMMIT)\n", openTrips.statements, saveStatements);
     std::fflush(stdout);
 }
 }

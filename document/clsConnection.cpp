@@ -90,11 +90,19 @@ struct PqCalls
     decltype(&PQgetlength) length = nullptr;
     decltype(&PQgetisnull) isNull = nullptr;
     decltype(&PQcmdTuples) affected = nullptr;
+    // Pipelines (libpq 14 on): without them every statement is its own round trip.
+    decltype(&PQenterPipelineMode) enterPipeline = nullptr;
+    decltype(&PQexitPipelineMode) exitPipeline = nullptr;
+    decltype(&PQpipelineSync) pipelineSync = nullptr;
+    decltype(&PQsendQueryParams) sendParams = nullptr;
     bool ok = false;
+    bool pipelines = false;
 
     static const PqCalls& Get()
     {
         static const PqCalls calls = LoadCalls<PqCalls>(QStringLiteral("pq"), 5, [](PqCalls& c, auto take) {
+            c.pipelines = take(c.enterPipeline, "PQenterPipelineMode") && take(c.exitPipeline, "PQexitPipelineMode")
+                && take(c.pipelineSync, "PQpipelineSync") && take(c.sendParams, "PQsendQueryParams");
             return take(c.exec, "PQexec") && take(c.status, "PQresultStatus") && take(c.message, "PQresultErrorMessage")
                 && take(c.field, "PQresultErrorField") && take(c.clear, "PQclear") && take(c.putData, "PQputCopyData")
                 && take(c.putEnd, "PQputCopyEnd") && take(c.result, "PQgetResult")
@@ -285,6 +293,8 @@ void clsConnection::RunHook(const QString& sql)
 
 clsRecordset clsConnection::Open(const QString& sql)
 {
+    if (!m_ahead.empty())
+        return Open(sql, {});
     RunHook(sql);
     if (!IsOpen())
         Fail(ClosedText());
@@ -297,6 +307,7 @@ clsRecordset clsConnection::Open(const QString& sql)
 
 int clsConnection::Execute(const QString& sql)
 {
+    DropReadAhead();
     RunHook(sql);
     return Run(sql);
 }
@@ -335,6 +346,7 @@ clsRecordset clsConnection::Open(const QString& sql, const QVariantList& params)
 
 int clsConnection::Execute(const QString& sql, const QVariantList& params)
 {
+    DropReadAhead();
     RunHook(sql);
     int rows = 0;
     if (s_direct && IsOpen() && IsPostgres() && ExecuteThroughPq(sql, NotNullTexts(params), rows))
@@ -374,6 +386,7 @@ void clsConnection::InsertMany(const QString& table, const QStringList& columns,
 
 void clsConnection::InsertMany(const QString& table, const QStringList& columns, size_t rowCount, const RowValue& value)
 {
+    DropReadAhead();
     if (rowCount == 0 || columns.isEmpty())
         return;
     const qsizetype width = columns.size();
@@ -534,6 +547,8 @@ void clsConnection::ReadInto(const QString& sql, const QVariantList& params, con
     RunHook(sql);
     if (!IsOpen())
         Fail(ClosedText());
+    if (!m_ahead.empty() && AnswerFromAhead(sql, params, columns, places, done))
+        return;
     const QVariantList bound = NotNullTexts(params);
     if (s_direct
         && (IsPostgres() ? ReadThroughPq(sql, bound, columns, places, done)
@@ -620,56 +635,157 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
     return true;
 }
 
+namespace {
+// A statement as libpq takes it: "?" placeholders numbered $1, $2, ... (none stands
+// inside a quoted literal of ours, but one that did is left alone) and the values as
+// texts. False when a value is of a kind only the driver writes (dates, bytes).
+struct PqStatement
+{
+    QByteArray text;
+    std::vector<QByteArray> texts;
+    std::vector<const char*> values;
+
+    bool Bind(const QString& sql, const QVariantList& params)
+    {
+        texts.reserve(size_t(params.size()));
+        for (const QVariant& v : params) {
+            switch (v.typeId()) {
+            case QMetaType::Bool:
+                texts.push_back(v.toBool() ? "true" : "false");
+                break;
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Double:
+            case QMetaType::QString:
+                texts.push_back(v.toString().toUtf8());
+                break;
+            default:
+                if (!v.isNull())
+                    return false;
+                texts.emplace_back();
+            }
+        }
+        for (size_t i = 0; i < texts.size(); ++i)
+            values.push_back(params[qsizetype(i)].isNull() ? nullptr : texts[i].constData());
+        QString numbered;
+        int placeholder = 0;
+        QChar quote;
+        for (const QChar ch : sql) {
+            if (!quote.isNull()) {
+                if (ch == quote)
+                    quote = QChar();
+            } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
+                quote = ch;
+            } else if (ch == QLatin1Char('?')) {
+                numbered += QLatin1Char('$') + QString::number(++placeholder);
+                continue;
+            }
+            numbered += ch;
+        }
+        text = numbered.toUtf8();
+        return true;
+    }
+};
+}
+
 PGresult* clsConnection::RunThroughPq(const QString& sql, const QVariantList& params, int expected)
 {
     PGconn* const session = IdleSession(Database());
     if (!session)
         return nullptr;
     const PqCalls& pq = PqCalls::Get();
-    std::vector<QByteArray> texts;
-    std::vector<const char*> values;
-    for (const QVariant& v : params) {
-        switch (v.typeId()) {
-        case QMetaType::Bool:
-            texts.push_back(v.toBool() ? "true" : "false");
-            break;
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Double:
-        case QMetaType::QString:
-            texts.push_back(v.toString().toUtf8());
-            break;
-        default:
-            if (!v.isNull())
-                return nullptr;   // dates, bytes: as the driver writes them
-            texts.emplace_back();
-        }
-        values.push_back(v.isNull() ? nullptr : texts.back().constData());
-    }
-    // "?" placeholders become $1, $2, ...; none stands inside a quoted literal of ours,
-    // but one that did is left alone.
-    QString numbered;
-    int placeholder = 0;
-    QChar quote;
-    for (const QChar ch : sql) {
-        if (!quote.isNull()) {
-            if (ch == quote)
-                quote = QChar();
-        } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
-            quote = ch;
-        } else if (ch == QLatin1Char('?')) {
-            numbered += QLatin1Char('$') + QString::number(++placeholder);
-            continue;
-        }
-        numbered += ch;
-    }
-    PGresult* result = pq.execParams(session, numbered.toUtf8().constData(), int(values.size()), nullptr, values.data(),
-                                     nullptr, nullptr, 0);
+    PqStatement statement;
+    if (!statement.Bind(sql, params))
+        return nullptr;
+    PGresult* result = pq.execParams(session, statement.text.constData(), int(statement.values.size()), nullptr,
+                                     statement.values.data(), nullptr, nullptr, 0);
     if (pq.status(result) != expected)
         FailOnPq(session, result);
     return result;
+}
+
+void clsConnection::ReadAhead(const std::vector<Statement>& statements)
+{
+    DropReadAhead();
+    if (!s_direct || statements.size() < 2 || !IsOpen() || !IsPostgres())
+        return;
+    const PqCalls& pq = PqCalls::Get();
+    PGconn* const session = pq.pipelines ? IdleSession(Database()) : nullptr;
+    if (!session || !pq.enterPipeline(session))
+        return;
+    // A sync after each statement: one that fails (a probe for a table that is not
+    // there) fails alone, as it would have run on its own.
+    std::vector<const Statement*> sent;
+    bool sending = true;
+    for (const Statement& s : statements) {
+        PqStatement bound;
+        if (!bound.Bind(s.sql, NotNullTexts(s.params)))
+            continue;
+        if (!pq.sendParams(session, bound.text.constData(), int(bound.values.size()), nullptr, bound.values.data(),
+                           nullptr, nullptr, 0)
+            || !pq.pipelineSync(session)) {
+            sending = false;
+            break;
+        }
+        sent.push_back(&s);
+    }
+    // Each statement's answer, the end of it, then its sync. Anything else and nothing
+    // read ahead is kept: the statements then run one by one as they come.
+    bool inStep = sending;
+    for (const Statement* s : sent) {
+        PGresult* answer = pq.result(session);
+        if (!answer) {
+            inStep = false;
+            break;
+        }
+        for (PGresult* extra = pq.result(session); extra; extra = pq.result(session))
+            pq.clear(extra);
+        PGresult* sync = pq.result(session);
+        const bool synced = sync && pq.status(sync) == PGRES_PIPELINE_SYNC;
+        if (sync)
+            pq.clear(sync);
+        if (!synced || !inStep) {
+            pq.clear(answer);
+            inStep = false;
+            continue;
+        }
+        m_ahead.push_back({s->sql, s->params, std::shared_ptr<PGresult>(answer, pq.clear)});
+    }
+    if (!sent.empty())
+        ++m_aheadTrips;
+    // Whatever was left unread goes before the session is handed back to the driver.
+    for (int tries = 0; !pq.exitPipeline(session) && tries < 4 * int(statements.size()) + 8; ++tries)
+        if (PGresult* left = pq.result(session))
+            pq.clear(left);
+    if (!inStep)
+        DropReadAhead();
+}
+
+void clsConnection::DropReadAhead()
+{
+    m_ahead.clear();
+}
+
+bool clsConnection::AnswerFromAhead(const QString& sql, const QVariantList& params, const ColumnNames& columns,
+                                    const RowPlaces& places, const RowDone& done)
+{
+    const auto it = std::find_if(m_ahead.begin(), m_ahead.end(),
+                                 [&](const Ahead& a) { return a.sql == sql && a.params == params; });
+    if (it == m_ahead.end())
+        return false;
+    const std::shared_ptr<PGresult> answer = std::move(it->answer);
+    m_ahead.erase(it);
+    ++m_answeredAhead;
+    const PqCalls& pq = PqCalls::Get();
+    if (pq.status(answer.get()) != PGRES_TUPLES_OK) {
+        const QString text = QString::fromUtf8(pq.message(answer.get())).trimmed();
+        Fail(text.isEmpty() ? QStringLiteral("数据库操作失败") : text,
+             QString::fromLatin1(pq.field(answer.get(), PG_DIAG_SQLSTATE)));
+    }
+    // A result only the driver reads (dates, bytes) is asked for again.
+    return ReadPqResult(answer.get(), columns, places, done);
 }
 
 bool clsConnection::ExecuteThroughPq(const QString& sql, const QVariantList& params, int& rows)
@@ -694,8 +810,14 @@ bool clsConnection::ReadThroughPq(const QString& sql, const QVariantList& params
     PGresult* result = RunThroughPq(sql, params, PGRES_TUPLES_OK);
     if (!result)
         return false;
+    const auto clear = qScopeGuard([&] { PqCalls::Get().clear(result); });
+    return ReadPqResult(result, columns, places, done);
+}
+
+bool clsConnection::ReadPqResult(pg_result* result, const ColumnNames& columns, const RowPlaces& places,
+                                 const RowDone& done)
+{
     const PqCalls& pq = PqCalls::Get();
-    const auto clear = qScopeGuard([&] { pq.clear(result); });
     // Types as Qt's driver hands them out; a result holding any other (dates, bytes) is
     // read again through the driver.
     enum class Kind { Bool, Int, Long, Double, Text };
@@ -846,6 +968,7 @@ QString clsConnection::ConnectionString() const
 
 bool clsConnection::BeginTrans()
 {
+    DropReadAhead();
     if (!IsOpen() || !Database().transaction())
         return false;
     ++m_transactionDepth;
@@ -854,6 +977,7 @@ bool clsConnection::BeginTrans()
 
 bool clsConnection::CommitTrans()
 {
+    DropReadAhead();
     if (m_transactionDepth == 0)
         return false;
     // A commit that fails (SQLite busy past its wait) leaves the transaction open: the
@@ -880,6 +1004,7 @@ bool clsConnection::CommitTrans()
 
 bool clsConnection::RollbackTrans()
 {
+    DropReadAhead();
     if (m_transactionDepth == 0)
         return false;
     --m_transactionDepth;

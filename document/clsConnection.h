@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
 #include <QMetaType>
 
@@ -85,6 +86,24 @@ public:
     // Values one statement of InsertMany may carry on this connection.
     int MaxBoundValues() const;
 
+    // Queries a caller is about to run, sent ahead together: on a server, in one round
+    // trip instead of one each. Each answer is kept for the first Open, ReadMany or
+    // ReadInto of the same text and values, which takes it instead of asking again (the
+    // statement hook is called then, as for any statement). Nothing is kept on SQLite,
+    // where there is no trip to save, nor past the next statement that writes, a
+    // transaction's start or end, or DropReadAhead. Never throws: a query that fails is
+    // kept with its failure, to fail where it is run.
+    struct Statement
+    {
+        QString sql;
+        QVariantList params;
+    };
+    void ReadAhead(const std::vector<Statement>& statements);
+    void DropReadAhead();
+    // Round trips that read ahead, and statements answered from them.
+    qint64 ReadAheadTrips() const { return m_aheadTrips; }
+    qint64 AnsweredAhead() const { return m_answeredAhead; }
+
     // Failed statements so far; a save compares it before and after to decide on rollback.
     qint64 FailureCount() const { return m_failures; }
     // The most recent failure, to tell the user why a save did not happen.
@@ -123,6 +142,22 @@ private:
     // writes. Throws clsDatabaseError.
     bool ExecuteThroughPq(const QString& sql, const QVariantList& params, int& rows);
     pg_result* RunThroughPq(const QString& sql, const QVariantList& params, int expected);
+    // A whole libpq result handed out as ReadInto does; false (nothing handed out) when
+    // it holds a type only the driver reads.
+    bool ReadPqResult(pg_result* result, const ColumnNames& columns, const RowPlaces& places, const RowDone& done);
+    // ReadInto answered from what was read ahead; false when nothing was. Throws the
+    // kept failure.
+    bool AnswerFromAhead(const QString& sql, const QVariantList& params, const ColumnNames& columns,
+                         const RowPlaces& places, const RowDone& done);
+    struct Ahead
+    {
+        QString sql;
+        QVariantList params;
+        std::shared_ptr<pg_result> answer;
+    };
+    std::vector<Ahead> m_ahead;
+    qint64 m_aheadTrips = 0;
+    qint64 m_answeredAhead = 0;
     static bool s_direct;
     QString m_name;
     int m_transactionDepth = 0;

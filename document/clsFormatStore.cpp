@@ -239,11 +239,16 @@ ReadBlocks ReadAll(clsConnection& conn, qint32 id, const std::vector<qint32>& ki
         current->ModeEx = modeAt < 0 ? 0 : TypeIdOf(mode) == QMetaType::LongLong ? qint32(*static_cast<const qlonglong*>(mode.constData())) : mode.toInt();
         current->KeepForms();
     };
-    conn.ReadInto(QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + clsFormatStore::KindList(kinds)
-                      + QStringLiteral(")"),
-                  {id}, columns, place, done);
+    const clsConnection::Statement read = clsFormatStore::ReadStatement(id, kinds);
+    conn.ReadInto(read.sql, read.params, columns, place, done);
     return rows;
 }
+}
+
+clsConnection::Statement clsFormatStore::ReadStatement(qint32 id, const std::vector<qint32>& kinds)
+{
+    return {QStringLiteral("Select * From Rpt_FldDEF Where ID = ? and ModeEx in (") + KindList(kinds) + QStringLiteral(")"),
+            {id}};
 }
 
 QString clsFormatStore::KindList(const std::vector<qint32>& kinds)

@@ -1,9 +1,9 @@
 #pragma once
+#include "clsConnection.h"
 #include "clsFormatRow.h"
 #include <memory>
 #include <vector>
 
-class clsConnection;
 
 // Reading and writing a report's object rows in Rpt_FldDEF. Every value is bound; the
 // statement texts carry only the kind numbers. Errors raise clsDatabaseError with the
@@ -24,6 +24,8 @@ public:
         std::vector<std::unique_ptr<clsFormatRow[]>> blocks;
     };
     static RowsInPlace ReadInPlace(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
+    // The query both read with, for reading it ahead.
+    static clsConnection::Statement ReadStatement(qint32 id, const std::vector<qint32>& kinds);
     // Deletes the report's rows of the given kinds in one statement.
     static void DeleteKinds(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
     // Inserts rows (all of one kind, `modeEx`) with the columns that kind writes.

@@ -51,19 +51,26 @@ QString GetHelpPath()
 QString ApplicationHelpFile() { return g_strHelpFile; }
 void SetApplicationHelpFile(const QString& path) { g_strHelpFile = path; }
 
+const QStringList& AccountProbes()
+{
+    static const QStringList probes = {QStringLiteral("select * from fst00000 "),
+                                       QStringLiteral("select top2  * from accinformation ")};
+    return probes;
+}
+
 bool ProbeAccountDatabase(clsConnection* conn)
 {
     if (!conn)
         return false;
     bool result = false;
     try {
-        clsRecordset rs = conn->Open(QStringLiteral("select * from fst00000 "));
+        clsRecordset rs = conn->Open(AccountProbes()[0]);
         rs.Close();
         result = true;
     } catch (const clsDatabaseError&) {
     }
     try {
-        clsRecordset rs = conn->Open(QStringLiteral("select top2  * from accinformation "));
+        clsRecordset rs = conn->Open(AccountProbes()[1]);
         rs.Close();
         result = false;
     } catch (const clsDatabaseError&) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "clsPrompt.h"
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class clsDocument;
@@ -32,6 +33,8 @@ void SetApplicationHelpFile(const QString& path);
 // True when the connection is an account database of the older kind (fst00000 answers,
 // accinformation does not). Failures of both queries are its answer, never an error.
 bool ProbeAccountDatabase(clsConnection* conn);
+// The two queries it runs, in order.
+const QStringList& AccountProbes();
 
 qint32 MmToTwips(qint32 mm);          // mm * 56; overflow raises std::overflow_error
 qint32 TwipsToMm(qint32 twips);       // twips / 56, halves to the even number

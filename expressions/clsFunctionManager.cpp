@@ -107,6 +107,22 @@ void clsFunctionManager::LoadDefFunctions(bool& ok)
     ok = LoadDefFunctions();
 }
 
+namespace {
+const QString kFunctionsRead = QStringLiteral("Select  * from rpt_fundef where cSystemID ='AA' or cSystemID=? ");
+const QString kParametersRead = QStringLiteral("Select  * from rpt_funPere where id in (Select ID from rpt_fundef where cSystemID ='AA' "
+                                               "or cSystemID=?) order by id,OrderEX ");
+const QString kClassesRead = QStringLiteral("Select  cGroupDefine   from rpt_fundef group by cGroupDefine ");
+}
+
+std::vector<clsConnection::Statement> clsFunctionManager::LoadStatements(const QString& systemId)
+{
+    std::vector<clsConnection::Statement> statements = {
+        {kFunctionsRead, {systemId}}, {kParametersRead, {systemId}}, {kClassesRead, {}}};
+    for (const QString& probe : AccountProbes())
+        statements.push_back({probe, {}});
+    return statements;
+}
+
 bool clsFunctionManager::LoadDefFunctions()
 {
     clsConnection* conn = DocumentConnection();
@@ -117,8 +133,7 @@ bool clsFunctionManager::LoadDefFunctions()
     const QVariantList system{g_objDocument->m_strSystemID};
     bool functionsRead = false;
     try {
-        clsRecordset rs = conn->Open(QStringLiteral("Select  * from rpt_fundef where cSystemID ='AA' or cSystemID=? "),
-                                     system);
+        clsRecordset rs = conn->Open(kFunctionsRead, system);
         QHash<qint32, std::vector<clsFunction*>> byId;
         // Each function joins the list as soon as it is read: a failure later on keeps it.
         while (!rs.Eof()) {
@@ -141,10 +156,7 @@ bool clsFunctionManager::LoadDefFunctions()
 
         // The parameters of every loaded function in one pass, in each function's order.
         if (!mFuncs.empty()) {
-            clsRecordset ps = conn->Open(
-                QStringLiteral("Select  * from rpt_funPere where id in (Select ID from rpt_fundef where cSystemID ='AA' "
-                               "or cSystemID=?) order by id,OrderEX "),
-                system);
+            clsRecordset ps = conn->Open(kParametersRead, system);
             while (!ps.Eof()) {
                 const auto it = byId.constFind(ps.Long(QStringLiteral("id")));
                 if (it != byId.constEnd()) {
@@ -179,7 +191,7 @@ bool clsFunctionManager::LoadAllFuncClass()
     clsConnection* conn = DocumentConnection();
     if (conn) {
         try {
-            clsRecordset rs = conn->Open(QStringLiteral("Select  cGroupDefine   from rpt_fundef group by cGroupDefine "));
+            clsRecordset rs = conn->Open(kClassesRead);
             while (!rs.Eof()) {
                 m_classes.append(rs.Text(QStringLiteral("cGroupDefine")));
                 rs.MoveNext();

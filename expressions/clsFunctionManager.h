@@ -1,5 +1,6 @@
 #pragma once
 #include "clsFunction.h"
+#include "document/clsConnection.h"
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -31,6 +32,8 @@ public:
     void LoadDefFunctions(bool& ok);
     bool LoadDefFunctions();
     bool LoadAllFuncClass();
+    // The queries LoadDefFunctions runs for a subsystem, for reading them ahead.
+    static std::vector<clsConnection::Statement> LoadStatements(const QString& systemId);
 
     bool EnumerateDefFuncClass(QString& caption, bool restart);
     bool EnumerateFunctions(const QString& caption, QString& name, QString& define, bool& restart);

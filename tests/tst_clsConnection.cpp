@@ -3,13 +3,16 @@
 #include <QScopeGuard>
 #include <QtTest>
 
-// Each backend, reached through its client library and through Qt's driver.
+// Each backend, reached through its client library and through Qt's driver; reads
+// also answered from a read-ahead.
 static void BothWays()
 {
         clsTestDatabase::AddBackendColumn();
         QTest::addColumn<bool>("direct");
-        clsTestDatabase::RowPerBackend("client library", true);
-        clsTestDatabase::RowPerBackend("driver", false);
+        QTest::addColumn<bool>("ahead");
+        clsTestDatabase::RowPerBackend("client library", true, false);
+        clsTestDatabase::RowPerBackend("driver", false, false);
+        clsTestDatabase::RowPerBackend("read ahead", true, true);
 }
 
 class tst_clsConnection : public QObject
@@ -27,7 +30,21 @@ private Q_SLOTS:
         clsConnection& c = db.Conn();
         c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,Note) values (7,0,1,'  列一  ',NULL)"));
         c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,Note) values (7,0,2,'O''Brien','x')"));
-        clsRecordset rs = c.Open(QStringLiteral("Select * from Rpt_FldDEF where ID = ? order by OrderEx"), {7});
+        // Read ahead, answers and failures come where the statements run, and only once.
+        const QString read = QStringLiteral("Select * from Rpt_FldDEF where ID = ? order by OrderEx");
+        const QString nowhere = QStringLiteral("select * from nowhere where x = ?");
+        QFETCH(bool, ahead);
+        if (ahead)
+            c.ReadAhead({{read, {7}}, {nowhere, {1}}, {read, {8}}});
+        const qint64 answeredBefore = c.AnsweredAhead();
+        const qint64 failedBefore = c.FailureCount();
+        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.Open(nowhere, {1}));
+        QCOMPARE(c.FailureCount(), failedBefore + 1);
+        QVERIFY(c.Open(read, {8}).Eof());
+        clsRecordset rs = c.Open(read, {7});
+        const bool pipelined = ahead && db.Backend() == QLatin1String("postgres");
+        QCOMPARE(c.AnsweredAhead() - answeredBefore, pipelined ? 3 : 0);
+        QCOMPARE(c.ReadAheadTrips(), pipelined ? 1 : 0);
         QVERIFY(!rs.Eof());
         // Names in any case, texts trimmed, Null as empty and as 0.
         QCOMPARE((QStringList{rs.Text(QStringLiteral("NAME")), rs.Text(QStringLiteral("note")),
@@ -40,6 +57,11 @@ private Q_SLOTS:
         QVERIFY(rs.Eof());
         QVERIFY_THROWS_EXCEPTION(clsDatabaseError, rs.Text(QStringLiteral("Name")));
         rs.Close();
+        // A write after the read-ahead: the read sees it.
+        if (ahead)
+            c.ReadAhead({{read, {9}}, {nowhere, {1}}});
+        c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name) values (9,0,1,'后写')"));
+        QCOMPARE(c.Open(read, {9}).Text(QStringLiteral("Name")), QStringLiteral("后写"));
 
         // Failures carry the driver's text and the database's own code.
         const qint64 before = c.FailureCount();

@@ -112,7 +112,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("failAt");   // the first statement holding this text; "": the middle one, "*": the last
         for (const QString& b : clsTestDatabase::Backends()) {
             clsTestDatabase::NewRow(b, QStringLiteral("lock")) << QStringLiteral("Set Cols= 1");
-            clsTestDatabase::NewRow(b, QStringLiteral("first write")) << QStringLiteral("delete ");
+            clsTestDatabase::NewRow(b, QStringLiteral("first write")) << QStringLiteral("delete from");
             clsTestDatabase::NewRow(b, QStringLiteral("middle")) << QString();
             clsTestDatabase::NewRow(b, QStringLiteral("last")) << QStringLiteral("*");
         }
