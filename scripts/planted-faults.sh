@@ -56,7 +56,7 @@ fault pgwait document/clsDocument.cpp \
   '"Where ID = ? and (Cols = 0 or Cols is null) For Update)"' \
   'PostgreSQL: a second save waits for the held lock instead of being refused'
 fault sqlitewait document/clsDocument.cpp \
-  'noWait.emplace(*m_AdoConn);' \
+  'noWait.emplace(*m_AdoConn, QStringLiteral("busy_timeout"), QStringLiteral("0"));' \
   'noWait.reset();' \
   'SQLite: a second save waits for the busy file instead of being refused'
 fault message document/clsDocument.cpp \
