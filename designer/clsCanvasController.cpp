@@ -317,34 +317,28 @@ void clsCanvasController::SetCursor(int cursor)
         onCursorChanged();
 }
 
-void clsCanvasController::SelectObjectView(CanvasTarget target, const QString& name, CanvasModifiers m)
+bool clsCanvasController::ViewSelected(CanvasTarget target, const QString& name) const
+{
+    const clsLabelManager* labels = DocumentLabels();
+    const clsFieldsManager* fields = DocumentFields();
+    if (!labels || !fields)
+        return false;
+    switch (target) {
+    case CanvasTarget::LabelView:
+        return labels->LabelSelected(name);
+    case CanvasTarget::ColumnView:
+        return fields->ColSelected(name);
+    default:
+        return fields->TitleSelected(name);
+    }
+}
+
+void clsCanvasController::SelectView(CanvasTarget target, const QString& name)
 {
     clsLabelManager* labels = DocumentLabels();
     clsFieldsManager* fields = DocumentFields();
     if (!labels || !fields)
         return;
-    bool wasSelected = false;
-    switch (target) {
-    case CanvasTarget::LabelView:
-        wasSelected = labels->LabelSelected(name);
-        break;
-    case CanvasTarget::ColumnView:
-        wasSelected = fields->ColSelected(name);
-        break;
-    default:
-        wasSelected = fields->TitleSelected(name);
-        break;
-    }
-    // Shift or Ctrl adds the object to the selection or takes it out; a plain press
-    // on an unselected object selects it alone, and on a selected one keeps the
-    // selection: either way a drag from there moves what is selected.
-    const bool additive = m.shift || m.ctrl;
-    if (!additive && wasSelected) {
-        SetToolState(QStringLiteral("MoveObject"), m_x1, m_y1);
-        return;
-    }
-    if (!additive)
-        EndSelection();
     switch (target) {
     case CanvasTarget::LabelView:
         labels->SetSelectLabelObject(name, false);
@@ -357,6 +351,23 @@ void clsCanvasController::SelectObjectView(CanvasTarget target, const QString& n
         break;
     }
     ListSelection();
+}
+
+void clsCanvasController::SelectObjectView(CanvasTarget target, const QString& name, CanvasModifiers m)
+{
+    if (!DocumentLabels() || !DocumentFields())
+        return;
+    // Shift or Ctrl adds the object to the selection or takes it out; a plain press
+    // on an unselected object selects it alone, and on a selected one keeps the
+    // selection: either way a drag from there moves what is selected.
+    const bool additive = m.shift || m.ctrl;
+    if (!additive && ViewSelected(target, name)) {
+        SetToolState(QStringLiteral("MoveObject"), m_x1, m_y1);
+        return;
+    }
+    if (!additive)
+        EndSelection();
+    SelectView(target, name);
     SetToolState(additive ? QStringLiteral("SelectObject") : QStringLiteral("MoveObject"), m_x1, m_y1);
 }
 
@@ -368,8 +379,22 @@ void clsCanvasController::Press(CanvasTarget target, const QString& name, Canvas
     switch (target) {
     case CanvasTarget::Canvas:
         m_bandShown = false;
-        if (!left)
+        if (!left) {
+            // Right on the empty sheet: an add under way is given up; otherwise the
+            // selection is let go and the menu offers what needs none (paste, add,
+            // select all).
+            if (IsAdding()) {
+                ClearToolState();
+                SetCursor(kArrowCursor);
+                return;
+            }
+            ClearToolState();
+            m_busy = false;
+            EndSelection();
+            if (onContextMenu)
+                onContextMenu();
             return;
+        }
         if (IsAdding()) {
             EndToolState(X, Y, m.ctrl);
             SetCursor(kArrowCursor);
@@ -385,6 +410,12 @@ void clsCanvasController::Press(CanvasTarget target, const QString& name, Canvas
         if (!left) {
             ClearToolState();
             m_busy = false;
+            // The menu acts on what was clicked: an object outside the selection
+            // becomes the selection.
+            if (!ViewSelected(target, name)) {
+                EndSelection();
+                SelectView(target, name);
+            }
             if (onContextMenu)
                 onContextMenu();
             return;
@@ -546,8 +577,21 @@ void clsCanvasController::DeleteSelection()
 
 void clsCanvasController::CopyLabels()
 {
-    if (clsLabelManager* labels = DocumentLabels())
+    // Copying nothing would forget the last copy, as no clipboard does.
+    clsLabelManager* labels = DocumentLabels();
+    if (labels && CountSelection().labels > 0)
         labels->CopyLabels(true);
+}
+
+clsCanvasController::EditTargets clsCanvasController::CurrentEditTargets()
+{
+    EditTargets t;
+    const SelectionCount n = CountSelection();
+    t.anySelected = n.labels || n.cols || n.titles;
+    t.labelSelected = n.labels > 0;
+    if (const clsLabelManager* labels = DocumentLabels())
+        t.labelCopied = std::any_of(labels->Labels.begin(), labels->Labels.end(), [](const auto& l) { return l->blnCopyed; });
+    return t;
 }
 
 void clsCanvasController::PasteLabels()

@@ -63,8 +63,17 @@ public:
     void MoveSelection(qint32 dx, qint32 dy); // arrows: 50, Ctrl+arrows: 10
     void ResizeSelection(qint32 handleCode, qint32 dw, qint32 dh);
     void DeleteSelection();
-    void CopyLabels();
+    void CopyLabels();   // with no label selected, what was copied before stays
     void PasteLabels();
+    // What the edit commands have to act on now: Copy a selected label, Paste a copied
+    // one, Delete and the alignments any selected object.
+    struct EditTargets
+    {
+        bool anySelected = false;
+        bool labelSelected = false;
+        bool labelCopied = false;
+    };
+    static EditTargets CurrentEditTargets();
     void ShowProperties();
     void SelectAll();
     void Align(int code); // 0..5
@@ -105,6 +114,9 @@ private:
     qint32 RangeChangeBound() const;
     void SelectInRect(qint32 left, qint32 top, qint32 right, qint32 bottom);
     void SelectObjectView(CanvasTarget target, const QString& name, CanvasModifiers m);
+    // Whether the object a view shows is selected; selecting it (adding it to the rest).
+    bool ViewSelected(CanvasTarget target, const QString& name) const;
+    void SelectView(CanvasTarget target, const QString& name);
     void ListSelection();
     // Whether the pointer at (X, Y) is out of the few pixels around the press.
     bool LeftDeadZone(qint32 X, qint32 Y) const;

@@ -524,6 +524,14 @@ void frmMainView::EnableEditing()
     for (const QString& name : names)
         if (QAction* a = Action(name))
             a->setEnabled(open && !a->property("unavailable").toBool());
+    // Commands with nothing to act on are greyed, as in any designer.
+    if (!open)
+        return;
+    const clsCanvasController::EditTargets targets = clsCanvasController::CurrentEditTargets();
+    Action(Str("mnuCopy"))->setEnabled(targets.labelSelected);
+    Action(Str("mnuPrase"))->setEnabled(targets.labelCopied);
+    for (const char* name : {"mnuDelete", "mnuTop", "mnuButton", "mnuLeft", "mnuright", "mnuColAutoLeft", "mnuTitleAuotLeft"})
+        Action(Str(name))->setEnabled(targets.anySelected);
 }
 
 void frmMainView::AddToolButton(const QString& key, const QString& tooltip, QAction* menuAction)
@@ -915,6 +923,8 @@ void frmMainView::FollowSelection()
 void frmMainView::ShowContextMenu()
 {
     // Not exec(): the tool state is already cleared and the menu must not hold the caller.
+    // The press may have changed the selection the items act on.
+    RefreshView();
     m_mnuEdit->popup(QCursor::pos());
 }
 

@@ -91,7 +91,7 @@ private Q_SLOTS:
         QCOMPARE(now(), counts);
     }
 
-    void rightPressOnViewOpensMenu()
+    void rightPressOpensMenu()
     {
         LaidOut fx;
         auto& [doc, c] = fx;
@@ -103,6 +103,23 @@ private Q_SLOTS:
         QVERIFY(!c.IsAdding());
         c.Press(CanvasTarget::TopRuler, QString(), CanvasButton::Right, 100, 0, kNone);
         QCOMPARE(menus, 2);
+        // The menu acts on what was clicked: a column outside the selection becomes it;
+        // one inside keeps the selection whole.
+        clsFieldsManager& f = *doc.FieldsManager();
+        QVERIFY(f.ColSelected(QStringLiteral("a")));
+        f.SetSelectedColObject(QStringLiteral("b"), false);
+        c.Press(CanvasTarget::ColumnView, QStringLiteral("b"), CanvasButton::Right, 100, 1900, kNone);
+        QVERIFY(f.ColSelected(QStringLiteral("a")) && f.ColSelected(QStringLiteral("b")));
+        c.Press(CanvasTarget::LabelView, QStringLiteral("报表标题"), CanvasButton::Right, 100, 100, kNone);
+        QVERIFY(!f.ColSelected(QStringLiteral("a")) && doc.LabelManager()->LabelSelected(QStringLiteral("报表标题")));
+        // On the empty sheet the selection goes; an add under way is only given up.
+        c.Press(CanvasTarget::Canvas, QString(), CanvasButton::Right, 9000, 9000, kNone);
+        QCOMPARE(menus, 5);
+        QVERIFY(!doc.LabelManager()->LabelSelected(QStringLiteral("报表标题")));
+        c.SetToolState(QStringLiteral("AddLabel"), 0, 0);
+        c.Press(CanvasTarget::Canvas, QString(), CanvasButton::Right, 9000, 9000, kNone);
+        QCOMPARE(menus, 5);
+        QVERIFY(!c.IsAdding());
     }
 
     void keys_data()

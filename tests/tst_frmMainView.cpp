@@ -522,6 +522,31 @@ private Q_SLOTS:
         QCOMPARE(w->Canvas()->Grid(), MmToTwips(10));
     }
 
+    // Edit commands with nothing to act on are greyed; copying with no label selected
+    // keeps the last copy.
+    void editCommandsFollowTheSelection()
+    {
+        Ledger l;
+        QVERIFY(l.w);
+        const auto enabled = [&](const char* name) { return l.w->Action(QString::fromLatin1(name))->isEnabled(); };
+        const auto commands = [&] {
+            return QList<bool>{enabled("mnuCopy"), enabled("mnuPrase"), enabled("mnuDelete"), enabled("mnuTop")};
+        };
+        l.w->RefreshView();
+        QCOMPARE(commands(), (QList<bool>{false, false, false, false}));
+        l.doc.LabelManager()->SetSelectLabelObject(l.doc.LabelManager()->Labels.front()->StrName, true);
+        l.w->RefreshView();
+        QCOMPARE(commands(), (QList<bool>{true, false, true, true}));
+        l.w->Action(QStringLiteral("mnuCopy"))->trigger();
+        QCOMPARE(commands(), (QList<bool>{true, true, true, true}));
+        l.w->Controller()->EndSelection();
+        QVERIFY(l.w->HandleKey(Qt::Key_C, Qt::ControlModifier));
+        QCOMPARE(commands(), (QList<bool>{false, true, false, false}));
+        const size_t before = l.doc.LabelManager()->Labels.size();
+        l.w->Action(QStringLiteral("mnuPrase"))->trigger();
+        QCOMPARE(l.doc.LabelManager()->Labels.size(), before + 1);
+    }
+
     void leavingAReportAsksFirst_data()
     {
         QTest::addColumn<QString>("leave");
