@@ -128,6 +128,9 @@ frmPropertysView::frmPropertysView(QWidget* parent)
     MSHFlexGrid1->setColumnHidden(0, true);
     MSHFlexGrid1->setColumnWidth(1, 1500 / kTwipsPerPixel);
     MSHFlexGrid1->setColumnWidth(2, 2300 / kTwipsPerPixel);
+    // The values take whatever width the window gives, never a sideways scroll.
+    MSHFlexGrid1->horizontalHeader()->setStretchLastSection(true);
+    MSHFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MSHFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     MSHFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -146,7 +149,8 @@ frmPropertysView::frmPropertysView(QWidget* parent)
     layout->addWidget(cmbObject);
     layout->addWidget(MSHFlexGrid1, 1);
     layout->addWidget(labMsg);
-    resize((1500 + 2300) / kTwipsPerPixel + 24, 420);
+    // Both columns, the vertical scroll bar and the layout's margins.
+    resize((1500 + 2300) / kTwipsPerPixel + 48, 420);
 
     connect(cmbObject, &QComboBox::textActivated, this, &frmPropertysView::ChooseObject);
     connect(MSHFlexGrid1, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) { CellChosen(row, col); });
