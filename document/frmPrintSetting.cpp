@@ -94,6 +94,7 @@ frmPrintSetting::frmPrintSetting(QWidget* parent) : QDialog(parent)
     labDrive->setObjectName(QStringLiteral("labDrive"));
     cmdRefrech = new QPushButton(QStringLiteral("..."));
     cmdRefrech->setObjectName(QStringLiteral("cmdRefrech"));
+    cmdRefrech->setToolTip(QStringLiteral("选择打印机"));
     Label2 = new QLabel(QStringLiteral("纸张类型"));
     Label2->setObjectName(QStringLiteral("Label2"));
     cmbPaper = new QComboBox;
@@ -121,7 +122,9 @@ frmPrintSetting::frmPrintSetting(QWidget* parent) : QDialog(parent)
     cmdCancel = new QPushButton(QStringLiteral("取消"));
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
+    // The row says what it is even while no printer is chosen and the name is empty.
     auto* printerRow = new QHBoxLayout;
+    printerRow->addWidget(new QLabel(QStringLiteral("打印机")));
     printerRow->addWidget(labDrive, 1);
     printerRow->addWidget(cmdRefrech);
     auto* paperRow = new QHBoxLayout;
