@@ -4,6 +4,7 @@
 #include "plugins/filter/frmFilterSetting.h"
 #include "clsRecordingPrompt.h"
 #include "clsTestDatabase.h"
+#include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -32,8 +33,21 @@ private Q_SLOTS:
         QCOMPARE(t->rowCount(), 3);   // conditions only: ModeEx 25 is not one
         QCOMPARE(t->item(0, 0)->text(), QStringLiteral("会计期间"));
 
+        // Up, down and remove are greyed where they have nothing to act on.
+        const auto buttons = [&] {
+            QString state;
+            for (const char* text : {"删除", "上移", "下移"})
+                for (QPushButton* b : window.findChildren<QPushButton*>())
+                    if (b->text() == QString::fromUtf8(text))
+                        state += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+            return state;
+        };
+        QCOMPARE(buttons(), QStringLiteral("110"));
+        t->setCurrentCell(0, 0);
+        QCOMPARE(buttons(), QStringLiteral("101"));
         t->setCurrentCell(2, 0);
         window.MoveCurrentRow(-1);
+        QCOMPARE(buttons(), QStringLiteral("111"));
         window.AddRow(QStringLiteral("客户'编码"), 3);
         t->setCurrentCell(0, 0);
         window.RemoveCurrentRow();

@@ -23,7 +23,11 @@ frmFilterSetting::frmFilterSetting(clsConnection* conn, qint32 reportId, const Q
     auto* remove = new QPushButton(QStringLiteral("删除"), this);
     auto* up = new QPushButton(QStringLiteral("上移"), this);
     auto* down = new QPushButton(QStringLiteral("下移"), this);
-    connect(add, &QPushButton::clicked, this, [this] { AddRow(); });
+    connect(add, &QPushButton::clicked, this, [this] {
+        // A new row is typed into straight away.
+        AddRow();
+        m_table->editItem(m_table->item(m_table->rowCount() - 1, 0));
+    });
     connect(remove, &QPushButton::clicked, this, &frmFilterSetting::RemoveCurrentRow);
     connect(up, &QPushButton::clicked, this, [this] { MoveCurrentRow(-1); });
     connect(down, &QPushButton::clicked, this, [this] { MoveCurrentRow(1); });
@@ -46,7 +50,19 @@ frmFilterSetting::frmFilterSetting(clsConnection* conn, qint32 reportId, const Q
     layout->addLayout(body);
     layout->addWidget(buttons);
     resize(520, 360);
+    // A button with nothing to act on is greyed: removing without a row, moving the
+    // first row up or the last one down.
+    const auto enable = [this, remove, up, down] {
+        const int row = m_table->currentRow();
+        remove->setEnabled(row >= 0);
+        up->setEnabled(row > 0);
+        down->setEnabled(row >= 0 && row + 1 < m_table->rowCount());
+    };
+    connect(m_table, &QTableWidget::currentCellChanged, this, enable);
+    connect(m_table->model(), &QAbstractItemModel::rowsInserted, this, enable);
+    connect(m_table->model(), &QAbstractItemModel::rowsRemoved, this, enable);
     LoadRows();
+    enable();
 }
 
 bool frmFilterSetting::LoadRows()
