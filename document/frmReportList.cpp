@@ -73,6 +73,29 @@ frmReportList::frmReportList(QWidget* parent) : QDialog(parent)
         cmbSystem->setVisible(false);
         Label1->setVisible(false);
     }
+    StartAtOpenReport();
+}
+
+void frmReportList::StartAtOpenReport()
+{
+    // Where the user is: the open report's subsystem, the report itself chosen, so the
+    // arrows reach its neighbours. A subsystem the selector does not offer (or a hidden
+    // selector) lists every report; with no report open the list starts empty.
+    if (!g_objDocument || !g_objDocument->IsOpen())
+        return;
+    const QString code = g_objDocument->m_strSystemID.trimmed().toUpper();
+    int index = -1;
+    for (int i = 0; i < cmbSystem->count() && !code.isEmpty(); ++i)
+        if (cmbSystem->itemText(i).right(2).toUpper() == code)
+            index = i;
+    if (index >= 0 && !cmbSystem->isHidden())
+        cmbSystem_Click(index);
+    else
+        chkAll->setChecked(true);
+    const QList<QListWidgetItem*> open =
+        lstReport->findItems(code + kSeparator + g_objDocument->m_strReportName.trimmed(), Qt::MatchExactly);
+    if (!open.isEmpty())
+        lstReport->setCurrentItem(open.front());
 }
 
 void frmReportList::ListReports(const QString& code)

@@ -36,6 +36,8 @@ private Q_SLOTS:
 
 private:
     void OpenSelected();
+    // The list starts at the open report: its subsystem listed and the report chosen.
+    void StartAtOpenReport();
 
     QLabel* Label1 = nullptr;
     QComboBox* cmbSystem = nullptr;

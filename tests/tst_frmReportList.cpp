@@ -104,8 +104,11 @@ private Q_SLOTS:
         clsDocument doc;
         QVERIFY(doc.OpenDocument(&db.Conn(), QStringLiteral("科目余额表"), QStringLiteral("GL"), QStringLiteral("李四")));
         frmReportList window;
-        window.findChild<QCheckBox*>(QStringLiteral("chkAll"))->setChecked(true);
         auto* list = window.findChild<QListWidget*>(QStringLiteral("lstReport"));
+        // The list starts where the user is: the open report's subsystem, the report chosen.
+        QCOMPARE(Lines(window), (QStringList{QStringLiteral("GL   1现金日记账"), QStringLiteral("GL   科目余额表")}));
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("GL   科目余额表"));
+        window.findChild<QCheckBox*>(QStringLiteral("chkAll"))->setChecked(true);
         const auto found = list->findItems(line, Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
         list->setCurrentItem(found.first());
