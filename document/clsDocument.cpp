@@ -17,6 +17,7 @@
 #include "properties/clsPropertysManager.h"
 #include "ranges/clsRangeManager.h"
 #include <QScopeGuard>
+#include <QSet>
 #include <QSqlError>
 #include <QUndoStack>
 #include <QThreadPool>
@@ -801,27 +802,37 @@ bool clsDocument::Redo()
 // objects that are still there.
 bool clsDocument::PutRecorded()
 {
-    QStringList labels, cols, titles;
-    for (const auto& l : m_objLabel->Labels)
+    // Objects a step brings back (an undone delete, a redone add or paste) become the
+    // selection, so the user sees what came back; otherwise the selection stays as it was.
+    QSet<QString> labels, cols, titles, selectedLabels, selectedCols, selectedTitles;
+    for (const auto& l : m_objLabel->Labels) {
+        labels.insert(l->StrName);
         if (l->blnSelected)
-            labels << l->StrName;
-    for (const auto& c : m_objFields->Cols)
+            selectedLabels.insert(l->StrName);
+    }
+    for (const auto& c : m_objFields->Cols) {
+        cols.insert(c->name);
         if (c->blnSelected)
-            cols << c->name;
-    for (const auto& t : m_objFields->Titles)
+            selectedCols.insert(c->name);
+    }
+    for (const auto& t : m_objFields->Titles) {
+        titles.insert(t->name);
         if (t->blnSelected)
-            titles << t->name;
+            selectedTitles.insert(t->name);
+    }
     if (!RestoreRows(m_history->Recorded(), true))
         return false;
-    for (const QString& name : labels)
-        if (clsLabel* l = m_objLabel->FindLabel(name))
-            l->blnSelected = true;
-    for (const QString& name : cols)
-        if (clsRepcol* c = m_objFields->FindCol(name))
-            c->blnSelected = c->BlnEnable;
-    for (const QString& name : titles)
-        if (clsTitle* t = m_objFields->FindTitle(name))
-            t->blnSelected = true;
+    const bool cameBack = std::any_of(m_objLabel->Labels.begin(), m_objLabel->Labels.end(),
+                                      [&](const auto& l) { return !labels.contains(l->StrName); })
+        || std::any_of(m_objFields->Cols.begin(), m_objFields->Cols.end(), [&](const auto& c) { return !cols.contains(c->name); })
+        || std::any_of(m_objFields->Titles.begin(), m_objFields->Titles.end(),
+                       [&](const auto& t) { return !titles.contains(t->name); });
+    for (const auto& l : m_objLabel->Labels)
+        l->blnSelected = cameBack ? !labels.contains(l->StrName) : selectedLabels.contains(l->StrName);
+    for (const auto& c : m_objFields->Cols)
+        c->blnSelected = c->BlnEnable && (cameBack ? !cols.contains(c->name) : selectedCols.contains(c->name));
+    for (const auto& t : m_objFields->Titles)
+        t->blnSelected = cameBack ? !titles.contains(t->name) : selectedTitles.contains(t->name);
     m_blnDocChanged = !m_history->AtSaved();
     m_blnLayoutDirty = true;
     return true;

@@ -512,16 +512,52 @@ private:
 
     // Undoes (or redoes) every step: each format put back stays as recorded when it is laid
     // out again, and the last one is `end`, with a sound canvas.
+    // The labels, columns and titles there are, shown or not, by kind and name.
+    QSet<QPair<int, QString>> Existing()
+    {
+        QSet<QPair<int, QString>> names;
+        for (const auto& l : m_doc->LabelManager()->Labels)
+            names.insert({int(Kind::Label), l->StrName});
+        for (const auto& c : m_doc->FieldsManager()->Cols)
+            names.insert({int(Kind::Column), c->name});
+        for (const auto& t : m_doc->FieldsManager()->Titles)
+            names.insert({int(Kind::Title), t->name});
+        return names;
+    }
+    // The shown labels, columns and titles by kind and name, with whether each is selected.
+    QMap<QPair<int, QString>, bool> Shown()
+    {
+        QMap<QPair<int, QString>, bool> shown;
+        for (Kind kind : {Kind::Label, Kind::Column, Kind::Title})
+            for (const auto& e : Scene().Elements(kind))
+                if (Scene().IsDisplayed(*e))
+                    shown.insert({int(kind), e->name}, e->selected);
+        return shown;
+    }
+
     QString Walk(bool undo, const clsFormatSnapshot& end, int& steps)
     {
         const QString what = undo ? QStringLiteral("撤销") : QStringLiteral("重做");
-        for (steps = 0; undo ? m_doc->Undo() : m_doc->Redo(); ++steps) {
+        for (steps = 0;; ++steps) {
+            m_doc->EnsureLayout();
+            const auto before = Shown();
+            const auto existed = Existing();
+            if (!(undo ? m_doc->Undo() : m_doc->Redo()))
+                break;
             m_doc->EnsureLayout();
             const clsFormatSnapshot now = m_doc->TakeSnapshot();
             const clsFormatSnapshot& recorded = m_doc->History().Recorded();
             const QString text = undo ? m_doc->History().RedoText() : m_doc->History().UndoText();
             if (now != recorded)
                 return QStringLiteral("%1“%2”后重新排列改变了格式：").arg(what, text) + Diff(recorded.ToJson(), now.ToJson());
+            // What a step brings back is what is selected; otherwise the selection stays.
+            const auto after = Shown();
+            const auto exists = Existing();
+            const bool cameBack = std::any_of(exists.begin(), exists.end(), [&](const auto& k) { return !existed.contains(k); });
+            for (auto it = after.cbegin(); it != after.cend(); ++it)
+                if (it.value() != (cameBack ? !existed.contains(it.key()) : before.value(it.key())))
+                    return QStringLiteral("%1“%2”后“%3”%4").arg(what, text, it.key().second,
+                                                              it.value() ? QStringLiteral("不该选中") : QStringLiteral("应该选中"));
         }
         if (const clsFormatSnapshot now = m_doc->TakeSnapshot(); now != end)
             return QStringLiteral("%1全部 %2 步后格式不同：").arg(what).arg(steps) + Diff(end.ToJson(), now.ToJson());
