@@ -32,6 +32,7 @@ constexpr qint32 kDropHeight = 300;
 struct SelectionCount
 {
     int labels = 0, cols = 0, titles = 0;
+    bool Any() const { return labels || cols || titles; }
 };
 
 SelectionCount CountSelection()
@@ -50,8 +51,7 @@ SelectionCount CountSelection()
 // Whether anything is selected at all: a refusal is only worth saying about a selection.
 bool AnySelected()
 {
-    const SelectionCount n = CountSelection();
-    return n.labels || n.cols || n.titles;
+    return CountSelection().Any();
 }
 
 // What the selection is made of, to name a step: 标签, 列, 列标题, or 对象 for a mix.
@@ -383,12 +383,12 @@ void clsCanvasController::Press(CanvasTarget target, const QString& name, Canvas
             // Right on the empty sheet: an add under way is given up; otherwise the
             // selection is let go and the menu offers what needs none (paste, add,
             // select all).
-            if (IsAdding()) {
-                ClearToolState();
+            const bool adding = IsAdding();
+            ClearToolState();
+            if (adding) {
                 SetCursor(kArrowCursor);
                 return;
             }
-            ClearToolState();
             m_busy = false;
             EndSelection();
             if (onContextMenu)
@@ -587,7 +587,7 @@ clsCanvasController::EditTargets clsCanvasController::CurrentEditTargets()
 {
     EditTargets t;
     const SelectionCount n = CountSelection();
-    t.anySelected = n.labels || n.cols || n.titles;
+    t.anySelected = n.Any();
     t.labelSelected = n.labels > 0;
     if (const clsLabelManager* labels = DocumentLabels())
         t.labelCopied = std::any_of(labels->Labels.begin(), labels->Labels.end(), [](const auto& l) { return l->blnCopyed; });

@@ -511,9 +511,8 @@ void frmMainView::EnableEditing()
     // Without an open report (closed, or none opened yet) only opening one, the view
     // settings and help remain.
     static const char* const kEditing[] = {
-        "mnuSave", "mnuClose", "mnuExportFormat", "mnuImportFormat", "mnuSetPrint", "mnuCopy", "mnuPrase",
-        "mnuDelete", "mnuSelectAll", "mnuAddLabel", "mnuAddCol", "mnuAddTitle", "mnuTop", "mnuButton", "mnuLeft", "mnuright",
-        "mnuColAutoLeft", "mnuTitleAuotLeft", "mnuProp", "mnuListField", "mnuGroup", "mnuFilter",
+        "mnuSave", "mnuClose", "mnuExportFormat", "mnuImportFormat", "mnuSetPrint", "mnuSelectAll", "mnuAddLabel",
+        "mnuAddCol", "mnuAddTitle", "mnuProp", "mnuListField", "mnuGroup", "mnuFilter",
     };
     const bool open = ReportOpen();
     QStringList names;
@@ -524,10 +523,10 @@ void frmMainView::EnableEditing()
     for (const QString& name : names)
         if (QAction* a = Action(name))
             a->setEnabled(open && !a->property("unavailable").toBool());
-    // Commands with nothing to act on are greyed, as in any designer.
-    if (!open)
-        return;
-    const clsCanvasController::EditTargets targets = clsCanvasController::CurrentEditTargets();
+    // The commands on the selection or the copy: greyed with nothing to act on, as in
+    // any designer.
+    const clsCanvasController::EditTargets targets =
+        open ? clsCanvasController::CurrentEditTargets() : clsCanvasController::EditTargets();
     Action(Str("mnuCopy"))->setEnabled(targets.labelSelected);
     Action(Str("mnuPrase"))->setEnabled(targets.labelCopied);
     for (const char* name : {"mnuDelete", "mnuTop", "mnuButton", "mnuLeft", "mnuright", "mnuColAutoLeft", "mnuTitleAuotLeft"})

@@ -480,12 +480,18 @@ void clsConnection::FailOnSqlite(sqlite3* db, sqlite3_stmt*& statement)
 
 void clsConnection::FailOnPq(PGconn* session, PGresult* result)
 {
+    const clsDatabaseError failure = PqFailure(session, result);
+    if (result)
+        PqCalls::Get().clear(result);
+    Fail(failure.Description(), failure.Code());
+}
+
+clsDatabaseError clsConnection::PqFailure(PGconn* session, const PGresult* result)
+{
     const PqCalls& pq = PqCalls::Get();
     const QString text = QString::fromUtf8(result ? pq.message(result) : pq.connectionMessage(session)).trimmed();
     const QString code = result ? QString::fromLatin1(pq.field(result, PG_DIAG_SQLSTATE)) : QString();
-    if (result)
-        pq.clear(result);
-    Fail(text.isEmpty() ? QStringLiteral("数据库操作失败") : text, code);
+    return clsDatabaseError(text.isEmpty() ? QStringLiteral("数据库操作失败") : text, code);
 }
 
 bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsizetype width, size_t perStatement,
@@ -780,9 +786,8 @@ bool clsConnection::AnswerFromAhead(const QString& sql, const QVariantList& para
     ++m_answeredAhead;
     const PqCalls& pq = PqCalls::Get();
     if (pq.status(answer.get()) != PGRES_TUPLES_OK) {
-        const QString text = QString::fromUtf8(pq.message(answer.get())).trimmed();
-        Fail(text.isEmpty() ? QStringLiteral("数据库操作失败") : text,
-             QString::fromLatin1(pq.field(answer.get(), PG_DIAG_SQLSTATE)));
+        const clsDatabaseError failure = PqFailure(nullptr, answer.get());
+        Fail(failure.Description(), failure.Code());
     }
     // A result only the driver reads (dates, bytes) is asked for again.
     return ReadPqResult(answer.get(), columns, places, done);

@@ -120,6 +120,8 @@ private:
     [[noreturn]] void FailOnSqlite(sqlite3* db, sqlite3_stmt*& statement);
     // libpq's error: `result`'s (which is cleared), or the session's where there is none.
     [[noreturn]] void FailOnPq(pg_conn* session, pg_result* result);
+    // What libpq says went wrong, from `result` or else the session, as it is reported.
+    static clsDatabaseError PqFailure(pg_conn* session, const pg_result* result);
     void RunHook(const QString& sql);
     int Run(const QString& sql);
     QSqlQuery Prepare(const QString& sql, const QVariantList& params);

@@ -798,8 +798,8 @@ bool clsDocument::Redo()
     return false;
 }
 
-// The history's format into the managers. The selection is kept by name for the
-// objects that are still there.
+// The history's format into the managers. What the step brings back becomes the
+// selection; when it brings nothing back, the selection is kept by name.
 bool clsDocument::PutRecorded()
 {
     // Objects a step brings back (an undone delete, a redone add or paste) become the

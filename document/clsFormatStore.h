@@ -4,7 +4,6 @@
 #include <memory>
 #include <vector>
 
-
 // Reading and writing a report's object rows in Rpt_FldDEF. Every value is bound; the
 // statement texts carry only the kind numbers. Errors raise clsDatabaseError with the
 // driver's description, for the caller to report under its own routine's name.

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <utility>
 
 class clsDocument;
 class clsConnection;
@@ -70,7 +71,7 @@ inline void PutValue(QVariant& slot, qlonglong value)
 inline void PutValue(QVariant& slot, QString&& value)
 {
     if (!IsEmptySlot(slot)) {
-        slot = QVariant(value);
+        slot = QVariant(std::move(value));
         return;
     }
     new (&slot) QVariant(QString());

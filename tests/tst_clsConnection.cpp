@@ -7,12 +7,12 @@
 // also answered from a read-ahead.
 static void BothWays()
 {
-        clsTestDatabase::AddBackendColumn();
-        QTest::addColumn<bool>("direct");
-        QTest::addColumn<bool>("ahead");
-        clsTestDatabase::RowPerBackend("client library", true, false);
-        clsTestDatabase::RowPerBackend("driver", false, false);
-        clsTestDatabase::RowPerBackend("read ahead", true, true);
+    clsTestDatabase::AddBackendColumn();
+    QTest::addColumn<bool>("direct");
+    QTest::addColumn<bool>("ahead");
+    clsTestDatabase::RowPerBackend("client library", true, false);
+    clsTestDatabase::RowPerBackend("driver", false, false);
+    clsTestDatabase::RowPerBackend("read ahead", true, true);
 }
 
 class tst_clsConnection : public QObject

@@ -510,8 +510,6 @@ private:
         return QString();
     }
 
-    // Undoes (or redoes) every step: each format put back stays as recorded when it is laid
-    // out again, and the last one is `end`, with a sound canvas.
     // The labels, columns and titles there are, shown or not, by kind and name.
     QSet<QPair<int, QString>> Existing()
     {
@@ -535,6 +533,9 @@ private:
         return shown;
     }
 
+    // Undoes (or redoes) every step: each format put back stays as recorded when it is laid
+    // out again, the selection follows what the step brought back, and the last one is
+    // `end`, with a sound canvas.
     QString Walk(bool undo, const clsFormatSnapshot& end, int& steps)
     {
         const QString what = undo ? QStringLiteral("撤销") : QStringLiteral("重做");
