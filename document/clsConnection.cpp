@@ -95,6 +95,8 @@ struct PqCalls
     decltype(&PQexitPipelineMode) exitPipeline = nullptr;
     decltype(&PQpipelineSync) pipelineSync = nullptr;
     decltype(&PQsendQueryParams) sendParams = nullptr;
+    decltype(&PQsendPrepare) sendPrepare = nullptr;
+    decltype(&PQprepare) prepare = nullptr;
     bool ok = false;
     bool pipelines = false;
 
@@ -102,7 +104,9 @@ struct PqCalls
     {
         static const PqCalls calls = LoadCalls<PqCalls>(QStringLiteral("pq"), 5, [](PqCalls& c, auto take) {
             c.pipelines = take(c.enterPipeline, "PQenterPipelineMode") && take(c.exitPipeline, "PQexitPipelineMode")
-                && take(c.pipelineSync, "PQpipelineSync") && take(c.sendParams, "PQsendQueryParams");
+                && take(c.pipelineSync, "PQpipelineSync") && take(c.sendParams, "PQsendQueryParams")
+                && take(c.sendPrepare, "PQsendPrepare");
+            take(c.prepare, "PQprepare");
             return take(c.exec, "PQexec") && take(c.status, "PQresultStatus") && take(c.message, "PQresultErrorMessage")
                 && take(c.field, "PQresultErrorField") && take(c.clear, "PQclear") && take(c.putData, "PQputCopyData")
                 && take(c.putEnd, "PQputCopyEnd") && take(c.result, "PQgetResult")
@@ -293,7 +297,7 @@ void clsConnection::RunHook(const QString& sql)
 
 clsRecordset clsConnection::Open(const QString& sql)
 {
-    if (!m_ahead.empty())
+    if (s_direct || !m_ahead.empty())
         return Open(sql, {});
     RunHook(sql);
     if (!IsOpen())
@@ -729,9 +733,11 @@ void clsConnection::ReadAhead(const std::vector<Statement>& statements)
         PqStatement bound;
         if (!bound.Bind(s.sql, NotNullTexts(s.params)))
             continue;
-        if (!pq.sendParams(session, bound.text.constData(), int(bound.values.size()), nullptr, bound.values.data(),
-                           nullptr, nullptr, 0)
-            || !pq.pipelineSync(session)) {
+        // A probe is parsed and planned as the unnamed statement, not run.
+        const bool sentOne = s.probe ? pq.sendPrepare(session, "", bound.text.constData(), 0, nullptr)
+                                     : pq.sendParams(session, bound.text.constData(), int(bound.values.size()), nullptr,
+                                                     bound.values.data(), nullptr, nullptr, 0);
+        if (!sentOne || !pq.pipelineSync(session)) {
             sending = false;
             break;
         }
@@ -757,7 +763,7 @@ void clsConnection::ReadAhead(const std::vector<Statement>& statements)
             inStep = false;
             continue;
         }
-        m_ahead.push_back({s->sql, s->params, std::shared_ptr<PGresult>(answer, pq.clear)});
+        m_ahead.push_back({s->sql, s->params, std::shared_ptr<PGresult>(answer, pq.clear), s->probe});
     }
     if (!sent.empty())
         ++m_aheadTrips;
@@ -778,7 +784,7 @@ bool clsConnection::AnswerFromAhead(const QString& sql, const QVariantList& para
                                     const RowPlaces& places, const RowDone& done)
 {
     const auto it = std::find_if(m_ahead.begin(), m_ahead.end(),
-                                 [&](const Ahead& a) { return a.sql == sql && a.params == params; });
+                                 [&](const Ahead& a) { return !a.probe && a.sql == sql && a.params == params; });
     if (it == m_ahead.end())
         return false;
     const std::shared_ptr<PGresult> answer = std::move(it->answer);
@@ -791,6 +797,46 @@ bool clsConnection::AnswerFromAhead(const QString& sql, const QVariantList& para
     }
     // A result only the driver reads (dates, bytes) is asked for again.
     return ReadPqResult(answer.get(), columns, places, done);
+}
+
+bool clsConnection::Takes(const QString& sql)
+{
+    try {
+        RunHook(sql);
+    } catch (const clsDatabaseError&) {
+        return false;
+    }
+    if (!IsOpen())
+        return false;
+    const auto ahead = std::find_if(m_ahead.begin(), m_ahead.end(), [&](const Ahead& a) { return a.probe && a.sql == sql; });
+    if (ahead != m_ahead.end()) {
+        const bool taken = PqCalls::Get().status(ahead->answer.get()) == PGRES_COMMAND_OK;
+        m_ahead.erase(ahead);
+        ++m_answeredAhead;
+        return taken;
+    }
+    if (s_direct && !IsPostgres()) {
+        const SqliteCalls& api = SqliteCalls::Get();
+        if (sqlite3* db = SqliteHandle(Database())) {
+            sqlite3_stmt* statement = nullptr;
+            const bool taken = api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) == SQLITE_OK;
+            if (statement)
+                api.finalize(statement);
+            return taken;
+        }
+    }
+    if (s_direct && IsPostgres() && PqCalls::Get().prepare) {
+        const PqCalls& pq = PqCalls::Get();
+        if (PGconn* const session = IdleSession(Database())) {
+            PGresult* const result = pq.prepare(session, "", sql.toUtf8().constData(), 0, nullptr);
+            const bool taken = pq.status(result) == PGRES_COMMAND_OK;
+            pq.clear(result);
+            return taken;
+        }
+    }
+    // Qt's drivers prepare on the database too: SQLite's parses, PostgreSQL's sends PREPARE.
+    QSqlQuery query(Database());
+    return query.prepare(sql);
 }
 
 bool clsConnection::ExecuteThroughPq(const QString& sql, const QVariantList& params, int& rows)

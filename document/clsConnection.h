@@ -93,12 +93,18 @@ public:
     // where there is no trip to save, nor past the next statement that writes, a
     // transaction's start or end, or DropReadAhead. Never throws: a query that fails is
     // kept with its failure, to fail where it is run.
+    // A probe is only asked whether the database takes it (see Takes).
     struct Statement
     {
         QString sql;
         QVariantList params;
+        bool probe = false;
     };
     void ReadAhead(const std::vector<Statement>& statements);
+    // Whether the database takes a query as it stands, its tables and columns there:
+    // it is parsed and planned, never run, so no row of it is read however many there
+    // are. Never throws; a failure of the statement hook counts as not taken.
+    bool Takes(const QString& sql);
     void DropReadAhead();
     // Round trips that read ahead, and statements answered from them.
     qint64 ReadAheadTrips() const { return m_aheadTrips; }
@@ -156,6 +162,7 @@ private:
         QString sql;
         QVariantList params;
         std::shared_ptr<pg_result> answer;
+        bool probe = false;
     };
     std::vector<Ahead> m_ahead;
     qint64 m_aheadTrips = 0;

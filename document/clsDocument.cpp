@@ -66,6 +66,14 @@ RowsByManager SplitByManager(const Rows& rows, Pointer pointer)
     return split;
 }
 
+}
+
+struct clsDocument::OpenedRows
+{
+    clsFormatStore::RowsInPlace read;
+};
+
+namespace {
 std::function<clsDesignerView*()>& DesignerProvider()
 {
     static std::function<clsDesignerView*()> provider;
@@ -197,25 +205,28 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
         ~clsCurrentBack() { g_objDocument = self; }
     } back{this};
     auto fresh = std::make_unique<clsDocument>();
-    if (!fresh->LoadFormat(Adoconn, id, StrReportName, StrSystemID, StrOprName, userDefine))
+    std::shared_ptr<const OpenedRows> read;
+    if (!fresh->LoadFormat(Adoconn, id, StrReportName, StrSystemID, StrOprName, userDefine, read))
         return false;
     TakeFormatFrom(*fresh);
     fresh.reset();
     g_objDocument = this;
 
-    // The window shows the report first: its drawing is the one layout pass the history
-    // then starts from (without a window, the history's own). Nothing is undone to the
-    // previous report meanwhile. Then what a crash may have left of this one.
+    // The window shows the report first. The history's starting point, the format as
+    // opened and laid out, is made again from the rows read when it is first needed
+    // (the first step, a save): an open that is only looked at never pays for it.
+    // Nothing is undone to the previous report meanwhile. Then what a crash may have
+    // left of this one.
     m_history->Reset(clsFormatSnapshot());
     ShowDesigner();
-    ResetHistory();
+    m_history->ResetLater([read, id] { return OpenedFormat(*read, id); });
     if (OfferRecovery())
         ShowDesigner();
     return true;
 }
 
 bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& reportName, const QString& systemId,
-                             const QString& oprName, bool userDefine)
+                             const QString& oprName, bool userDefine, std::shared_ptr<const OpenedRows>& read)
 {
     m_AdoConn = conn;
     m_lngReportID = id;
@@ -239,7 +250,7 @@ bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& repo
         if (conn)
             conn->DropReadAhead();
     });
-    clsFormatStore::RowsInPlace rows;
+    auto rows = std::make_shared<OpenedRows>();
     try {
         if (!m_AdoConn)
             throw clsDatabaseError(clsConnection::ClosedText());
@@ -248,27 +259,17 @@ bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& repo
         for (clsConnection::Statement& s : clsFunctionManager::LoadStatements(systemId))
             ahead.push_back(std::move(s));
         m_AdoConn->ReadAhead(ahead);
-        rows = clsFormatStore::ReadInPlace(*m_AdoConn, id, clsFormatRow::SavedKinds());
+        rows->read = clsFormatStore::ReadInPlace(*m_AdoConn, id, clsFormatRow::SavedKinds());
     } catch (const std::exception& e) {
         ReportException(e, kModule);
     }
-    const RowsByManager of = SplitByManager(rows.ordered, [](const clsFormatRow* r) { return r; });
-
-    bool ok = false;
-    m_objFields = std::make_unique<clsFieldsManager>();  // managers reach each other through the document while loading
-    m_objFields->LoadRows(id, of.fields, ok);
-    if (!ok && !g_blnRunMode) {
+    if (!LoadRecords(rows->read.ordered)) {
         ShowMessage(QStringLiteral("没有找到报表的字段列表，请打开报表，然后按保存。") + QStringLiteral("\r\n")
                     + QStringLiteral("（系统有自动分析数据源得到报表最新格式的能力），..."));
         return false;
     }
-
-    m_objPrintSetting = std::make_unique<clsPrintSetting>();
-    LoadPrintRow(of.print);
-    m_objRange = std::make_unique<clsRangeManager>();
-    m_objRange->LoadRows(id, of.ranges, ok);
-    m_objLabel = std::make_unique<clsLabelManager>();
-    m_objLabel->LoadRows(id, of.labels);
+    read = std::move(rows);
+    bool ok = false;
     m_objFilter = std::make_unique<clsReportFilter>();
     m_objFunction = std::make_unique<clsFunctionManager>();
     m_objFunction->LoadDefFunctions(ok);
@@ -277,6 +278,52 @@ bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& repo
     m_objPropertys = std::make_unique<clsPropertysManager>();
     m_objPropertys->LoadAllPropertys(ok);
     return true;
+}
+
+bool clsDocument::LoadRecords(const std::vector<const clsFormatRow*>& rows)
+{
+    const RowsByManager of = SplitByManager(rows, [](const clsFormatRow* r) { return r; });
+    bool ok = false;
+    m_objFields = std::make_unique<clsFieldsManager>();  // managers reach each other through the document while loading
+    m_objFields->LoadRows(m_lngReportID, of.fields, ok);
+    if (!ok && !g_blnRunMode)
+        return false;
+    m_objPrintSetting = std::make_unique<clsPrintSetting>();
+    LoadPrintRow(of.print);
+    m_objRange = std::make_unique<clsRangeManager>();
+    m_objRange->LoadRows(m_lngReportID, of.ranges, ok);
+    m_objLabel = std::make_unique<clsLabelManager>();
+    m_objLabel->LoadRows(m_lngReportID, of.labels);
+    return true;
+}
+
+clsFormatSnapshot clsDocument::OpenedFormat(const OpenedRows& rows, qint32 id)
+{
+    // A document of its own is "the document" while it loads and lays out, as at the
+    // open; the one in use and the prompt in use are put back whatever happens.
+    class clsSilentPrompt : public clsPrompt
+    {
+    public:
+        void Beep() override {}
+        PromptAnswer Message(const QString&, PromptIcon, const QString&, PromptButtons buttons) override
+        {
+            return Unasked(buttons);
+        }
+        void Log(const QString&) override {}
+    } silent;
+    clsDocument* const current = g_objDocument;
+    clsPrompt* const prompt = clsPrompt::Install(&silent);
+    const auto putBack = qScopeGuard([&] {
+        clsPrompt::Install(prompt);
+        g_objDocument = current;
+    });
+    clsDocument again;
+    again.m_lngReportID = id;
+    again.m_blnLayoutDirty = true;
+    if (!again.LoadRecords(rows.read.ordered))
+        return clsFormatSnapshot();
+    again.EnsureLayout();
+    return again.TakeSnapshot();
 }
 
 void clsDocument::TakeFormatFrom(clsDocument& other)
@@ -619,9 +666,10 @@ void clsDocument::SaveReportFormat()
     // gesture are recorded as they happen) is found out there as well.
     EnsureLayout();
     bool recorded = false;
-    const auto take = [this, &recorded, s = SnapshotSpace()]() mutable {
+    const clsFormatSnapshot& history = m_history->Recorded();   // made here if not yet: it needs "the document"
+    const auto take = [this, &recorded, &history, s = SnapshotSpace()]() mutable {
         FillSnapshot(s);
-        recorded = s.Rows == m_history->Recorded().Rows;
+        recorded = s.Rows == history.Rows;
         return std::move(s);
     };
     std::future<clsFormatSnapshot> taking = OnSecondThread<clsFormatSnapshot>(take);

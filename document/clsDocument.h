@@ -137,11 +137,21 @@ public:
     static clsDesignerView* Designer();
 
 private:
+    // The rows a report was opened from, kept until the history first needs the format
+    // as opened.
+    struct OpenedRows;
+
     void InitDocument();
     // Reads a report's whole format into this (fresh) document; false when it cannot
-    // be opened, which the user has been told.
+    // be opened, which the user has been told. `read` gets the rows it was made from.
     bool LoadFormat(clsConnection* conn, qint32 id, const QString& reportName, const QString& systemId,
-                    const QString& oprName, bool userDefine);
+                    const QString& oprName, bool userDefine, std::shared_ptr<const OpenedRows>& read);
+    // Columns, print settings, ranges and labels from a format's rows, in that order;
+    // false, after the columns, when there are none (outside RunMode).
+    bool LoadRecords(const std::vector<const clsFormatRow*>& rows);
+    // The format as an open of `rows` leaves it, laid out, made again in a document of
+    // its own without a word to the user (the open has said what there was to say).
+    static clsFormatSnapshot OpenedFormat(const OpenedRows& rows, qint32 id);
     // Takes over a freshly loaded document's report, keeping this document's canvas.
     void TakeFormatFrom(clsDocument& other);
     void ReleaseAll();

@@ -4,6 +4,7 @@
 #include <QUndoCommand>
 #include <QUndoStack>
 #include <algorithm>
+#include <utility>
 
 namespace {
 int& Limit()
@@ -116,12 +117,35 @@ void clsFormatHistory::Reset(clsFormatSnapshot opened)
 {
     m_stack->clear();
     m_stack->setUndoLimit(Limit());
+    m_opening = nullptr;
     m_recorded = std::move(opened);
     m_stack->setClean();
 }
 
+void clsFormatHistory::ResetLater(std::function<clsFormatSnapshot()> opened)
+{
+    Reset(clsFormatSnapshot());
+    m_opening = std::move(opened);
+}
+
+void clsFormatHistory::Settle() const
+{
+    if (!m_opening)
+        return;
+    // Taken out first: what it holds is let go once the format is made.
+    const std::function<clsFormatSnapshot()> opening = std::exchange(m_opening, nullptr);
+    m_recorded = opening();
+}
+
+const clsFormatSnapshot& clsFormatHistory::Recorded() const
+{
+    Settle();
+    return m_recorded;
+}
+
 bool clsFormatHistory::Record(clsFormatSnapshot now, const QString& text)
 {
+    Settle();
     const std::vector<clsFormatRow>& before = m_recorded.Rows;
     const std::vector<clsFormatRow>& after = now.Rows;
     // The stretch that differs: everything between the common head and the common tail.

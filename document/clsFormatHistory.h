@@ -1,6 +1,7 @@
 #pragma once
 #include "clsFormatSnapshot.h"
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QUndoStack;
@@ -26,8 +27,12 @@ public:
 
     // Starts over from `opened`: no steps, and that format counts as saved.
     void Reset(clsFormatSnapshot opened);
+    // The same, with the opened format made by `opened` when it is first needed (the
+    // first step, or Recorded()), on the thread that needs it. `opened` must make the
+    // same format whenever it is called: the caller keeps what it is made from.
+    void ResetLater(std::function<clsFormatSnapshot()> opened);
     // The format as of the current step.
-    const clsFormatSnapshot& Recorded() const { return m_recorded; }
+    const clsFormatSnapshot& Recorded() const;
     // Records the change from Recorded() to `now` as one step named `text`. Nothing
     // happens when the two are equal; answers whether a step was recorded.
     bool Record(clsFormatSnapshot now, const QString& text);
@@ -53,6 +58,10 @@ public:
     static int StepLimit();
 
 private:
+    void Settle() const;
+
     std::unique_ptr<QUndoStack> m_stack;
-    clsFormatSnapshot m_recorded;
+    // Made on first need while m_opening is set (only before the first step).
+    mutable clsFormatSnapshot m_recorded;
+    mutable std::function<clsFormatSnapshot()> m_opening;
 };

@@ -28,24 +28,32 @@ QString CutAtNul(const QString& text)
     return at < 0 ? text : text.left(at);
 }
 
+// What the installation wrote, read once: every open asks, and it does not change
+// while the program runs.
+static QString InstalledHelpPath()
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Norvane"), QStringLiteral("WF"));
+    // The installation writes the same key the suite has always used.
+    const QString path = CutAtNul(settings.value(QStringLiteral("V8.520/install/CurrentInstPath/Default")).toString()).trimmed();
+    return path.isEmpty() ? QString() : AddBackslash(path) + QStringLiteral("help\\");
+}
+
 QString GetHelpPath()
 {
     QString path = qEnvironmentVariable("QXRF_HELP_PATH");
     if (path.isEmpty()) {
-        QSettings settings(QSettings::NativeFormat, QSettings::SystemScope,
-                           QStringLiteral("Norvane"), QStringLiteral("WF"));
-        // The installation writes the same key the suite has always used.
-        path = settings.value(QStringLiteral("V8.520/install/CurrentInstPath/Default")).toString();
-        path = CutAtNul(path).trimmed();
-        if (!path.isEmpty())
-            return AddBackslash(path) + QStringLiteral("help\\");
+        static const QString installed = InstalledHelpPath();
+        if (!installed.isEmpty())
+            return installed;
     } else {
         path = CutAtNul(path).trimmed();
         if (!path.isEmpty())
             return path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')) ? path : path + QLatin1Char('/');
     }
-    QString own = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QStringLiteral(".");
-    return own + QLatin1Char('/');
+    if (!QCoreApplication::instance())
+        return QStringLiteral("./");
+    static const QString own = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    return own;
 }
 
 QString ApplicationHelpFile() { return g_strHelpFile; }
@@ -60,22 +68,9 @@ const QStringList& AccountProbes()
 
 bool ProbeAccountDatabase(clsConnection* conn)
 {
-    if (!conn)
-        return false;
-    bool result = false;
-    try {
-        clsRecordset rs = conn->Open(AccountProbes()[0]);
-        rs.Close();
-        result = true;
-    } catch (const clsDatabaseError&) {
-    }
-    try {
-        clsRecordset rs = conn->Open(AccountProbes()[1]);
-        rs.Close();
-        result = false;
-    } catch (const clsDatabaseError&) {
-    }
-    return result;
+    // Whether each query would run is all that counts: an account database's tables
+    // may hold any number of rows, and none of them is read.
+    return conn && conn->Takes(AccountProbes()[0]) && !conn->Takes(AccountProbes()[1]);
 }
 
 qint32 MmToTwips(qint32 mm)

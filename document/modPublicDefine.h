@@ -32,9 +32,10 @@ QString ApplicationHelpFile();
 void SetApplicationHelpFile(const QString& path);
 
 // True when the connection is an account database of the older kind (fst00000 answers,
-// accinformation does not). Failures of both queries are its answer, never an error.
+// accinformation does not). The database is only asked whether it takes each query
+// (clsConnection::Takes), the second only when it takes the first; never an error.
 bool ProbeAccountDatabase(clsConnection* conn);
-// The two queries it runs, in order.
+// The two queries it asks about, in order.
 const QStringList& AccountProbes();
 
 qint32 MmToTwips(qint32 mm);          // mm * 56; overflow raises std::overflow_error

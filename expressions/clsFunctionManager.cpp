@@ -119,7 +119,7 @@ std::vector<clsConnection::Statement> clsFunctionManager::LoadStatements(const Q
     std::vector<clsConnection::Statement> statements = {
         {kFunctionsRead, {systemId}}, {kParametersRead, {systemId}}, {kClassesRead, {}}};
     for (const QString& probe : AccountProbes())
-        statements.push_back({probe, {}});
+        statements.push_back({probe, {}, true});
     return statements;
 }
 

@@ -34,16 +34,20 @@ private Q_SLOTS:
         const QString read = QStringLiteral("Select * from Rpt_FldDEF where ID = ? order by OrderEx");
         const QString nowhere = QStringLiteral("select * from nowhere where x = ?");
         QFETCH(bool, ahead);
+        // A probe is only asked whether the database takes it, and is no failure.
+        const QString there = QStringLiteral("select * from Rpt_FldDEF"), missing = QStringLiteral("select * from nowhere");
         if (ahead)
-            c.ReadAhead({{read, {7}}, {nowhere, {1}}, {read, {8}}});
+            c.ReadAhead({{read, {7}}, {nowhere, {1}}, {read, {8}}, {there, {}, true}, {missing, {}, true}});
         const qint64 answeredBefore = c.AnsweredAhead();
         const qint64 failedBefore = c.FailureCount();
+        QVERIFY(!c.Takes(missing));
+        QVERIFY(c.Takes(there));
         QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.Open(nowhere, {1}));
         QCOMPARE(c.FailureCount(), failedBefore + 1);
         QVERIFY(c.Open(read, {8}).Eof());
         clsRecordset rs = c.Open(read, {7});
         const bool pipelined = ahead && db.Backend() == QLatin1String("postgres");
-        QCOMPARE(c.AnsweredAhead() - answeredBefore, pipelined ? 3 : 0);
+        QCOMPARE(c.AnsweredAhead() - answeredBefore, pipelined ? 5 : 0);
         QCOMPARE(c.ReadAheadTrips(), pipelined ? 1 : 0);
         QVERIFY(!rs.Eof());
         // Names in any case, texts trimmed, Null as empty and as 0.
