@@ -193,6 +193,7 @@ struct SqliteCalls
     decltype(&sqlite3_column_text) columnText = nullptr;
     decltype(&sqlite3_column_blob) columnBlob = nullptr;
     decltype(&sqlite3_column_bytes) columnBytes = nullptr;
+    decltype(&sqlite3_changes) changes = nullptr;
     bool ok = false;
 
     static const SqliteCalls& Get()
@@ -207,7 +208,7 @@ struct SqliteCalls
                 && take(c.columnName, "sqlite3_column_name16") && take(c.columnType, "sqlite3_column_type")
                 && take(c.columnInt64, "sqlite3_column_int64") && take(c.columnDouble, "sqlite3_column_double")
                 && take(c.columnText, "sqlite3_column_text") && take(c.columnBlob, "sqlite3_column_blob")
-                && take(c.columnBytes, "sqlite3_column_bytes");
+                && take(c.columnBytes, "sqlite3_column_bytes") && take(c.changes, "sqlite3_changes");
         });
         return calls;
     }
@@ -313,6 +314,9 @@ int clsConnection::Execute(const QString& sql)
 {
     DropReadAhead();
     RunHook(sql);
+    int rows = 0;
+    if (s_direct && IsOpen() && !IsPostgres() && ExecuteThroughSqlite(sql, {}, rows))
+        return rows;
     return Run(sql);
 }
 
@@ -353,7 +357,8 @@ int clsConnection::Execute(const QString& sql, const QVariantList& params)
     DropReadAhead();
     RunHook(sql);
     int rows = 0;
-    if (s_direct && IsOpen() && IsPostgres() && ExecuteThroughPq(sql, NotNullTexts(params), rows))
+    if (s_direct && IsOpen()
+        && (IsPostgres() ? ExecuteThroughPq(sql, NotNullTexts(params), rows) : ExecuteThroughSqlite(sql, NotNullTexts(params), rows)))
         return rows;
     return Prepare(sql, params).numRowsAffected();
 }
@@ -532,6 +537,33 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
     }
     if (statement)
         api.finalize(statement);
+    return true;
+}
+
+bool clsConnection::ExecuteThroughSqlite(const QString& sql, const QVariantList& params, int& rows)
+{
+    // Qt's driver makes a result object, a record and a name table for every statement,
+    // which costs more than a save's lock or delete itself.
+    const SqliteCalls& api = SqliteCalls::Get();
+    sqlite3* db = SqliteHandle(Database());
+    if (!db)
+        return false;
+    sqlite3_stmt* statement = nullptr;
+    if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
+        FailOnSqlite(db, statement);
+    for (int i = 0; i < params.size(); ++i)
+        if (BindLikeDriver(api, statement, i + 1, params.at(i)) != SQLITE_OK)
+            FailOnSqlite(db, statement);
+    // A PRAGMA that sets a value answers with it: its row is passed over.
+    int stepped;
+    while ((stepped = api.step(statement)) == SQLITE_ROW) {
+    }
+    if (stepped != SQLITE_DONE)
+        FailOnSqlite(db, statement);
+    // A statement that is not a change (a PRAGMA, a query) changed no rows, whatever the
+    // last change on the connection was.
+    rows = api.columnCount(statement) == 0 ? api.changes(db) : 0;
+    api.finalize(statement);
     return true;
 }
 

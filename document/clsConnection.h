@@ -149,6 +149,7 @@ private:
     // libpq or the session cannot be reached or a value is of a kind only the driver
     // writes. Throws clsDatabaseError.
     bool ExecuteThroughPq(const QString& sql, const QVariantList& params, int& rows);
+    bool ExecuteThroughSqlite(const QString& sql, const QVariantList& params, int& rows);
     pg_result* RunThroughPq(const QString& sql, const QVariantList& params, int expected);
     // A whole libpq result handed out as ReadInto does; false (nothing handed out) when
     // it holds a type only the driver reads.
