@@ -7,6 +7,7 @@
 #include "document/clsFormatHistory.h"
 #include "document/clsReportFilter.h"
 #include "document/modPublicDefine.h"
+#include "document/modWindows.h"
 #include "ranges/clsRangeManager.h"
 #include <QAction>
 #include <QApplication>
@@ -56,6 +57,13 @@
 #endif
 
 namespace {
+QString ZoomRule()
+{
+    return QStringLiteral("缩放比例必须是 %1% 到 %2% 之间的整数。")
+        .arg(std::lround(clsCanvasWidget::MinZoom * 100))
+        .arg(std::lround(clsCanvasWidget::MaxZoom * 100));
+}
+
 // The five range menus and the range kind each shows or hides.
 struct RangeMenu
 {
@@ -448,7 +456,7 @@ bool frmMainView::SetZoomText(const QString& text)
     const int low = int(std::lround(clsCanvasWidget::MinZoom * 100));
     const int high = int(std::lround(clsCanvasWidget::MaxZoom * 100));
     if (!ok || percent < low || percent > high) {
-        ShowMessage(QStringLiteral("缩放比例必须是 %1% 到 %2% 之间的整数。").arg(low).arg(high));
+        ShowMessage(ZoomRule());
         ShowZoom();
         return false;
     }
@@ -577,6 +585,7 @@ void frmMainView::CreateToolbar()
     for (int percent : {25, 50, 75, 100, 125, 150, 200, 300, 400})
         cmbZoom->addItem(QStringLiteral("%1%").arg(percent));
     cmbZoom->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\s*\\d{0,3}\\s*%?\\s*")), cmbZoom));
+    ExplainRefusedKeys(cmbZoom->lineEdit(), [] { return ZoomRule(); });
     cmbZoom->setMinimumContentsLength(5);
     Toolbar1->addWidget(cmbZoom);
     connect(cmbZoom, &QComboBox::textActivated, this, [this](const QString& text) { SetZoomText(text); });

@@ -2,6 +2,7 @@
 #include "clsDocument.h"
 #include "clsPrintSetting.h"
 #include "modPublicDefine.h"
+#include "modWindows.h"
 #include "columns/clsFieldsManager.h"
 #include <QCheckBox>
 #include <QComboBox>
@@ -57,9 +58,20 @@ QLocale PlainNumbers()
     return c;
 }
 
-QLineEdit* MarginBox(const char* objectName)
+QString MarginRule(const QString& caption)
+{
+    return QStringLiteral("%1必须是 0 到 %2 之间的数值（0.1 毫米，最多两位小数）。").arg(caption).arg(kMaxMargin);
+}
+
+QString HelpIdRule()
+{
+    return QStringLiteral("帮助ID号必须是 0 到 %1 之间的整数。").arg(std::numeric_limits<qint32>::max());
+}
+
+QLineEdit* MarginBox(const char* objectName, const char* caption)
 {
     auto* box = new QLineEdit;
+    ExplainRefusedKeys(box, [rule = MarginRule(QString::fromUtf8(caption))] { return rule; });
     box->setObjectName(QLatin1String(objectName));
     auto* validator = new QDoubleValidator(0, kMaxMargin, 2, box);
     validator->setNotation(QDoubleValidator::StandardNotation);
@@ -103,10 +115,10 @@ frmPrintSetting::frmPrintSetting(QWidget* parent) : QDialog(parent)
     optTop->setObjectName(QStringLiteral("optTop"));
     optLeft = new QRadioButton(QStringLiteral("纸张横向打印"));
     optLeft->setObjectName(QStringLiteral("optLeft"));
-    txttop = MarginBox("txttop");
-    txtButton = MarginBox("txtButton");
-    txtLeft = MarginBox("txtLeft");
-    txtRight = MarginBox("txtRight");
+    txttop = MarginBox("txttop", "上边距");
+    txtButton = MarginBox("txtButton", "下边距");
+    txtLeft = MarginBox("txtLeft", "左边距");
+    txtRight = MarginBox("txtRight", "右边距");
     chktd = new QCheckBox(QStringLiteral("表体打印时不显示边框"));
     chktd->setObjectName(QStringLiteral("chktd"));
     labHelp = new QLabel(QStringLiteral("帮助ID号"));
@@ -116,6 +128,7 @@ frmPrintSetting::frmPrintSetting(QWidget* parent) : QDialog(parent)
     auto* helpIds = new QIntValidator(0, std::numeric_limits<qint32>::max(), txtHelpId);
     helpIds->setLocale(PlainNumbers());
     txtHelpId->setValidator(helpIds);
+    ExplainRefusedKeys(txtHelpId, [] { return HelpIdRule(); });
     cmdOk = new QPushButton(QStringLiteral("确认"));
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdOk->setDefault(true);
@@ -245,15 +258,14 @@ bool frmPrintSetting::CheckNumbers()
         {txttop, "上边距"}, {txtButton, "下边距"}, {txtLeft, "左边距"}, {txtRight, "右边距"}};
     for (const auto& m : margins) {
         if (!Acceptable(m.box)) {
-            ShowMessage(QStringLiteral("%1必须是 0 到 %2 之间的数值（0.1 毫米，最多两位小数）。")
-                            .arg(QString::fromUtf8(m.caption)).arg(kMaxMargin));
+            ShowMessage(MarginRule(QString::fromUtf8(m.caption)));
             m.box->setFocus();
             m.box->selectAll();
             return false;
         }
     }
     if (!g_blnRunMode && !Acceptable(txtHelpId)) {
-        ShowMessage(QStringLiteral("帮助ID号必须是 0 到 %1 之间的整数。").arg(std::numeric_limits<qint32>::max()));
+        ShowMessage(HelpIdRule());
         txtHelpId->setFocus();
         txtHelpId->selectAll();
         return false;

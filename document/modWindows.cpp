@@ -6,6 +6,8 @@
 #include "plugins/servers/modFunctionServers.h"
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLineEdit>
+#include <QToolTip>
 #include <QPrinterInfo>
 #include <QTranslator>
 
@@ -49,4 +51,13 @@ struct AutoInit
 {
     AutoInit() { InitializeComponentWindows(); }
 } g_autoInit;
+}
+
+void ExplainRefusedKeys(QLineEdit* box, std::function<QString()> rule)
+{
+    QObject::connect(box, &QLineEdit::inputRejected, box, [box, rule = std::move(rule)] {
+        const QString text = rule();
+        if (!text.isEmpty())
+            QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), text, box);
+    });
 }

@@ -5,6 +5,7 @@
 #include "document/clsConnection.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
+#include "document/modWindows.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -155,6 +156,13 @@ frmListFunctionView::frmListFunctionView(QPlainTextEdit* target, QWidget* parent
     txtInput->installEventFilter(this);
     m_validator = new clsValueValidator(this);
     txtInput->setValidator(m_validator);
+    ExplainRefusedKeys(txtInput, [this] {
+        if (m_editRow < 0 || m_editRow >= m_peres.size())
+            return QString();
+        const clsPere& pere = m_peres.at(m_editRow);
+        const QString name = QStringLiteral("参数（") + pere.StrName + QStringLiteral("）");
+        return name + (KindOf(pere) == ValueKind::Number ? QStringLiteral("必须输入数值...") : QStringLiteral("输入错误..."));
+    });
     cmdRefrech = new QPushButton(QStringLiteral("..."), GridPeres->viewport());
     cmdRefrech->hide();
     lstRefresh = new QListWidget(this);

@@ -4,6 +4,7 @@
 #include "document/clsDesignerView.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
+#include "document/modWindows.h"
 #include "expressions/clsFunctionManager.h"
 #include "expressions/frmTextInputView.h"
 #include "labels/clsLabelManager.h"
@@ -139,6 +140,10 @@ frmPropertysView::frmPropertysView(QWidget* parent)
     m_lengths = NumberValidator(false, this);
     m_counts = NumberValidator(true, this);
     txtInput->installEventFilter(this);
+    ExplainRefusedKeys(txtInput, [this] {
+        const ClsPropDiscription* desc = Description(m_editRow);
+        return desc ? NumberRule(*desc) : QString();
+    });
     cmdRefrech = new QPushButton(QStringLiteral("..."), MSHFlexGrid1->viewport());
     cmdRefrech->hide();
     lstRefresh = new QListWidget(MSHFlexGrid1->viewport());
@@ -578,6 +583,13 @@ QString frmPropertysView::NumberProblem(const ClsPropDiscription& desc, const QS
     QString input = text.trimmed();
     int at = 0;
     if (NumberValidatorOf(desc)->validate(input, at) == QValidator::Acceptable)
+        return QString();
+    return NumberRule(desc);
+}
+
+QString frmPropertysView::NumberRule(const ClsPropDiscription& desc) const
+{
+    if (desc.lngDataType != ClsPropDiscription::DataNumber)
         return QString();
     if (IsCount(desc.StrPropName))
         return QStringLiteral("%1必须是 0 到 %2 之间的整数。").arg(desc.StrPropName).arg(kMaxLines);

@@ -99,6 +99,8 @@ private:
     // A typed number outside the limits of its row: the message, or empty when the
     // text is acceptable (or the row is not a number).
     QString NumberProblem(const ClsPropDiscription& desc, const QString& text) const;
+    // What a number property takes, in the user's words; empty for other properties.
+    QString NumberRule(const ClsPropDiscription& desc) const;
     // The validator of a typed number's row (lengths or counts), or nullptr for text.
     const QValidator* NumberValidatorOf(const ClsPropDiscription& desc) const;
 

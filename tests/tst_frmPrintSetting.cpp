@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QtTest>
 
 class tst_frmPrintSetting : public QObject
@@ -123,6 +124,16 @@ private Q_SLOTS:
         QCOMPARE(r.doc.FieldsManager()->ReportHelpID(), helpId);
         // What was typed stays in the box to be corrected.
         QCOMPARE(edit->text(), text);
+        // Typed key by key, it is refused as it comes, in the same words, beside the box.
+        if (stored < 0) {
+            edit->clear();
+            window.show();
+            for (const QChar ch : text) {
+                QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+                QApplication::sendEvent(edit, &key);
+            }
+            QCOMPARE(QToolTip::text(), prompt.messages.first().text);
+        }
     }
 };
 
