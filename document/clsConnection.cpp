@@ -303,6 +303,7 @@ clsRecordset clsConnection::Open(const QString& sql)
     RunHook(sql);
     if (!IsOpen())
         Fail(ClosedText());
+    FlushBegin();
     QSqlQuery query(Database());
     query.setForwardOnly(true);
     if (!query.exec(sql))
@@ -324,6 +325,7 @@ QSqlQuery clsConnection::Prepare(const QString& sql, const QVariantList& params)
 {
     if (!IsOpen())
         Fail(ClosedText());
+    FlushBegin();
     QSqlQuery query(Database());
     query.setForwardOnly(true);
     if (!query.prepare(sql))
@@ -367,6 +369,7 @@ int clsConnection::Run(const QString& sql)
 {
     if (!IsOpen())
         Fail(ClosedText());
+    FlushBegin();
     QSqlQuery query(Database());
     if (!query.exec(sql))
         Fail(query.lastError());
@@ -730,6 +733,40 @@ struct PqStatement
         return true;
     }
 };
+
+// Statements sent in one round trip: a pipeline with one sync at its end. The answers
+// in order, the caller's to clear, one for each statement once they went out (a null
+// one where the session failed, which PQresultStatus takes as a fatal error); empty
+// when they could not go out so, nothing having run.
+std::vector<PGresult*> SendTogether(PGconn* session, const std::vector<const PqStatement*>& statements)
+{
+    const PqCalls& pq = PqCalls::Get();
+    std::vector<PGresult*> answers;
+    if (!pq.pipelines || !pq.enterPipeline(session))
+        return answers;
+    bool sent = true;
+    for (const PqStatement* s : statements)
+        if (!pq.sendParams(session, s->text.constData(), int(s->values.size()), nullptr, s->values.data(), nullptr, nullptr, 0)) {
+            sent = false;
+            break;
+        }
+    // One sync for all: a statement that fails stops the ones after it, which come back
+    // as aborted, as if the caller had run them one by one and stopped at the failure.
+    const bool out = sent && pq.pipelineSync(session);
+    for (size_t i = 0; out && i < statements.size(); ++i) {
+        PGresult* answer = pq.result(session);
+        answers.push_back(answer);
+        if (!answer)
+            continue;
+        for (PGresult* extra = pq.result(session); extra; extra = pq.result(session))
+            pq.clear(extra);
+    }
+    for (int tries = 0; !pq.exitPipeline(session) && tries < 4 * int(statements.size()) + 8; ++tries)
+        if (PGresult* left = pq.result(session))
+            pq.clear(left);
+    return answers;
+}
+
 }
 
 PGresult* clsConnection::RunThroughPq(const QString& sql, const QVariantList& params, int expected)
@@ -741,6 +778,24 @@ PGresult* clsConnection::RunThroughPq(const QString& sql, const QVariantList& pa
     PqStatement statement;
     if (!statement.Bind(sql, params))
         return nullptr;
+    if (m_beginPending) {
+        // The transaction's BEGIN and its first statement: one round trip.
+        PqStatement begin;
+        begin.text = "BEGIN";
+        std::vector<PGresult*> answers = SendTogether(session, {&begin, &statement});
+        if (answers.size() == 2) {
+            m_beginPending = false;
+            if (pq.status(answers[0]) != PGRES_COMMAND_OK) {
+                pq.clear(answers[1]);
+                FailOnPq(session, answers[0]);
+            }
+            pq.clear(answers[0]);
+            if (pq.status(answers[1]) != expected)
+                FailOnPq(session, answers[1]);
+            return answers[1];
+        }
+        FlushBegin();
+    }
     PGresult* result = pq.execParams(session, statement.text.constData(), int(statement.values.size()), nullptr,
                                      statement.values.data(), nullptr, nullptr, 0);
     if (pq.status(result) != expected)
@@ -748,10 +803,29 @@ PGresult* clsConnection::RunThroughPq(const QString& sql, const QVariantList& pa
     return result;
 }
 
+void clsConnection::FlushBegin()
+{
+    if (!m_beginPending)
+        return;
+    m_beginPending = false;
+    if (PGconn* const session = IdleSession(Database())) {
+        const PqCalls& pq = PqCalls::Get();
+        PGresult* begun = pq.exec(session, "BEGIN");
+        if (pq.status(begun) != PGRES_COMMAND_OK)
+            FailOnPq(session, begun);
+        pq.clear(begun);
+        return;
+    }
+    if (!Database().transaction())
+        Fail(Database().lastError());
+}
+
 void clsConnection::ReadAhead(const std::vector<Statement>& statements)
 {
     DropReadAhead();
-    if (!s_direct || statements.size() < 2 || !IsOpen() || !IsPostgres())
+    // Inside a transaction just begun nothing is read ahead: its BEGIN goes with the
+    // first statement that runs.
+    if (!s_direct || statements.size() < 2 || !IsOpen() || !IsPostgres() || m_beginPending)
         return;
     const PqCalls& pq = PqCalls::Get();
     PGconn* const session = pq.pipelines ? IdleSession(Database()) : nullptr;
@@ -840,6 +914,11 @@ bool clsConnection::Takes(const QString& sql)
     }
     if (!IsOpen())
         return false;
+    try {
+        FlushBegin();
+    } catch (const clsDatabaseError&) {
+        return false;
+    }
     const auto ahead = std::find_if(m_ahead.begin(), m_ahead.end(), [&](const Ahead& a) { return a.probe && a.sql == sql; });
     if (ahead != m_ahead.end()) {
         const bool taken = PqCalls::Get().status(ahead->answer.get()) == PGRES_COMMAND_OK;
@@ -969,6 +1048,7 @@ bool clsConnection::CopyIn(const QString& table, const QStringList& columns, siz
     const QString sql = QStringLiteral("Copy ") + table + QStringLiteral(" (") + columns.join(QLatin1Char(','))
         + QStringLiteral(") From Stdin");
     RunHook(sql);
+    FlushBegin();
     PGresult* started = pq.exec(session, sql.toUtf8().constData());
     if (pq.status(started) != PGRES_COPY_IN)
         FailOnPq(session, started);
@@ -1013,6 +1093,7 @@ QStringList clsConnection::ColumnTypes(const QString& table, const QStringList& 
     if (known != m_columnTypes.constEnd())
         return *known;
     // The table's own types (its name as the server folded it), read once a connection.
+    FlushBegin();
     QSqlQuery query(Database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral("Select column_name, data_type From information_schema.columns "
@@ -1052,7 +1133,19 @@ QString clsConnection::ConnectionString() const
 bool clsConnection::BeginTrans()
 {
     DropReadAhead();
-    if (!IsOpen() || !Database().transaction())
+    if (!IsOpen())
+        return false;
+    // On a server BEGIN waits for the transaction's first statement and goes with it,
+    // a round trip fewer (a session that is busy or already in a transaction begins now).
+    if (!m_beginPending && m_transactionDepth == 0 && s_direct && IsPostgres() && PqCalls::Get().pipelines) {
+        PGconn* const session = IdleSession(Database());
+        if (session && PqCalls::Get().transaction(session) == PQTRANS_IDLE) {
+            m_beginPending = true;
+            ++m_transactionDepth;
+            return true;
+        }
+    }
+    if (!Database().transaction())
         return false;
     ++m_transactionDepth;
     return true;
@@ -1063,6 +1156,11 @@ bool clsConnection::CommitTrans()
     DropReadAhead();
     if (m_transactionDepth == 0)
         return false;
+    if (std::exchange(m_beginPending, false)) {
+        // Nothing ran since BEGIN, which was never sent: nothing to commit.
+        --m_transactionDepth;
+        return true;
+    }
     // A commit that fails (SQLite busy past its wait) leaves the transaction open: the
     // caller still has to roll it back. SQLite's driver drops the result code of a
     // failed commit, so there the statement runs as any other, keeping it.
@@ -1085,12 +1183,54 @@ bool clsConnection::CommitTrans()
     return true;
 }
 
+bool clsConnection::CommitTransAfter(const Statement& last, int& rows)
+{
+    DropReadAhead();
+    rows = 0;
+    PGconn* const session = s_direct && IsOpen() && IsPostgres() && m_transactionDepth > 0 && !m_beginPending
+        ? IdleSession(Database())
+        : nullptr;
+    PqStatement statement;
+    if (session && statement.Bind(last.sql, NotNullTexts(last.params))) {
+        RunHook(last.sql);
+        PqStatement commit;
+        commit.text = "COMMIT";
+        std::vector<PGresult*> answers = SendTogether(session, {&statement, &commit});
+        if (answers.size() == 2) {
+            const PqCalls& pq = PqCalls::Get();
+            // The statement's failure first: the commit did not run then, and the
+            // transaction waits for the caller's rollback.
+            if (pq.status(answers[0]) != PGRES_COMMAND_OK) {
+                pq.clear(answers[1]);
+                FailOnPq(session, answers[0]);
+            }
+            rows = QByteArray(pq.affected(answers[0])).toInt();
+            pq.clear(answers[0]);
+            const clsDatabaseError failure = pq.status(answers[1]) == PGRES_COMMAND_OK ? clsDatabaseError(QString())
+                                                                                        : PqFailure(nullptr, answers[1]);
+            pq.clear(answers[1]);
+            if (!failure.Description().isEmpty()) {
+                ++m_failures;
+                m_lastFailure = failure.Description();
+                m_lastFailureCode = failure.Code();
+                return false;
+            }
+            --m_transactionDepth;
+            return true;
+        }
+    }
+    rows = Execute(last.sql, last.params);
+    return CommitTrans();
+}
+
 bool clsConnection::RollbackTrans()
 {
     DropReadAhead();
     if (m_transactionDepth == 0)
         return false;
     --m_transactionDepth;
+    if (std::exchange(m_beginPending, false))
+        return true;
     // A connection that went away has lost its transaction with it.
     return IsOpen() && Database().rollback();
 }

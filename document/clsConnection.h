@@ -105,6 +105,12 @@ public:
     // it is parsed and planned, never run, so no row of it is read however many there
     // are. Never throws; a failure of the statement hook counts as not taken.
     bool Takes(const QString& sql);
+
+    // A statement that ends a transaction (the save's unlock) and then COMMIT, in one
+    // round trip on a server. Throws clsDatabaseError when the statement fails: nothing
+    // is committed and the transaction waits for RollbackTrans. Answers false when the
+    // commit fails, as CommitTrans does. `rows` gets what the statement changed.
+    bool CommitTransAfter(const Statement& last, int& rows);
     void DropReadAhead();
     // Round trips that read ahead, and statements answered from them.
     qint64 ReadAheadTrips() const { return m_aheadTrips; }
@@ -151,6 +157,8 @@ private:
     bool ExecuteThroughPq(const QString& sql, const QVariantList& params, int& rows);
     bool ExecuteThroughSqlite(const QString& sql, const QVariantList& params, int& rows);
     pg_result* RunThroughPq(const QString& sql, const QVariantList& params, int expected);
+    // Sends the BEGIN that BeginTrans held back, if it did; throws when it fails.
+    void FlushBegin();
     // A whole libpq result handed out as ReadInto does; false (nothing handed out) when
     // it holds a type only the driver reads.
     bool ReadPqResult(pg_result* result, const ColumnNames& columns, const RowPlaces& places, const RowDone& done);
@@ -171,6 +179,7 @@ private:
     static bool s_direct;
     QString m_name;
     int m_transactionDepth = 0;
+    bool m_beginPending = false;   // BEGIN goes with the transaction's first statement
     qint64 m_failures = 0;
     QString m_lastFailure;
     QString m_lastFailureCode;

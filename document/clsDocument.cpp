@@ -410,6 +410,11 @@ const QString kPendingEdits = QStringLiteral("修改格式");
 const QString kLockHeld = QStringLiteral("报表格式正在被其他用户保存，请稍后再试");
 const QString kNotSaved = QStringLiteral("格式没有保存");
 
+clsConnection::Statement UnlockStatement(qint32 id)
+{
+    return {QStringLiteral("Update Rpt_GlbDEF Set Cols= 0 Where ID = ?"), {id}};
+}
+
 // What a failed statement of a save means to the user. At the lock, a database that
 // is busy is busy with another designer's save.
 QString SaveRefusal(const clsDatabaseError& e, bool postgres, bool atLock)
@@ -509,7 +514,8 @@ QString clsDocument::LockReportForSave()
 QString clsDocument::UnlockReportForSave()
 {
     try {
-        m_AdoConn->Execute(QStringLiteral("Update Rpt_GlbDEF Set Cols= 0 Where ID = ?"), {m_lngReportID});
+        const clsConnection::Statement unlock = UnlockStatement(m_lngReportID);
+        m_AdoConn->Execute(unlock.sql, unlock.params);
         return QString();
     } catch (const clsDatabaseError& e) {
         return SaveRefusal(e, m_AdoConn->IsPostgres(), false);
@@ -700,17 +706,23 @@ void clsDocument::SaveReportFormat()
         return;
     }
     // Committing after a failed unlock would store the lock itself: roll back instead,
-    // which also takes the lock back.
-    const QString unlockFailure = UnlockReportForSave();
-    if (!unlockFailure.isEmpty() && ownTransaction) {
-        m_AdoConn->RollbackTrans();
-        RefuseSave(unlockFailure);
-        return;
-    }
-    if (ownTransaction && !m_AdoConn->CommitTrans()) {
-        m_AdoConn->RollbackTrans();
-        RefuseSave(SaveRefusal(m_AdoConn->LastFailure(), m_AdoConn->IsPostgres(), false));
-        return;
+    // which also takes the lock back. On a server the unlock and the commit go together.
+    if (ownTransaction) {
+        QString refusal;
+        try {
+            int rows = 0;
+            if (!m_AdoConn->CommitTransAfter(UnlockStatement(m_lngReportID), rows))
+                refusal = SaveRefusal(m_AdoConn->LastFailure(), m_AdoConn->IsPostgres(), false);
+        } catch (const clsDatabaseError& e) {
+            refusal = SaveRefusal(e, m_AdoConn->IsPostgres(), false);
+        }
+        if (!refusal.isEmpty()) {
+            m_AdoConn->RollbackTrans();
+            RefuseSave(refusal);
+            return;
+        }
+    } else {
+        UnlockReportForSave();
     }
     // Edits that no gesture closed become a step of their own; the step now current
     // is the saved format (the snapshot just written, not taken a second time).

@@ -44,8 +44,8 @@ fault titledepth columns/clsTitleGrid.cpp \
   $'if (depth >= MaxRows)\n        problems' \
   'title grid check refuses five title rows (off by one in the level limit)'
 fault unlock document/clsDocument.cpp \
-  'const QString unlockFailure = UnlockReportForSave();' \
-  'const QString unlockFailure;' \
+  'return {QStringLiteral("Update Rpt_GlbDEF Set Cols= 0 Where ID = ?"), {id}};' \
+  'return {QStringLiteral("Update Rpt_GlbDEF Set Cols= Cols Where ID = ?"), {id}};' \
   'a successful save leaves the report locked (Cols not reset)'
 fault commitfail document/clsDocument.cpp \
   $'        if (ownTransaction)\n            m_AdoConn->RollbackTrans();\n        else\n            UnlockReportForSave();' \

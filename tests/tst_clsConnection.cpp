@@ -126,6 +126,42 @@ private Q_SLOTS:
         QCOMPARE(c.FailureCount(), before + 1);
         QCOMPARE(db.Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ID=5")).toInt(), n);
     }
+
+    // A transaction's statements are kept or dropped together however its BEGIN and
+    // COMMIT travel (on a server, with its first and its last statement).
+    void transactions_data() { BothWays(); }
+    void transactions()
+    {
+        QFETCH(bool, direct);
+        clsConnection::SetDirectAccess(direct);
+        const auto restore = qScopeGuard([] { clsConnection::SetDirectAccess(true); });
+        QXRF_OPEN_DB(db);
+        clsConnection& c = db.Conn();
+        const QString add = QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name) values (6,0,?,'x')");
+        const auto stored = [&] { return db.Scalar(QStringLiteral("select count(*) from Rpt_FldDEF where ID=6")).toInt(); };
+        QVERIFY(c.BeginTrans());
+        QVERIFY(c.InTransaction());
+        QVERIFY(c.CommitTrans());   // nothing ran: nothing to commit
+        QVERIFY(!c.InTransaction());
+        c.BeginTrans();
+        c.Execute(add, {1});
+        QVERIFY(c.RollbackTrans());
+        QCOMPARE(stored(), 0);
+        int rows = 0;
+        c.BeginTrans();
+        c.Execute(add, {1});
+        QVERIFY(c.CommitTransAfter({add, {2}}, rows));
+        QCOMPARE(rows, 1);
+        QVERIFY(!c.InTransaction());
+        QCOMPARE(stored(), 2);
+        // The last statement fails: nothing is committed, the rollback is the caller's.
+        c.BeginTrans();
+        c.Execute(add, {3});
+        QVERIFY_THROWS_EXCEPTION(clsDatabaseError, c.CommitTransAfter({QStringLiteral("Insert into NoSuchTable values (?)"), {1}}, rows));
+        QVERIFY(c.InTransaction());
+        c.RollbackTrans();
+        QCOMPARE(stored(), 2);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_clsConnection)
