@@ -41,6 +41,13 @@ std::future<Result> OnSecondThread(Work work)
 
 const QString kModule = QStringLiteral("clsDocument");
 
+// The report's catalogue row, as FindReportDefine reads it (and an open reads ahead).
+clsConnection::Statement CatalogueLookup(const QString& systemId, const QString& reportName)
+{
+    return {QStringLiteral("Select ID,Note,Relation,DatabaseEx,IsBaseTable  From Rpt_GlbDEF Where SystemID=? and Name=?"),
+            {systemId, reportName}};
+}
+
 // A format's rows by the manager that loads them, each in the order given, in one pass.
 struct RowsByManager
 {
@@ -158,9 +165,8 @@ qint32 clsDocument::FindReportDefine(const QString& StrReportName, const QString
     try {
         if (!m_AdoConn)
             throw clsDatabaseError(clsConnection::ClosedText());
-        clsRecordset rs = m_AdoConn->Open(
-            QStringLiteral("Select ID,Note,Relation,DatabaseEx,IsBaseTable  From Rpt_GlbDEF Where SystemID=? and Name=?"),
-            {StrSystemID, StrReportName});
+        const clsConnection::Statement lookup = CatalogueLookup(StrSystemID, StrReportName);
+        clsRecordset rs = m_AdoConn->Open(lookup.sql, lookup.params);
         if (!rs.Eof()) {
             rs.MoveFirst();
             id = rs.Long(QStringLiteral("ID"));
@@ -180,6 +186,22 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     const QString StrReportName = reportName;
     const QString StrSystemID = systemId;
     const QString StrOprName = oprName;
+
+    // On a server the catalogue row, the format (found by the report's name) and what
+    // the function list reads go in one round trip. Nothing read ahead outlives the open.
+    const bool byName = Adoconn && Adoconn->IsPostgres();
+    if (byName) {
+        std::vector<clsConnection::Statement> ahead = {
+            CatalogueLookup(StrSystemID, StrReportName),
+            clsFormatStore::ReadStatementByName(StrSystemID, StrReportName, clsFormatRow::SavedKinds())};
+        for (clsConnection::Statement& s : clsFunctionManager::LoadStatements(StrSystemID))
+            ahead.push_back(std::move(s));
+        Adoconn->ReadAhead(ahead);
+    }
+    const auto dropAhead = qScopeGuard([Adoconn] {
+        if (Adoconn)
+            Adoconn->DropReadAhead();
+    });
 
     // The lookup runs on the connection handed in, before anything is replaced.
     clsConnection* previous = m_AdoConn;
@@ -206,7 +228,8 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
     } back{this};
     auto fresh = std::make_unique<clsDocument>();
     std::shared_ptr<const OpenedRows> read;
-    if (!fresh->LoadFormat(Adoconn, id, StrReportName, StrSystemID, StrOprName, userDefine, read))
+    // A report the catalogue does not know (RunMode goes on with ID -1) is read by its ID.
+    if (!fresh->LoadFormat(Adoconn, id, StrReportName, StrSystemID, StrOprName, userDefine, byName && id != -1, read))
         return false;
     TakeFormatFrom(*fresh);
     fresh.reset();
@@ -226,7 +249,7 @@ bool clsDocument::OpenDocument(clsConnection* Adoconn, const QString& reportName
 }
 
 bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& reportName, const QString& systemId,
-                             const QString& oprName, bool userDefine, std::shared_ptr<const OpenedRows>& read)
+                             const QString& oprName, bool userDefine, bool byName, std::shared_ptr<const OpenedRows>& read)
 {
     m_AdoConn = conn;
     m_lngReportID = id;
@@ -244,22 +267,14 @@ bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& repo
     m_objMenu = std::make_unique<clsMenuManager>();
     m_objPropertys = std::make_unique<clsPropertysManager>();
 
-    // The whole format in one read; each manager takes its kinds. Nothing read ahead
-    // outlives the open.
-    const auto dropAhead = qScopeGuard([conn] {
-        if (conn)
-            conn->DropReadAhead();
-    });
+    // The whole format in one read; each manager takes its kinds.
     auto rows = std::make_shared<OpenedRows>();
     try {
         if (!m_AdoConn)
             throw clsDatabaseError(clsConnection::ClosedText());
-        // On a server the format and what the function list reads go in one round trip.
-        std::vector<clsConnection::Statement> ahead = {clsFormatStore::ReadStatement(id, clsFormatRow::SavedKinds())};
-        for (clsConnection::Statement& s : clsFunctionManager::LoadStatements(systemId))
-            ahead.push_back(std::move(s));
-        m_AdoConn->ReadAhead(ahead);
-        rows->read = clsFormatStore::ReadInPlace(*m_AdoConn, id, clsFormatRow::SavedKinds());
+        const std::vector<qint32>& kinds = clsFormatRow::SavedKinds();
+        const clsConnection::Statement named = clsFormatStore::ReadStatementByName(systemId, reportName, kinds);
+        rows->read = clsFormatStore::ReadInPlace(*m_AdoConn, id, kinds, byName ? &named : nullptr);
     } catch (const std::exception& e) {
         ReportException(e, kModule);
     }

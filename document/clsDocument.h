@@ -144,8 +144,9 @@ private:
     void InitDocument();
     // Reads a report's whole format into this (fresh) document; false when it cannot
     // be opened, which the user has been told. `read` gets the rows it was made from.
+    // `byName`: the format is read by the report's name (as it was read ahead).
     bool LoadFormat(clsConnection* conn, qint32 id, const QString& reportName, const QString& systemId,
-                    const QString& oprName, bool userDefine, std::shared_ptr<const OpenedRows>& read);
+                    const QString& oprName, bool userDefine, bool byName, std::shared_ptr<const OpenedRows>& read);
     // Columns, print settings, ranges and labels from a format's rows, in that order;
     // false, after the columns, when there are none (outside RunMode).
     bool LoadRecords(const std::vector<const clsFormatRow*>& rows);

@@ -102,6 +102,8 @@ public:
     clsFormatRow& operator[](size_t i) { return m_blocks[i / kBlock][i % kBlock]; }
     size_t size() const { return m_count; }
     std::vector<std::unique_ptr<clsFormatRow[]>> TakeBlocks() { return std::move(m_blocks); }
+    // The last row added goes again, its slot emptied for the next.
+    void DropLast() { (*this)[--m_count] = clsFormatRow(); }
 
 private:
     static constexpr size_t kBlock = 64;
@@ -207,11 +209,15 @@ std::vector<clsFormatRow> Grouped(Rows& read, const std::vector<qint32>& kinds)
     return rows;
 }
 
-ReadBlocks ReadAll(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds)
+// The report's rows through `read`; where it may answer rows of other reports as well
+// (`others`: a read by name finds every report of that name), only rows of `id` are kept.
+ReadBlocks ReadAll(clsConnection& conn, qint32 id, const clsConnection::Statement& read, bool others)
 {
     // Field positions are looked up once for the whole read.
     std::array<int, kFldColumnCount> at{};
     int modeAt = -1;
+    int idAt = -1;
+    QVariant rowId;
     ReadBlocks rows;
     // Each value goes straight into its row; ModeEx and unwanted columns aside.
     std::vector<QVariant*> places;
@@ -224,6 +230,7 @@ ReadBlocks ReadAll(clsConnection& conn, qint32 id, const std::vector<qint32>& ki
         for (int c = 0; c < kFldColumnCount; ++c)
             at[size_t(c)] = byName.value(clsFormatRow::ColumnName(FldColumn(c)).toLower(), -1);
         modeAt = byName.value(QStringLiteral("modeex"), -1);
+        idAt = others ? byName.value(QStringLiteral("id"), -1) : -1;
         places.assign(size_t(names.size()), nullptr);
     };
     const auto place = [&] {
@@ -233,13 +240,18 @@ ReadBlocks ReadAll(clsConnection& conn, qint32 id, const std::vector<qint32>& ki
                 places[size_t(at[size_t(c)])] = &current->values[size_t(c)];
         if (modeAt >= 0)
             places[size_t(modeAt)] = &mode;
+        if (idAt >= 0)
+            places[size_t(idAt)] = &rowId;
         return places.data();
     };
     const auto done = [&] {
+        if (idAt >= 0 && rowId.toLongLong() != id) {
+            rows.DropLast();
+            return;
+        }
         current->ModeEx = modeAt < 0 ? 0 : TypeIdOf(mode) == QMetaType::LongLong ? qint32(*static_cast<const qlonglong*>(mode.constData())) : mode.toInt();
         current->KeepForms();
     };
-    const clsConnection::Statement read = clsFormatStore::ReadStatement(id, kinds);
     conn.ReadInto(read.sql, read.params, columns, place, done);
     return rows;
 }
@@ -259,15 +271,25 @@ QString clsFormatStore::KindList(const std::vector<qint32>& kinds)
     return parts.join(QLatin1Char(','));
 }
 
+clsConnection::Statement clsFormatStore::ReadStatementByName(const QString& systemId, const QString& name,
+                                                             const std::vector<qint32>& kinds)
+{
+    return {QStringLiteral("Select * From Rpt_FldDEF Where ID in (Select ID From Rpt_GlbDEF Where SystemID = ? and Name = ?) "
+                           "and ModeEx in (")
+                + KindList(kinds) + QStringLiteral(")"),
+            {systemId, name}};
+}
+
 std::vector<clsFormatRow> clsFormatStore::ReadRows(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds)
 {
-    ReadBlocks rows = ReadAll(conn, id, kinds);
+    ReadBlocks rows = ReadAll(conn, id, ReadStatement(id, kinds), false);
     return Grouped(rows, kinds);
 }
 
-clsFormatStore::RowsInPlace clsFormatStore::ReadInPlace(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds)
+clsFormatStore::RowsInPlace clsFormatStore::ReadInPlace(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds,
+                                                        const clsConnection::Statement* how)
 {
-    ReadBlocks rows = ReadAll(conn, id, kinds);
+    ReadBlocks rows = ReadAll(conn, id, how ? *how : ReadStatement(id, kinds), how != nullptr);
     RowsInPlace read;
     const std::vector<size_t> order = Order(rows, kinds);
     read.ordered.reserve(order.size());

@@ -22,9 +22,16 @@ public:
         std::vector<const clsFormatRow*> ordered;
         std::vector<std::unique_ptr<clsFormatRow[]>> blocks;
     };
-    static RowsInPlace ReadInPlace(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
+    // `how`, when given, is the query to read with: ReadStatementByName's (rows of
+    // other reports it answers are left out).
+    static RowsInPlace ReadInPlace(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds,
+                                   const clsConnection::Statement* how = nullptr);
     // The query both read with, for reading it ahead.
     static clsConnection::Statement ReadStatement(qint32 id, const std::vector<qint32>& kinds);
+    // The same rows found by the report's name, before its ID is known: on a server the
+    // catalogue row and the format then come in one round trip.
+    static clsConnection::Statement ReadStatementByName(const QString& systemId, const QString& name,
+                                                        const std::vector<qint32>& kinds);
     // Deletes the report's rows of the given kinds in one statement.
     static void DeleteKinds(clsConnection& conn, qint32 id, const std::vector<qint32>& kinds);
     // Inserts rows (all of one kind, `modeEx`) with the columns that kind writes.

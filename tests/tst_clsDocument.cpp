@@ -1,3 +1,4 @@
+#include "columns/clsFieldsManager.h"
 #include "document/clsDesignerView.h"
 #include "document/clsDocument.h"
 #include "document/clsPrintSetting.h"
@@ -54,6 +55,12 @@ private Q_SLOTS:
         QCOMPARE(doc.m_strReportName, name);
         // The name under another subsystem code is not found.
         QVERIFY(!doc.OpenDocument(&db.Conn(), name, QStringLiteral("AP"), QString()));
+        // A second catalogue row of the same name: the first is opened, none of the
+        // other's rows with it (a server reads the format by name, ahead).
+        AddReport(db, 13, name, QStringLiteral("GL"), QStringLiteral("1"));
+        QVERIFY(doc.OpenDocument(&db.Conn(), name, QStringLiteral("GL"), QStringLiteral("张三")));
+        QCOMPARE(doc.m_lngReportID, 11);
+        QCOMPARE(doc.FieldsManager()->Cols.size(), size_t(1));
 
         // A report without columns stops the open, and nothing of it is taken.
         clsDocument bare;
