@@ -734,6 +734,32 @@ struct PqStatement
     }
 };
 
+// Pipeline mode, led by an empty query. libpq keeps the single-row mode Qt's driver set
+// for its last forward-only query until a query is sent outside a pipeline, and gives it
+// to a pipeline's first query, whose rows would then come one result each; the empty
+// query takes it instead (libpq clears it as it moves on), so every statement after it
+// is answered whole. Its answer is to be passed over with PassLead.
+bool EnterPipeline(PGconn* session)
+{
+    const PqCalls& pq = PqCalls::Get();
+    if (!pq.pipelines || !pq.enterPipeline(session))
+        return false;
+    if (pq.sendParams(session, "", 0, nullptr, nullptr, nullptr, nullptr, 0))
+        return true;
+    pq.exitPipeline(session);
+    return false;
+}
+
+void PassLead(PGconn* session)
+{
+    const PqCalls& pq = PqCalls::Get();
+    if (PGresult* lead = pq.result(session)) {
+        pq.clear(lead);
+        while (PGresult* extra = pq.result(session))
+            pq.clear(extra);
+    }
+}
+
 // Statements sent in one round trip: a pipeline with one sync at its end. The answers
 // in order, the caller's to clear, one for each statement once they went out (a null
 // one where the session failed, which PQresultStatus takes as a fatal error); empty
@@ -742,7 +768,7 @@ std::vector<PGresult*> SendTogether(PGconn* session, const std::vector<const PqS
 {
     const PqCalls& pq = PqCalls::Get();
     std::vector<PGresult*> answers;
-    if (!pq.pipelines || !pq.enterPipeline(session))
+    if (!EnterPipeline(session))
         return answers;
     bool sent = true;
     for (const PqStatement* s : statements)
@@ -753,6 +779,8 @@ std::vector<PGresult*> SendTogether(PGconn* session, const std::vector<const PqS
     // One sync for all: a statement that fails stops the ones after it, which come back
     // as aborted, as if the caller had run them one by one and stopped at the failure.
     const bool out = sent && pq.pipelineSync(session);
+    if (out)
+        PassLead(session);
     for (size_t i = 0; out && i < statements.size(); ++i) {
         PGresult* answer = pq.result(session);
         answers.push_back(answer);
@@ -829,7 +857,7 @@ void clsConnection::ReadAhead(const std::vector<Statement>& statements)
         return;
     const PqCalls& pq = PqCalls::Get();
     PGconn* const session = pq.pipelines ? IdleSession(Database()) : nullptr;
-    if (!session || !pq.enterPipeline(session))
+    if (!session || !EnterPipeline(session))
         return;
     // A sync after each statement: one that fails (a probe for a table that is not
     // there) fails alone, as it would have run on its own.
@@ -852,8 +880,14 @@ void clsConnection::ReadAhead(const std::vector<Statement>& statements)
     // Each statement's answer, the end of it, then its sync. Anything else and nothing
     // read ahead is kept: the statements then run one by one as they come.
     bool inStep = sending;
+    if (inStep)
+        PassLead(session);
     for (const Statement* s : sent) {
         PGresult* answer = pq.result(session);
+        if (answer && pq.status(answer) == PGRES_SINGLE_TUPLE) {
+            pq.clear(answer);
+            answer = nullptr;
+        }
         if (!answer) {
             inStep = false;
             break;

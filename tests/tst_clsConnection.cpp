@@ -1,6 +1,7 @@
 #include "document/clsDatabaseError.h"
 #include "clsTestDatabase.h"
 #include <QScopeGuard>
+#include <QSqlQuery>
 #include <QtTest>
 
 // Each backend, reached through its client library and through Qt's driver; reads
@@ -36,8 +37,17 @@ private Q_SLOTS:
         QFETCH(bool, ahead);
         // A probe is only asked whether the database takes it, and is no failure.
         const QString there = QStringLiteral("select * from Rpt_FldDEF"), missing = QStringLiteral("select * from nowhere");
-        if (ahead)
+        if (ahead) {
+            {
+                // After a forward-only query of the driver's, which leaves libpq in single-row mode.
+                QSqlQuery before(c.Database());
+                before.setForwardOnly(true);
+                QVERIFY(before.exec(QStringLiteral("select Name from Rpt_FldDEF")));
+                while (before.next()) {
+                }
+            }
             c.ReadAhead({{read, {7}}, {nowhere, {1}}, {read, {8}}, {there, {}, true}, {missing, {}, true}});
+        }
         const qint64 answeredBefore = c.AnsweredAhead();
         const qint64 failedBefore = c.FailureCount();
         QVERIFY(!c.Takes(missing));
