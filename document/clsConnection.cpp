@@ -543,6 +543,18 @@ bool clsConnection::InsertThroughSqlite(const QString& sql, size_t rowCount, qsi
     return true;
 }
 
+sqlite3_stmt* clsConnection::PrepareOnSqlite(sqlite3* db, const QString& sql, const QVariantList& params)
+{
+    const SqliteCalls& api = SqliteCalls::Get();
+    sqlite3_stmt* statement = nullptr;
+    if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
+        FailOnSqlite(db, statement);
+    for (int i = 0; i < params.size(); ++i)
+        if (BindLikeDriver(api, statement, i + 1, params.at(i)) != SQLITE_OK)
+            FailOnSqlite(db, statement);
+    return statement;
+}
+
 bool clsConnection::ExecuteThroughSqlite(const QString& sql, const QVariantList& params, int& rows)
 {
     // Qt's driver makes a result object, a record and a name table for every statement,
@@ -551,12 +563,7 @@ bool clsConnection::ExecuteThroughSqlite(const QString& sql, const QVariantList&
     sqlite3* db = SqliteHandle(Database());
     if (!db)
         return false;
-    sqlite3_stmt* statement = nullptr;
-    if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
-        FailOnSqlite(db, statement);
-    for (int i = 0; i < params.size(); ++i)
-        if (BindLikeDriver(api, statement, i + 1, params.at(i)) != SQLITE_OK)
-            FailOnSqlite(db, statement);
+    sqlite3_stmt* statement = PrepareOnSqlite(db, sql, params);
     // A PRAGMA that sets a value answers with it: its row is passed over.
     int stepped;
     while ((stepped = api.step(statement)) == SQLITE_ROW) {
@@ -625,12 +632,7 @@ bool clsConnection::ReadThroughSqlite(const QString& sql, const QVariantList& pa
     sqlite3* db = SqliteHandle(Database());
     if (!db)
         return false;
-    sqlite3_stmt* statement = nullptr;
-    if (api.prepare(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) != SQLITE_OK)
-        FailOnSqlite(db, statement);
-    for (int i = 0; i < params.size(); ++i)
-        if (BindLikeDriver(api, statement, i + 1, params.at(i)) != SQLITE_OK)
-            FailOnSqlite(db, statement);
+    sqlite3_stmt* statement = PrepareOnSqlite(db, sql, params);
     const int width = api.columnCount(statement);
     QStringList names;
     for (int i = 0; i < width; ++i)

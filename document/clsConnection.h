@@ -130,6 +130,8 @@ private:
     [[noreturn]] void Fail(const QSqlError& error);
     // SQLite's last error on `db`; `statement`, if any, is finished and left null.
     [[noreturn]] void FailOnSqlite(sqlite3* db, sqlite3_stmt*& statement);
+    // `sql` prepared on `db` with `params` bound as Qt's driver binds them; throws.
+    sqlite3_stmt* PrepareOnSqlite(sqlite3* db, const QString& sql, const QVariantList& params);
     // libpq's error: `result`'s (which is cleared), or the session's where there is none.
     [[noreturn]] void FailOnPq(pg_conn* session, pg_result* result);
     // What libpq says went wrong, from `result` or else the session, as it is reported.

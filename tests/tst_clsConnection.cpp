@@ -1,6 +1,5 @@
 #include "document/clsDatabaseError.h"
 #include "clsTestDatabase.h"
-#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -16,6 +15,18 @@ static void BothWays()
     clsTestDatabase::RowPerBackend("read ahead", true, true);
 }
 
+// The row's way to the database (the client library or Qt's driver) for one test; the
+// default is put back after it.
+struct clsRowWay
+{
+    clsRowWay()
+    {
+        QFETCH(bool, direct);
+        clsConnection::SetDirectAccess(direct);
+    }
+    ~clsRowWay() { clsConnection::SetDirectAccess(true); }
+};
+
 class tst_clsConnection : public QObject
 {
     Q_OBJECT
@@ -24,9 +35,7 @@ private Q_SLOTS:
     void reading_data() { BothWays(); }
     void reading()
     {
-        QFETCH(bool, direct);
-        clsConnection::SetDirectAccess(direct);
-        const auto restore = qScopeGuard([] { clsConnection::SetDirectAccess(true); });
+        const clsRowWay way;
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         c.Execute(QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name,Note) values (7,0,1,'  列一  ',NULL)"));
@@ -99,9 +108,7 @@ private Q_SLOTS:
     void insertManyAcrossStatements_data() { BothWays(); }
     void insertManyAcrossStatements()
     {
-        QFETCH(bool, direct);
-        clsConnection::SetDirectAccess(direct);
-        const auto restore = qScopeGuard([] { clsConnection::SetDirectAccess(true); });
+        const clsRowWay way;
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         const QStringList columns = QStringLiteral("ID,ModeEx,OrderEx,Name").split(QLatin1Char(','));
@@ -142,9 +149,7 @@ private Q_SLOTS:
     void transactions_data() { BothWays(); }
     void transactions()
     {
-        QFETCH(bool, direct);
-        clsConnection::SetDirectAccess(direct);
-        const auto restore = qScopeGuard([] { clsConnection::SetDirectAccess(true); });
+        const clsRowWay way;
         QXRF_OPEN_DB(db);
         clsConnection& c = db.Conn();
         const QString add = QStringLiteral("Insert into Rpt_FldDEF (ID,ModeEx,OrderEx,Name) values (6,0,?,'x')");
