@@ -273,8 +273,10 @@ bool clsDocument::LoadFormat(clsConnection* conn, qint32 id, const QString& repo
         if (!m_AdoConn)
             throw clsDatabaseError(clsConnection::ClosedText());
         const std::vector<qint32>& kinds = clsFormatRow::SavedKinds();
-        const clsConnection::Statement named = clsFormatStore::ReadStatementByName(systemId, reportName, kinds);
-        rows->read = clsFormatStore::ReadInPlace(*m_AdoConn, id, kinds, byName ? &named : nullptr);
+        std::optional<clsConnection::Statement> named;
+        if (byName)
+            named = clsFormatStore::ReadStatementByName(systemId, reportName, kinds);
+        rows->read = clsFormatStore::ReadInPlace(*m_AdoConn, id, kinds, named ? &*named : nullptr);
     } catch (const std::exception& e) {
         ReportException(e, kModule);
     }
