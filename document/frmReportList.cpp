@@ -3,6 +3,7 @@
 #include "clsDatabaseError.h"
 #include "clsDocument.h"
 #include "modPublicDefine.h"
+#include <QScopeGuard>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -108,6 +109,13 @@ void frmReportList::ListReports(const QString& code)
         params << code;
     }
     sql += QStringLiteral(" order by SystemID ,Name  ");
+    // What was chosen stays chosen wherever the new list has it.
+    const QString chosen = lstReport->currentItem() ? lstReport->currentItem()->text() : QString();
+    const auto choose = qScopeGuard([this, chosen] {
+        const QList<QListWidgetItem*> again = lstReport->findItems(chosen, Qt::MatchExactly);
+        if (!chosen.isEmpty() && !again.isEmpty())
+            lstReport->setCurrentItem(again.front());
+    });
     lstReport->clear();
     clsConnection* conn = DocumentConnection();
     if (!conn)
