@@ -269,11 +269,16 @@ bool clsConnection::IsPostgres() const
     return Database().driverName() == QLatin1String("QPSQL");
 }
 
-void clsConnection::Fail(const QString& description, const QString& code)
+void clsConnection::NoteFailure(const QString& description, const QString& code)
 {
     ++m_failures;
     m_lastFailure = description;
     m_lastFailureCode = code;
+}
+
+void clsConnection::Fail(const QString& description, const QString& code)
+{
+    NoteFailure(description, code);
     throw clsDatabaseError(description, code);
 }
 
@@ -289,9 +294,7 @@ void clsConnection::RunHook(const QString& sql)
     try {
         m_hook(sql);
     } catch (const clsDatabaseError& e) {
-        ++m_failures;
-        m_lastFailure = e.Description();
-        m_lastFailureCode = e.Code();
+        NoteFailure(e.Description(), e.Code());
         throw;
     }
 }
@@ -752,14 +755,30 @@ bool EnterPipeline(PGconn* session)
     return false;
 }
 
-void PassLead(PGconn* session)
+// What is left of one statement's answer after its result, up to the null that ends it.
+void ClearRest(PGconn* session)
 {
     const PqCalls& pq = PqCalls::Get();
-    if (PGresult* lead = pq.result(session)) {
-        pq.clear(lead);
-        while (PGresult* extra = pq.result(session))
-            pq.clear(extra);
+    while (PGresult* extra = pq.result(session))
+        pq.clear(extra);
+}
+
+void PassLead(PGconn* session)
+{
+    if (PGresult* lead = PqCalls::Get().result(session)) {
+        PqCalls::Get().clear(lead);
+        ClearRest(session);
     }
+}
+
+// Back out of pipeline mode, whatever was left unread going first, so that the session
+// is handed back to the driver as it was found.
+void LeavePipeline(PGconn* session, size_t statements)
+{
+    const PqCalls& pq = PqCalls::Get();
+    for (int tries = 0; !pq.exitPipeline(session) && tries < 4 * int(statements) + 8; ++tries)
+        if (PGresult* left = pq.result(session))
+            pq.clear(left);
 }
 
 // Statements sent in one round trip: a pipeline with one sync at its end. The answers
@@ -786,14 +805,10 @@ std::vector<PGresult*> SendTogether(PGconn* session, const std::vector<const PqS
     for (size_t i = 0; out && i < statements.size(); ++i) {
         PGresult* answer = pq.result(session);
         answers.push_back(answer);
-        if (!answer)
-            continue;
-        for (PGresult* extra = pq.result(session); extra; extra = pq.result(session))
-            pq.clear(extra);
+        if (answer)
+            ClearRest(session);
     }
-    for (int tries = 0; !pq.exitPipeline(session) && tries < 4 * int(statements.size()) + 8; ++tries)
-        if (PGresult* left = pq.result(session))
-            pq.clear(left);
+    LeavePipeline(session, statements.size());
     return answers;
 }
 
@@ -894,8 +909,7 @@ void clsConnection::ReadAhead(const std::vector<Statement>& statements)
             inStep = false;
             break;
         }
-        for (PGresult* extra = pq.result(session); extra; extra = pq.result(session))
-            pq.clear(extra);
+        ClearRest(session);
         PGresult* sync = pq.result(session);
         const bool synced = sync && pq.status(sync) == PGRES_PIPELINE_SYNC;
         if (sync)
@@ -909,10 +923,7 @@ void clsConnection::ReadAhead(const std::vector<Statement>& statements)
     }
     if (!sent.empty())
         ++m_aheadTrips;
-    // Whatever was left unread goes before the session is handed back to the driver.
-    for (int tries = 0; !pq.exitPipeline(session) && tries < 4 * int(statements.size()) + 8; ++tries)
-        if (PGresult* left = pq.result(session))
-            pq.clear(left);
+    LeavePipeline(session, statements.size());
     if (!inStep)
         DropReadAhead();
 }
@@ -1210,9 +1221,7 @@ bool clsConnection::CommitTrans()
             error = query.lastError();
     }
     if (error.isValid()) {
-        ++m_failures;
-        m_lastFailure = DescribeError(error);
-        m_lastFailureCode = error.nativeErrorCode();
+        NoteFailure(DescribeError(error), error.nativeErrorCode());
         return false;
     }
     --m_transactionDepth;
@@ -1242,17 +1251,15 @@ bool clsConnection::CommitTransAfter(const Statement& last, int& rows)
             }
             rows = QByteArray(pq.affected(answers[0])).toInt();
             pq.clear(answers[0]);
-            const clsDatabaseError failure = pq.status(answers[1]) == PGRES_COMMAND_OK ? clsDatabaseError(QString())
-                                                                                        : PqFailure(nullptr, answers[1]);
-            pq.clear(answers[1]);
-            if (!failure.Description().isEmpty()) {
-                ++m_failures;
-                m_lastFailure = failure.Description();
-                m_lastFailureCode = failure.Code();
-                return false;
+            const bool committed = pq.status(answers[1]) == PGRES_COMMAND_OK;
+            if (committed) {
+                --m_transactionDepth;
+            } else {
+                const clsDatabaseError failure = PqFailure(nullptr, answers[1]);
+                NoteFailure(failure.Description(), failure.Code());
             }
-            --m_transactionDepth;
-            return true;
+            pq.clear(answers[1]);
+            return committed;
         }
     }
     rows = Execute(last.sql, last.params);

@@ -126,6 +126,8 @@ public:
     void SetStatementHook(StatementHook hook) { m_hook = std::move(hook); }
 
 private:
+    // Counts a failed statement and keeps it as the last failure.
+    void NoteFailure(const QString& description, const QString& code);
     [[noreturn]] void Fail(const QString& description, const QString& code = QString());
     [[noreturn]] void Fail(const QSqlError& error);
     // SQLite's last error on `db`; `statement`, if any, is finished and left null.
