@@ -57,11 +57,13 @@
 #endif
 
 namespace {
+// The zoom a user may type, in whole percent, and what is told when it is not kept to.
+const int kLowestZoom = int(std::lround(clsCanvasWidget::MinZoom * 100));
+const int kHighestZoom = int(std::lround(clsCanvasWidget::MaxZoom * 100));
+
 QString ZoomRule()
 {
-    return QStringLiteral("缩放比例必须是 %1% 到 %2% 之间的整数。")
-        .arg(std::lround(clsCanvasWidget::MinZoom * 100))
-        .arg(std::lround(clsCanvasWidget::MaxZoom * 100));
+    return QStringLiteral("缩放比例必须是 %1% 到 %2% 之间的整数。").arg(kLowestZoom).arg(kHighestZoom);
 }
 
 // The five range menus and the range kind each shows or hides.
@@ -453,9 +455,7 @@ bool frmMainView::SetZoomText(const QString& text)
         digits.chop(1);
     bool ok = false;
     const int percent = digits.trimmed().toInt(&ok);
-    const int low = int(std::lround(clsCanvasWidget::MinZoom * 100));
-    const int high = int(std::lround(clsCanvasWidget::MaxZoom * 100));
-    if (!ok || percent < low || percent > high) {
+    if (!ok || percent < kLowestZoom || percent > kHighestZoom) {
         ShowMessage(ZoomRule());
         ShowZoom();
         return false;

@@ -45,6 +45,12 @@ ValueKind KindOf(const clsPere& pere)
     return ValueKind::Any;
 }
 
+// A parameter as the messages name it.
+QString ParameterName(const clsPere& pere)
+{
+    return QStringLiteral("参数（") + pere.StrName + QStringLiteral("）");
+}
+
 bool IsWrapped(const QString& v, QChar open, QChar close)
 {
     return v.size() >= 2 && v.front() == open && v.back() == close;
@@ -160,8 +166,8 @@ frmListFunctionView::frmListFunctionView(QPlainTextEdit* target, QWidget* parent
         if (m_editRow < 0 || m_editRow >= m_peres.size())
             return QString();
         const clsPere& pere = m_peres.at(m_editRow);
-        const QString name = QStringLiteral("参数（") + pere.StrName + QStringLiteral("）");
-        return name + (KindOf(pere) == ValueKind::Number ? QStringLiteral("必须输入数值...") : QStringLiteral("输入错误..."));
+        return ParameterName(pere)
+            + (KindOf(pere) == ValueKind::Number ? QStringLiteral("必须输入数值...") : QStringLiteral("输入错误..."));
     });
     cmdRefrech = new QPushButton(QStringLiteral("..."), GridPeres->viewport());
     cmdRefrech->hide();
@@ -371,7 +377,7 @@ bool frmListFunctionView::Normalize(int row, const QString& text, QString& value
     clsValueValidator judge(nullptr);
     judge.kind = kind;
     if (judge.Judge(value) != QValidator::Acceptable) {
-        const QString name = QStringLiteral("参数（") + pere.StrName + QStringLiteral("）");
+        const QString name = ParameterName(pere);
         if (kind == ValueKind::Number && clsValueValidator::IsNumber(value))
             error = name + QStringLiteral("的数值超出范围...");
         else if (kind == ValueKind::Number && !value.startsWith(QLatin1Char('[')))
@@ -484,7 +490,7 @@ bool frmListFunctionView::Confirm()
         return false;
     for (int row = 0; row < GridPeres->rowCount() && row < m_peres.size(); ++row) {
         if (m_peres.at(row).bNeedInput && ValueAt(row).isEmpty()) {
-            ShowMessage(QStringLiteral("参数（") + m_peres.at(row).StrName + QStringLiteral("）必须输入..."),
+            ShowMessage(ParameterName(m_peres.at(row)) + QStringLiteral("必须输入..."),
                         PromptIcon::Information);
             return false;
         }
