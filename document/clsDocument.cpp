@@ -7,6 +7,7 @@
 #include "clsFormatStore.h"
 #include "clsMenuManager.h"
 #include "clsRecoveryStore.h"
+#include "clsScopedPrompt.h"
 #include "clsReportFilter.h"
 #include "modPublicDefine.h"
 #include "designer/clsCanvasScene.h"
@@ -318,7 +319,7 @@ clsFormatSnapshot clsDocument::OpenedFormat(const OpenedRows& rows, qint32 id)
 {
     // A document of its own is "the document" while it loads and lays out, as at the
     // open; the one in use and the prompt in use are put back whatever happens.
-    class clsSilentPrompt : public clsPrompt
+    class clsSilentPrompt : public clsScopedPrompt
     {
     public:
         void Beep() override {}
@@ -329,11 +330,7 @@ clsFormatSnapshot clsDocument::OpenedFormat(const OpenedRows& rows, qint32 id)
         void Log(const QString&) override {}
     } silent;
     clsDocument* const current = g_objDocument;
-    clsPrompt* const prompt = clsPrompt::Install(&silent);
-    const auto putBack = qScopeGuard([&] {
-        clsPrompt::Install(prompt);
-        g_objDocument = current;
-    });
+    const auto putBack = qScopeGuard([current] { g_objDocument = current; });
     clsDocument again;
     again.m_lngReportID = id;
     again.m_blnLayoutDirty = true;

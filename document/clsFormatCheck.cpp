@@ -1,7 +1,7 @@
 #include "clsFormatCheck.h"
 #include "clsConnection.h"
 #include "clsDocument.h"
-#include "clsPrompt.h"
+#include "clsScopedPrompt.h"
 #include "modPublicDefine.h"
 #include "columns/clsFieldsManager.h"
 #include "expressions/clsExpressionManager.h"
@@ -33,12 +33,11 @@ QString ObjectOf(const QString& kind, const QString& name)
 // While a report is checked: messages are collected instead of shown, no designer
 // window is reached, errors are not silenced, and whatever document the host had open
 // is its current document again afterwards.
-class clsFormatCheck::Session : public clsPrompt
+class clsFormatCheck::Session : public clsScopedPrompt
 {
 public:
     Session()
-        : m_prompt(clsPrompt::Install(this)),
-          m_provider(clsDocument::SetDesignerProvider({})),
+        : m_provider(clsDocument::SetDesignerProvider({})),
           m_document(g_objDocument),
           m_runMode(g_blnRunMode)
     {
@@ -49,7 +48,6 @@ public:
         g_blnRunMode = m_runMode;
         g_objDocument = m_document;
         clsDocument::SetDesignerProvider(std::move(m_provider));
-        clsPrompt::Install(m_prompt);
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -68,7 +66,6 @@ public:
     }
 
 private:
-    clsPrompt* m_prompt;
     std::function<clsDesignerView*()> m_provider;
     clsDocument* m_document;
     bool m_runMode;

@@ -4,6 +4,7 @@
 #include "document/clsDesignerView.h"
 #include "document/clsDocument.h"
 #include "document/modPublicDefine.h"
+#include "document/clsScopedPrompt.h"
 #include "document/modWindows.h"
 #include "expressions/clsFunctionManager.h"
 #include "expressions/frmTextInputView.h"
@@ -76,26 +77,16 @@ QValidator* NumberValidator(bool count, QObject* parent)
 
 // Counts what the managers tell the user during a write, passing every message on,
 // so a refusal they explained is not explained twice.
-class clsListeningPrompt : public clsPrompt
+class clsListeningPrompt : public clsScopedPrompt
 {
 public:
-    clsListeningPrompt()
-        : m_target(&clsPrompt::Current())
-        , m_previous(clsPrompt::Install(this))
-    {
-    }
-    ~clsListeningPrompt() override { clsPrompt::Install(m_previous); }
-    void Beep() override { m_target->Beep(); }
+    void Beep() override { Outer().Beep(); }
     PromptAnswer Message(const QString& text, PromptIcon icon, const QString& title, PromptButtons buttons) override
     {
         ++told;
-        return m_target->Message(text, icon, title, buttons);
+        return Outer().Message(text, icon, title, buttons);
     }
     int told = 0;
-
-private:
-    clsPrompt* m_target;
-    clsPrompt* m_previous;
 };
 
 clsLabelManager* Labels() { return DocumentLabels(); }
